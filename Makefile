@@ -1,0 +1,55 @@
+# Thin wrapper around CMake. Builds live under build/<kind>.
+JOBS    ?= $(shell nproc)
+GEN     := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+WERROR  := $(if $(CI),-DQUOR_WERROR=ON,)
+CTEST_J ?= $(JOBS)
+
+.PHONY: all deps release debug test run bench fuzz sample clean
+
+all: release
+
+deps:
+	@bash scripts/install-deps
+
+build/release/CMakeCache.txt:
+	cmake -S . -B build/release $(GEN) -DCMAKE_BUILD_TYPE=Release $(WERROR)
+
+release: build/release/CMakeCache.txt
+	cmake --build build/release -j $(JOBS)
+
+build/test/CMakeCache.txt:
+	cmake -S . -B build/test $(GEN) -DCMAKE_BUILD_TYPE=Debug -DQUOR_SANITIZE=ON $(WERROR)
+
+# The test build is Debug with AddressSanitizer and UndefinedBehaviorSanitizer.
+test: build/test/CMakeCache.txt
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest -j $(CTEST_J) --output-on-failure --timeout 600
+
+# Opens the sample hypertext in the desktop program when it exists; until then
+# shows what the headless tool reads from it.
+run: deps release
+	@if [ -x build/release/quor ]; then \
+	  bash scripts/run-desktop build/release/quor examples/sample.nyx; \
+	else \
+	  build/release/nyx info examples/sample.nyx && build/release/nyx check examples/sample.nyx; \
+	fi
+
+sample: release
+	build/release/make-sample examples/sample.nyx
+
+bench: release
+	@for b in build/release/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b" --benchmark_counters_tabular=true || exit 1; done
+
+build/fuzz/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_FUZZ=ON -DQUOR_WITH_QT=OFF
+
+FUZZ_SECONDS ?= 60
+fuzz: build/fuzz/CMakeCache.txt
+	cmake --build build/fuzz -j $(JOBS)
+	@for f in build/fuzz/fuzz_*; do [ -x "$$f" ] || continue; n=$$(basename $$f); \
+	  mkdir -p build/fuzz/work/$$n; echo "== $$n ($(FUZZ_SECONDS)s)"; \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -max_len=65536 build/fuzz/work/$$n fuzz/corpus/$$n || exit 1; done
+
+clean:
+	rm -rf build
