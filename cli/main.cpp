@@ -60,7 +60,9 @@ int main(int argc, char** argv) {
             return nyx::kOk;
         }
         try {
-            return c.run(args);
+            int rc = c.run(args);
+            if (rc == nyx::kUsage) std::fprintf(stderr, "uso: %s\n", c.usage.c_str());
+            return rc;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "nyx %s: %s\n", name.c_str(), e.what());
             return nyx::kFailed;

@@ -1,0 +1,51 @@
+#include "cli/Util.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "model/Types.h"
+#include "platform/text.h"
+
+namespace nyx {
+
+std::string JsonString(std::string_view s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char b[8];
+                    std::snprintf(b, sizeof b, "\\u%04x", c);
+                    out += b;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string Out(std::string_view cp1252) { return platform::text::Cp1252ToUtf8(cp1252); }
+
+std::optional<std::int64_t> ParseInt(std::string_view s) {
+    std::int64_t v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size() || s.empty()) return std::nullopt;
+    return v;
+}
+
+int ParseType(std::string_view s) {
+    if (s == "page" || s == "pagina") return model::testoHtml;
+    int t = model::TypeFromName(s);
+    if (t >= 0) return t;
+    auto n = ParseInt(s);
+    if (n && *n >= 0 && *n < model::kTypeCount) return static_cast<int>(*n);
+    return -1;
+}
+
+}  // namespace nyx

@@ -1,0 +1,20 @@
+// Small helpers shared by the nyx subcommands.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nyx {
+
+// JSON string literal of UTF-8 text.
+std::string JsonString(std::string_view utf8);
+// Model bytes (Windows-1252) for the terminal.
+std::string Out(std::string_view cp1252);
+// A whole decimal number, or nothing.
+std::optional<std::int64_t> ParseInt(std::string_view s);
+// Type code from a name of the enumeration, "page", or a number; -1 if unknown.
+int ParseType(std::string_view s);
+
+}  // namespace nyx

@@ -1,0 +1,168 @@
+// The hypertext in memory: one table of objects per type, the 1978-byte header,
+// the native file it was loaded from, its working folder and the list of errors
+// of the last save. Loading reads every record; pictures and embedded files
+// stay in the open file until needed. Saving writes a whole new file safely and
+// reloads the hypertext from it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Bytes.h"
+#include "model/NYXoggetto.h"
+#include "model/Types.h"
+
+namespace model {
+
+class LoadedFile;
+
+// A view that shows pages of a hypertext (a frame set). Saving detaches every
+// view before the objects are replaced and reattaches it afterwards.
+class TNYXview {
+public:
+    virtual ~TNYXview() = default;
+    virtual void DetachFromSet() = 0;  // remember what is shown, then show nothing
+    virtual void ReattachToSet() = 0;  // show the remembered page again
+    virtual void DropContents() = 0;   // the hypertext is being cleared
+};
+
+// Header offsets.
+namespace hdr {
+constexpr int kMagic = 0, kTitle = 4, kInfo = 84, kPageTreeHolder = 1342, kExportPrefix = 1346, kPassword = 1363,
+              kCompany = 1380, kCopyright = 1460, kAuthors = 1540, kK = 1620, kVersion = 1621, kReadOnly = 1623,
+              kContentsPage = 1624, kCoverPage = 1628, kSaveCounter = 1632, kShowContents = 1636,
+              kShowSearch = 1637, kShowHelp = 1638, kHideCover = 1639, kCarried1640 = 1640, kNoButtons = 1641,
+              kFixedFont = 1642, kPropFont = 1682, kPixelsPerInch = 1722, kHeaderPage = 1724, kFooterPage = 1728,
+              kPrototypeTreeHolder = 1732, kBackColor = 1736, kBackPicture = 1740, kLanguage = 1744,
+              kTextColor = 1746, kLinkColor = 1750, kVisitedColor = 1754;
+constexpr int kTitleCap = 79, kPrefixCap = 16, kNameCap = 79, kFontCap = 39;
+}  // namespace hdr
+
+class TNYXset {
+public:
+    TNYXset();
+    ~TNYXset();
+    TNYXset(const TNYXset&) = delete;
+    TNYXset& operator=(const TNYXset&) = delete;
+
+    // --- the native file ------------------------------------------------------
+    // Clears the hypertext and reads the file. On a refused or damaged file the
+    // user is told and the hypertext is a new one.
+    bool LoadFromFile(const std::filesystem::path& file);
+    // Writes the file and reloads the hypertext from it. The old contents of
+    // the target stay whole until the new file is complete.
+    bool SaveToFile(const std::filesystem::path& file, int version = 2);
+    void NewHypertext();
+    void Clear();
+    const std::filesystem::path& NYXFileName() const { return fileName_; }
+    void SetNYXFileName(const std::filesystem::path& file);  // fires OnBeforeNew, then loads
+    const std::vector<std::string>& SaveErrors() const { return saveErrors_; }
+    // Sources that could not be read during the last save (their streams were
+    // written empty); each reported once.
+    const std::vector<std::string>& SaveWarnings() const { return saveWarnings_; }
+    const std::shared_ptr<LoadedFile>& File() const { return file_; }
+
+    // Reads the title of one record of another native file without loading it.
+    static std::string ReadForeignRecord(const std::filesystem::path& file, std::int32_t ref);
+
+    // --- working folder -------------------------------------------------------
+    const std::filesystem::path& WorkFolder();
+    // A free path in the working folder for a file name (only its last part is used).
+    std::filesystem::path UniqueWorkFileName(std::string_view name);
+
+    // --- header ---------------------------------------------------------------
+    std::uint8_t* Header() { return header_.data(); }
+    const std::uint8_t* Header() const { return header_.data(); }
+    std::int32_t HInt(int off) const { return bytes::I32(header_.data(), kHeaderSize, off); }
+    void SetHInt(int off, std::int32_t v) { bytes::SetI32(header_.data(), kHeaderSize, off, v); }
+    std::uint16_t HWord(int off) const { return bytes::U16(header_.data(), kHeaderSize, off); }
+    void SetHWord(int off, std::uint16_t v) { bytes::SetU16(header_.data(), kHeaderSize, off, v); }
+    std::uint8_t HByte(int off) const { return header_[off]; }
+    void SetHByte(int off, std::uint8_t v) { header_[off] = v; }
+    std::string HStr(int off, int cap) const { return bytes::Str(header_.data(), kHeaderSize, off, cap); }
+    void SetHStr(int off, int cap, std::string_view s) { bytes::SetStr(header_.data(), kHeaderSize, off, cap, s); }
+    std::string Title() const { return HStr(hdr::kTitle, hdr::kTitleCap); }
+    void SetTitle(std::string_view t) { SetHStr(hdr::kTitle, hdr::kTitleCap, t); }
+    std::string Info() const;  // the free text at 84 (NUL-terminated)
+    void SetInfo(std::string_view text);
+    std::int16_t Version() const { return static_cast<std::int16_t>(HWord(hdr::kVersion)); }
+    std::string ExpPrefix() const { return HStr(hdr::kExportPrefix, hdr::kPrefixCap); }
+    void SetExpPrefix(std::string_view p) { SetHStr(hdr::kExportPrefix, hdr::kPrefixCap, p); }
+    std::int32_t SaveCounter() const { return HInt(hdr::kSaveCounter); }
+
+    // --- object tables ----------------------------------------------------------
+    std::size_t Count(int type) const;
+    TNYXoggetto* ObjectAt(int type, std::int64_t index) const;
+    TNYXoggetto* ObjectByRef(std::int32_t ref) const;
+    // Puts obj into the table (see TNYXoggetto::Register); returns the slot or -1.
+    std::int32_t RegisterObject(int type, std::int64_t index, std::unique_ptr<TNYXoggetto> obj);
+    // Registers an object the table does not own yet, by pointer: the table takes it.
+    std::int32_t RegisterObject(int type, std::int64_t index, TNYXoggetto* obj);
+    // Leaves a slot without an object; returns what was there (nullptr if none).
+    std::unique_ptr<TNYXoggetto> ClearSlot(int type, std::int64_t index);
+    // Makes, resets and makes new an object of a type, registered at the first free slot.
+    TNYXoggetto* NewObject(int type);
+    TNYXoggetto* FindEqual(const TNYXoggetto& obj) const;
+    // An object at index became empty: new objects may take its slot.
+    void NoteEmptySlot(int type, std::uint32_t index);
+    // A name used by no embedded file or picture.
+    std::string UniqueFileName(std::string_view name) const;
+
+    // Version-1 conversion map (old reference -> new reference).
+    const std::map<std::int32_t, std::int32_t>& ConversionMap() const { return conversion_; }
+
+    // Default styles at slots 0 and 1 of the style table.
+    void CreateDefaultStyles();
+    TNYXoggetto* DefaultStyle(int which) const;
+
+    // --- state ----------------------------------------------------------------
+    bool Modified() const { return modified_; }
+    void SetModified(bool m) { modified_ = m; }
+    bool backups = true;            // keep a ".bak" copy when saving
+    bool keepPictureNames = true;   // new placed pictures take the picture's name
+    std::size_t maxCacheImg = 20;
+    int undoDeep = 20;
+    TNYXset* wrapperSet = nullptr;  // the hypertext that uses this one's prototypes
+
+    // Events.
+    std::vector<std::function<void()>> onBeforeNew;
+    std::vector<std::function<void()>> onAfterNew;
+    void AttachView(TNYXview* v);
+    void DetachView(TNYXview* v);
+
+    // Tests make a save fail at a named step ("create", "write", "sync",
+    // "rename", "backup"): the hook returns true to fail it.
+    std::function<bool(const char* step)> saveFaultHook;
+    // True while a page text conversion or similar must skip user interaction.
+    bool closing = false;
+
+private:
+    friend class NativeReader;
+    bool LoadChecked(const std::filesystem::path& file);
+    void FireBeforeNew();
+    void FireAfterNew();
+    void SetNewHeader();
+    void PrefixFromFileName(const std::filesystem::path& file, std::size_t cut);
+    bool Fault(const char* step) const { return saveFaultHook && saveFaultHook(step); }
+    bool WriteNativeFile(int fd, const std::filesystem::path& target, std::array<std::uint8_t, kHeaderSize>& header);
+
+    std::array<std::vector<std::unique_ptr<TNYXoggetto>>, kTypeCount> tables_;
+    std::array<std::size_t, kTypeCount> freeHint_{};  // no empty slot below this index
+    std::array<std::uint8_t, kHeaderSize> header_{};
+    std::shared_ptr<LoadedFile> file_;
+    std::filesystem::path fileName_;
+    std::filesystem::path workFolder_;
+    std::map<std::int32_t, std::int32_t> conversion_;
+    std::vector<std::string> saveErrors_;
+    std::vector<std::string> saveWarnings_;
+    std::vector<TNYXview*> views_;
+    bool modified_ = false;
+};
+
+}  // namespace model
