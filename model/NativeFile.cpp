@@ -89,6 +89,27 @@ bool CopyRange(int from, std::uint64_t fromOff, int to, std::uint64_t toOff, std
     return true;
 }
 
+// True when a record's stream fields already say "no stream"; such fields
+// are written back as they are, so unchanged records stay byte-identical.
+bool NoStream(const std::uint8_t* rec, StreamField f) {
+    const std::int32_t pos = bytes::I32(rec, kDataSize, static_cast<std::size_t>(f.pos));
+    std::int64_t size;
+    if (f.size16) size = rec[81] ? bytes::U16(rec, kDataSize, static_cast<std::size_t>(f.size)) : 0;
+    else size = bytes::I32(rec, kDataSize, static_cast<std::size_t>(f.size));
+    return pos < 0 || size <= 0;
+}
+
+void MarkNoStream(std::uint8_t* rec, StreamField f) {
+    if (f.size16) {
+        bytes::SetI32(rec, kDataSize, static_cast<std::size_t>(f.pos), 0);
+        bytes::SetU16(rec, kDataSize, static_cast<std::size_t>(f.size), 0);
+        rec[81] = 0;
+    } else {
+        bytes::SetI32(rec, kDataSize, static_cast<std::size_t>(f.pos), -1);
+        bytes::SetI32(rec, kDataSize, static_cast<std::size_t>(f.size), -1);
+    }
+}
+
 }  // namespace
 
 // --- new, clear ----------------------------------------------------------------
@@ -470,15 +491,19 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
                     }
                     const std::uint64_t len = blobLen - start;
                     checkPos();
-                    bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f1.pos),
-                                  have ? static_cast<std::int32_t>(start) : 0);
-                    if (f1.size16) {
-                        bytes::SetU16(rec.data(), kDataSize, static_cast<std::size_t>(f1.size),
-                                      static_cast<std::uint16_t>(have ? len : 0));
-                        rec[81] = (have && len > 0) ? 1 : 0;
-                    } else {
-                        bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f1.size),
-                                      have ? static_cast<std::int32_t>(len) : 0);
+                    if (have) {
+                        bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f1.pos),
+                                      static_cast<std::int32_t>(start));
+                        if (f1.size16) {
+                            bytes::SetU16(rec.data(), kDataSize, static_cast<std::size_t>(f1.size),
+                                          static_cast<std::uint16_t>(len));
+                            if (len == 0) rec[81] = 0; else if (rec[81] == 0) rec[81] = 1;
+                        } else {
+                            bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f1.size),
+                                          static_cast<std::int32_t>(len));
+                        }
+                    } else if (!NoStream(rec.data(), f1)) {
+                        MarkNoStream(rec.data(), f1);
                     }
                 }
                 StreamField f2 = SecondStreamField(k);
@@ -491,9 +516,8 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
                         checkPos();
                         bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f2.size),
                                       static_cast<std::int32_t>(s2->size()));
-                    } else {
-                        bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f2.pos), -1);
-                        bytes::SetI32(rec.data(), kDataSize, static_cast<std::size_t>(f2.size), -1);
+                    } else if (!NoStream(rec.data(), f2)) {
+                        MarkNoStream(rec.data(), f2);
                     }
                 }
             }
