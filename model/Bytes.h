@@ -52,12 +52,14 @@ inline std::string Str(const std::uint8_t* p, std::size_t n, std::size_t off, st
     return std::string(reinterpret_cast<const char*>(p + off + 1), len);
 }
 
-// Writes at most cap characters; the bytes after the text are left as they are.
+// Writes at most cap characters and clears the rest of the field, so that a
+// record's bytes depend only on its values.
 inline void SetStr(std::uint8_t* p, std::size_t n, std::size_t off, std::size_t cap, std::string_view s) {
     if (off + 1 + cap > n) return;
     std::size_t len = s.size() < cap ? s.size() : cap;
     p[off] = static_cast<std::uint8_t>(len);
     if (len) std::memcpy(p + off + 1, s.data(), len);
+    std::memset(p + off + 1 + len, 0, cap - len);
 }
 
 // Little-endian appenders for building byte strings.

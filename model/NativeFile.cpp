@@ -65,8 +65,11 @@ bool WriteAll(int fd, std::uint64_t offset, const void* data, std::size_t n) {
     return true;
 }
 
-// Copies n bytes between files, in the kernel where it can.
-bool CopyRange(int from, std::uint64_t fromOff, int to, std::uint64_t toOff, std::uint64_t n) {
+enum class Copy { Ok, ReadFailed, WriteFailed };
+
+// Copies n bytes between files, in the kernel where it can, and tells a source
+// that cannot give them from a target that cannot take them.
+Copy CopyRange(int from, std::uint64_t fromOff, int to, std::uint64_t toOff, std::uint64_t n) {
     loff_t in = static_cast<loff_t>(fromOff), out = static_cast<loff_t>(toOff);
     while (n > 0) {
         ssize_t c = ::copy_file_range(from, &in, to, &out, n, 0);
@@ -74,19 +77,19 @@ bool CopyRange(int from, std::uint64_t fromOff, int to, std::uint64_t toOff, std
         if (c <= 0) break;
         n -= static_cast<std::uint64_t>(c);
     }
-    if (n == 0) return true;
+    if (n == 0) return Copy::Ok;
     std::string buf(1 << 20, '\0');
     while (n > 0) {
         std::size_t chunk = n < buf.size() ? static_cast<std::size_t>(n) : buf.size();
         ssize_t r = ::pread(from, buf.data(), chunk, in);
         if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        if (!WriteAll(to, static_cast<std::uint64_t>(out), buf.data(), static_cast<std::size_t>(r))) return false;
+        if (r <= 0) return Copy::ReadFailed;
+        if (!WriteAll(to, static_cast<std::uint64_t>(out), buf.data(), static_cast<std::size_t>(r))) return Copy::WriteFailed;
         in += r;
         out += r;
         n -= static_cast<std::uint64_t>(r);
     }
-    return true;
+    return Copy::Ok;
 }
 
 // True when a record's stream fields already say "no stream"; such fields
@@ -462,30 +465,33 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
                         const auto& src = o->LazyFile();
                         if (Fault("read") || o->LazyOffset() + o->FirstStreamSize() > src->size()) {
                             warn(src->path().string());
-                        } else if (!CopyRange(src->fd(), o->LazyOffset(), fd, blobStart + blobLen,
-                                              o->FirstStreamSize())) {
-                            // Either side may have failed: tell a read failure from a write one.
-                            char probe;
-                            if (o->FirstStreamSize() && !src->ReadAt(o->LazyOffset(), 1, &probe))
-                                warn(src->path().string());
-                            else
-                                throw std::ios_base::failure("write");
                         } else {
-                            blobLen += o->FirstStreamSize();
-                            have = true;
+                            Copy c = CopyRange(src->fd(), o->LazyOffset(), fd, blobStart + blobLen, o->FirstStreamSize());
+                            if (c == Copy::WriteFailed) throw std::ios_base::failure("write");
+                            if (c == Copy::ReadFailed) {
+                                warn(src->path().string());
+                            } else {
+                                blobLen += o->FirstStreamSize();
+                                have = true;
+                            }
                         }
                     } else if ((k == genLink || k == immagine) && !o->ExternalPath().empty()) {
                         int in = ::open(o->ExternalPath().c_str(), O_RDONLY | O_CLOEXEC);
                         struct stat st {};
                         if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
                             warn(o->ExternalPath().string());
-                        } else if (!CopyRange(in, 0, fd, blobStart + blobLen, static_cast<std::uint64_t>(st.st_size))) {
-                            ::close(in);
-                            in = -1;
-                            throw std::ios_base::failure("write");
                         } else {
-                            blobLen += static_cast<std::uint64_t>(st.st_size);
-                            have = true;
+                            Copy c = CopyRange(in, 0, fd, blobStart + blobLen, static_cast<std::uint64_t>(st.st_size));
+                            if (c == Copy::WriteFailed) {
+                                ::close(in);
+                                throw std::ios_base::failure("write");
+                            }
+                            if (c == Copy::ReadFailed) {
+                                warn(o->ExternalPath().string());
+                            } else {
+                                blobLen += static_cast<std::uint64_t>(st.st_size);
+                                have = true;
+                            }
                         }
                         if (in >= 0) ::close(in);
                     }

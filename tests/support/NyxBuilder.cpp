@@ -1,5 +1,6 @@
 #include "support/NyxBuilder.h"
 
+#include <cstdio>
 #include <iterator>
 
 namespace testsupport {
@@ -34,7 +35,7 @@ void NyxBuilder::Standard(Entry& e, int t) {
 
 Entry& NyxBuilder::Add(int t, std::size_t size, std::uint8_t fill) {
     if (size == 0) size = static_cast<std::size_t>(recordSize[t]);
-    types[t].push_back(Entry{Record(size, fill)});
+    types[t].emplace_back(Record(size, fill));
     Entry& e = types[t].back();
     Standard(e, t);
     return e;
@@ -66,7 +67,8 @@ std::string NyxBuilder::Build() const {
     std::string out = h.bytes();
     for (int t = 0; t <= K; ++t) {
         Put32(out, offsetOverride.count(t) ? offsetOverride.at(t) : (t < 27 ? offsets[t] : 0));
-        Put32(out, sizeOverride.count(t) ? sizeOverride.at(t) : (t < 27 ? recordSize[t] : 0));
+        std::int64_t size = t < 27 ? (types[t].empty() ? recordSize[t] : static_cast<std::int64_t>(types[t][0].rec.bytes().size())) : 0;
+        Put32(out, sizeOverride.count(t) ? sizeOverride.at(t) : size);
         Put32(out, countOverride.count(t) ? countOverride.at(t) : (t < 27 ? counts[t] : 0));
     }
     Put32(out, blobOffsetOverride >= 0 ? blobOffsetOverride : static_cast<std::int64_t>(recordsArea.size()));
@@ -118,6 +120,16 @@ void AddDefaultStyles(NyxBuilder& b) {
 std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+std::string FirstDiff(const std::string& a, const std::string& b) {
+    if (a == b) return "";
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    char buf[160];
+    auto at = [](const std::string& s, std::size_t k) { return k < s.size() ? static_cast<int>(static_cast<unsigned char>(s[k])) : -1; };
+    std::snprintf(buf, sizeof buf, "sizes %zu/%zu, first difference at %zu: %d vs %d", a.size(), b.size(), i, at(a, i), at(b, i));
+    return buf;
 }
 
 }  // namespace testsupport

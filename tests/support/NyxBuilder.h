@@ -31,6 +31,10 @@ public:
         for (std::size_t i = 0; i < s.size(); ++i) U8(off + 1 + i, static_cast<std::uint8_t>(s[i]));
         return *this;
     }
+    Record& Zero(std::size_t off, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) U8(off + i, 0);
+        return *this;
+    }
     const std::string& bytes() const { return bytes_; }
     std::string& bytes() { return bytes_; }
 
@@ -41,6 +45,7 @@ private:
 // A record plus the streams the builder places in the blob area (in type,
 // then slot order, first stream before second, as a writer lays them out).
 struct Entry {
+    explicit Entry(Record r) : rec(std::move(r)) {}
     Record rec;
     int firstPos = -1, firstSize = -1;  // field offsets, -1: no stream to place
     std::string first;
@@ -57,7 +62,7 @@ public:
     // Directory overrides for hostile files.
     std::map<int, std::int64_t> sizeOverride, countOverride, offsetOverride;
     std::int64_t blobOffsetOverride = -1;
-    std::vector<int> recordSize;  // per type code 0..26
+    std::vector<int> recordSize;  // per type code 0..26, for types without entries (else the entries' size)
     std::vector<std::vector<Entry>> types;
 
     // Adds a record of `size` bytes (default: this version's size) of type t.
@@ -78,5 +83,7 @@ Entry& AddFileObj(NyxBuilder& b, const std::string& name, const std::string& byt
 void AddDefaultStyles(NyxBuilder& b);
 
 std::string ReadFile(const std::filesystem::path& p);
+// "" when equal, else where and how two byte strings first differ (short, for test output).
+std::string FirstDiff(const std::string& a, const std::string& b);
 
 }  // namespace testsupport
