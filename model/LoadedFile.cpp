@@ -5,9 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace model {
+
+namespace {
+std::atomic<std::uint64_t> bytesRead{0};
+}
+
+std::uint64_t LoadedFile::TotalBytesRead() { return bytesRead.load(std::memory_order_relaxed); }
 
 std::shared_ptr<LoadedFile> LoadedFile::Open(const std::filesystem::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -40,6 +47,7 @@ bool LoadedFile::ReadAt(std::uint64_t offset, std::size_t n, void* out) const {
         if (r <= 0) return false;
         done += static_cast<std::size_t>(r);
     }
+    bytesRead.fetch_add(n, std::memory_order_relaxed);
     return true;
 }
 

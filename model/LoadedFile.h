@@ -31,6 +31,9 @@ public:
     bool ReadAt(std::uint64_t offset, std::size_t n, void* out) const;
     bool ReadAt(std::uint64_t offset, std::size_t n, std::string& out) const;
 
+    // Bytes read through any LoadedFile since the start (for measurements).
+    static std::uint64_t TotalBytesRead();
+
 private:
     LoadedFile() = default;
     int fd_ = -1;
