@@ -43,11 +43,13 @@ inline void SetU16(std::uint8_t* p, std::size_t n, std::size_t off, std::uint16_
     p[off + 1] = (v >> 8) & 0xFF;
 }
 
-// A short string of capacity cap: a length byte (clamped to cap) then the text.
+// A short string of capacity cap: a length byte then the text. A length above
+// the capacity is a field that was never written (records start as all 0xFF
+// bytes): it reads as empty.
 inline std::string Str(const std::uint8_t* p, std::size_t n, std::size_t off, std::size_t cap) {
     if (off >= n) return {};
     std::size_t len = p[off];
-    if (len > cap) len = cap;
+    if (len > cap) return {};
     if (off + 1 + len > n) len = off + 1 < n ? n - off - 1 : 0;
     return std::string(reinterpret_cast<const char*>(p + off + 1), len);
 }

@@ -658,6 +658,63 @@ int TNYXoggetto::ReferenceReason(std::int32_t r) const {
     }
 }
 
+void TNYXoggetto::CollectLinkTargets(std::vector<std::int32_t>& targets) const {
+    if (IsEmpty()) return;
+    auto add = [&](std::int32_t r) {
+        const int t = RefType(r);
+        if (r == kNoRef || (t != testoHtml && t != internetLink && t != genLink)) return;
+        if (set_ && !set_->ObjectByRef(r)) return;
+        for (std::int32_t have : targets)
+            if (have == r) return;
+        targets.push_back(r);
+    };
+    // A value that names a link record is followed to the link's target.
+    auto follow = [&](std::int32_t v) {
+        if (v == kNoRef) return;
+        if (RefType(v) == speclink && set_) {
+            const TNYXoggetto* l = set_->ObjectByRef(v);
+            if (l && !l->IsEmpty() && l->Subtype() == 1) add(l->Int(13));
+        } else {
+            add(v);
+        }
+    };
+    switch (type_) {
+        case testoHtml: {
+            std::string text;
+            ReadFirstStream(text);
+            ForEachTextRef(text, [&](std::int32_t r) {
+                const TNYXoggetto* o = set_ ? set_->ObjectByRef(r) : nullptr;
+                if (o && o != this && o->Type() != testoHtml) o->CollectLinkTargets(targets);
+                else add(r);
+            });
+            break;
+        }
+        case internetLink: case genLink: add(Reference()); break;
+        case speclink: if (Subtype() == 1) add(Int(13)); break;
+        case shortObj: if (Subtype() == 13) follow(Int(5)); break;
+        case dbloc: for (int off : {51, 55, 59, 63}) follow(Int(off)); break;
+        case immagineNew: for (int i = 0; i < 30; ++i) follow(Int(73 + 16 * i)); break;
+        case inputStat: if (Subtype() == 18) follow(Int(108)); break;
+        case bottoneCGI: follow(Int(181)); break;
+        default: break;
+    }
+}
+
+std::string TNYXoggetto::ElementName(int number) const {
+    switch (type_) {
+        case dbloc: case inputStat: case inputDin: case bottoneCGI: {
+            std::string n = platform::text::Lower(GetName());
+            return n.empty() ? "element" + std::to_string(number) : n;
+        }
+        case immagineNew: return AttributeValue("name");
+        case inizioForm: {
+            std::string n = AttributeValue("name");
+            return n.empty() ? "formstart" + std::to_string(number) : n;
+        }
+        default: return {};
+    }
+}
+
 void TNYXoggetto::ReplaceContent(TNYXoggetto& other) {
     if (type_ != immagine || other.Type() != immagine) {
         platform::ui().Information("ReplaceContent called improperly...");

@@ -133,6 +133,12 @@ public:
     bool Equals(const TNYXoggetto& other) const;
     // Why this object refers to r (0: it does not).
     int ReferenceReason(std::int32_t r) const;
+    // Adds the pages, URLs and files this object leads to (for a page: what
+    // the objects of its text lead to), each once.
+    void CollectLinkTargets(std::vector<std::int32_t>& targets) const;
+    // Name of the HTML element of a form object; `number` is the object's
+    // number on its page, used when the object has no name.
+    std::string ElementName(int number) const;
     // Pictures only: takes the contents of another picture.
     void ReplaceContent(TNYXoggetto& other);
 

@@ -356,3 +356,28 @@ TEST_F(Objects, UniqueFileNames) {
     EXPECT_EQ(n.substr(8), ".gif");
     EXPECT_EQ(set.UniqueFileName("/a/b/altro.png"), "altro.png");
 }
+
+TEST_F(Objects, LinkTargetsAndElementNames) {
+    TNYXoggetto* other = AddPage("<Z S0 >altra");
+    TNYXoggetto* url = Add(internetLink);
+    url->SetName("http://esempio.it");
+    TNYXoggetto* link = Add(speclink);
+    link->SetInt(13, other->Reference());
+    TNYXoggetto* button = Add(bottoneCGI);
+    button->SetInt(181, link->Reference());
+    TNYXoggetto* page = AddPage("<Z S0 ><$" + Hex(link->Reference()) + ">x<%><$" + Hex(url->Reference()) + ">y<%><$" +
+                                Hex(button->Reference()) + ">");
+    std::vector<std::int32_t> targets;
+    page->CollectLinkTargets(targets);
+    EXPECT_EQ(targets, (std::vector<std::int32_t>{other->Reference(), url->Reference()}));
+
+    TNYXoggetto* field = Add(inputStat);
+    EXPECT_EQ(field->ElementName(3), "element3");
+    field->SetName("Cognome");
+    EXPECT_EQ(field->ElementName(3), "cognome");
+    TNYXoggetto* form = Add(inizioForm);
+    EXPECT_EQ(form->ElementName(2), "formstart2");
+    form->SetSecondStream(std::string("\0\0\0\0", 4) + " NAME='modulo' action=\"x\"");
+    EXPECT_EQ(form->ElementName(2), "modulo");
+    EXPECT_EQ(form->AttributeValue("action"), "x");
+}
