@@ -83,7 +83,9 @@ std::string Hex8(std::uint32_t v) {
 }  // namespace
 
 TNYXoggetto::TNYXoggetto() { data_.fill(0xFF); }
-TNYXoggetto::~TNYXoggetto() = default;
+TNYXoggetto::~TNYXoggetto() {
+    if (set_ && type_ == immagine) set_->UncachePicture(*this);
+}
 
 void TNYXoggetto::SetType(int t) {
     if (type_ != testoHtmlRtf && registered_ && set_) {
@@ -116,6 +118,9 @@ void TNYXoggetto::ResetLinkAt(std::size_t off) {
 
 void TNYXoggetto::ResetOwned() {
     switch (type_) {
+        case immagine:
+            if (set_) set_->UncachePicture(*this);
+            break;
         case shortObj:
             if (Subtype() != 14 && Subtype() != 15) ResetLinkAt(5);
             break;

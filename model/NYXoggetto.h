@@ -120,6 +120,13 @@ public:
     // Writes the first stream (or the external file) to path.
     bool WriteContentsTo(const std::filesystem::path& path) const;
 
+    // --- pictures (types 5 and 16) ------------------------------------------------
+    // The decoded picture (cached by the hypertext); records the natural size
+    // at 85/87 of a picture. nullptr when it cannot be decoded.
+    std::shared_ptr<const struct TNYXpicture> GetPicture();
+    // Draws the picture on white and writes it as a ".bmp" file next to path.
+    bool SaveAsBitmap(const std::filesystem::path& path);
+
     // --- stream form (copies, clipboard, undo) -----------------------------------
     void SaveToStream(std::string& out) const;
     // Reads one object in stream form from in at pos (advanced). False when
@@ -131,6 +138,11 @@ public:
     // Content equality (URLs and keywords by name, pictures by bytes, styles by
     // typeface and attributes); false whenever this object is empty.
     bool Equals(const TNYXoggetto& other) const;
+    // The text shown for the object in lists and hints: a short title, "|",
+    // then a longer explanation. Windows-1252 bytes.
+    std::string Description() const;
+    // The part before the "|".
+    std::string DescriptionTitle() const;
     // Why this object refers to r (0: it does not).
     int ReferenceReason(std::int32_t r) const;
     // Adds the pages, URLs and files this object leads to (for a page: what
@@ -172,15 +184,29 @@ public:
 };
 
 // A page object. While a page is shown or exported its working copy also holds
-// the header and footer pages and the page-local objects (URLs, links,
-// markers) that its text refers to as 6F000000 + i.
+// private copies of the objects its text uses: URLs and links as page-local
+// objects (6F000000 + i in the text), every other embedded object in a list of
+// its own (FF000000 + i), and the working copies of its header and footer pages.
 class TNYXtesto : public TNYXoggetto {
 public:
     TNYXtesto();
     ~TNYXtesto() override;
 
-    std::vector<std::int32_t>& LocalObjects() { return localObjects_; }
-    const std::vector<std::int32_t>& LocalObjects() const { return localObjects_; }
+    std::vector<std::unique_ptr<TNYXoggetto>>& LocalObjects() { return localObjects_; }
+    const std::vector<std::unique_ptr<TNYXoggetto>>& LocalObjects() const { return localObjects_; }
+    std::vector<std::unique_ptr<TNYXoggetto>>& EmbeddedObjects() { return embedded_; }
+    const std::vector<std::unique_ptr<TNYXoggetto>>& EmbeddedObjects() const { return embedded_; }
+    // Text position of each embedded object's tag.
+    std::vector<std::size_t>& EmbeddedPositions() { return embeddedPos_; }
+    TNYXtesto* HeaderCopy() const { return header_.get(); }
+    TNYXtesto* FooterCopy() const { return footer_.get(); }
+    void SetHeaderCopy(std::unique_ptr<TNYXtesto> t) { header_ = std::move(t); }
+    void SetFooterCopy(std::unique_ptr<TNYXtesto> t) { footer_ = std::move(t); }
+    bool IsSubText() const { return subText_; }
+    void SetSubText(bool s) { subText_ = s; }
+    // Slot of the page this working copy was built from; -1 for a new text.
+    std::int32_t SourceIndex() const { return source_; }
+    void SetSourceIndex(std::int32_t i) { source_ = i; }
 
     // The page's stored text (markup bytes, without the trailing NUL).
     std::string Text() const;
@@ -190,7 +216,12 @@ protected:
     void ResetOwned() override;
 
 private:
-    std::vector<std::int32_t> localObjects_;
+    std::vector<std::unique_ptr<TNYXoggetto>> localObjects_;
+    std::vector<std::unique_ptr<TNYXoggetto>> embedded_;
+    std::vector<std::size_t> embeddedPos_;
+    std::unique_ptr<TNYXtesto> header_, footer_;
+    std::int32_t source_ = -1;
+    bool subText_ = false;
 };
 
 // Makes a fresh object of the right class for a type.

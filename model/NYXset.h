@@ -22,6 +22,22 @@ namespace model {
 
 class LoadedFile;
 
+// A decoded picture: natural size and pixels (RGBA, row by row), for drawing.
+struct TNYXpicture {
+    int width = 0;
+    int height = 0;
+    bool transparent = false;
+    std::vector<std::uint32_t> rgba;  // 0xAABBGGRR
+};
+
+// What a "quor:" link names.
+struct HypertextLink {
+    bool isLink = false;
+    bool sameFile = false;
+    std::filesystem::path file;
+    std::int64_t page = 0;  // -2: "|" with nothing after it
+};
+
 // A view that shows pages of a hypertext (a frame set). Saving detaches every
 // view before the objects are replaced and reattaches it afterwards.
 class TNYXview {
@@ -114,6 +130,54 @@ public:
     // A name used by no embedded file or picture.
     std::string UniqueFileName(std::string_view name) const;
 
+    // Global references through the tables, page-local ones (6F000000 + i)
+    // through the page's local objects; anything else none.
+    TNYXoggetto* ObjectInPage(const TNYXtesto* page, std::int32_t ref) const;
+    // First non-empty object of the same type with the same name (lower-cased).
+    TNYXoggetto* FindByName(const TNYXoggetto& obj) const;
+
+    // Styles (non-empty ones), names compared without regard to case.
+    int StyleIndex(std::string_view name) const;
+    bool StyleExists(std::string_view name) const { return StyleIndex(name) >= 0; }
+    std::vector<std::string> StyleNames() const;
+    TNYXoggetto* StyleByName(std::string_view name) const;
+    std::string UniqueStyleName(std::string_view name) const;
+    void RenameStyleDuplicates();
+
+    TNYXtesto* PageByAlias(std::string_view alias) const;
+    // The alias a page is also published under (from its second stream).
+    static std::string PageAlias(const TNYXoggetto& page);
+
+    // Links to other hypertexts: "quor:" or "quor://" + file [+ "|" + page].
+    HypertextLink ParseHypertextLink(std::string_view text) const;
+    // Exported name of a page of another native file ("" when it cannot be read).
+    static std::string ForeignPageFileName(const std::filesystem::path& file, std::int64_t page,
+                                           std::string_view suffix);
+    // A URL object (not registered) for an address.
+    std::unique_ptr<TNYXoggetto> NewURL(std::string_view text);
+
+    // Pictures and files.
+    TNYXoggetto* AddPicture(const std::filesystem::path& path);
+    TNYXoggetto* NewPicture(const std::filesystem::path& path, bool transparent, int height, int width);
+    TNYXoggetto* CopyPicture(const TNYXoggetto& picture);
+    TNYXoggetto* NewPlacedPicture(TNYXoggetto* picture);
+    TNYXoggetto* AddFile(const std::filesystem::path& path, TNYXoggetto* obj = nullptr);
+    // Copies a prototype of another hypertext with its files. Result: 0 failed,
+    // 1 an existing one of the same name is used, 2 copied, 3 copied reusing
+    // files already here. `copy` (when given) receives the prototype used.
+    int CopyPrototype(const TNYXoggetto& prototype, bool replace, TNYXoggetto** copy = nullptr);
+
+    // Markers holding the stored page-order and prototype trees; made on first use.
+    TNYXoggetto* PageTreeHolder() { return TreeHolder(hdr::kPageTreeHolder); }
+    TNYXoggetto* PrototypeTreeHolder() { return TreeHolder(hdr::kPrototypeTreeHolder); }
+
+    // Picture cache (at most maxCacheImg decoded pictures).
+    std::shared_ptr<const TNYXpicture> CachedPicture(const TNYXoggetto& picture) const;
+    void CachePicture(const TNYXoggetto& picture, std::shared_ptr<const TNYXpicture> loaded);
+    void UncachePicture(const TNYXoggetto& picture);
+    void ClearPictureCache() { cache_.clear(); }
+    std::size_t CacheSize() const { return cache_.size(); }
+
     // Version-1 conversion map (old reference -> new reference).
     const std::map<std::int32_t, std::int32_t>& ConversionMap() const { return conversion_; }
 
@@ -150,6 +214,7 @@ private:
     void SetNewHeader();
     void PrefixFromFileName(const std::filesystem::path& file, std::size_t cut);
     bool Fault(const char* step) const { return saveFaultHook && saveFaultHook(step); }
+    TNYXoggetto* TreeHolder(int headerOffset);
     bool WriteNativeFile(int fd, const std::filesystem::path& target, std::array<std::uint8_t, kHeaderSize>& header);
 
     std::array<std::vector<std::unique_ptr<TNYXoggetto>>, kTypeCount> tables_;
@@ -162,6 +227,7 @@ private:
     std::vector<std::string> saveErrors_;
     std::vector<std::string> saveWarnings_;
     std::vector<TNYXview*> views_;
+    std::vector<std::pair<const TNYXoggetto*, std::shared_ptr<const TNYXpicture>>> cache_;
     bool modified_ = false;
 };
 

@@ -151,6 +151,7 @@ void TNYXset::NewHypertext() {
 
 void TNYXset::Clear() {
     for (TNYXview* v : views_) v->DropContents();
+    cache_.clear();
     for (auto& table : tables_) table.clear();
     freeHint_.fill(0);
     file_.reset();
