@@ -198,6 +198,9 @@ public:
     const std::vector<std::unique_ptr<TNYXoggetto>>& EmbeddedObjects() const { return embedded_; }
     // Text position of each embedded object's tag.
     std::vector<std::size_t>& EmbeddedPositions() { return embeddedPos_; }
+    // Reference of the hypertext object each copy was made from (-1: a new one).
+    std::vector<std::int32_t>& LocalOrigins() { return localOrigins_; }
+    std::vector<std::int32_t>& EmbeddedOrigins() { return embeddedOrigins_; }
     TNYXtesto* HeaderCopy() const { return header_.get(); }
     TNYXtesto* FooterCopy() const { return footer_.get(); }
     void SetHeaderCopy(std::unique_ptr<TNYXtesto> t) { header_ = std::move(t); }
@@ -219,6 +222,7 @@ private:
     std::vector<std::unique_ptr<TNYXoggetto>> localObjects_;
     std::vector<std::unique_ptr<TNYXoggetto>> embedded_;
     std::vector<std::size_t> embeddedPos_;
+    std::vector<std::int32_t> localOrigins_, embeddedOrigins_;
     std::unique_ptr<TNYXtesto> header_, footer_;
     std::int32_t source_ = -1;
     bool subText_ = false;
