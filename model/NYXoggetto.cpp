@@ -85,6 +85,11 @@ std::string Hex8(std::uint32_t v) {
 TNYXoggetto::TNYXoggetto() { data_.fill(0xFF); }
 TNYXoggetto::~TNYXoggetto() {
     if (set_ && type_ == immagine) set_->UncachePicture(*this);
+    if (set_ && inNameIndex) set_->NoteFileName(*this, false);
+}
+
+void TNYXoggetto::FileNameMayHaveChanged() {
+    if (set_) set_->NoteFileName(*this, registered_);
 }
 
 void TNYXoggetto::SetType(int t) {
@@ -94,6 +99,7 @@ void TNYXoggetto::SetType(int t) {
         owned.release();
         registered_ = false;
     }
+    if (set_ && inNameIndex) set_->NoteFileName(*this, false);
     type_ = static_cast<std::uint8_t>(t);
 }
 
@@ -247,6 +253,7 @@ void TNYXoggetto::Reset() {
         set_->SetModified(true);
         set_->NoteEmptySlot(type_, index_);
     }
+    FileNameMayHaveChanged();
 }
 
 void TNYXoggetto::MakeNew() {
@@ -494,6 +501,7 @@ bool TNYXoggetto::LoadFromStream(std::string_view in, std::size_t& pos) {
     if (s2 < 0 || !need(static_cast<std::size_t>(s2))) return fail();
     if (s2 > 0) second_ = std::string(in.substr(pos, static_cast<std::size_t>(s2)));
     pos += static_cast<std::size_t>(s2);
+    FileNameMayHaveChanged();
     return true;
 }
 
@@ -536,7 +544,9 @@ void TNYXoggetto::Assign(const TNYXoggetto& src) {
     externalPath_ = src.externalPath_;
     if (!registered_) index_ = src.index_;
     data_ = src.data_;
+    if (registered_ && set_ != src.set_ && set_) set_->NoteFileName(*this, false);
     set_ = src.set_;
+    FileNameMayHaveChanged();
 }
 
 bool TNYXoggetto::Equals(const TNYXoggetto& other) const {

@@ -57,6 +57,7 @@ public:
     std::string Str(std::size_t off, std::size_t cap) const { return bytes::Str(data_.data(), kDataSize, off, cap); }
     void SetStr(std::size_t off, std::size_t cap, std::string_view s) {
         bytes::SetStr(data_.data(), kDataSize, off, cap, s);
+        if (registered_) FileNameMayHaveChanged();
     }
     std::uint8_t Subtype() const { return data_[4]; }
     void SetSubtype(std::uint8_t s) { data_[4] = s; }
@@ -158,6 +159,13 @@ public:
     // Loads a stored record of `size` bytes (missing bytes read as 0xFF) and
     // applies the upgrades of records shorter than this version's.
     void LoadRecord(const std::uint8_t* record, std::size_t size, std::int32_t saveCounter);
+
+    // Keeps the hypertext's index of file names right after a change that may
+    // have touched this object's file name.
+    void FileNameMayHaveChanged();
+    std::string indexedName;  // lower-cased file name as indexed (see TNYXset)
+    bool inNameIndex = false;
+    std::uint64_t indexedGeneration = 0;
 
 protected:
     // Resets the objects this one owns before it is cleared.

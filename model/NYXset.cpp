@@ -132,6 +132,7 @@ std::int32_t TNYXset::RegisterObject(int type, std::int64_t index, std::unique_p
     raw->SetSet(this);
     raw->SetIndex(static_cast<std::uint32_t>(slot));
     raw->SetRegistered(true);
+    NoteFileName(*raw, true);
     modified_ = true;
     return static_cast<std::int32_t>(slot);
 }
@@ -141,7 +142,10 @@ std::unique_ptr<TNYXoggetto> TNYXset::ClearSlot(int type, std::int64_t index) {
     auto& table = tables_[type];
     if (static_cast<std::size_t>(index) >= table.size()) return nullptr;
     auto old = std::move(table[static_cast<std::size_t>(index)]);
-    if (old) old->SetRegistered(false);
+    if (old) {
+        old->SetRegistered(false);
+        NoteFileName(*old, false);
+    }
     return old;
 }
 
@@ -163,22 +167,43 @@ TNYXoggetto* TNYXset::FindEqual(const TNYXoggetto& obj) const {
     return nullptr;
 }
 
+namespace {
+bool NamedFileType(int t) { return t == genLink || t == zipLink || t == immagine || t == mappaClic; }
+}  // namespace
+
+void TNYXset::NoteFileName(TNYXoggetto& o, bool present) const {
+    if (!nameIndexBuilt_) return;
+    if (o.inNameIndex && o.indexedGeneration == nameIndexGeneration_) {
+        auto it = nameIndex_.find(o.indexedName);
+        if (it != nameIndex_.end() && --it->second <= 0) nameIndex_.erase(it);
+        o.inNameIndex = false;
+    }
+    if (present && NamedFileType(o.Type())) {
+        o.indexedName = platform::text::Lower(o.GetFileName());
+        ++nameIndex_[o.indexedName];
+        o.inNameIndex = true;
+        o.indexedGeneration = nameIndexGeneration_;
+    }
+}
+
 std::string TNYXset::UniqueFileName(std::string_view name) const {
+    if (!nameIndexBuilt_) {
+        nameIndex_.clear();
+        ++nameIndexGeneration_;
+        for (int t : {genLink, zipLink, immagine, mappaClic})
+            for (const auto& o : tables_[t]) {
+                if (!o) continue;
+                o->indexedName = platform::text::Lower(o->GetFileName());
+                ++nameIndex_[o->indexedName];
+                o->inNameIndex = true;
+                o->indexedGeneration = nameIndexGeneration_;
+            }
+        nameIndexBuilt_ = true;
+    }
     std::string candidate = BaseName(name);
     const std::string ext = Extension(candidate);
     for (int guard = 0; guard < 1000; ++guard) {
-        const std::string low = platform::text::Lower(candidate);
-        bool used = false;
-        for (int t : {genLink, zipLink, immagine, mappaClic}) {
-            for (const auto& o : tables_[t]) {
-                if (o && platform::text::Lower(o->GetFileName()) == low) {
-                    used = true;
-                    break;
-                }
-            }
-            if (used) break;
-        }
-        if (!used) return candidate;
+        if (!nameIndex_.count(platform::text::Lower(candidate))) return candidate;
         char buf[16];
         std::snprintf(buf, sizeof buf, "ed%06X", RandomBelow(1u << 24));
         candidate = buf + ext;

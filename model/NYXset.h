@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/Bytes.h"
@@ -125,6 +126,9 @@ public:
     // Makes, resets and makes new an object of a type, registered at the first free slot.
     TNYXoggetto* NewObject(int type);
     TNYXoggetto* FindEqual(const TNYXoggetto& obj) const;
+    // Called by objects whose file name may have changed; `present` says
+    // whether the object is in a table.
+    void NoteFileName(TNYXoggetto& o, bool present) const;
     // An object at index became empty: new objects may take its slot.
     void NoteEmptySlot(int type, std::uint32_t index);
     // A name used by no embedded file or picture.
@@ -229,6 +233,12 @@ private:
     std::vector<TNYXview*> views_;
     std::vector<std::pair<const TNYXoggetto*, std::shared_ptr<const TNYXpicture>>> cache_;
     bool modified_ = false;
+    // Lower-cased file names of pictures and embedded files -> how many use each,
+    // built on first use and kept up to date by the objects.
+    mutable bool nameIndexBuilt_ = false;
+    mutable std::uint64_t nameIndexGeneration_ = 0;
+    mutable std::unordered_map<std::string, int> nameIndex_;
+    void InvalidateNameIndex() const { nameIndexBuilt_ = false; }
 };
 
 }  // namespace model

@@ -152,6 +152,7 @@ void TNYXset::NewHypertext() {
 void TNYXset::Clear() {
     for (TNYXview* v : views_) v->DropContents();
     cache_.clear();
+    InvalidateNameIndex();
     for (auto& table : tables_) table.clear();
     freeHint_.fill(0);
     file_.reset();
@@ -335,6 +336,7 @@ bool TNYXset::LoadChecked(const fs::path& file) {
             }
             obj->SetRegistered(true);
             table.push_back(std::move(obj));
+            InvalidateNameIndex();  // objects join the tables directly while loading
         }
     }
 

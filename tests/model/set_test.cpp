@@ -332,3 +332,21 @@ TEST_F(SetOps, Descriptions) {
     EXPECT_EQ(link->Description(), "Non definito.");
     EXPECT_EQ(page->DescriptionTitle(), "Indice");
 }
+
+TEST_F(SetOps, UniqueNamesFollowRenamesAndDeletions) {
+    TNYXoggetto* a = set.NewObject(genLink);
+    a->SetFileName("a.txt");
+    EXPECT_NE(set.UniqueFileName("A.TXT"), "A.TXT");
+    a->SetFileName("b.txt");  // renamed: its old name is free
+    EXPECT_EQ(set.UniqueFileName("a.txt"), "a.txt");
+    EXPECT_NE(set.UniqueFileName("b.txt"), "b.txt");
+    a->Reset();  // deleted
+    EXPECT_EQ(set.UniqueFileName("b.txt"), "b.txt");
+    TNYXoggetto* p = set.NewObject(immagine);
+    p->SetStr(94, 75, "foto.gif");  // written directly into the record
+    EXPECT_NE(set.UniqueFileName("foto.gif"), "foto.gif");
+    auto taken = set.ClearSlot(immagine, p->Index());
+    EXPECT_EQ(set.UniqueFileName("foto.gif"), "foto.gif");
+    ASSERT_TRUE(set.SaveToFile(dir / "n.nyx"));  // reload rebuilds the index from the file
+    EXPECT_EQ(set.UniqueFileName("foto.gif"), "foto.gif");
+}
