@@ -8,18 +8,37 @@ namespace shell {
 
 namespace text = platform::text;
 
+namespace {
+// Windows-1252 lower case of every byte: look-ups run on every option read.
+struct LowerTable {
+    unsigned char map[256];
+    LowerTable() {
+        for (int i = 0; i < 256; ++i) map[i] = static_cast<unsigned char>(text::LowerChar(static_cast<char>(i)));
+    }
+};
+const LowerTable& Lower() {
+    static const LowerTable table;
+    return table;
+}
+}  // namespace
+
 std::size_t NoCaseHash::operator()(std::string_view s) const noexcept {
     // FNV-1a over the lower-cased bytes.
+    const unsigned char* lower = Lower().map;
     std::size_t h = 1469598103934665603ull;
     for (char c : s) {
-        h ^= static_cast<unsigned char>(text::LowerChar(c));
+        h ^= lower[static_cast<unsigned char>(c)];
         h *= 1099511628211ull;
     }
     return h;
 }
 
 bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    return text::EqualsNoCase(a, b);
+    if (a.size() != b.size()) return false;
+    const unsigned char* lower = Lower().map;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])]) return false;
+    return true;
 }
 
 // ---------------------------------------------------------------------------

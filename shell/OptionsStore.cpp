@@ -33,7 +33,13 @@ const std::string& OptionsPath() {
     return p;
 }
 
-std::string SectionPath(std::string_view section) { return std::string(kProgramKey) + std::string(section); }
+// Already in normal form for an ordinary section name, which spares the
+// look-up a second copy.
+std::string SectionPath(std::string_view section) {
+    std::string p = "SOFTWARE\\ZR\\Quor3.0pro\\";
+    p += section;
+    return p;
+}
 
 std::string Errno(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
@@ -180,6 +186,9 @@ void TOptionsStore::ReloadLocked() const {
 }
 
 void TOptionsStore::MaybeRefresh() const {
+    // Reading the clock costs more than a look-up: look at it every few reads.
+    if (++readsSinceCheck_ < 32) return;
+    readsSinceCheck_ = 0;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastCheck_ < refreshInterval_) return;
     lastCheck_ = now;
@@ -236,7 +245,7 @@ std::vector<std::string> TOptionsStore::KeyPaths() const {
     std::lock_guard lock(mutex_);
     MaybeRefresh();
     std::vector<std::string> out = cache_.KeyPaths();
-    for (auto& p : out) p.insert(0, "\\");
+    for (auto& p : out) p = "\\" + p;
     return out;
 }
 

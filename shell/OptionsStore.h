@@ -23,9 +23,10 @@
 // values in memory and retries them with the next write. Batch many writes
 // (the options dialog) between BeginUpdate and EndUpdate for one disk write.
 //
-// Reading is from memory. The store looks at the file again (a stat) at
-// most once per refresh interval (one second unless set) and reloads it when
-// another instance replaced it; Refresh() does so at once.
+// Reading is from memory. Every few dozen reads, and at most once per
+// refresh interval (one second unless set), the store looks at the file
+// again (a stat) and reloads it when another instance replaced it;
+// Refresh() does so at once.
 //
 // A missing, unreadable or hand-mangled file is never fatal: what cannot be
 // understood is skipped (the defaults apply) and, before the first rewrite,
@@ -153,6 +154,7 @@ private:
     mutable std::size_t badLines_ = 0;
     mutable bool keepCorrupt_ = false;
     mutable std::chrono::steady_clock::time_point lastCheck_{};
+    mutable unsigned readsSinceCheck_ = 0;
     std::chrono::milliseconds refreshInterval_{1000};
     std::vector<Change> pending_;
     int updateDepth_ = 0;

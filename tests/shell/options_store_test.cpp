@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -98,6 +99,32 @@ TEST_F(Store, TwoInstancesDoNotLoseEachOthersWrites) {
     ASSERT_TRUE(b.WriteOption("undoDeep", "40"));
     a.Refresh();
     EXPECT_EQ(a.ReadOption("undoDeep"), "40");
+}
+
+TEST_F(Store, ProcessesWritingAtOnceLoseNothing) {
+    constexpr int kWriters = 3, kValues = 25;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            TOptionsStore mine(file);
+            bool ok = true;
+            for (int i = 0; i < kValues; ++i)
+                ok &= mine.WriteSectionOption("w" + std::to_string(w), std::to_string(i), std::to_string(w * 1000 + i));
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    TOptionsStore all(file);
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kValues; ++i)
+            EXPECT_EQ(all.ReadSectionOption("w" + std::to_string(w), std::to_string(i)), std::to_string(w * 1000 + i));
 }
 
 TEST_F(Store, AwkwardNamesAndValuesSurviveTheFile) {
