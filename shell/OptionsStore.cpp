@@ -102,7 +102,16 @@ TOptionsStore::TOptionsStore(fs::path file) : file_(std::move(file)) {
     lastCheck_ = std::chrono::steady_clock::now();
 }
 
-TOptionsStore::~TOptionsStore() = default;
+TOptionsStore::~TOptionsStore() {
+    // A last, quiet try for values whose write failed (or a batch left open);
+    // there may be no user interface left to report to.
+    try {
+        std::string error;
+        std::lock_guard lock(mutex_);
+        Commit(error);
+    } catch (...) {
+    }
+}
 
 fs::path TOptionsStore::DefaultFile() {
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return fs::path(x) / "quor" / "options.ini";

@@ -168,13 +168,21 @@ const TOptionSpec& Spec(std::string_view section, std::string_view name) {
 }
 
 bool Flag(const TOptionsStore& st, std::string_view section, std::string_view name) {
-    return FlagValue(Spec(section, name), st.ReadSectionOption(section, name));
+    return ReadFlagOption(st, section, name);
 }
 int Number(const TOptionsStore& st, std::string_view section, std::string_view name) {
-    return NumberValue(Spec(section, name), st.ReadSectionOption(section, name));
+    return ReadNumberOption(st, section, name);
 }
 
 }  // namespace
+
+int ReadNumberOption(const TOptionsStore& st, std::string_view section, std::string_view name) {
+    return NumberValue(Spec(section, name), st.ReadSectionOption(section, name));
+}
+
+bool ReadFlagOption(const TOptionsStore& st, std::string_view section, std::string_view name) {
+    return FlagValue(Spec(section, name), st.ReadSectionOption(section, name));
+}
 
 TProgramOptions ReadProgramOptions(const TOptionsStore& st) {
     TProgramOptions o;

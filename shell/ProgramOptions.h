@@ -61,6 +61,11 @@ bool ParseInteger(std::string_view s, long long& out);
 // Clamped number with a default for what is not a number.
 int ReadNumber(std::string_view stored, int fallback, int min, int max);
 
+// Any catalogued option read by its rules: a clamped number (its default
+// when not a number) or a flag. Not catalogued: 0 and off.
+int ReadNumberOption(const TOptionsStore& store, std::string_view section, std::string_view name);
+bool ReadFlagOption(const TOptionsStore& store, std::string_view section, std::string_view name);
+
 // The simple options, typed.
 struct TProgramOptions {
     bool tipOfTheDay = true;

@@ -89,6 +89,18 @@ TEST_F(Options, StoredTextsReadAsValues) {
     }
 }
 
+TEST_F(Options, AnyCataloguedOptionReadsByItsRules) {
+    store.WriteSectionOption("ftpnet\\3", "port", "99999");
+    store.WriteSectionOption("quornet\\1", "timeout", "0");
+    EXPECT_EQ(ReadNumberOption(store, "ftpnet\\3", "port"), 65535);
+    EXPECT_EQ(ReadNumberOption(store, "ftpnet\\4", "port"), 21);
+    EXPECT_EQ(ReadNumberOption(store, "quornet\\1", "timeout"), 1);
+    EXPECT_EQ(ReadNumberOption(store, "quornet\\1", "port"), 80);
+    EXPECT_TRUE(ReadFlagOption(store, "htmlexp", "expAlt"));
+    EXPECT_FALSE(ReadFlagOption(store, "ftpnet\\0", "savePass"));
+    EXPECT_EQ(ReadNumberOption(store, "nessuna", "cosa"), 0);
+}
+
 TEST_F(Options, ApplyOptionsHandsTheValuesToTheWindow) {
     store.BeginUpdate();
     store.WriteOption("PromemSave", "1");
