@@ -40,6 +40,12 @@ void Put(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
 }
 
+std::string Writer(int w) {
+    std::string s = "w";
+    s += std::to_string(w);
+    return s;
+}
+
 struct Store : ::testing::Test {
     TempDir dir;
     fs::path file = dir / "quor" / "options.ini";
@@ -111,7 +117,7 @@ TEST_F(Store, ProcessesWritingAtOnceLoseNothing) {
             TOptionsStore mine(file);
             bool ok = true;
             for (int i = 0; i < kValues; ++i)
-                ok &= mine.WriteSectionOption("w" + std::to_string(w), std::to_string(i), std::to_string(w * 1000 + i));
+                ok &= mine.WriteSectionOption(Writer(w), std::to_string(i), std::to_string(w * 1000 + i));
             _exit(ok ? 0 : 1);
         }
         children.push_back(pid);
@@ -124,7 +130,7 @@ TEST_F(Store, ProcessesWritingAtOnceLoseNothing) {
     TOptionsStore all(file);
     for (int w = 0; w < kWriters; ++w)
         for (int i = 0; i < kValues; ++i)
-            EXPECT_EQ(all.ReadSectionOption("w" + std::to_string(w), std::to_string(i)), std::to_string(w * 1000 + i));
+            EXPECT_EQ(all.ReadSectionOption(Writer(w), std::to_string(i)), std::to_string(w * 1000 + i));
 }
 
 TEST_F(Store, AwkwardNamesAndValuesSurviveTheFile) {
