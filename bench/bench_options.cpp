@@ -26,7 +26,7 @@ constexpr int kReads = 100000;
 // network configurations, a few browsers, recent files and window placements.
 void Populate(shell::TOptionsStore& st) {
     st.BeginUpdate();
-    for (const shell::TOptionSpec& s : shell::OptionCatalogue()) {
+    for (const shell::TOptionInfo& s : shell::OptionCatalogue()) {
         std::string section = s.section;
         if (section.size() > 2 && section.compare(section.size() - 2, 2, "\\N") == 0) section.back() = '0';
         st.WriteSectionOption(section, s.name, *s.defaultValue ? s.defaultValue : "valore");

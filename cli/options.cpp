@@ -80,7 +80,7 @@ bool IsBelowOrAt(const std::string& key, const std::string& top) {
 
 int List(TOptionsStore& store, const Parsed& p) {
     if (p.defaults) {
-        for (const shell::TOptionSpec& s : shell::OptionCatalogue()) {
+        for (const shell::TOptionInfo& s : shell::OptionCatalogue()) {
             std::string range;
             if (s.kind == shell::TOptionKind::Number) range = " [" + std::to_string(s.min) + ".." + std::to_string(s.max) + "]";
             std::printf("%s\t%s\t%s%s\t%s\n", s.section, s.name, s.defaultValue, range.c_str(), s.meaning);
@@ -114,7 +114,7 @@ int Get(TOptionsStore& store, const Parsed& p) {
         return nyx::kOk;
     }
     const std::string section = Bytes(p.section);
-    if (const shell::TOptionSpec* s = section[0] == '\\' ? nullptr : shell::FindOptionSpec(section, name)) {
+    if (const shell::TOptionInfo* s = section[0] == '\\' ? nullptr : shell::FindOptionInfo(section, name)) {
         if (*s->defaultValue) {
             std::printf("%s\n", s->defaultValue);
             return nyx::kOk;
@@ -129,7 +129,7 @@ int Set(TOptionsStore& store, const Parsed& p) {
     const std::string name = Bytes(p.rest[0]);
     const std::string value = Bytes(p.rest[1]);
     const std::string section = Bytes(p.section);
-    if (const shell::TOptionSpec* s = section[0] == '\\' ? nullptr : shell::FindOptionSpec(section, name);
+    if (const shell::TOptionInfo* s = section[0] == '\\' ? nullptr : shell::FindOptionInfo(section, name);
         s && s->kind == shell::TOptionKind::Number) {
         long long n;
         const int read = shell::NumberValue(*s, value);

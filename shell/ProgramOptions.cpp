@@ -18,8 +18,8 @@ using K = TOptionKind;
 constexpr const char* kOpt = "options";
 }  // namespace
 
-const std::vector<TOptionSpec>& OptionCatalogue() {
-    static const std::vector<TOptionSpec> table = {
+const std::vector<TOptionInfo>& OptionCatalogue() {
+    static const std::vector<TOptionInfo> table = {
         // Simple options.
         {kOpt, "TipOfTheDay", K::FlagOnIfOneOrMissing, "1", 0, 0, "mostra il suggerimento del giorno alla partenza"},
         {kOpt, "AutoHideTip", K::FlagOnIfOne, "0", 0, 0, "chiudi automaticamente il suggerimento"},
@@ -107,7 +107,7 @@ const std::vector<TOptionSpec>& OptionCatalogue() {
     return table;
 }
 
-const TOptionSpec* FindOptionSpec(std::string_view section, std::string_view name) {
+const TOptionInfo* FindOptionInfo(std::string_view section, std::string_view name) {
     std::string sec = TKeyTree::NormalizePath(section);
     // "ftpnet\3" -> "ftpnet\N"
     if (std::size_t cut = sec.rfind('\\'); cut != std::string::npos && cut + 1 < sec.size()) {
@@ -116,7 +116,7 @@ const TOptionSpec* FindOptionSpec(std::string_view section, std::string_view nam
             sec = sec.substr(0, cut + 1) + "N";
     }
     if (sec.empty()) sec = kOpt;
-    for (const TOptionSpec& s : OptionCatalogue())
+    for (const TOptionInfo& s : OptionCatalogue())
         if (text::EqualsNoCase(s.section, sec) && text::EqualsNoCase(s.name, name)) return &s;
     return nullptr;
 }
@@ -143,27 +143,27 @@ int ReadNumber(std::string_view stored, int fallback, int min, int max) {
     return static_cast<int>(std::clamp<long long>(v, min, max));
 }
 
-bool FlagValue(const TOptionSpec& spec, std::string_view stored) {
-    switch (spec.kind) {
+bool FlagValue(const TOptionInfo& info, std::string_view stored) {
+    switch (info.kind) {
         case K::FlagOnUnlessZero: return stored != "0";
         case K::FlagOnIfOneOrMissing: return stored == "1" || stored.empty();
         default: return stored == "1";
     }
 }
 
-int NumberValue(const TOptionSpec& spec, std::string_view stored) {
+int NumberValue(const TOptionInfo& info, std::string_view stored) {
     long long def = 0;
-    ParseInteger(spec.defaultValue, def);
-    return ReadNumber(stored, static_cast<int>(def), spec.min, spec.max);
+    ParseInteger(info.defaultValue, def);
+    return ReadNumber(stored, static_cast<int>(def), info.min, info.max);
 }
 
 namespace {
 
-const TOptionSpec& Spec(std::string_view section, std::string_view name) {
-    const TOptionSpec* s = FindOptionSpec(section, name);
+const TOptionInfo& Info(std::string_view section, std::string_view name) {
+    const TOptionInfo* s = FindOptionInfo(section, name);
     // The names below are all catalogued; a miss is a programming error
     // caught by the tests, never by users.
-    static const TOptionSpec none{"", "", K::Text, "", 0, 0, ""};
+    static const TOptionInfo none{"", "", K::Text, "", 0, 0, ""};
     return s ? *s : none;
 }
 
@@ -177,11 +177,11 @@ int Number(const TOptionsStore& st, std::string_view section, std::string_view n
 }  // namespace
 
 int ReadNumberOption(const TOptionsStore& st, std::string_view section, std::string_view name) {
-    return NumberValue(Spec(section, name), st.ReadSectionOption(section, name));
+    return NumberValue(Info(section, name), st.ReadSectionOption(section, name));
 }
 
 bool ReadFlagOption(const TOptionsStore& st, std::string_view section, std::string_view name) {
-    return FlagValue(Spec(section, name), st.ReadSectionOption(section, name));
+    return FlagValue(Info(section, name), st.ReadSectionOption(section, name));
 }
 
 TProgramOptions ReadProgramOptions(const TOptionsStore& st) {

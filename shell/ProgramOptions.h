@@ -38,7 +38,7 @@ enum class TOptionKind {
     Text,
 };
 
-struct TOptionSpec {
+struct TOptionInfo {
     const char* section;  // "options" for the simple options
     const char* name;
     TOptionKind kind;
@@ -48,14 +48,14 @@ struct TOptionSpec {
 };
 
 // Every option the program reads, in a fixed order (simple options first).
-const std::vector<TOptionSpec>& OptionCatalogue();
+const std::vector<TOptionInfo>& OptionCatalogue();
 // Case-insensitive; nullptr when the option is not catalogued. A section
 // "ftpnet\3" finds the entries of "ftpnet\N" (per-configuration values).
-const TOptionSpec* FindOptionSpec(std::string_view section, std::string_view name);
+const TOptionInfo* FindOptionInfo(std::string_view section, std::string_view name);
 
 // Stored text -> value, by the rules of the catalogue.
-bool FlagValue(const TOptionSpec& spec, std::string_view stored);
-int NumberValue(const TOptionSpec& spec, std::string_view stored);
+bool FlagValue(const TOptionInfo& info, std::string_view stored);
+int NumberValue(const TOptionInfo& info, std::string_view stored);
 // Integer parsing used throughout: optional blanks and sign, digits only.
 bool ParseInteger(std::string_view s, long long& out);
 // Clamped number with a default for what is not a number.

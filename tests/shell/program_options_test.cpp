@@ -54,14 +54,14 @@ TEST_F(Options, DefaultsOfAnEmptyStore) {
     EXPECT_FALSE(h.expOrigName || h.expSepImage);
     EXPECT_EQ(h.expTipoExt, 0);
     // Every catalogued number reads its default when missing, inside its range.
-    for (const TOptionSpec& spec : OptionCatalogue()) {
-        if (spec.kind != TOptionKind::Number) continue;
-        EXPECT_EQ(std::to_string(NumberValue(spec, "")), spec.defaultValue) << spec.section << " " << spec.name;
-        EXPECT_LE(spec.min, NumberValue(spec, ""));
-        EXPECT_GE(spec.max, NumberValue(spec, ""));
+    for (const TOptionInfo& info : OptionCatalogue()) {
+        if (info.kind != TOptionKind::Number) continue;
+        EXPECT_EQ(std::to_string(NumberValue(info, "")), info.defaultValue) << info.section << " " << info.name;
+        EXPECT_LE(info.min, NumberValue(info, ""));
+        EXPECT_GE(info.max, NumberValue(info, ""));
     }
-    EXPECT_EQ(FindOptionSpec("ftpnet\\7", "PORT"), FindOptionSpec("ftpnet\\N", "port"));
-    EXPECT_EQ(FindOptionSpec("", "undodeep"), FindOptionSpec("options", "undoDeep"));
+    EXPECT_EQ(FindOptionInfo("ftpnet\\7", "PORT"), FindOptionInfo("ftpnet\\N", "port"));
+    EXPECT_EQ(FindOptionInfo("", "undodeep"), FindOptionInfo("options", "undoDeep"));
 }
 
 TEST_F(Options, StoredTextsReadAsValues) {
@@ -82,9 +82,9 @@ TEST_F(Options, StoredTextsReadAsValues) {
         {"Alt", "true", 0},
     };
     for (const Case& c : cases) {
-        const TOptionSpec* spec = FindOptionSpec("options", c.name);
-        ASSERT_NE(spec, nullptr) << c.name;
-        const int got = spec->kind == TOptionKind::Number ? NumberValue(*spec, c.stored) : FlagValue(*spec, c.stored);
+        const TOptionInfo* info = FindOptionInfo("options", c.name);
+        ASSERT_NE(info, nullptr) << c.name;
+        const int got = info->kind == TOptionKind::Number ? NumberValue(*info, c.stored) : FlagValue(*info, c.stored);
         EXPECT_EQ(got, c.expected) << c.name << "=\"" << c.stored << "\"";
     }
 }
