@@ -144,11 +144,14 @@ TOptionsStore::Identity TOptionsStore::Stat() const {
 bool TOptionsStore::LoadFile(TKeyTree& tree, std::size_t& bad, std::string* raw, std::string& error) const {
     tree = TKeyTree();
     bad = 0;
-    Fd fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    unreadable_ = false;
+    // Non-blocking: a FIFO in the file's place must not hang the program.
+    Fd fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno == ENOENT) return true;  // no options yet
         error = Errno("open");
         bad = 1;
+        unreadable_ = true;
         return false;
     }
     struct stat st;
@@ -166,6 +169,7 @@ bool TOptionsStore::LoadFile(TKeyTree& tree, std::size_t& bad, std::string* raw,
             if (errno == EINTR) continue;
             error = Errno("read");
             bad = 1;
+            unreadable_ = true;
             return false;
         }
         if (n == 0) break;
@@ -185,8 +189,7 @@ bool TOptionsStore::LoadFile(TKeyTree& tree, std::size_t& bad, std::string* raw,
 
 void TOptionsStore::ReloadLocked() const {
     identity_ = Stat();
-    std::string error;
-    LoadFile(disk_, badLines_, nullptr, error);
+    LoadFile(disk_, badLines_, nullptr, loadError_);
     // A file that was replaced between the stat and the read is simply seen
     // as changed again at the next check.
     keepCorrupt_ = badLines_ > 0 && identity_.exists;
@@ -412,6 +415,11 @@ bool TOptionsStore::Commit(std::string& error) {
         // now. Always re-read (the file is small): an inode number reused
         // within the time stamp's granularity would hide a change.
         ReloadLocked();
+        if (unreadable_) {
+            // Writing now would replace every option we could not read.
+            error = "lettura del file esistente: " + loadError_;
+            return false;
+        }
         // Temporary files of a writer that died half-way (we hold the lock,
         // so nobody is writing one now).
         const std::string stem = file_.filename().string() + ".tmp";

@@ -30,7 +30,9 @@
 //
 // A missing, unreadable or hand-mangled file is never fatal: what cannot be
 // understood is skipped (the defaults apply) and, before the first rewrite,
-// the original bytes are kept beside it as "options.ini.corrupt".
+// the original bytes are kept beside it as "options.ini.corrupt". A file that
+// exists but cannot be read at all (no permission, I/O error) is never
+// overwritten: writes fail and are reported as above.
 //
 // Typical use:
 //     shell::TOptionsStore& o = shell::options();
@@ -153,6 +155,8 @@ private:
     mutable Identity identity_;
     mutable std::size_t badLines_ = 0;
     mutable bool keepCorrupt_ = false;
+    mutable bool unreadable_ = false;  // the file exists but could not be read
+    mutable std::string loadError_;
     mutable std::chrono::steady_clock::time_point lastCheck_{};
     mutable unsigned readsSinceCheck_ = 0;
     std::chrono::milliseconds refreshInterval_{1000};

@@ -282,9 +282,27 @@ TEST_F(Store, MangledFilesAreReadAsFarAsTheyGoAndKeptAside) {
         EXPECT_EQ(b.BadLines(), 0u);
         EXPECT_EQ(b.ReadOption("undoDeep"), c.undoDeep);
     }
-    // A folder where the file should be is read as no options and never crashes.
+    // A folder or a FIFO where the file should be reads as no options,
+    // without a crash or a hang.
     fs::remove(file);
     fs::create_directory(file);
-    TOptionsStore d(file);
-    EXPECT_EQ(d.ReadOption("undoDeep"), "");
+    EXPECT_EQ(TOptionsStore(file).ReadOption("undoDeep"), "");
+    fs::remove(file);
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(TOptionsStore(file).ReadOption("undoDeep"), "");
+}
+
+TEST_F(Store, AFileThatCannotBeReadIsNeverOverwritten) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    {
+        TOptionsStore a(file);
+        ASSERT_TRUE(a.WriteOption("undoDeep", "30"));
+    }
+    const std::string before = Slurp(file);
+    fs::permissions(file, fs::perms::owner_write);
+    TOptionsStore b(file);
+    EXPECT_FALSE(b.WriteOption("Bak", "0"));
+    EXPECT_EQ(ui.ui.Texts(Message::Error).size(), 1u);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Slurp(file), before);
 }
