@@ -178,6 +178,13 @@ bool TKyLanguager::LoadLocalizationFile(const std::filesystem::path& file) {
     return true;
 }
 
+std::filesystem::path LocalizationFileFor(const std::filesystem::path& dataFolder, std::string_view windowName) {
+    std::string name = text::Lower(windowName);
+    // A window name is an identifier; anything that could leave the folder is dropped.
+    std::erase_if(name, [](char c) { return c == '/' || c == '\\' || c == '.' || c == '\0'; });
+    return dataFolder / "lang" / (text::Cp1252ToUtf8(name) + ".lng");
+}
+
 std::string CaptureLocalization(const TLocalizableOwner& owner) {
     std::string out;
     for (const TLocalizableComponent& c : owner.LocalizableComponents()) {

@@ -135,6 +135,10 @@ private:
     std::vector<std::string> list_;
 };
 
+// Where a window's Italian texts are shipped: data/lang/ + the window's
+// name in lower case + ".lng" (UTF-8), e.g. data/lang/fricerca.lng.
+std::filesystem::path LocalizationFileFor(const std::filesystem::path& dataFolder, std::string_view windowName);
+
 // The localization text of a window as it is now (Windows-1252), one pair
 // per localizable property whose value the owner reports.
 std::string CaptureLocalization(const TLocalizableOwner& owner);

@@ -146,7 +146,8 @@ TEST(InterfaceTexts, ALanguagesStoreSuppliesTheDefaultText) {
 }
 
 TEST(InterfaceTexts, ShippedSampleParses) {
-    const std::string dir = std::string(QUOR_SOURCE_DIR) + "/data/lang/fricerca.lng";
+    const auto dir = LocalizationFileFor(std::string(QUOR_SOURCE_DIR) + "/data", "fRicerca");
+    EXPECT_EQ(LocalizationFileFor("/d", "../x/Y"), std::filesystem::path("/d/lang/xy.lng"));
     FakeWindow w;
     w.components = {{"fRicerca", true, {"Caption"}}};
     TKyLanguager lang(w);
