@@ -135,3 +135,48 @@ TEST_F(Pages, HeadersAndFootersAndMissingNul) {
     auto empty = BuildWorkingCopy(set, nullptr);
     EXPECT_EQ(empty->Text(), "<Z S0 >");
 }
+
+#include "model/PageIdle.h"
+#include "platform/Dispatch.h"
+#include "platform/testing/ManualTimers.h"
+
+TEST(PageIdle, EveryChangeRestartsTheTimerWithItsMode) {
+    platform::testing::ManualTimers clock;
+    std::vector<int> fired;
+    model::TNYXpageIdle idle([&](int mode) { fired.push_back(mode); });
+    idle.Changed(0);
+    clock.Advance(1500);
+    idle.Changed(2);  // restarts: nothing fires at 2000
+    clock.Advance(1000);
+    EXPECT_TRUE(fired.empty());
+    clock.Advance(1000);
+    EXPECT_EQ(fired, std::vector<int>{2});
+    EXPECT_FALSE(idle.Pending());
+    idle.Changed(1);
+    idle.Stop();
+    clock.Advance(5000);
+    EXPECT_EQ(fired.size(), 1u);
+}
+
+TEST(PageIdle, ThreadTimersPostToTheUiThread) {
+    platform::QueueDispatch queue;
+    platform::Dispatch* before = platform::SetDispatch(&queue);
+    int fired = -1;
+    {
+        model::TNYXpageIdle idle([&](int mode) { fired = mode; });
+        auto timer = platform::timers().MakeTimer();
+        bool quick = false;
+        timer->Start(10, [&] { quick = true; });
+        for (int i = 0; i < 200 && !quick; ++i) {
+            queue.WaitForWork(20);
+            queue.RunPending();
+        }
+        EXPECT_TRUE(quick);
+        idle.Changed(3);
+        idle.Stop();  // a stopped timer never fires
+        queue.WaitForWork(50);
+        queue.RunPending();
+    }
+    EXPECT_EQ(fired, -1);
+    platform::SetDispatch(before);
+}
