@@ -66,6 +66,10 @@ double FromPixels(std::int32_t pixels, int unit) {
     return static_cast<double>(pixels) / kPixelsPerInch / InchesPerUnit(unit);
 }
 
+double ConvertLength(double value, int fromUnit, int toUnit) {
+    return value * InchesPerUnit(fromUnit) / InchesPerUnit(toUnit);
+}
+
 std::string_view ColourName(std::uint32_t c) {
     switch (c) {
         case 0x000000: return "Nero";

@@ -28,6 +28,8 @@ std::string_view UnitName(int unit);
 // Length in pixels of `value` units, rounded to the nearest pixel.
 std::int32_t ToPixels(double value, int unit);
 double FromPixels(std::int32_t pixels, int unit);
+// A length from one unit to another (unrounded).
+double ConvertLength(double value, int fromUnit, int toUnit);
 
 // "Nero", "Rosso", ... for the sixteen basic colours, "Custom" otherwise.
 std::string_view ColourName(std::uint32_t colour);

@@ -87,6 +87,10 @@ std::int32_t TNYXparag::AddObject(TNYXembedded* e) {
     if (!e || (e->placedIn_ && e->placedIn_ != this && e->placedGen_ == gen)) return -1;
     for (auto* o : objects_)
         if (o == e) return -1;
+    // A paragraph of an earlier load (a cell no longer shown) forgets it.
+    if (e->placedIn_ && e->placedIn_ != this)
+        for (auto& o : e->placedIn_->objects_)
+            if (o == e) o = nullptr;
     e->placedIn_ = this;
     e->placedGen_ = gen;
     objects_.push_back(e);

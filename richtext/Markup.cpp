@@ -81,8 +81,17 @@ std::int32_t MapIn(const std::vector<std::int32_t>* olds, const std::vector<std:
     return v;
 }
 
+// Cells inside cells are written at most this deep; deeper ones are written
+// empty (the reader never builds them deeper than kMaxCellDepth).
+thread_local int writeDepth = 0;
+
 void WriteCells(const TNYXembedded& e, std::string& out) {
     const int total = e.Rows() * e.Columns();
+    if (writeDepth > 2 * kMaxCellDepth) {
+        for (int k = 0; k < total; ++k) out += "<Z S1 ><T>";
+        return;
+    }
+    ++writeDepth;
     for (int k = 0; k < total; ++k) {
         const TNYXbox* cell = static_cast<std::size_t>(k) < e.Cells().size() ? e.Cells()[static_cast<std::size_t>(k)].get() : nullptr;
         bool any = false;
@@ -95,6 +104,7 @@ void WriteCells(const TNYXembedded& e, std::string& out) {
         if (!any) out += "<Z S1 >";
         out += "<T>";
     }
+    --writeDepth;
 }
 
 // --- reader ---------------------------------------------------------------------
@@ -396,6 +406,14 @@ void Reader::ObjectTag(std::uint32_t key, const Token& t, std::size_t& next) {
         else if (withCells) SkipCells(static_cast<std::size_t>(e->Rows() * e->Columns()), next);
         return;
     }
+    // Shown by this paragraph before its cells are read, so that a cell
+    // cannot show the table that holds it.
+    std::int32_t idx = p_.AddObject(e);
+    if (idx < 0) {
+        if (keepCells) next += 3;
+        else if (withCells) SkipCells(static_cast<std::size_t>(e->Rows() * e->Columns()), next);
+        return;
+    }
     if (keepCells) {
         next += 3;
     } else if (withCells) {
@@ -406,8 +424,6 @@ void Reader::ObjectTag(std::uint32_t key, const Token& t, std::size_t& next) {
             ReadCells(*e, next);
         }
     }
-    std::int32_t idx = p_.AddObject(e);
-    if (idx < 0) return;
     TNYXcharRec& r = p_.recs.back();
     r.width = e->width;
     r.height = e->height;
@@ -630,7 +646,16 @@ void WriteParagraph(const TNYXparag& p, std::string& out, int mode, std::int64_t
         const TNYXcharRec rec = ui < p.recs.size() ? p.recs[ui] : TNYXcharRec{};
         if (rec.font >= 0 && static_cast<std::size_t>(rec.font) < p.fonts.size()) {
             const TNYXFontStyle& fs = *p.fonts[static_cast<std::size_t>(rec.font)];
+            // A value the change does not override follows the paragraph's
+            // named style (which a newly applied style may have replaced).
+            const model::TNYXoggetto* named = st.Named();
             TMyFont f = fs.Font();
+            if (!fs.Overridden(TNYXFontStyle::fColour)) f.colour = static_cast<std::uint32_t>(StyleValue(named, pfColour));
+            if (!fs.Overridden(TNYXFontStyle::fName)) f.name = StyleFontName(named);
+            if (!fs.Overridden(TNYXFontStyle::fSize)) f.size = StyleValue(named, pfSize);
+            if (!fs.Overridden(TNYXFontStyle::fStyle)) f.style = static_cast<std::uint8_t>(StyleValue(named, pfStyle));
+            if (!fs.Overridden(TNYXFontStyle::fPosition))
+                f.position = static_cast<std::uint8_t>(StyleValue(named, pfPosition));
             if (i >= s) {
                 // A value is written when it differs from the named style, and
                 // also when it differs from what a reader would fill in (the
