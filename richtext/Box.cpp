@@ -105,8 +105,8 @@ TNYXembedded* TNYXparag::ObjectAt(std::size_t i) const {
 }
 
 bool TNYXparag::IsTableParagraph() const {
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (TNYXembedded* e = ObjectAt(i); e && e->IsTable()) return true;
+    for (const TNYXembedded* e : objects_)
+        if (e && e->IsTable() && e->PlacedIn() == this) return true;
     return false;
 }
 

@@ -705,8 +705,24 @@ void WriteParagraph(const TNYXparag& p, std::string& out, int mode, std::int64_t
             continue;
         }
         char c = ui < p.text.size() ? p.text[ui] : ' ';
-        if (static_cast<unsigned char>(c) < 0x20) continue;
-        AppendEscaped(out, c);
+        if (static_cast<unsigned char>(c) >= 0x20) AppendEscaped(out, c);
+        // The plain characters that follow, up to the next record with
+        // anything to write, go out in one piece.
+        std::size_t j = ui + 1;
+        const auto limit = static_cast<std::size_t>(e);
+        const std::size_t nrec = p.recs.size();
+        while (j < limit && j < nrec && j < p.text.size()) {
+            const TNYXcharRec& r = p.recs[j];
+            const auto b = static_cast<unsigned char>(p.text[j]);
+            if (r.font >= 0 || r.object >= 0 || EffectiveLink(r.link) != link || b < 0x20 || b == '&' || b == '<' ||
+                b == '>')
+                break;
+            ++j;
+        }
+        if (j > ui + 1) {
+            out.append(p.text, ui + 1, j - ui - 1);
+            i = static_cast<std::int64_t>(j) - 1;
+        }
     }
     if (link != -1) out += "<%>";
 }
@@ -768,6 +784,10 @@ void LoadBox(TNYXbox& box, int mode, std::string_view body, std::string_view hea
 
 std::string BoxText(const TNYXbox& box) {
     std::string out;
+    std::size_t estimate = 16;
+    for (std::int32_t i = box.BodyBegin(); i < box.BodyEnd(); ++i)
+        estimate += box.paragraphs[static_cast<std::size_t>(i)]->text.size() * 5 / 4 + 16;
+    out.reserve(estimate);
     for (std::int32_t i = box.BodyBegin(); i < box.BodyEnd(); ++i)
         WriteParagraph(*box.paragraphs[static_cast<std::size_t>(i)], out, wmStore);
     out += '\0';

@@ -35,7 +35,8 @@ std::string UniqueStyleName(const model::TNYXset& set, std::string_view name) {
     std::string base(name.substr(0, style::kNameCap));
     if (!NameUsed(set, base)) return base;
     for (unsigned n = 1;; ++n) {
-        std::string suffix = " " + std::to_string(n);
+        std::string suffix(1, ' ');
+        suffix += std::to_string(n);
         std::string cand = base.substr(0, style::kNameCap - suffix.size()) + suffix;
         if (!NameUsed(set, cand)) return cand;
     }
@@ -43,7 +44,8 @@ std::string UniqueStyleName(const model::TNYXset& set, std::string_view name) {
 
 std::string NewStyleName(const model::TNYXset& set) {
     for (unsigned n = 0;; ++n) {
-        std::string cand = "Nuovo stile " + std::to_string(n);
+        std::string cand("Nuovo stile ");
+        cand += std::to_string(n);
         if (!NameUsed(set, cand)) return cand;
     }
 }
