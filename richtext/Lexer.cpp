@@ -234,6 +234,12 @@ bool ParseRefTag(std::string_view s, const Token& t, std::uint32_t& key) {
     return ParseHex(s, t.begin + 2, 8, key);
 }
 
+std::vector<std::int32_t> ObjectRefs(std::string_view text) {
+    std::vector<std::int32_t> out;
+    ForEachObjectRef(text, [&](std::int32_t k) { out.push_back(k); });
+    return out;
+}
+
 void AppendColourHex(std::string& out, std::uint32_t colour) {
     static const char kHex[] = "0123456789ABCDEF";
     char b[6];

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace richtext {
 
@@ -106,6 +107,9 @@ void ForEachObjectRef(std::string_view text, F&& fn) {
         }
     }
 }
+
+// The keys of ForEachObjectRef as a list.
+std::vector<std::int32_t> ObjectRefs(std::string_view text);
 
 // Markup escape of one text character ("&amp;", "&lt;", "&gt;" or itself).
 inline void AppendEscaped(std::string& out, char c) {

@@ -4,6 +4,7 @@
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "platform/Ui.h"
 #include "platform/text.h"
 #include "richtext/Attributes.h"
 
@@ -72,6 +73,25 @@ model::TNYXoggetto* ImportStyle(model::TNYXset& set, const model::TNYXoggetto& f
         if (s && !s->IsEmpty() && s->Equals(*copy)) return s;
     }
     return AddStyle(set, foreign.GetName(), copy.get());
+}
+
+bool ModifyStyle(model::TNYXset& set, model::TNYXoggetto* style, const model::TNYXoggetto& edited,
+                 std::string_view newName, const std::function<void(const std::string& label)>& snapshot) {
+    if (!style) {
+        platform::ui().Error("StileDaMod must not be undef");
+        return false;
+    }
+    const std::string oldName = style->GetName();
+    if (snapshot) snapshot("Modifica stile: " + oldName);
+    std::string name(newName.substr(0, style::kNameCap));
+    if (!platform::text::EqualsNoCase(name, oldName)) {
+        style->SetName("");  // not in the way of its own new name
+        name = UniqueStyleName(set, name);
+    }
+    std::memcpy(style->Data() + style::kFont, edited.Data() + style::kFont, model::kDataSize - style::kFont);
+    style->SetName(name);
+    set.SetModified(true);
+    return true;
 }
 
 }  // namespace richtext

@@ -2,6 +2,7 @@
 // by name, listed, named uniquely, created and imported.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,5 +29,13 @@ model::TNYXoggetto* AddStyle(model::TNYXset& set, std::string_view name, const m
 // Imports a style from another hypertext: dropped (returning the existing one)
 // when an identical style is there, else added under a unique name.
 model::TNYXoggetto* ImportStyle(model::TNYXset& set, const model::TNYXoggetto& foreign);
+
+// Stores an edited style record into a style of the hypertext. The snapshot
+// "Modifica stile: " + name is taken first (through `snapshot`); a name that
+// differs from the old one other than in letter case is made unique, else it
+// is stored as typed (at most 32 characters). Without a style the error box
+// "StileDaMod must not be undef" is shown and false returned.
+bool ModifyStyle(model::TNYXset& set, model::TNYXoggetto* style, const model::TNYXoggetto& edited,
+                 std::string_view newName, const std::function<void(const std::string& label)>& snapshot = {});
 
 }  // namespace richtext

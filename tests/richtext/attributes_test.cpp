@@ -5,6 +5,8 @@
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "platform/Ui.h"
+#include "platform/testing/ScriptedUi.h"
 #include "richtext/Markup.h"
 #include "richtext/SamplePage.h"
 #include "richtext/StyleSheet.h"
@@ -246,7 +248,29 @@ TEST(StyleSheetTest, NamesLookUpAndImport) {
     EXPECT_EQ(set.Count(model::stileParagrafo), before + 1);
     EXPECT_EQ(imported->GetName(), "Titolo 3");
     EXPECT_EQ(StyleValue(imported, pfSize), 30);
-    (void)t;
+
+    // Modifying: a new name is made unique, a change of letter case is kept.
+    std::vector<std::string> labels;
+    auto snap = [&](const std::string& l) { labels.push_back(l); };
+    auto edited = model::MakeObject(model::stileParagrafo);
+    edited->Reset();
+    SetStyleValue(*edited, pfSize, 18);
+    ASSERT_TRUE(ModifyStyle(set, t, *edited, "Titolo 1", snap));
+    EXPECT_EQ(labels, std::vector<std::string>{"Modifica stile: Titolo"});
+    EXPECT_EQ(t->GetName(), "Titolo 1 1");
+    EXPECT_EQ(StyleValue(t, pfSize), 18);
+    ASSERT_TRUE(ModifyStyle(set, t, *edited, "TITOLO 1 1", snap));
+    EXPECT_EQ(t->GetName(), "TITOLO 1 1");
+}
+
+TEST(StyleSheetTest, ModifyingWithoutAStyle) {
+    platform::testing::ScriptedUiScope scope;
+    model::TNYXset set;
+    set.NewHypertext();
+    auto edited = model::MakeObject(model::stileParagrafo);
+    EXPECT_FALSE(ModifyStyle(set, nullptr, *edited, "x"));
+    EXPECT_EQ(scope.ui.Texts(platform::testing::Message::Error),
+              std::vector<std::string>{"StileDaMod must not be undef"});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 
@@ -17,8 +18,10 @@ struct NyxResult {
 };
 
 NyxResult Nyx(const std::string& args) {
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    std::string cmd = std::string(bin ? bin : ".") + "/nyx " + args + " 2>/dev/null";
+    // The tool sits beside the test program.
+    const char* env = std::getenv("QUOR_BINARY_DIR");
+    std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
     NyxResult r{-1, {}};
     FILE* f = popen(cmd.c_str(), "r");
     if (!f) return r;

@@ -315,6 +315,7 @@ TEST_F(MarkupTest, LexerEnumeratesObjectReferences) {
     ForEachObjectRef("<Z S0 ><$FF000001>a<$0300000A>b<%><$12>c<$08000003<$0100000F>\0<$FF000009>",
                      [&](std::int32_t r) { refs.push_back(r); });
     EXPECT_EQ(refs, (std::vector<std::int32_t>{static_cast<std::int32_t>(0xFF000001), 0x0300000A, 0x0100000F}));
+    EXPECT_EQ(ObjectRefs("<$08000003>x<$0800000>"), std::vector<std::int32_t>{0x08000003});
 }
 
 TEST(EntityTest, NamesAndCodes) {
