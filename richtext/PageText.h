@@ -1,0 +1,44 @@
+// Reading a page's stored text outside the editor: the stored markup refers to
+// embedded objects and links by their hypertext keys, the box by instance ids
+// and page-local keys. PrepareStoredText rewrites the tags the way a page's
+// working copy does (without copying the objects), registering every embedded
+// object in a registry and every URL and link in a local list.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "richtext/Box.h"
+
+namespace model {
+class TNYXset;
+}
+
+namespace richtext {
+
+// True for object types that stand in the text as embedded objects.
+bool IsEmbeddedType(int type);
+
+// Rewrites the "<$" tags of a stored text: embedded objects become
+// "<$FF" + instance id + ">" (registered in `registry`), URLs and links
+// "<$6F" + index + ">" (appended to `localObjects`). Unknown or empty objects
+// keep their keys (the reader drops them).
+std::string PrepareStoredText(model::TNYXset& set, std::string_view stored, TNYXundoIndiciList& registry,
+                              std::vector<std::int32_t>& localObjects);
+
+// Everything needed to read one stored text into a box.
+struct TStoredTextBox {
+    explicit TStoredTextBox(model::TNYXset& set, TTextMetrics* metrics = nullptr)
+        : box(&set, &registry, metrics) {}
+    TNYXundoIndiciList registry;
+    std::vector<std::int32_t> localObjects;
+    TNYXbox box;
+    std::string prepared;
+    // Prepares and loads; problems go to the sink.
+    void Load(std::string_view stored, TMarkupProblemSink* sink);
+};
+
+}  // namespace richtext

@@ -1,0 +1,97 @@
+#include "richtext/StyleSheet.h"
+
+#include <cstring>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "platform/Ui.h"
+#include "platform/text.h"
+#include "richtext/Attributes.h"
+
+namespace richtext {
+namespace {
+
+bool NameUsed(const model::TNYXset& set, std::string_view name) { return StyleByName(set, name) != nullptr; }
+
+}  // namespace
+
+model::TNYXoggetto* StyleByName(const model::TNYXset& set, std::string_view name) {
+    for (std::size_t i = 0; i < set.Count(model::stileParagrafo); ++i) {
+        model::TNYXoggetto* s = set.ObjectAt(model::stileParagrafo, static_cast<std::int64_t>(i));
+        if (s && !s->IsEmpty() && platform::text::EqualsNoCase(s->GetName(), name)) return s;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> StyleNames(const model::TNYXset& set) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < set.Count(model::stileParagrafo); ++i) {
+        model::TNYXoggetto* s = set.ObjectAt(model::stileParagrafo, static_cast<std::int64_t>(i));
+        if (s && !s->IsEmpty()) out.push_back(s->GetName());
+    }
+    return out;
+}
+
+std::string UniqueStyleName(const model::TNYXset& set, std::string_view name) {
+    std::string base(name.substr(0, style::kNameCap));
+    if (!NameUsed(set, base)) return base;
+    for (unsigned n = 1;; ++n) {
+        std::string suffix(1, ' ');
+        suffix += std::to_string(n);
+        std::string cand = base.substr(0, style::kNameCap - suffix.size()) + suffix;
+        if (!NameUsed(set, cand)) return cand;
+    }
+}
+
+std::string NewStyleName(const model::TNYXset& set) {
+    for (unsigned n = 0;; ++n) {
+        std::string cand("Nuovo stile ");
+        cand += std::to_string(n);
+        if (!NameUsed(set, cand)) return cand;
+    }
+}
+
+model::TNYXoggetto* AddStyle(model::TNYXset& set, std::string_view name, const model::TNYXoggetto* model) {
+    std::string unique = UniqueStyleName(set, name);
+    model::TNYXoggetto* s = set.NewObject(model::stileParagrafo);
+    if (!s) return nullptr;
+    if (model) {
+        std::memcpy(s->Data() + 5, model->Data() + 5, model::kDataSize - 5);
+        s->SetSubtype(0);
+    }
+    s->SetName(unique);
+    return s;
+}
+
+model::TNYXoggetto* ImportStyle(model::TNYXset& set, const model::TNYXoggetto& foreign) {
+    auto copy = model::MakeObject(model::stileParagrafo);
+    copy->Reset();
+    std::memcpy(copy->Data() + 5, foreign.Data() + 5, model::kDataSize - 5);
+    // An identical style already here (the defaults compared on their values only).
+    for (std::size_t i = 0; i < set.Count(model::stileParagrafo); ++i) {
+        model::TNYXoggetto* s = set.ObjectAt(model::stileParagrafo, static_cast<std::int64_t>(i));
+        if (s && !s->IsEmpty() && s->Equals(*copy)) return s;
+    }
+    return AddStyle(set, foreign.GetName(), copy.get());
+}
+
+bool ModifyStyle(model::TNYXset& set, model::TNYXoggetto* style, const model::TNYXoggetto& edited,
+                 std::string_view newName, const std::function<void(const std::string& label)>& snapshot) {
+    if (!style) {
+        platform::ui().Error("StileDaMod must not be undef");
+        return false;
+    }
+    const std::string oldName = style->GetName();
+    if (snapshot) snapshot("Modifica stile: " + oldName);
+    std::string name(newName.substr(0, style::kNameCap));
+    if (!platform::text::EqualsNoCase(name, oldName)) {
+        style->SetName("");  // not in the way of its own new name
+        name = UniqueStyleName(set, name);
+    }
+    std::memcpy(style->Data() + style::kFont, edited.Data() + style::kFont, model::kDataSize - style::kFont);
+    style->SetName(name);
+    set.SetModified(true);
+    return true;
+}
+
+}  // namespace richtext

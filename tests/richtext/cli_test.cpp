@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "platform/testing/FixedEnv.h"
+
+namespace {
+
+struct NyxResult {
+    int status;
+    std::string out;
+};
+
+NyxResult Nyx(const std::string& args) {
+    // The tool sits beside the test program.
+    const char* env = std::getenv("QUOR_BINARY_DIR");
+    std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
+    NyxResult r{-1, {}};
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
+    int st = pclose(f);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+TEST(MarkupCliTest, PrintsAndChecksPageMarkup) {
+    platform::testing::TempDir dir;
+    const std::string file = (dir / "t.nyx").string();
+    {
+        model::TNYXset set;
+        set.NewHypertext();
+        auto* good = dynamic_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+        good->SetText("<Z S0 >citt\xE0 &amp; co.");
+        ASSERT_TRUE(set.SaveToFile(file));
+    }
+    NyxResult r = Nyx("markup " + file + " 0");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "<Z S0 >città &amp; co.\n");
+    r = Nyx("markup-check " + file);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Nyx("markup " + file + " 7").status, 1);
+    EXPECT_EQ(Nyx("markup " + file).status, 2);
+
+    {
+        model::TNYXset set;
+        ASSERT_TRUE(set.LoadFromFile(file));
+        auto* bad = dynamic_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+        bad->SetText("testo<Z S0 s123456789012345 >x<T>");
+        ASSERT_TRUE(set.SaveToFile(file));
+    }
+    r = Nyx("markup-check " + file);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("pagina 1: parametro troncato"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("pagina 1: testo prima del primo paragrafo"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("pagina 0"), std::string::npos) << r.out;
+}
+
+}  // namespace
