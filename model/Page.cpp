@@ -4,7 +4,7 @@
 #include <cstring>
 #include <map>
 
-#include "model/RefScan.h"
+#include "richtext/Lexer.h"
 
 namespace model {
 
@@ -15,11 +15,6 @@ bool IsPageObjectType(int t) {
            t == immagineNew || (t >= inputStat && t <= multiMedia);
 }
 
-std::string Hex8(std::uint32_t v) {
-    char b[9];
-    std::snprintf(b, sizeof b, "%08X", v);
-    return b;
-}
 
 // Offsets inside an object that hold references to URLs or links.
 std::vector<std::size_t> LinkFields(const TNYXoggetto& o) {
@@ -36,28 +31,6 @@ std::vector<std::size_t> LinkFields(const TNYXoggetto& o) {
         default: break;
     }
     return f;
-}
-
-// Rewrites every "<$XXXXXXXX>" tag of text through fn (which returns the new value).
-template <class F>
-std::string RewriteTags(const std::string& text, F&& fn) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0, last = 0;
-    while ((i = text.find("<$", i)) != std::string::npos) {
-        std::uint32_t v = 0;
-        if (i + 11 <= text.size() && text[i + 10] == '>' && ParseHex8(std::string_view(text).substr(i + 2, 8), v)) {
-            out.append(text, last, i + 2 - last);
-            out += Hex8(fn(v, out.size() - 2));
-            out += '>';
-            i += 11;
-            last = i;
-        } else {
-            i += 2;
-        }
-    }
-    out.append(text, last, std::string::npos);
-    return out;
 }
 
 bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
@@ -127,8 +100,8 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
             c.SetInt(off, static_cast<std::int32_t>(makeLocal(*o)));
         }
     };
-    const std::string rewritten = RewriteTags(text, [&](std::uint32_t v, std::size_t pos) -> std::uint32_t {
-        const std::int32_t ref = static_cast<std::int32_t>(v);
+    const std::string rewritten = richtext::RewriteObjectRefs(text, [&](std::int32_t ref, std::size_t pos) -> std::int64_t {
+        const std::uint32_t v = static_cast<std::uint32_t>(ref);
         if (v >= 0x08000000u && RefType(ref) > multiMedia) return v;  // local and fragment references stay
         if (!IsPageObjectType(RefType(ref))) return v;
         const TNYXoggetto* o = set.ObjectByRef(ref);
@@ -226,23 +199,10 @@ TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t
     std::string text;
     copy->ReadFirstStream(text);
     // A tag whose object could not be stored is dropped, never left pointing elsewhere.
-    std::string stored;
-    {
-        std::size_t i = 0, last = 0;
-        while ((i = text.find("<$", i)) != std::string::npos) {
-            std::uint32_t v = 0;
-            if (i + 11 <= text.size() && text[i + 10] == '>' && ParseHex8(std::string_view(text).substr(i + 2, 8), v)) {
-                const std::int32_t g = global(static_cast<std::int32_t>(v));
-                stored.append(text, last, i - last);
-                if (g != kNoRef) stored += "<$" + Hex8(static_cast<std::uint32_t>(g)) + ">";
-                i += 11;
-                last = i;
-            } else {
-                i += 2;
-            }
-        }
-        stored.append(text, last, std::string::npos);
-    }
+    std::string stored = richtext::RewriteObjectRefs(text, [&](std::int32_t r, std::size_t) -> std::int64_t {
+        const std::int32_t g = global(r);
+        return g == kNoRef ? -1 : static_cast<std::int64_t>(static_cast<std::uint32_t>(g));
+    });
     if (stored.empty() || stored.back() != '\0') stored += '\0';
     copy->SetFirstStream(stored);
     copy->SetByte(195, 2);

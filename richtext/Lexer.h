@@ -111,6 +111,34 @@ void ForEachObjectRef(std::string_view text, F&& fn) {
 // The keys of ForEachObjectRef as a list.
 std::vector<std::int32_t> ObjectRefs(std::string_view text);
 
+// Copies a text with every well-formed "<$" + 8 hex + ">" tag before the NUL
+// byte rewritten: fn(key, position of the tag in the output) gives the new key,
+// or a negative value to drop the tag. Everything else is copied unchanged.
+template <class F>
+std::string RewriteObjectRefs(std::string_view text, F&& fn) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() + 16);
+    TMarkupLexer lx(text);
+    std::size_t copied = 0;
+    for (;;) {
+        Token t = lx.Next();
+        if (t.kind == TokenKind::End || t.kind == TokenKind::Nul) break;
+        if (t.kind != TokenKind::Tag || t.letter != '$') continue;
+        std::uint32_t key = 0;
+        if (!ParseRefTag(text, t, key)) continue;
+        out.append(text.substr(copied, t.begin - copied));
+        copied = t.end;
+        const std::int64_t next = fn(static_cast<std::int32_t>(key), out.size());
+        if (next < 0) continue;
+        out += "<$";
+        for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(static_cast<std::uint32_t>(next) >> shift) & 0xF];
+        out += '>';
+    }
+    out.append(text.substr(copied));
+    return out;
+}
+
 // Markup escape of one text character ("&amp;", "&lt;", "&gt;" or itself).
 inline void AppendEscaped(std::string& out, char c) {
     switch (c) {
