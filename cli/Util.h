@@ -6,7 +6,15 @@
 #include <string>
 #include <string_view>
 
+namespace model {
+class TNYXset;
+}
+
 namespace nyx {
+
+// Reads every page's stored text as the editor would and prints one line per
+// problem; returns how many pages have problems.
+std::size_t ReportMarkupProblems(model::TNYXset& set, std::size_t* pages = nullptr);
 
 // JSON string literal of UTF-8 text.
 std::string JsonString(std::string_view utf8);

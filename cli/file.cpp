@@ -150,6 +150,7 @@ int CmdCheck(const Args& a) {
             }
         }
     }
+    problems += static_cast<int>(ReportMarkupProblems(set));
     if (problems) {
         std::fprintf(stderr, "%d problemi trovati\n", problems);
         return kFailed;
@@ -169,16 +170,22 @@ int CmdResave(const Args& a) {
 }
 
 int CmdDump(const Args& a) {
-    if (a.size() < 3) return kUsage;
+    if (a.size() < 3 || a.size() > 4) return kUsage;
     int type = ParseType(a[1]);
     auto index = ParseInt(a[2]);
-    if (type < 0 || !index) return kUsage;
+    const bool markup = a.size() == 4 && a[3] == "--markup";
+    if (type < 0 || !index || (a.size() == 4 && !markup) || (markup && type != model::testoHtml)) return kUsage;
     TNYXset set;
     if (!Load(set, a[0])) return kFailed;
     model::TNYXoggetto* o = set.ObjectAt(type, *index);
     if (!o) {
         std::fprintf(stderr, "nyx dump: nessun oggetto %s %lld\n", a[1].c_str(), static_cast<long long>(*index));
         return kFailed;
+    }
+    if (markup) {
+        const std::string text = Out(static_cast<model::TNYXtesto*>(o)->Text());
+        std::printf("%s\n", text.c_str());
+        return kOk;
     }
     int size = model::RecordSize(type);
     std::printf("%s %lld (riferimento %08X)%s\n", std::string(model::TypeName(type)).c_str(),
@@ -199,7 +206,7 @@ Registrar r0({"new", "crea un nuovo ipertesto", "nyx new FILE [--title TITOLO] [
 Registrar r1({"info", "intestazione e oggetti di un ipertesto", "nyx info FILE [--json]", CmdInfo});
 Registrar r2({"check", "legge un ipertesto e ne verifica i contenuti", "nyx check FILE", CmdCheck});
 Registrar r3({"resave", "carica e salva (in OUT o sul posto)", "nyx resave FILE [OUT]", CmdResave});
-Registrar r4({"dump", "byte di un record e dimensioni dei suoi flussi", "nyx dump FILE TIPO INDICE", CmdDump});
+Registrar r4({"dump", "byte di un record e dimensioni dei suoi flussi", "nyx dump FILE TIPO INDICE [--markup]", CmdDump});
 
 }  // namespace
 }  // namespace nyx

@@ -45,10 +45,9 @@ public:
     std::vector<std::string> lines;
 };
 
-int CmdMarkupCheck(const Args& a) {
-    if (a.size() != 1) return kUsage;
-    TNYXset set;
-    if (!set.LoadFromFile(a[0])) return kFailed;
+}  // namespace
+
+std::size_t ReportMarkupProblems(TNYXset& set, std::size_t* pagesOut) {
     std::size_t pages = 0, bad = 0;
     for (std::size_t i = 0; i < set.Count(model::testoHtml); ++i) {
         model::TNYXtesto* page = PageAt(set, static_cast<std::int64_t>(i));
@@ -76,6 +75,18 @@ int CmdMarkupCheck(const Args& a) {
         ++bad;
         for (const auto& p : problems) std::printf("pagina %zu: %s\n", i, p.c_str());
     }
+    if (pagesOut) *pagesOut = pages;
+    return bad;
+}
+
+namespace {
+
+int CmdMarkupCheck(const Args& a) {
+    if (a.size() != 1) return kUsage;
+    TNYXset set;
+    if (!set.LoadFromFile(a[0])) return kFailed;
+    std::size_t pages = 0;
+    const std::size_t bad = ReportMarkupProblems(set, &pages);
     std::printf("%zu pagine, %zu con problemi\n", pages, bad);
     return bad ? kFailed : kOk;
 }
