@@ -3,7 +3,10 @@
 #include <charconv>
 #include <cstdio>
 
+#include "model/NYXset.h"
 #include "model/Types.h"
+#include "shell/OptionsStore.h"
+#include "shell/ProgramOptions.h"
 #include "platform/text.h"
 
 namespace nyx {
@@ -46,6 +49,13 @@ int ParseType(std::string_view s) {
     auto n = ParseInt(s);
     if (n && *n >= 0 && *n < model::kTypeCount) return static_cast<int>(*n);
     return -1;
+}
+
+void ApplyProgramOptions(model::TNYXset& set) {
+    const shell::TProgramOptions o = shell::ReadProgramOptions(shell::options());
+    set.backups = o.bak;
+    set.maxCacheImg = static_cast<std::size_t>(o.maxCacheImg);
+    set.undoDeep = o.undoDeep;
 }
 
 }  // namespace nyx

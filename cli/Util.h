@@ -12,6 +12,10 @@ class TNYXset;
 
 namespace nyx {
 
+// Takes the program options that matter to the model (backups, picture cache,
+// undo depth) from the user's options file.
+void ApplyProgramOptions(model::TNYXset& set);
+
 // Reads every page's stored text as the editor would and prints one line per
 // problem; returns how many pages have problems.
 std::size_t ReportMarkupProblems(model::TNYXset& set, std::size_t* pages = nullptr);

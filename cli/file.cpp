@@ -162,6 +162,7 @@ int CmdCheck(const Args& a) {
 int CmdResave(const Args& a) {
     if (a.empty() || a.size() > 2) return kUsage;
     TNYXset set;
+    ApplyProgramOptions(set);
     if (!Load(set, a[0])) return kFailed;
     const std::string out = a.size() == 2 ? a[1] : a[0];
     bool ok = set.SaveToFile(out);

@@ -25,6 +25,7 @@ int Save(TNYXset& set, const std::string& file) {
 int CmdAddPicture(const Args& a) {
     if (a.size() < 2) return kUsage;
     TNYXset set;
+    ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;
     std::vector<std::pair<std::string, std::uint32_t>> added;
     for (std::size_t i = 1; i < a.size(); ++i) {
@@ -45,6 +46,7 @@ int CmdAddPicture(const Args& a) {
 int CmdAddFile(const Args& a) {
     if (a.size() < 2) return kUsage;
     TNYXset set;
+    ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;
     std::vector<std::pair<std::string, std::uint32_t>> added;
     for (std::size_t i = 1; i < a.size(); ++i) {
@@ -67,6 +69,7 @@ int CmdExtract(const Args& a) {
     auto index = ParseInt(a[2]);
     if (type < 0 || !index) return kUsage;
     TNYXset set;
+    ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;
     TNYXoggetto* o = set.ObjectAt(type, *index);
     if (!o || o->IsEmpty()) {
@@ -116,6 +119,7 @@ int CmdRefs(const Args& a) {
     auto index = ParseInt(a[2]);
     if (type < 0 || !index || *index < 0 || *index > static_cast<std::int64_t>(model::kMaxIndex)) return kUsage;
     TNYXset set;
+    ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;
     const std::int32_t ref = model::MakeRef(type, static_cast<std::uint32_t>(*index));
     int found = 0;
