@@ -13,6 +13,7 @@
 
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
+#include "model/Page.h"
 #include "platform/Env.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -455,6 +456,8 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
                 // what its lazily read streams need, whatever happens to this save.
                 std::memcpy(rec.data(), o->Data(), kDataSize);
             }
+            // Pages still in the old markup are stored in the current one.
+            if (o && k == testoHtml && ConvertOldMarkup(*o)) std::memcpy(rec.data(), o->Data(), kDataSize);
             if (o && !o->IsEmpty()) {
                 StreamField f1 = FirstStreamField(k);
                 if (f1.pos >= 0) {

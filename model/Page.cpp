@@ -5,6 +5,7 @@
 #include <map>
 
 #include "richtext/Lexer.h"
+#include "richtext/Upgrade.h"
 
 namespace model {
 
@@ -45,6 +46,20 @@ bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
 
 }  // namespace
 
+bool ConvertOldMarkup(TNYXoggetto& page) {
+    if (page.Type() != testoHtml || page.Byte(195) != 1 || page.IsEmpty()) return false;
+    std::string text;
+    if (page.HasFirstStream() && page.ReadFirstStream(text)) {
+        while (!text.empty() && text.back() == '\0') text.pop_back();
+        std::string current = richtext::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)),
+                                                        static_cast<std::uint32_t>(page.Int(93)));
+        if (current.empty() || current.back() != '\0') current += '\0';
+        page.SetFirstStream(std::move(current));
+    }
+    page.SetByte(195, 2);
+    return true;
+}
+
 TNYXoggetto* HeaderPageOf(const TNYXset& set, const TNYXoggetto& page) {
     std::int32_t idx = page.Int(231);
     if (idx == -1) idx = set.HInt(hdr::kHeaderPage);
@@ -64,6 +79,7 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
     copy->SetSet(&set);
     if (page) {
         copy->Assign(*page);
+        ConvertOldMarkup(*copy);
         copy->SetSourceIndex(static_cast<std::int32_t>(page->Index()));
     } else {
         copy->Reset();

@@ -24,6 +24,10 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
 // `index` (-1: a free slot). Returns the registered page.
 TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t index, bool raiseStamp);
 
+// A page whose text is still in the old markup (byte 195 = 1) gets it in the
+// current markup (byte 195 = 2). Returns whether it changed anything.
+bool ConvertOldMarkup(TNYXoggetto& page);
+
 // The title a page called "Senza titolo" gets from its first words.
 std::string AutomaticTitle(std::string_view markup);
 

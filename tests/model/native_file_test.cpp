@@ -274,6 +274,7 @@ TEST_F(NativeFile, VersionOneConversion) {
     mc.first = "GIF89a";
     for (int z = 0; z < 480; ++z) mc.rec.U8(182 + z, static_cast<std::uint8_t>(z));
     testsupport::AddPicture(b, "prima", "GIF87a");
+    testsupport::AddPage(b, "Vecchia", "testo di una volta").rec.U8(195, 1);
     b.Write(P("Versione1Lunga.nyx"));
 
     TNYXset set;
@@ -305,6 +306,11 @@ TEST_F(NativeFile, VersionOneConversion) {
     EXPECT_EQ(set.Count(immagine), 2u);
     ASSERT_TRUE(set.ObjectAt(immagine, 1)->ReadFirstStream(bytes));
     EXPECT_EQ(bytes, "GIF89a");
+    // Old page text is stored in the current markup, never as empty.
+    auto* page = static_cast<TNYXtesto*>(set.ObjectAt(testoHtml, 0));
+    EXPECT_EQ(page->Byte(195), 2);
+    EXPECT_EQ(page->Text().rfind("<Z", 0), 0u) << page->Text();
+    EXPECT_NE(page->Text().find("testo di una volta"), std::string::npos) << page->Text();
 }
 
 TEST_F(NativeFile, SameFileSaveKeepsABackupAndNeverWritesInPlace) {
