@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/Ui.h"
 #include "richtext/Lexer.h"
 #include "richtext/Upgrade.h"
 
@@ -58,6 +59,20 @@ bool ConvertOldMarkup(TNYXoggetto& page) {
     }
     page.SetByte(195, 2);
     return true;
+}
+
+bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position) {
+    if (n < 0) return false;
+    auto& objects = copy.EmbeddedObjects();
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const TNYXoggetto* o = objects[i].get();
+        if (o && o->Type() == shortObj && o->Subtype() == 14 && o->Int(5) == n) {
+            position = i < copy.EmbeddedPositions().size() ? copy.EmbeddedPositions()[i] : 0;
+            return true;
+        }
+    }
+    if (!viewMode) platform::ui().Warning("Ancora non trovata: a" + std::to_string(n));
+    return false;
 }
 
 TNYXoggetto* HeaderPageOf(const TNYXset& set, const TNYXoggetto& page) {

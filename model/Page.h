@@ -28,6 +28,10 @@ TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t
 // current markup (byte 195 = 2). Returns whether it changed anything.
 bool ConvertOldMarkup(TNYXoggetto& page);
 
+// Where the anchor marker numbered n stands in a working copy's text. When
+// there is none and the page is editable, warns "Ancora non trovata: a" + n.
+bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position);
+
 // The title a page called "Senza titolo" gets from its first words.
 std::string AutomaticTitle(std::string_view markup);
 

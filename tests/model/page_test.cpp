@@ -102,6 +102,21 @@ TEST_F(Pages, StoredCopyKeepsEditsAndGetsItsTitle) {
     EXPECT_EQ(stored->GetStamp(), set.SaveCounter());
 }
 
+TEST_F(Pages, Anchors) {
+    TNYXoggetto* anchor = set.NewObject(shortObj);
+    anchor->SetSubtype(14);
+    anchor->SetInt(5, 3);
+    page->SetText("<Z S0 >testo " + Tag(anchor->Reference()) + "ancora");
+    auto copy = BuildWorkingCopy(set, page);
+    std::size_t pos = 0;
+    EXPECT_TRUE(GoToAnchor(*copy, 3, false, pos));
+    EXPECT_EQ(pos, copy->Text().find("<$FF000000>"));
+    EXPECT_FALSE(GoToAnchor(*copy, 4, true, pos));  // view mode: silent
+    EXPECT_TRUE(ui.ui.messages.empty());
+    EXPECT_FALSE(GoToAnchor(*copy, 4, false, pos));
+    EXPECT_EQ(ui.ui.AllTexts(), std::vector<std::string>{"Ancora non trovata: a4"});
+}
+
 TEST_F(Pages, AutomaticTitles) {
     struct Case { std::string markup, title; } cases[] = {
         {"<Z S0 >Breve<Z S0 >seguito della pagina", "Breve seguito della pagina"},
