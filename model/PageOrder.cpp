@@ -377,8 +377,6 @@ TNYXtreeNode* TNYXorderedTree::AddObject(std::int32_t ref) {
 bool TNYXorderedTree::DeleteNode(TNYXtreeNode* node) {
     if (!Editable || !Owns(node) || HoldsRoot(*node)) return false;
     if (Objects == custom && OnDel && !OnDel(*node)) return false;
-    // OnDel may have changed the tree: look the node up again.
-    if (!Owns(node)) return false;
     if (selected_ && node->Contains(selected_)) selected_ = node->Parent();
     Detach(node);
     return true;

@@ -75,7 +75,8 @@ public:
     int Objects = testoHtml;  // testoHtml: page order; custom: prototype groups
     bool Editable = true;     // moves and deletions are allowed
     bool LeftMouseSelect = false;
-    // Asked before a node of a prototype tree is deleted; false refuses.
+    // Asked before a node of a prototype tree is deleted; false refuses. The
+    // handler may change the hypertext, not the tree.
     std::function<bool(TNYXtreeNode&)> OnDel;
     // Called after a node was renamed in place.
     std::function<void(TNYXtreeNode&, const std::string&)> OnRenameItem;
