@@ -20,7 +20,8 @@ namespace {
 
 std::string Indent(int level) { return std::string(static_cast<std::size_t>(2 * level), ' '); }
 
-void PrintNode(const TNYXorderedTree& tree, const TNYXtreeNode& n, const std::function<void(const TNYXoggetto&, int)>& more) {
+void PrintNode(const TNYXorderedTree& tree, const TNYXtreeNode& n,
+               const std::function<void(const TNYXoggetto&, int)>& more) {
     const int level = n.Level();
     const TNYXoggetto* o = tree.NodeObject(n);
     switch (n.kind) {

@@ -207,8 +207,10 @@ TEST_F(PageOrder, MovesAndRefusals) {
         {Down, "P5", "", true, false, same},
         {Up, "P2", "", false, false, same},
         {Under, "A", "B", true, int(MR::Moved), "0R R | 1C B | 2O P5#5 | 2C A | 3O P1#1 | 3O P2#2 | 3O P4#4 | 1O P6#6"},
-        {Under, "P6", "A", true, int(MR::Moved), "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 2O P6#6 | 1C B | 2O P5#5"},
-        {Under, "P5", "P6", true, int(MR::Moved), "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 1C B | 1O P6#6 | 2O P5#5"},
+        {Under, "P6", "A", true, int(MR::Moved),
+         "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 2O P6#6 | 1C B | 2O P5#5"},
+        {Under, "P5", "P6", true, int(MR::Moved),
+         "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 1C B | 1O P6#6 | 2O P5#5"},
         {Under, "A", "P1", true, int(MR::IntoOwnSubtree), same},
         {Under, "A", "A", true, int(MR::IntoOwnSubtree), same},
         {Under, "R", "B", true, int(MR::IsRoot), same},
@@ -249,7 +251,8 @@ TEST_F(PageOrder, MovesAndRefusals) {
 
 TEST_F(PageOrder, LevelsAreBounded) {
     std::string deep = "a0,-2,r\r\n";
-    for (int l = 1; l <= TNYXorderedTree::kMaxLevel; ++l) deep += "a" + std::to_string(l) + ",-3,c" + std::to_string(l) + "\r\n";
+    for (int l = 1; l <= TNYXorderedTree::kMaxLevel; ++l)
+        deep += "a" + std::to_string(l) + ",-3,c" + std::to_string(l) + "\r\n";
     const std::string tooDeep = deep + "a" + std::to_string(TNYXorderedTree::kMaxLevel + 1) + ",-3,oltre\r\n";
     TNYXorderedTree tree(&set, testoHtml);
     EXPECT_TRUE(tree.ReadStoredForm(deep));
@@ -348,7 +351,16 @@ TEST_F(PageOrder, SelectingAndAdding) {
     ASSERT_EQ(order.size(), 3u);
     EXPECT_EQ(order[1]->Index(), 6u);
     ASSERT_TRUE(tree.Store());
-    EXPECT_EQ(HolderStream(), "a0,-2,R\r\na1,-3,A\r\na2,1,x\r\na2,-3,Sotto\r\na2,6,x\r\na1,5,x\r\na1,-3,due  righe\r\n");
+    EXPECT_EQ(HolderStream(),
+              "a0,-2,R\r\na1,-3,A\r\na2,1,x\r\na2,-3,Sotto\r\na2,6,x\r\na1,5,x\r\na1,-3,due  righe\r\n");
+    // Renaming in place tells the owner.
+    std::string renamed;
+    tree.OnRenameItem = [&](TNYXtreeNode&, const std::string& text) { renamed = text; };
+    EXPECT_TRUE(tree.RenameNode(sub, "Appendice"));
+    EXPECT_EQ(renamed, "Appendice");
+    tree.Editable = false;
+    EXPECT_FALSE(tree.RenameNode(sub, "altro"));
+    EXPECT_EQ(sub->text, "Appendice");
 }
 
 TEST_F(PageOrder, PrototypeTreesAskBeforeDeleting) {

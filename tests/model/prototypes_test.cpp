@@ -131,7 +131,8 @@ TEST_F(Prototypes, WritingAndNamingParameters) {
     EXPECT_FALSE(v.SetValue("manca", "x"));
     std::string vals;
     ASSERT_TRUE(v.SaveValues(vals));
-    EXPECT_EQ(vals, Form(8, "colore\r\nRosso\r\nnuovaproprieta1\r\ndue  righe\r\ncolore1\r\n\r\nnuovaproprieta11\r\n\r\n"));
+    EXPECT_EQ(vals,
+              Form(8, "colore\r\nRosso\r\nnuovaproprieta1\r\ndue  righe\r\ncolore1\r\n\r\nnuovaproprieta11\r\n\r\n"));
     TPropList back(TPropList::Mode::Value);
     back.LoadDefinitions(defs);
     back.LoadValues(vals);
@@ -181,7 +182,8 @@ TEST_F(Prototypes, PrototypeRecords) {
     EXPECT_EQ(back.html, c.html);
 
     // First streams that hold no list.
-    for (const std::string& bad : {std::string(), std::string("\0\0\0\0", 4), Form(100, "abcdef"), Form(-4, "abcdefgh")}) {
+    for (const std::string& bad :
+         {std::string(), std::string("\0\0\0\0", 4), Form(100, "abcdef"), Form(-4, "abcdefgh")}) {
         p->SetFirstStream(bad);
         EXPECT_TRUE(PrototypeFiles(*p).empty());
         EXPECT_EQ(PrototypeParameters(*p).Size(), 0u);
@@ -401,7 +403,8 @@ TEST_F(Prototypes, CustomComponentsOnPages) {
     TNYXset library;
     library.NewHypertext();
     TNYXoggetto* js = library.AddFile(Write("orologio.js", "tick()"));
-    TNYXoggetto* proto = MakePrototype(library, "Orologio", {js->Reference()}, {{"Colore", propColour}, {"Testo", propString}});
+    TNYXoggetto* proto =
+        MakePrototype(library, "Orologio", {js->Reference()}, {{"Colore", propColour}, {"Testo", propString}});
 
     TNYXset pages;
     pages.NewHypertext();
