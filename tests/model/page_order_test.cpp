@@ -1,0 +1,412 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "model/NYXset.h"
+#include "model/PageOrder.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "support/NyxBuilder.h"
+
+using namespace model;
+using platform::testing::FixedEnv;
+using platform::testing::Message;
+using platform::testing::ScriptedUiScope;
+using platform::testing::TempDir;
+using testsupport::AddPage;
+using testsupport::NyxBuilder;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Kind = TNYXtreeNode::Kind;
+const std::vector<std::string> kNoErrors;
+
+// One line per node: level, kind letter, text; object nodes show their slot.
+std::string Outline(const TNYXorderedTree& tree) {
+    std::string out;
+    for (const TNYXtreeNode* n : tree.NodesInOrder()) {
+        if (!out.empty()) out += " | ";
+        out += std::to_string(n->Level());
+        switch (n->kind) {
+            case Kind::Root: out += "R "; break;
+            case Kind::Chapter: out += "C "; break;
+            case Kind::Object: out += "O "; break;
+            case Kind::None: out += "- "; break;
+        }
+        out += n->text;
+        if (const TNYXoggetto* o = tree.NodeObject(*n)) out += "#" + std::to_string(o->Index());
+    }
+    return out;
+}
+
+class PageOrder : public ::testing::Test {
+protected:
+    FixedEnv env;
+    ScriptedUiScope ui;
+    TempDir dir;
+    TNYXset set;
+
+    // guida.nyx: pages P0..P6 with P3 empty; with a stored tree when `stored` is given.
+    void Load(const std::string* stored, std::uint8_t holderSubtype = 10) {
+        NyxBuilder b;
+        testsupport::AddDefaultStyles(b);
+        for (int i = 0; i < 7; ++i) {
+            auto& e = AddPage(b, "P" + std::to_string(i), "<Z S0 >testo");
+            if (i == 3) e.rec.U8(4, 3);
+        }
+        if (stored) {
+            auto& m = b.Add(shortObj);
+            m.rec.U8(4, holderSubtype).I32(20, -1).I32(24, -1);
+            m.first = *stored;
+            b.header().I32(hdr::kPageTreeHolder, MakeRef(shortObj, 0));
+        }
+        b.Write(dir / "guida.nyx");
+        ASSERT_TRUE(set.LoadFromFile(dir / "guida.nyx"));
+    }
+    std::string HolderStream() {
+        std::string s;
+        set.PageTreeHolder()->ReadFirstStream(s);
+        return s;
+    }
+    TNYXtreeNode* Find(TNYXorderedTree& tree, const std::string& text) {
+        for (TNYXtreeNode* n : tree.NodesInOrder())
+            if (n->text == text) return n;
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(PageOrder, StoredFormIsReadAndWrittenByteForByte) {
+    // Chapters nested and climbed out of, a node without data, texts with
+    // commas, accents and control bytes, the hypertext not first.
+    const std::string stored = std::string(
+        "a0,-3,Premessa, breve\r\n"
+        "a1,2,x\r\n"
+        "a0,-2,guida.nyx\r\n"
+        "a1,-3,Capitolo \xE8 uno\r\n"
+        "a2,5,x\r\n"
+        "a2,-3,Sezione\r\n"
+        "a3,1,x\r\n"
+        "a3,-1,perduta\x01\x1F\r\n"
+        "a1,0,x\r\n"
+        "a1,-3,\r\n");
+    Load(&stored);
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    EXPECT_EQ(Outline(tree),
+              "0C Premessa, breve | 1O P2#2 | 0R guida.nyx | 1C Capitolo \xE8 uno | 2O P5#5 | 2C Sezione | 3O P1#1 | "
+              "3- perduta\x01\x1F | 1O P0#0 | 1C ");
+    ASSERT_TRUE(tree.Store());
+    EXPECT_EQ(testsupport::FirstDiff(HolderStream(), stored), "");
+    // It travels in the native file unchanged.
+    ASSERT_TRUE(set.SaveToFile(dir / "copia.nyx"));
+    TNYXset again;
+    ASSERT_TRUE(again.LoadFromFile(dir / "copia.nyx"));
+    std::string s;
+    again.PageTreeHolder()->ReadFirstStream(s);
+    EXPECT_EQ(s, stored);
+    EXPECT_EQ(ui.ui.AllTexts(), kNoErrors);
+}
+
+TEST_F(PageOrder, ReadingTheStoredForm) {
+    struct Case {
+        const char* name;
+        std::string stored;
+        std::string outline;
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"three lines", "a0,-2,guida.nyx\r\na1,-3,Capitolo\r\na2,5,x\r\n", "0R guida.nyx | 1C Capitolo | 2O P5#5", {}},
+        {"climbing", "a0,-2,r\r\na1,-3,A\r\na2,-3,B\r\na3,1,x\r\na1,-3,C\r\na2,2,x\r\n",
+         "0R r | 1C A | 2C B | 3O P1#1 | 1C C | 2O P2#2", {}},
+        {"level 3 after level 1", "a0,-2,r\r\na1,-3,A\r\na3,1,x\r\na2,2,x\r\n", "0R r | 1C A | 2O P2#2",
+         {"error loading nodes"}},
+        {"first line deep", "a4,-2,r\r\na1,1,x\r\na5,2,x\r\n", "0R r | 1O P1#1", {"error loading nodes"}},
+        {"negative level", "a0,-2,r\r\na1,-3,A\r\na-5,-3,B\r\n", "0R r | 1C A | 0C B", {}},
+        {"not beginning with a", "a0,-2,r\r\nb1,2,x\r\n\r\n a1,2,x\r\na1,4,x\r\n", "0R r | 1O P4#4",
+         {"error decoding nodes"}},
+        {"not numbers read as 1", "a0,-2,r\r\naZ,Q,testo\r\na1,+2,x\r\n", "0R r | 1O P1#1 | 1O P2#2", {}},
+        {"missing commas", "a0,-2,r\r\na1\r\na1,-3\r\na,-3,Z\r\n", "0R r | 1O P1#1 | 1C  | 1C Z", {}},
+        {"number beyond 32 bits", "a0,-2,r\r\na1,4294967296,x\r\na99999999999,-3,C\r\n", "0R r | 1O P1#1 | 1C C", {}},
+        {"level beyond the bound", "a0,-2,r\r\na1,-3,A\r\na2147483647,2,x\r\n", "0R r | 1C A",
+         {"error loading nodes"}},
+        {"no CR LF at the end, bare LF and CR", "a0,-2,r\na1,1,x\ra1,2,x", "0R r | 1O P1#1 | 1O P2#2", {}},
+        {"references without a page", "a0,-2,r\r\na1,3,x\r\na1,99,x\r\na1,16777217,x\r\na1,-7,y\r\na1,-1,z\r\n",
+         "0R r | 1- x | 1- x | 1- x | 1- y | 1- z", {}},
+    };
+    Load(nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.ui.ClearMessages();
+        TNYXorderedTree tree(&set, testoHtml);
+        EXPECT_EQ(tree.ReadStoredForm(c.stored), c.errors.empty());
+        EXPECT_EQ(Outline(tree), c.outline);
+        EXPECT_EQ(ui.ui.Texts(Message::Error), c.errors);
+    }
+}
+
+TEST_F(PageOrder, DefaultTreeWhenNothingIsStored) {
+    Load(nullptr);
+    ASSERT_EQ(set.HInt(hdr::kPageTreeHolder), 0);
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    EXPECT_EQ(Outline(tree), "0R guida.nyx | 1O P0#0 | 1O P1#1 | 1O P2#2 | 1O P4#4 | 1O P5#5 | 1O P6#6");
+    EXPECT_EQ(tree.TopNodes()[0]->icon, ".nyx");
+    EXPECT_EQ(tree.TopNodes()[0]->Children()[0]->icon, ".txt");
+    // The holder was made and the default tree stored in it.
+    const TNYXoggetto* holder = set.ObjectByRef(set.HInt(hdr::kPageTreeHolder));
+    ASSERT_NE(holder, nullptr);
+    EXPECT_EQ(holder->Type(), shortObj);
+    EXPECT_EQ(holder->Subtype(), 10);
+    EXPECT_EQ(HolderStream(), "a0,-2,guida.nyx\r\na1,0,x\r\na1,1,x\r\na1,2,x\r\na1,4,x\r\na1,5,x\r\na1,6,x\r\n");
+
+    // An empty stored stream, or a header that names something else, also gives the default tree.
+    for (std::uint8_t subtype : {std::uint8_t(10), std::uint8_t(14)}) {
+        const std::string empty;
+        Load(&empty, subtype);
+        TNYXorderedTree t(&set, testoHtml);
+        ASSERT_TRUE(t.Reload());
+        EXPECT_EQ(Outline(t), "0R guida.nyx | 1O P0#0 | 1O P1#1 | 1O P2#2 | 1O P4#4 | 1O P5#5 | 1O P6#6");
+    }
+
+    // Prototype trees use their own holder and leave the page order alone.
+    TNYXoggetto* proto = set.NewObject(custom);
+    proto->SetName("Orologio");
+    TNYXorderedTree protos(&set, custom);
+    ASSERT_TRUE(protos.Reload());
+    EXPECT_EQ(Outline(protos), "0R guida.nyx | 1O Orologio#0");
+    std::string s;
+    set.PrototypeTreeHolder()->ReadFirstStream(s);
+    EXPECT_EQ(s, "a0,-2,guida.nyx\r\na1,201326592,x\r\n");
+    EXPECT_NE(set.PrototypeTreeHolder(), set.PageTreeHolder());
+}
+
+TEST_F(PageOrder, MovesAndRefusals) {
+    const std::string stored =
+        "a0,-2,R\r\na1,-3,A\r\na2,1,x\r\na2,2,x\r\na2,4,x\r\na1,-3,B\r\na2,5,x\r\na1,6,x\r\n";
+    enum Op { Up, Down, Under, Delete };
+    struct Case {
+        Op op;
+        const char* node;
+        const char* target;
+        bool editable;
+        int result;  // bool for Up/Down/Delete, MoveResult for Under
+        const char* outline;
+    };
+    using MR = TNYXorderedTree::MoveResult;
+    const char* same = "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 1C B | 2O P5#5 | 1O P6#6";
+    const Case cases[] = {
+        {Up, "P1", "", true, false, same},
+        {Up, "P2", "", true, true, "0R R | 1C A | 2O P2#2 | 2O P1#1 | 2O P4#4 | 1C B | 2O P5#5 | 1O P6#6"},
+        {Up, "P4", "", true, true, "0R R | 1C A | 2O P1#1 | 2O P4#4 | 2O P2#2 | 1C B | 2O P5#5 | 1O P6#6"},
+        {Up, "B", "", true, true, "0R R | 1C B | 2O P5#5 | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 1O P6#6"},
+        {Down, "P4", "", true, false, same},
+        {Down, "P2", "", true, true, "0R R | 1C A | 2O P1#1 | 2O P4#4 | 2O P2#2 | 1C B | 2O P5#5 | 1O P6#6"},
+        {Down, "P1", "", true, true, "0R R | 1C A | 2O P2#2 | 2O P1#1 | 2O P4#4 | 1C B | 2O P5#5 | 1O P6#6"},
+        {Down, "P5", "", true, false, same},
+        {Up, "P2", "", false, false, same},
+        {Under, "A", "B", true, int(MR::Moved), "0R R | 1C B | 2O P5#5 | 2C A | 3O P1#1 | 3O P2#2 | 3O P4#4 | 1O P6#6"},
+        {Under, "P6", "A", true, int(MR::Moved),
+         "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 2O P6#6 | 1C B | 2O P5#5"},
+        {Under, "P5", "P6", true, int(MR::Moved),
+         "0R R | 1C A | 2O P1#1 | 2O P2#2 | 2O P4#4 | 1C B | 1O P6#6 | 2O P5#5"},
+        {Under, "A", "P1", true, int(MR::IntoOwnSubtree), same},
+        {Under, "A", "A", true, int(MR::IntoOwnSubtree), same},
+        {Under, "R", "B", true, int(MR::IsRoot), same},
+        {Under, "P1", "B", false, int(MR::NotEditable), same},
+        {Delete, "R", "", true, false, same},
+        {Delete, "P2", "", false, false, same},
+        {Delete, "A", "", true, true, "0R R | 1C B | 2O P5#5 | 1O P6#6"},
+    };
+    Load(&stored);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.node) + " " + std::to_string(c.op) + " " + c.target);
+        TNYXorderedTree tree(&set, testoHtml);
+        ASSERT_TRUE(tree.Reload());
+        tree.Editable = c.editable;
+        TNYXtreeNode* node = Find(tree, c.node);
+        ASSERT_NE(node, nullptr);
+        tree.Select(node);
+        switch (c.op) {
+            case Up: EXPECT_EQ(tree.MoveUp(), bool(c.result)); break;
+            case Down: EXPECT_EQ(tree.MoveDown(), bool(c.result)); break;
+            case Under: EXPECT_EQ(int(tree.MoveNode(node, Find(tree, c.target))), c.result); break;
+            case Delete: EXPECT_EQ(tree.DeleteNode(node), bool(c.result)); break;
+        }
+        EXPECT_EQ(Outline(tree), c.outline);
+    }
+
+    // A node of another tree is neither moved nor deleted; the root is also
+    // kept inside a chapter that holds it.
+    TNYXorderedTree a(&set, testoHtml), b(&set, testoHtml);
+    ASSERT_TRUE(a.Reload());
+    ASSERT_TRUE(b.ReadStoredForm("a0,-3,C\r\na1,-2,R\r\n"));
+    EXPECT_EQ(a.MoveNode(Find(a, "P1"), Find(b, "C")), MR::NotInTree);
+    EXPECT_FALSE(a.DeleteNode(Find(b, "C")));
+    EXPECT_FALSE(b.DeleteNode(Find(b, "C")));
+    EXPECT_EQ(b.MoveNode(Find(b, "C"), Find(b, "R")), MR::IsRoot);
+    EXPECT_EQ(Outline(b), "0C C | 1R R");
+}
+
+TEST_F(PageOrder, LevelsAreBounded) {
+    std::string deep = "a0,-2,r\r\n";
+    for (int l = 1; l <= TNYXorderedTree::kMaxLevel; ++l)
+        deep += "a" + std::to_string(l) + ",-3,c" + std::to_string(l) + "\r\n";
+    const std::string tooDeep = deep + "a" + std::to_string(TNYXorderedTree::kMaxLevel + 1) + ",-3,oltre\r\n";
+    TNYXorderedTree tree(&set, testoHtml);
+    EXPECT_TRUE(tree.ReadStoredForm(deep));
+    EXPECT_FALSE(tree.ReadStoredForm(tooDeep));
+    EXPECT_EQ(ui.ui.Texts(Message::Error), std::vector<std::string>{"error loading nodes"});
+    EXPECT_EQ(tree.StoredForm(), deep);
+    // Nothing goes below the deepest level by editing either.
+    TNYXtreeNode* last = Find(tree, "c" + std::to_string(TNYXorderedTree::kMaxLevel));
+    tree.Select(last);
+    EXPECT_EQ(tree.AddChapter("oltre"), nullptr);
+    EXPECT_EQ(tree.MoveNode(Find(tree, "c99"), Find(tree, "c98")), TNYXorderedTree::MoveResult::Moved);
+    EXPECT_EQ(tree.MoveNode(Find(tree, "c98"), Find(tree, "c99")), TNYXorderedTree::MoveResult::IntoOwnSubtree);
+    EXPECT_EQ(tree.MoveNode(Find(tree, "c50"), Find(tree, "c60")), TNYXorderedTree::MoveResult::IntoOwnSubtree);
+    std::string wide = "a0,-2,r\r\na1,-3,x\r\na2,-3,y\r\n" + deep.substr(9);
+    ASSERT_TRUE(tree.ReadStoredForm(wide));
+    EXPECT_EQ(tree.MoveNode(Find(tree, "x"), Find(tree, "c100")), TNYXorderedTree::MoveResult::TooDeep);
+}
+
+TEST_F(PageOrder, CorruptStoredStreamsNeverBreakTheTree) {
+    std::vector<std::string> streams = {
+        std::string("\0\0\0\0", 4), "a", ",,,,", "a,", "a0", "a0,", "\r\n\r\n", std::string("a0,-2,\0r\r\n", 10),
+        "a0,-3,\x01\x02\x03\r\na1,0,\x7F\r\n", std::string(100000, 'a'), "a1,-3,x\r\na0,-2,r\r\na-2147483648,5,x",
+    };
+    std::string climb;
+    for (int i = 0; i < 5000; ++i) climb += "a" + std::to_string(i % 150) + ",-3,c\r\n";
+    streams.push_back(climb);
+    std::mt19937 rng(1234);
+    for (int k = 0; k < 200; ++k) {
+        std::string s;
+        const int n = static_cast<int>(rng() % 200);
+        for (int i = 0; i < n; ++i) {
+            const char alphabet[] = "a0123-,,\r\n\x01xX9";
+            s += (rng() % 7 == 0) ? static_cast<char>(rng() % 256) : alphabet[rng() % (sizeof alphabet - 1)];
+        }
+        streams.push_back(s);
+    }
+    Load(nullptr);
+    for (const std::string& s : streams) {
+        TNYXorderedTree tree(&set, testoHtml);
+        tree.ReadStoredForm(s);
+        for (TNYXtreeNode* n : tree.NodesInOrder()) ASSERT_LE(n->Level(), TNYXorderedTree::kMaxLevel);
+        // What is written reads back as the same tree.
+        const std::string written = tree.StoredForm();
+        TNYXorderedTree again(&set, testoHtml);
+        ui.ui.ClearMessages();
+        EXPECT_TRUE(again.ReadStoredForm(written));
+        EXPECT_EQ(again.StoredForm(), written);
+    }
+}
+
+TEST_F(PageOrder, DeletedPageKeepsItsNodeWithoutData) {
+    Load(nullptr);
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    set.ObjectAt(testoHtml, 2)->Reset();
+    EXPECT_EQ(Outline(tree), "0R guida.nyx | 1O P0#0 | 1O P1#1 | 1O P2 | 1O P4#4 | 1O P5#5 | 1O P6#6");
+    std::vector<TNYXoggetto*> order;
+    tree.ObjectsInOrder(order);
+    ASSERT_EQ(order.size(), 5u);
+    EXPECT_EQ(order[2]->Index(), 4u);
+    ASSERT_TRUE(tree.Store());
+    EXPECT_EQ(HolderStream(), "a0,-2,guida.nyx\r\na1,0,x\r\na1,1,x\r\na1,-1,P2\r\na1,4,x\r\na1,5,x\r\na1,6,x\r\n");
+    // A new page taking the freed slot does not take over the node.
+    TNYXoggetto* fresh = set.NewObject(testoHtml);
+    ASSERT_EQ(fresh->Index(), 2u);
+    EXPECT_EQ(Outline(tree), "0R guida.nyx | 1O P0#0 | 1O P1#1 | 1- P2 | 1O P4#4 | 1O P5#5 | 1O P6#6");
+    EXPECT_EQ(tree.SelectObject(fresh->Reference()), nullptr);
+}
+
+TEST_F(PageOrder, SelectingAndAdding) {
+    const std::string stored = "a0,-2,R\r\na1,-3,A\r\na2,1,x\r\na1,5,x\r\n";
+    Load(&stored);
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    EXPECT_EQ(tree.SelectObject(MakeRef(testoHtml, 5)), set.ObjectAt(testoHtml, 5));
+    EXPECT_EQ(tree.SelectedChapterName(), "");
+    EXPECT_EQ(tree.SelectedObject(), set.ObjectAt(testoHtml, 5));
+    EXPECT_EQ(tree.AddChapter("sotto una pagina"), nullptr);  // only under the root or a chapter
+    EXPECT_EQ(tree.SelectObject(MakeRef(testoHtml, 3)), nullptr);
+    tree.Select(Find(tree, "A"));
+    EXPECT_EQ(tree.SelectedChapterName(), "A");
+    TNYXtreeNode* sub = tree.AddChapter("Sotto");
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->icon, ".hlp");
+    EXPECT_NE(tree.AddObject(MakeRef(testoHtml, 6)), nullptr);
+    EXPECT_EQ(tree.AddObject(MakeRef(testoHtml, 3)), nullptr);    // empty page
+    EXPECT_EQ(tree.AddObject(MakeRef(internetLink, 0)), nullptr); // another type
+    EXPECT_TRUE(tree.AcceptsForeignDrop(sub));
+    EXPECT_FALSE(tree.AcceptsForeignDrop(Find(tree, "P1")));
+    EXPECT_EQ(Outline(tree), "0R R | 1C A | 2O P1#1 | 2C Sotto | 2O P6#6 | 1O P5#5");
+    // Texts with line breaks would split their line.
+    tree.Select(Find(tree, "R"));
+    tree.AddChapter("due\r\nrighe");
+    std::vector<TNYXoggetto*> order;
+    tree.ObjectsInOrder(order);
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order[1]->Index(), 6u);
+    ASSERT_TRUE(tree.Store());
+    EXPECT_EQ(HolderStream(),
+              "a0,-2,R\r\na1,-3,A\r\na2,1,x\r\na2,-3,Sotto\r\na2,6,x\r\na1,5,x\r\na1,-3,due  righe\r\n");
+    // Renaming in place tells the owner.
+    std::string renamed;
+    tree.OnRenameItem = [&](TNYXtreeNode&, const std::string& text) { renamed = text; };
+    EXPECT_TRUE(tree.RenameNode(sub, "Appendice"));
+    EXPECT_EQ(renamed, "Appendice");
+    tree.Editable = false;
+    EXPECT_FALSE(tree.RenameNode(sub, "altro"));
+    EXPECT_EQ(sub->text, "Appendice");
+}
+
+TEST_F(PageOrder, PrototypeTreesAskBeforeDeleting) {
+    Load(nullptr);
+    set.NewObject(custom);
+    TNYXorderedTree tree(&set, custom);
+    ASSERT_TRUE(tree.Reload());
+    std::vector<std::string> asked;
+    bool allow = false;
+    tree.OnDel = [&](TNYXtreeNode& n) {
+        asked.push_back(n.text);
+        return allow;
+    };
+    TNYXtreeNode* proto = tree.TopNodes()[0]->Children()[0].get();
+    EXPECT_FALSE(tree.DeleteNode(proto));
+    allow = true;
+    EXPECT_FALSE(tree.DeleteNode(tree.TopNodes()[0].get()));  // the root: not even asked
+    EXPECT_TRUE(tree.DeleteNode(proto));
+    EXPECT_EQ(asked, (std::vector<std::string>{"Nuovo prototipo", "Nuovo prototipo"}));
+    EXPECT_EQ(Outline(tree), "0R guida.nyx");
+}
+
+TEST_F(PageOrder, PreviousAndNextPagesFollowChapterAndPosition) {
+    Load(nullptr);
+    auto number = [&](int slot, int chapter, int position) {
+        TNYXoggetto* p = set.ObjectAt(testoHtml, slot);
+        p->SetWord(77, static_cast<std::uint16_t>(chapter));
+        p->SetWord(79, static_cast<std::uint16_t>(position));
+    };
+    // Order: P1 (0,5), P4 (0,5, later slot), P6 (1,0), P0 (1,2); P2 is out
+    // of the order, P3 is empty, P5 has chapter -1 and position -3.
+    number(0, 1, 2);
+    number(1, 0, 5);
+    number(2, 1, -1);
+    number(3, 0, 0);
+    number(4, 0, 5);
+    number(5, -1, -3);
+    number(6, 1, 0);
+    struct Case {
+        int slot, previous, next;
+    } cases[] = {{1, -1, 4}, {4, 1, 6}, {6, 4, 0}, {0, 6, -1}, {2, -1, -1}, {3, -1, -1}, {5, -1, -1}};
+    auto slot = [](const TNYXoggetto* p) { return p ? static_cast<int>(p->Index()) : -1; };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.slot);
+        const TNYXoggetto& page = *set.ObjectAt(testoHtml, c.slot);
+        EXPECT_EQ(slot(PreviousPage(set, page)), c.previous);
+        EXPECT_EQ(slot(NextPage(set, page)), c.next);
+    }
+}
