@@ -123,6 +123,8 @@ int TKyFtpComm::Run(const std::function<void(T_Ftp&)>& body) {
         platform::ui().ProcessEvents(1);
         if (stopped_) break;
         notifyStatus();
+        if (OnTick) OnTick();
+        if (stopped_) break;
         std::unique_lock<std::mutex> lock(job->mutex);
         job->cv.wait_for(lock, std::chrono::milliseconds(10), [&] { return job->done; });
     }

@@ -72,6 +72,9 @@ public:
     // Called on the UI thread from the waiting loop when the status text has
     // changed.
     std::function<void(const std::string&)> OnStatus;
+    // Called on the UI thread at every round of the waiting loop (about every
+    // 10 ms), for progress shown without a toolkit timer.
+    std::function<void()> OnTick;
 
 private:
     struct State {
