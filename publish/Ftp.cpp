@@ -314,7 +314,10 @@ void T_Ftp::DownloadFile(const std::string& remote, const std::filesystem::path&
     namespace fs = std::filesystem;
     CheckNotBusy();
     fs::path folder = local.parent_path().empty() ? fs::path(".") : local.parent_path();
-    std::string temp = (folder / ("." + local.filename().string() + ".part-XXXXXX")).string();
+    std::string name = ".";
+    name += local.filename().string();
+    name += ".part-XXXXXX";
+    std::string temp = (folder / name).string();
     int fd = ::mkstemp(temp.data());
     if (fd < 0) throw ENetError("Non riesco a creare il file " + local.string());
     ::close(fd);
