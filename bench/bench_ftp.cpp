@@ -195,8 +195,8 @@ void BM_CurlUploadBigFile(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(bigMegabytes << 20) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-BENCHMARK(BM_QuorUploadSmallFiles)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CurlUploadSmallFiles)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuorUploadSmallFiles)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CurlUploadSmallFiles)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QuorUploadBigFile)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CurlUploadBigFile)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <functional>
+#include <utility>
 #include <sstream>
 #include <thread>
 
@@ -134,7 +136,14 @@ TEST(FtpFakeServer, DataGoesToTheControlPeerWhateverPasvNames) {
     ftp.HostName = "127.0.0.1";
     ftp.Port = static_cast<std::uint16_t>(server.port());
     ftp.TimeoutMs = 2000;
+    std::vector<std::string> sent, all;
+    ftp.OnTrace = [&](const std::string& text, int level, long long) {
+        all.push_back(text);
+        if (level == 0) sent.push_back(text);
+    };
     ftp.List(".");
+    EXPECT_EQ(sent, (std::vector<std::string>{"USER ftp", "PASS ******", "TYPE I", "PASV", "LIST ."}));
+    for (const auto& t : all) EXPECT_EQ(t.find(ftp.Password), std::string::npos) << t;
     T_Filedata e;
     ASSERT_TRUE(ftp.NextEntry(e));
     EXPECT_EQ(e.name, "my folder");
@@ -334,6 +343,35 @@ TEST(FtpFakeServer, StopEndsAWaitingOperationAndTheRunnerGoesOn) {
     ui.comm = nullptr;
     EXPECT_EQ(comm.CurrentFolder(), "/");
     EXPECT_EQ(comm.Result(), kFtpOk);
+    EXPECT_EQ(comm.Disconnect(), kFtpOk);
+}
+
+// A user interface whose event loop runs a hook once.
+class HookUi : public platform::testing::ScriptedUi {
+public:
+    std::function<void()> once;
+    void ProcessEvents(int rounds) override {
+        ScriptedUi::ProcessEvents(rounds);
+        if (once) std::exchange(once, nullptr)();
+    }
+};
+
+TEST(FtpFakeServer, ASecondOperationIsRefusedWhileOneRuns) {
+    TFakeFtpd server([](TFakeConn& c, int) {
+        c.Reply("220 fake ready");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        c.Serve({{"USER", "331 pw"}, {"PASS", "230 ok"}, {"TYPE", "200 binary"}, {"QUIT", "221 bye"}}, "QUIT");
+    });
+    HookUi ui;
+    platform::ScopedUi scope(ui);
+    TKyFtpComm comm;
+    comm.Ftp().HostName = "127.0.0.1";
+    comm.Ftp().Port = static_cast<std::uint16_t>(server.port());
+    comm.Ftp().TimeoutMs = 2000;
+    int nested = 0;
+    ui.once = [&] { nested = comm.MakeFolder("x"); };
+    EXPECT_EQ(comm.Connect(), kFtpOk);
+    EXPECT_EQ(nested, kFtpRefused);
     EXPECT_EQ(comm.Disconnect(), kFtpOk);
 }
 
