@@ -33,7 +33,8 @@ bool PromptPassword(const std::string& prompt, std::string& out) {
     if (!::isatty(STDIN_FILENO)) return false;
     int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
-    [[maybe_unused]] ssize_t w = ::write(fd, prompt.data(), prompt.size());
+    // Echo goes off before the prompt appears, so that nothing typed after
+    // it is shown or thrown away.
     termios old{};
     bool restore = ::tcgetattr(fd, &old) == 0;
     if (restore) {
@@ -41,6 +42,7 @@ bool PromptPassword(const std::string& prompt, std::string& out) {
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(fd, TCSAFLUSH, &quiet);
     }
+    [[maybe_unused]] ssize_t w = ::write(fd, prompt.data(), prompt.size());
     std::string line;
     char c;
     while (::read(fd, &c, 1) == 1 && c != '\n') line += c;

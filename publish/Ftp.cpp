@@ -162,7 +162,7 @@ void T_Ftp::EnsureConnected() {
         // Anything the server said unasked (a "421 time-out", the end of the
         // connection) means the session is gone: start a new one.
         pollfd p{control_.fd(), POLLIN, 0};
-        if (::poll(&p, 1, 0) == 0) return;
+        if (!control_.HasPending() && ::poll(&p, 1, 0) == 0) return;
         Trace("connessione di controllo chiusa dal server", 3);
         CloseAll();
     }

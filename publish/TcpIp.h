@@ -66,6 +66,8 @@ public:
 
     int fd() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
+    // Bytes received beyond the last line handed out.
+    bool HasPending() const { return !pending_.empty(); }
     void Close();
 
 private:

@@ -194,11 +194,13 @@ void TKyFTPlistView::Fail() {
 
 bool TKyFTPlistView::Open() {
     if (!comm_ || comm_->Busy()) return false;
-    if (!comm_->Connected()) {
-        if (comm_->Connect() != kFtpOk) {
-            Fail();
-            return false;
-        }
+    bool fresh = !comm_->Connected() || !opened_;
+    if (!comm_->Connected() && comm_->Connect() != kFtpOk) {
+        Fail();
+        return false;
+    }
+    if (fresh) {
+        opened_ = true;
         folder_ = comm_->CurrentFolder();
         if (combo_) {
             combo_->RecordHost(FtpBytesToQString(comm_->Ftp().HostName));

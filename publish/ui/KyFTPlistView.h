@@ -111,6 +111,7 @@ private:
     TKyFTPComboBox* combo_ = nullptr;
     TKyFtpListModel* model_;
     std::string folder_ = "/";
+    bool opened_ = false;
 };
 
 }  // namespace publish

@@ -142,3 +142,50 @@ TEST(NyxFtp, NoPasswordAndNoTerminalFailsWithoutReadingStdin) {
 }
 
 }  // namespace
+
+#include <pty.h>
+
+namespace {
+
+TEST(NyxFtp, PasswordPromptOnATerminal) {
+    platform::testing::TempDir temp;
+    fs::create_directory(temp / "home");
+    std::ofstream(temp / "home/a.htm") << "a";
+    ftptest::TPyFtpd server(temp / "home", "autore", "segreta");
+    const char* bin = std::getenv("QUOR_BINARY_DIR");
+    fs::path nyx = (bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path()) / "nyx";
+    std::string host = "127.0.0.1:" + std::to_string(server.port());
+    int master = -1;
+    pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::unsetenv("QUOR_FTP_PASSWORD");
+        ::execl(nyx.c_str(), nyx.c_str(), "ftp", host.c_str(), "--user", "autore", "--timeout", "5", "ls",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::string seen;
+    bool answered = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd p{master, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        char buf[512];
+        ssize_t n = ::read(master, buf, sizeof buf);
+        if (n <= 0) break;  // the program has ended
+        seen.append(buf, static_cast<size_t>(n));
+        if (!answered && seen.find("Password di autore@127.0.0.1") != std::string::npos) {
+            answered = true;
+            ASSERT_EQ(::write(master, "segreta\n", 8), 8);
+        }
+    }
+    ::close(master);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(answered) << seen;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+    EXPECT_NE(seen.find("a.htm"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("segreta"), std::string::npos) << "the password was echoed: " << seen;
+}
+
+}  // namespace
