@@ -5,6 +5,9 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <streambuf>
 #include <functional>
 #include <utility>
 #include <sstream>
@@ -373,6 +376,74 @@ TEST(FtpFakeServer, ASecondOperationIsRefusedWhileOneRuns) {
     EXPECT_EQ(comm.Connect(), kFtpOk);
     EXPECT_EQ(nested, kFtpRefused);
     EXPECT_EQ(comm.Disconnect(), kFtpOk);
+}
+
+// A stream whose first read blocks until released: a worker stuck where no
+// socket wait can wake it.
+class BlockingBuf : public std::streambuf {
+public:
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        cv_.notify_all();
+    }
+
+protected:
+    int_type underflow() override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        cv_.wait(lock, [this] { return released_; });
+        if (served_) return traits_type::eof();
+        served_ = true;
+        setg(data_, data_, data_ + sizeof data_);
+        return traits_type::to_int_type(data_[0]);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool released_ = false;
+    bool served_ = false;
+    char data_[1000] = {};
+};
+
+TEST(FtpFakeServer, StopLetsGoOfAWorkerThatDoesNotEnd) {
+    TFakeFtpd server([](TFakeConn& c, int index) {
+        FakeLogin(c);
+        if (index == 0) {
+            int port = c.OpenDataListener();
+            c.Serve({{"PASV", PasvReply(port)}}, "PASV");
+            c.Read();  // STOR
+            c.Reply("150 go ahead");
+            c.AcceptData();
+            return;
+        }
+        c.Serve({{"PWD", "257 \"/dopo\""}, {"QUIT", "221 bye"}}, "QUIT");
+    });
+    // Static: the worker let go of may touch the stream after the test.
+    static BlockingBuf buf;
+    static std::istream in(&buf);
+    StoppingUi ui;
+    platform::ScopedUi scope(ui);
+    TKyFtpComm comm;
+    comm.Ftp().HostName = "127.0.0.1";
+    comm.Ftp().Port = static_cast<std::uint16_t>(server.port());
+    comm.Ftp().TimeoutMs = 2000;
+    const T_Ftp* before = &comm.Ftp();
+    ui.comm = &comm;
+    ui.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(comm.Upload(in, "stuck.bin"), kFtpStopped);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(1100));
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
+    ui.comm = nullptr;
+    // A fresh protocol object with the same settings carries on.
+    EXPECT_NE(&comm.Ftp(), before);
+    EXPECT_EQ(comm.Ftp().Port, server.port());
+    EXPECT_EQ(comm.CurrentFolder(), "/dopo/");
+    EXPECT_EQ(comm.Disconnect(), kFtpOk);
+    buf.Release();  // the old worker wakes, finds itself stopped and ends
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 }  // namespace
