@@ -36,14 +36,15 @@ T_Ftp::T_Ftp() : buffer_(kBufferSize) { SetCancelToken(std::make_shared<TCancelT
 
 T_Ftp::~T_Ftp() = default;
 
-void T_Ftp::CopySettings(const T_Ftp& o) {
-    HostName = o.HostName;
-    Port = o.Port;
-    UserName = o.UserName;
-    Password = o.Password;
-    Passive = o.Passive;
-    RemoteFileName = o.RemoteFileName;
-    TimeoutMs = o.TimeoutMs;
+TFtpSettings T_Ftp::Settings() const { return {HostName, Port, UserName, Password, Passive, TimeoutMs}; }
+
+void T_Ftp::ApplySettings(const TFtpSettings& s) {
+    HostName = s.hostName;
+    Port = s.port;
+    UserName = s.userName;
+    Password = s.password;
+    Passive = s.passive;
+    TimeoutMs = s.timeoutMs;
 }
 
 bool T_Ftp::SafeArgument(const std::string& text) {

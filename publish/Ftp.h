@@ -35,6 +35,16 @@ struct TFtpReply {
     std::vector<std::string> lines;  // every line of the reply
 };
 
+// The settings of a client, apart from its state and events.
+struct TFtpSettings {
+    std::string hostName;
+    std::uint16_t port = 21;
+    std::string userName;
+    std::string password;
+    bool passive = true;
+    int timeoutMs = 30000;
+};
+
 enum TFtpMode { kFtpDownload = 0, kFtpUpload = 1, kFtpListing = 2 };
 
 class T_Ftp : public T_TcpIp {
@@ -61,8 +71,8 @@ public:
     std::function<void(int mode, long long expected, long long soFar)> OnProgress;
     std::function<void()> OnTransferDone;
 
-    // Copies the settings (not the state or the events) of another client.
-    void CopySettings(const T_Ftp& other);
+    TFtpSettings Settings() const;
+    void ApplySettings(const TFtpSettings& settings);
 
     bool Connected() const { return connected_; }
     bool Busy() const { return busy_; }

@@ -75,6 +75,7 @@ int TKyFtpComm::Run(const std::function<void(T_Ftp&)>& body) {
     state_->bytes.store(0);
     state_->expected.store(-1);
     ftp_->ResetCancel();
+    settings_ = ftp_->Settings();
     auto job = std::make_shared<Job>();
     job_ = job;
     if (OnBegin) OnBegin();
@@ -176,7 +177,7 @@ void TKyFtpComm::Stop() {
         // fresh one.
         job->thread.detach();
         auto fresh = std::make_shared<T_Ftp>();
-        fresh->CopySettings(*ftp_);
+        fresh->ApplySettings(settings_);
         ftp_ = fresh;
         state_ = std::make_shared<State>();
         Wire();

@@ -93,6 +93,7 @@ private:
     std::shared_ptr<T_Ftp> ftp_;
     std::shared_ptr<State> state_;
     std::shared_ptr<Job> job_;
+    TFtpSettings settings_;  // of the operation running, for a fresh client
     bool busy_ = false;
     bool failed_ = false;
     bool stopped_ = false;
