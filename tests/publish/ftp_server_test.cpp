@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -19,7 +20,10 @@ namespace {
 std::string RandomBytes(size_t n, unsigned seed) {
     std::mt19937 gen(seed);
     std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen());
+    for (size_t i = 0; i < n; i += 4) {
+        std::uint32_t v = gen();
+        std::memcpy(&s[i], &v, std::min<size_t>(4, n - i));
+    }
     return s;
 }
 
@@ -29,7 +33,11 @@ void WriteFile(const fs::path& p, const std::string& bytes) {
 
 std::string ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::error_code ec;
+    std::string s(static_cast<size_t>(fs::file_size(p, ec)), '\0');
+    if (ec) return {};
+    in.read(s.data(), static_cast<std::streamsize>(s.size()));
+    return s;
 }
 
 std::vector<std::string> FolderNames(const fs::path& dir) {
