@@ -149,7 +149,8 @@ void T_Ftp::Login() {
 
 void T_Ftp::Connect() {
     CheckNotBusy();
-    if (connected_ || control_.IsOpen()) CloseAll();
+    if (connected_ && control_.IsOpen()) Disconnect();
+    CloseAll();
     try {
         Login();
     } catch (...) {
