@@ -9,6 +9,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +44,8 @@ public:
         pid_ = ::fork();
         if (pid_ < 0) throw std::runtime_error("fork");
         if (pid_ == 0) {
+            // The server goes with the test program, even when that crashes.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             ::dup2(out[1], 1);
             std::vector<char*> argv;
             for (auto& a : args) argv.push_back(a.data());
