@@ -23,7 +23,8 @@ build/test/CMakeCache.txt:
 # The test build is Debug with AddressSanitizer and UndefinedBehaviorSanitizer.
 test: build/test/CMakeCache.txt
 	cmake --build build/test -j $(JOBS)
-	cd build/test && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	cd build/test && QUOR_SOURCE_DIR=$(CURDIR) QUOR_BINARY_DIR=$(CURDIR)/build/test \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest -j $(CTEST_J) --output-on-failure --timeout 600
 
 # Opens the sample hypertext in the desktop program when it exists; until then
