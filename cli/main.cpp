@@ -35,7 +35,7 @@ bool WantsHelp(const Args& args) {
 namespace {
 void PrintHelp(std::FILE* out) {
     std::fprintf(out, "uso: nyx COMANDO [ARGOMENTI]   (nyx COMANDO --help per i dettagli)\n\n");
-    for (const auto& c : nyx::Commands()) std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.summary.c_str());
+    for (const auto& c : nyx::Commands()) std::fprintf(out, "  %-13s %s\n", c.name.c_str(), c.summary.c_str());
 }
 }  // namespace
 
