@@ -1,0 +1,16 @@
+// The desktop program's start-up: the application, the platform answers,
+// the tips or splash window, the main window and its start sequence, the
+// event loop.
+#pragma once
+
+namespace shell::ui {
+
+// Runs the program; returns the exit status.
+//
+// Two environment variables serve the tests and the start-up benchmark:
+// QUOR_SCREENSHOT=FILE saves a picture of the main window once the start is
+// done and quits; QUOR_EXIT_WHEN_IDLE=1 quits as soon as the start is done
+// and the event queue is empty.
+int RunQuor(int argc, char** argv);
+
+}  // namespace shell::ui
