@@ -16,13 +16,16 @@ namespace shell::ui {
 TStartCommand ParseCommandLine(const std::vector<std::string>& args) {
     TStartCommand c;
     std::size_t first = 0;
+    // Here an absolute path begins with "/" too: only the four switch names
+    // are switches, anything else is the start of the file name.
     if (!args.empty() && !args[0].empty() && args[0][0] == '/') {
         const std::string sw = text::Upper(std::string_view(args[0]).substr(1));
+        first = 1;
         if (sw == "PRINT") c.action = TNextAction::Print;
         else if (sw == "PQUOR") c.action = TNextAction::PublishServer;
         else if (sw == "PFTP") c.action = TNextAction::PublishFtp;
         else if (sw == "INIT") c.init = true;
-        first = 1;
+        else first = 0;
     }
     for (std::size_t i = first; i < args.size(); ++i) {
         if (i > first) c.file += ' ';

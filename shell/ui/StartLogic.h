@@ -19,9 +19,10 @@ struct TStartCommand {
     std::string file;   // "" when none was given
 };
 
-// Arguments after the program name. A first argument beginning with "/" is a
-// switch (compared upper-cased: PRINT, PQUOR, PFTP, INIT) and the file is what
-// follows it; otherwise every argument is part of the file name, joined with
+// Arguments after the program name. A first argument that is "/" and one of
+// the switch names (compared upper-cased: PRINT, PQUOR, PFTP, INIT) is a
+// switch and the file is what follows it; otherwise every argument is part of
+// the file name (an absolute path begins with "/" as well), joined with
 // single spaces (a name with spaces may arrive split).
 TStartCommand ParseCommandLine(const std::vector<std::string>& args);
 
