@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Dispatch.h"
@@ -41,7 +42,7 @@ int RunQuor(int argc, char** argv) {
     const TStartCommand command = ParseCommandLine(args);
     const char* shot = std::getenv("QUOR_SCREENSHOT");
     const char* exitIdle = std::getenv("QUOR_EXIT_WHEN_IDLE");
-    const bool scripted = (shot && *shot) || (exitIdle && *exitIdle == '1');
+    const bool scripted = (shot && *shot) || (exitIdle && *exitIdle);
 
     // 1. Tips window, or the about box as a splash.
     const shell::TProgramOptions opts = shell::ReadProgramOptions(shell::options());
@@ -79,6 +80,8 @@ int RunQuor(int argc, char** argv) {
 
     // 4.-5. Library, command line or default start; 7. the start timer.
     form->Start(command);
+    if (exitIdle && std::string_view(exitIdle) == "opened")
+        QTimer::singleShot(0, form.get(), [] { QCoreApplication::exit(0); });
 
     // 6. The tips window stays as "Suggerimenti" unless told otherwise.
     if (tips) {
