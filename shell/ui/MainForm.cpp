@@ -329,7 +329,7 @@ void TMainForm::BuildRecentMenu() {
 }
 
 void TMainForm::ApplyLanguage() {
-    const fs::path file = shell::LocalizationFileFor(paths_.dataFolder / "lang", "TMainForm");
+    const fs::path file = shell::LocalizationFileFor(paths_.dataFolder, "TMainForm");
     std::error_code ec;
     if (!fs::exists(file, ec)) return;
     TQtLocalizableOwner owner(this);

@@ -461,3 +461,20 @@ TEST(DesktopEntry, QuotesTheProgramPath) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, InterfaceTextsOfTheMainWindowAreApplied) {
+    paths.dataFolder = dir / "data";
+    fs::create_directories(paths.dataFolder / "lang");
+    {
+        std::ofstream out(paths.dataFolder / "lang" / "tmainform.lng", std::ios::binary);
+        out << "*_*actsalvatutto_caption\r\n &Salva ora\r\n*_*mnfile_caption\r\n &Archivio\r\n";
+    }
+    auto form = Form();
+    EXPECT_EQ(form->Command("actSalvaTutto")->text().toStdString(), "&Salva ora");
+    EXPECT_EQ(form->findChild<QMenu*>(QStringLiteral("mnFile"))->title().toStdString(), "&Archivio");
+    EXPECT_EQ(form->Command("actApri")->text().toStdString(), "&Apri...");
+}
+
+}  // namespace
