@@ -721,11 +721,16 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* e) {
 
 void TMainForm::dropEvent(QDropEvent* e) {
     if (busy_) return;
-    const QList<QUrl> urls = e->mimeData()->urls();
+    std::vector<fs::path> files;
+    for (const QUrl& u : e->mimeData()->urls())
+        if (u.isLocalFile()) files.emplace_back(u.toLocalFile().toStdString());
     e->acceptProposedAction();
-    for (const QUrl& u : urls) {
-        if (!u.isLocalFile()) continue;
-        const fs::path f(u.toLocalFile().toStdString());
+    DropFiles(files);
+}
+
+void TMainForm::DropFiles(const std::vector<fs::path>& files) {
+    if (busy_) return;
+    for (const fs::path& f : files) {
         const std::string ext = LowerExt(f);
         if (ext == ".nyx" || ext == ".cus") {
             OpenDocument(f, true);

@@ -56,6 +56,9 @@ public:
     bool CanClose();
     // The save reminder's tick (the timer calls it).
     void SaveReminderFired();
+    // Files dropped on the window: a native file or library opens (after the
+    // save question); pictures and other files wait for the page editor.
+    void DropFiles(const std::vector<std::filesystem::path>& files);
     void ShowOptionsDialog();
     void ShowPropertiesDialog();
 

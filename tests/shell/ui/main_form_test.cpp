@@ -478,3 +478,49 @@ TEST_F(MainFormTest, InterfaceTextsOfTheMainWindowAreApplied) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, TemplatesAndNewFromAModel) {
+    auto form = Form();
+    form->Document().SetTitle("Modello di prova");
+    chosen = paths.TemplatesFolder() / "modello.nyx";
+    ASSERT_TRUE(form->SaveAsTemplate());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].folder, paths.TemplatesFolder());
+    EXPECT_EQ(requests[0].suggested, "Senza titolo1.nyx");
+    EXPECT_TRUE(scripted.ui.Texts(Message::YesNoCancel).empty());  // a template save does not ask
+    ASSERT_TRUE(fs::exists(chosen));
+
+    // An ordinary save into the templates folder asks first.
+    scripted.ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(form->SaveAll());
+    ASSERT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
+    EXPECT_NE(scripted.ui.Texts(Message::YesNoCancel)[0].find("come modello"), std::string::npos);
+
+    // "Nuovo da...": the model's contents, untitled.
+    auto other = Form();
+    requests.clear();
+    ASSERT_TRUE(other->NewFromModel());
+    EXPECT_TRUE(other->DocumentName().empty());
+    EXPECT_EQ(other->windowTitle().toStdString(), "Senza titolo - Quor");
+    EXPECT_EQ(other->Document().Title(), "Modello di prova");
+    // Nothing chosen: a new hypertext.
+    chosen.clear();
+    ASSERT_TRUE(other->NewFromModel());
+    EXPECT_EQ(other->Document().Title(), "Senza titolo");
+}
+
+TEST_F(MainFormTest, DroppedNativeFileOpens) {
+    const fs::path file = MakeNyx("trascinato.nyx", "Trascinato");
+    auto form = Form();
+    form->Start({});
+    form->Document().SetModified(true);
+    scripted.ui.answers = {Answer::No};
+    form->DropFiles({dir / "immagine.gif", file});
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
+    EXPECT_EQ(form->DocumentName(), file);
+    EXPECT_EQ(form->Document().Title(), "Trascinato");
+}
+
+}  // namespace
