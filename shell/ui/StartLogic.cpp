@@ -34,6 +34,14 @@ TStartCommand ParseCommandLine(const std::vector<std::string>& args) {
     return c;
 }
 
+TStartWindow ChooseStartWindow(bool tipOfTheDay, const TStartCommand& command) {
+    return tipOfTheDay && command.action == TNextAction::Normal ? TStartWindow::Tips : TStartWindow::Splash;
+}
+
+bool CloseTipsAfterStart(bool autoHideTip, const TStartCommand& command) {
+    return autoHideTip || command.action != TNextAction::Normal;
+}
+
 void TRecentFiles::Add(const std::string& file) {
     if (file.empty()) return;
     auto it = std::find(files_.begin(), files_.end(), file);

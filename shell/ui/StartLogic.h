@@ -26,6 +26,15 @@ struct TStartCommand {
 // single spaces (a name with spaces may arrive split).
 TStartCommand ParseCommandLine(const std::vector<std::string>& args);
 
+// The window shown while the program starts: the tips window when the option
+// `TipOfTheDay` is on (and no start action such as printing follows, which
+// wants no tips in its way), else the about box as a splash.
+enum class TStartWindow { Tips, Splash };
+TStartWindow ChooseStartWindow(bool tipOfTheDay, const TStartCommand& command);
+// Once started, the tips window closes itself when a start action follows or
+// `AutoHideTip` is on; otherwise it stays, renamed "Suggerimenti".
+bool CloseTipsAfterStart(bool autoHideTip, const TStartCommand& command);
+
 // At most five file names, the newest last.
 class TRecentFiles {
 public:

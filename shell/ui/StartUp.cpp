@@ -48,7 +48,7 @@ int RunQuor(int argc, char** argv) {
     const shell::TProgramOptions opts = shell::ReadProgramOptions(shell::options());
     QPointer<TTipForm> tips;
     std::unique_ptr<TAboutBox> splash;
-    if (!scripted && opts.tipOfTheDay && command.action == TNextAction::Normal) {
+    if (!scripted && ChooseStartWindow(opts.tipOfTheDay, command) == TStartWindow::Tips) {
         tips = new TTipForm;
         tips->setAttribute(Qt::WA_DeleteOnClose);
         tips->show();
@@ -85,7 +85,7 @@ int RunQuor(int argc, char** argv) {
 
     // 6. The tips window stays as "Suggerimenti" unless told otherwise.
     if (tips) {
-        if (command.action != TNextAction::Normal || opts.autoHideTip) tips->close();
+        if (CloseTipsAfterStart(opts.autoHideTip, command)) tips->close();
         else {
             tips->SetStarting(false);
             tips->raise();

@@ -118,6 +118,19 @@ TEST(CommandLine, SwitchesAndFileNames) {
     }
 }
 
+TEST(StartWindow, TipsUnlessAStartActionFollows) {
+    const TStartCommand plain = ParseCommandLine({"a.nyx"});
+    const TStartCommand print = ParseCommandLine({"/PRINT", "a.nyx"});
+    const TStartCommand ftp = ParseCommandLine({"/PFTP", "a.nyx"});
+    EXPECT_EQ(ChooseStartWindow(true, plain), TStartWindow::Tips);
+    EXPECT_EQ(ChooseStartWindow(false, plain), TStartWindow::Splash);
+    EXPECT_EQ(ChooseStartWindow(true, print), TStartWindow::Splash);
+    EXPECT_EQ(ChooseStartWindow(true, ftp), TStartWindow::Splash);
+    EXPECT_FALSE(CloseTipsAfterStart(false, plain));
+    EXPECT_TRUE(CloseTipsAfterStart(true, plain));
+    EXPECT_TRUE(CloseTipsAfterStart(false, print));
+}
+
 TEST(PlainText, TagsEntitiesAndParagraphs) {
     EXPECT_EQ(MarkupToPlainText("<Z S0 >Uno<Y y1 >due<Z S0 >a &lt;b&gt; &amp; &#233;"),
               "Unodue\na <b> & \xE9");
