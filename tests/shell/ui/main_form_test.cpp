@@ -23,6 +23,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
+#include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/StartLogic.h"
 
@@ -534,6 +535,39 @@ TEST_F(MainFormTest, DroppedNativeFileOpens) {
     EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
     EXPECT_EQ(form->DocumentName(), file);
     EXPECT_EQ(form->Document().Title(), "Trascinato");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, AnUnreadableLibraryIsNeverReplaced) {
+    const fs::path lib = paths.userFolder / "Custom" / "default.cus";
+    fs::create_directories(lib.parent_path());
+    {
+        std::ofstream out(lib, std::ios::binary);
+        out << "not a library at all";
+    }
+    auto form = Form();
+    form->Start({});
+    EXPECT_EQ(ReadAll(lib), "not a library at all");
+}
+
+TEST_F(MainFormTest, ResettingWindowSettingsAsksAndDeletesThePlacements) {
+    {
+        auto form = Form();
+        form->StoreOptions();
+    }
+    const std::string forms = std::string(shell::kProgramKey) + "forms\\TMainForm";
+    ASSERT_TRUE(store->KeyExists(forms));
+    TFopzioni dlg;
+    scripted.ui.answers = {Answer::No};
+    EXPECT_FALSE(dlg.ResetWindowSettings(*store));
+    EXPECT_TRUE(store->KeyExists(forms));
+    scripted.ui.answers = {Answer::Yes};
+    EXPECT_TRUE(dlg.ResetWindowSettings(*store));
+    EXPECT_FALSE(store->KeyExists(forms));
+    EXPECT_NE(scripted.ui.Texts(Message::YesNo).at(0).find("Procedo con l'azzeramento?"), std::string::npos);
 }
 
 }  // namespace
