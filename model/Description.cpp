@@ -110,7 +110,12 @@ std::string TNYXoggetto::Description() const {
             auto named = [&](const char* text) {
                 const TNYXset* where = set && set->wrapperSet ? set->wrapperSet : set;
                 const TNYXoggetto* o = where ? where->ObjectByRef(v) : nullptr;
-                return std::string(text) + (o ? " " + o->GetName() : "");
+                std::string d(text);
+                if (o) {
+                    d += ' ';
+                    d += o->GetName();
+                }
+                return d;
             };
             std::string s1;
             if (first_) s1 = *first_;

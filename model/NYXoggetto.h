@@ -178,7 +178,7 @@ private:
     std::uint32_t index_ = 0;
     bool registered_ = false;
     TNYXset* set_ = nullptr;
-    std::array<std::uint8_t, kDataSize> data_{};
+    std::array<std::uint8_t, kDataSize> data_;  // filled with 0xFF by the constructor
 
     std::optional<std::string> first_;
     std::shared_ptr<LoadedFile> lazyFile_;

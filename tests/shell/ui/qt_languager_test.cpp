@@ -26,6 +26,8 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "uitest_shell";
     static char* argv[] = {name, nullptr};
+    // One application per process, whichever test file makes it first.
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
     static QApplication app(argc, argv);
     return app;
 }

@@ -1,0 +1,17 @@
+// The desktop program's start-up: the application, the platform answers,
+// the tips or splash window, the main window and its start sequence, the
+// event loop.
+#pragma once
+
+namespace shell::ui {
+
+// Runs the program; returns the exit status.
+//
+// Two environment variables serve the tests and the start-up benchmark:
+// QUOR_SCREENSHOT=FILE saves a picture of the main window once the start is
+// done and quits; QUOR_EXIT_WHEN_IDLE=1 quits as soon as the start is done
+// and the event queue is empty; QUOR_EXIT_WHEN_IDLE=opened quits once the
+// window is up with the document open, before the 300 ms start action.
+int RunQuor(int argc, char** argv);
+
+}  // namespace shell::ui

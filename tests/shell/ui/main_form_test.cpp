@@ -1,0 +1,573 @@
+// The main window with scripted answers: command line, recent files, the
+// save-changes question, saving untitled and failed documents, the save
+// reminder, the dialogs, the command map.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QMenu>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "model/NYXset.h"
+#include "platform/Dispatch.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "shell/OptionsStore.h"
+#include "shell/ProgramOptions.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/Dialogs.h"
+#include "shell/ui/MainForm.h"
+#include "shell/ui/StartLogic.h"
+
+namespace fs = std::filesystem;
+using platform::Answer;
+using platform::testing::Message;
+using namespace shell::ui;
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "uitest_shell";
+    static char* argv[] = {name, nullptr};
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
+        previousStore = shell::SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        SetFileChooser([this](QWidget*, const TFileRequest& r) -> std::optional<TFileAnswer> {
+            requests.push_back(r);
+            if (chosen.empty()) return std::nullopt;
+            TFileAnswer a;
+            a.file = chosen;
+            return a;
+        });
+    }
+    void TearDown() override {
+        SetFileChooser({});
+        SetDialogRunner({});
+        shell::SetOptions(previousStore);
+        unsetenv("XDG_DATA_HOME");
+    }
+    fs::path MakeNyx(const std::string& name, const std::string& title = "Prova") {
+        const fs::path p = dir / name;
+        model::TNYXset s;
+        s.NewHypertext();
+        s.SetTitle(title);
+        EXPECT_TRUE(s.SaveToFile(p));
+        return p;
+    }
+    std::unique_ptr<TMainForm> Form() { return std::make_unique<TMainForm>(paths); }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<shell::TOptionsStore> store;
+    shell::TOptionsStore* previousStore = nullptr;
+    TProgramPaths paths;
+    fs::path chosen;  // what the file dialog answers ("" cancels)
+    std::vector<TFileRequest> requests;
+};
+
+TEST(CommandLine, SwitchesAndFileNames) {
+    struct Case {
+        std::vector<std::string> args;
+        TNextAction action;
+        bool init;
+        std::string file;
+    } cases[] = {
+        {{}, TNextAction::Normal, false, ""},
+        {{"/home/a/my", "hyper", "text.nyx"}, TNextAction::Normal, false, "/home/a/my hyper text.nyx"},
+        {{"/PRINT", "x.nyx"}, TNextAction::Print, false, "x.nyx"},
+        {{"/print", "my", "file.nyx"}, TNextAction::Print, false, "my file.nyx"},
+        {{"/PQuor", "s.nyx"}, TNextAction::PublishServer, false, "s.nyx"},
+        {{"/pftp"}, TNextAction::PublishFtp, false, ""},
+        {{"/INIT"}, TNextAction::Normal, true, ""},
+        {{"/tmp/other", "f.nyx"}, TNextAction::Normal, false, "/tmp/other f.nyx"},
+        {{"/init.nyx"}, TNextAction::Normal, false, "/init.nyx"},
+    };
+    for (const auto& c : cases) {
+        const TStartCommand s = ParseCommandLine(c.args);
+        EXPECT_EQ(s.action, c.action) << c.file;
+        EXPECT_EQ(s.init, c.init) << c.file;
+        EXPECT_EQ(s.file, c.file);
+    }
+}
+
+TEST(StartWindow, TipsUnlessAStartActionFollows) {
+    const TStartCommand plain = ParseCommandLine({"a.nyx"});
+    const TStartCommand print = ParseCommandLine({"/PRINT", "a.nyx"});
+    const TStartCommand ftp = ParseCommandLine({"/PFTP", "a.nyx"});
+    EXPECT_EQ(ChooseStartWindow(true, plain), TStartWindow::Tips);
+    EXPECT_EQ(ChooseStartWindow(false, plain), TStartWindow::Splash);
+    EXPECT_EQ(ChooseStartWindow(true, print), TStartWindow::Splash);
+    EXPECT_EQ(ChooseStartWindow(true, ftp), TStartWindow::Splash);
+    EXPECT_FALSE(CloseTipsAfterStart(false, plain));
+    EXPECT_TRUE(CloseTipsAfterStart(true, plain));
+    EXPECT_TRUE(CloseTipsAfterStart(false, print));
+}
+
+TEST(PlainText, TagsEntitiesAndParagraphs) {
+    EXPECT_EQ(MarkupToPlainText("<Z S0 >Uno<Y y1 >due<Z S0 >a &lt;b&gt; &amp; &#233;"),
+              "Unodue\na <b> & \xE9");
+    EXPECT_EQ(MarkupToPlainText("<Z S0 >x<$00000001>link<%>"
+                                "\r\n<$FF000000>y"), "xlinky");
+    EXPECT_EQ(MarkupToPlainText(std::string("<Z S0 >fine\0dopo", 17)), "fine");
+    EXPECT_EQ(MarkupToPlainText("<Z S0 >senza chiusura<Y"), "senza chiusura");
+}
+
+TEST_F(MainFormTest, FileNameWithSpacesArrivesSplitAndOpens) {
+    const fs::path file = MakeNyx("due parole.nyx");
+    auto form = Form();
+    form->Start(ParseCommandLine({(dir / "due").string(), "parole.nyx"}));
+    EXPECT_EQ(form->DocumentName(), file);
+    EXPECT_EQ(form->windowTitle().toStdString(), "due parole.nyx - Quor");
+}
+
+TEST_F(MainFormTest, PrintSwitchOpensTheFileAndSetsTheAction) {
+    const fs::path file = MakeNyx("stampa.nyx");
+    auto form = Form();
+    form->Start(ParseCommandLine({"/PRINT", file.string()}));
+    EXPECT_EQ(form->DocumentName(), file);
+    EXPECT_EQ(form->NextAction(), TNextAction::Print);
+}
+
+TEST_F(MainFormTest, MissingFileFallsBackToTheDefaultStart) {
+    const fs::path last = MakeNyx("ultimo.nyx");
+    store->WriteOption("LastFile", last.string());
+    {
+        auto form = Form();
+        form->Start(ParseCommandLine({(dir / "manca.nyx").string()}));
+        EXPECT_EQ(form->DocumentName(), last);
+        EXPECT_TRUE(scripted.ui.messages.empty());
+    }
+    store->WriteOption("AtStartBlank", "1");
+    auto form = Form();
+    form->Start(ParseCommandLine({}));
+    EXPECT_TRUE(form->DocumentName().empty());
+    EXPECT_EQ(form->windowTitle().toStdString(), "Senza titolo - Quor");
+}
+
+TEST_F(MainFormTest, ShippedLibraryIsCopiedOnFirstUse) {
+    auto form = Form();
+    form->Start({});
+    const fs::path lib = paths.userFolder / "Custom" / "default.cus";
+    EXPECT_EQ(form->LibraryFile(), lib);
+    ASSERT_TRUE(fs::exists(lib));
+    EXPECT_EQ(ReadAll(lib), ReadAll(paths.ShippedLibrary()));
+
+    // A library named by the option that does not exist yet is created there.
+    store->WriteOption("DefaultLib", (dir / "mia.cus").string());
+    auto second = Form();
+    second->Start({});
+    EXPECT_EQ(second->LibraryFile(), dir / "mia.cus");
+    EXPECT_TRUE(fs::exists(dir / "mia.cus"));
+}
+
+TEST_F(MainFormTest, RecentFilesMoveToTheEndAndDropTheOldest) {
+    std::vector<fs::path> files;
+    for (int i = 0; i < 6; ++i) files.push_back(MakeNyx("f" + std::to_string(i) + ".nyx"));
+    auto form = Form();
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(form->OpenDocument(files[i], true));
+    ASSERT_TRUE(form->OpenDocument(files[2], true));
+    std::vector<std::string> want = {files[0], files[1], files[3], files[4], files[2]};
+    EXPECT_EQ(form->RecentFiles(), want);
+    ASSERT_TRUE(form->OpenDocument(files[5], true));
+    want = {files[1], files[3], files[4], files[2], files[5]};
+    EXPECT_EQ(form->RecentFiles(), want);
+
+    // The menu lists them in the same order.
+    std::vector<std::string> menu;
+    for (QAction* a : form->findChild<QMenu*>(QStringLiteral("mnFile"))->actions())
+        if (a->objectName() == QStringLiteral("actRecente")) menu.push_back(a->text().toStdString());
+    EXPECT_EQ(menu, want);
+
+    form->StoreOptions();
+    EXPECT_EQ(shell::ReadRecentFiles(*store), want);
+    EXPECT_EQ(store->ReadOption("LastFile"), files[5].string());
+
+    // A new window reads them back.
+    auto again = Form();
+    EXPECT_EQ(again->RecentFiles(), want);
+}
+
+TEST_F(MainFormTest, ExamplesAreNotRecentAndAreMarkedInTheCaption) {
+    const fs::path file = MakeNyx("examples/esempio.nyx");
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    EXPECT_TRUE(form->RecentFiles().empty());
+    EXPECT_EQ(form->windowTitle().toStdString(), "esempio.nyx [esempio] - Quor");
+}
+
+TEST_F(MainFormTest, FailedOpenLeavesAnUntitledDocumentThatSaveAllNeverWritesOverTheFile) {
+    const fs::path good = MakeNyx("buono.nyx");
+    const fs::path bad = dir / "rotto.nyx";
+    {
+        std::ofstream out(bad, std::ios::binary);
+        out << "KYTE questo non e' un ipertesto";
+    }
+    const std::string badBytes = ReadAll(bad);
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(good, true));
+    form->AddRecent(bad);
+    EXPECT_FALSE(form->OpenDocument(bad, true));
+    EXPECT_TRUE(form->DocumentName().empty());
+    EXPECT_EQ(form->windowTitle().toStdString(), "Senza titolo - Quor");
+    EXPECT_EQ(form->RecentFiles(), std::vector<std::string>{good.string()});
+    EXPECT_FALSE(scripted.ui.Texts(Message::Information).empty());
+
+    form->Document().SetModified(true);
+    chosen.clear();  // the user cancels "Salva con nome"
+    EXPECT_FALSE(form->SaveAll());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, TFileRequest::Save);
+    EXPECT_EQ(ReadAll(bad), badBytes);
+}
+
+TEST_F(MainFormTest, SaveAllOnUntitledAsksForANameAndSetsThePrefix) {
+    auto form = Form();
+    form->Start({});
+    chosen = dir / "Un Nome Molto Lungo Davvero";
+    ASSERT_TRUE(form->SaveAll());
+    const fs::path saved = dir / "Un Nome Molto Lungo Davvero.nyx";
+    EXPECT_EQ(form->DocumentName(), saved);
+    EXPECT_TRUE(fs::exists(saved));
+    EXPECT_EQ(form->Document().ExpPrefix(), "un nome molto lu");
+    EXPECT_TRUE(form->Saved());
+    EXPECT_EQ(form->RecentFiles(), std::vector<std::string>{saved.string()});
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].suggested, "Senza titolo");
+
+    // Now titled: "Salva tutto" saves in place without a dialog.
+    const auto counter = form->Document().SaveCounter();
+    ASSERT_TRUE(form->SaveAll());
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(form->Document().SaveCounter(), counter + 1);
+}
+
+TEST_F(MainFormTest, SaveChangesQuestionAnswers) {
+    const fs::path file = MakeNyx("doc.nyx");
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    form->Document().SetModified(true);
+
+    // Cancel keeps the window open and the document as it is.
+    scripted.ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(form->CanClose());
+    ASSERT_EQ(scripted.ui.Texts(Message::YesNoCancel),
+              std::vector<std::string>{"Salvo le modifiche fatte a " + file.string() + "?"});
+    EXPECT_TRUE(form->Document().Modified());
+    scripted.ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(form->NewDocument());
+    EXPECT_EQ(form->DocumentName(), file);
+    form->show();
+    scripted.ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+
+    // Yes saves first; No goes on without saving.
+    const auto before = ReadAll(file);
+    scripted.ui.answers = {Answer::Yes};
+    EXPECT_TRUE(form->NewDocument());
+    EXPECT_NE(ReadAll(file), before);
+    EXPECT_TRUE(form->DocumentName().empty());
+    form->Document().SetModified(true);
+    scripted.ui.answers = {Answer::No};
+    EXPECT_TRUE(form->CanClose());
+}
+
+TEST_F(MainFormTest, FailedSaveShowsTheErrorWindowAndStaysModified) {
+    const fs::path file = MakeNyx("salva.nyx");
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    const std::string before = ReadAll(file);
+    form->Document().SetModified(true);
+    form->Document().saveFaultHook = [](const char* step) { return std::string_view(step) == "rename"; };
+    EXPECT_FALSE(form->SaveAll());
+    const auto lists = scripted.ui.Texts(Message::ErrorList);
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_EQ(lists[0].rfind("Salvataggio non riuscito!", 0), 0u);
+    EXPECT_TRUE(form->Document().Modified());
+    EXPECT_FALSE(form->Saved());
+    EXPECT_EQ(ReadAll(file), before);
+    form->Document().saveFaultHook = nullptr;
+}
+
+TEST_F(MainFormTest, SavingIntoTheExamplesFolderAsksFirst) {
+    const fs::path file = MakeNyx("examples/es.nyx");
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    const std::string before = ReadAll(file);
+    scripted.ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(form->SaveAll());
+    EXPECT_EQ(ReadAll(file), before);
+    ASSERT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
+    EXPECT_NE(scripted.ui.Texts(Message::YesNoCancel)[0].find("directory degli esempi"), std::string::npos);
+    // No: "Salva con nome" instead.
+    scripted.ui.answers = {Answer::No};
+    chosen = dir / "copia.nyx";
+    EXPECT_TRUE(form->SaveAll());
+    EXPECT_EQ(form->DocumentName(), dir / "copia.nyx");
+    EXPECT_EQ(ReadAll(file), before);
+}
+
+TEST_F(MainFormTest, DocumentCommandsAreDisabledWhileOpening) {
+    const fs::path first = MakeNyx("primo.nyx");
+    const fs::path other = MakeNyx("altro.nyx");
+    auto form = Form();
+    bool ran = false, enabledInside = true, reentered = true;
+    platform::dispatch().Post([&] {
+        ran = true;
+        enabledInside = form->Command("actSalvaTutto")->isEnabled() || form->Command("actApri")->isEnabled();
+        reentered = form->OpenDocument(other, false);
+    });
+    ASSERT_TRUE(form->OpenDocument(first, false));
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(enabledInside);
+    EXPECT_FALSE(reentered);
+    EXPECT_EQ(form->DocumentName(), first);
+    EXPECT_TRUE(form->Command("actSalvaTutto")->isEnabled());
+    EXPECT_FALSE(form->Command("actStampa")->isEnabled());
+}
+
+TEST_F(MainFormTest, SaveReminderFollowsTheOptionsAndWaitsForOtherWork) {
+    store->WriteOption("PromemSave", "1");
+    store->WriteOption("TimeSave", "10");
+    auto form = Form();
+    EXPECT_TRUE(form->SaveReminderRunning());
+    EXPECT_EQ(form->SaveReminderInterval(), 10 * 60 * 1000);
+
+    // Inside another operation (here: while a document opens) it does not ask.
+    const fs::path file = MakeNyx("r.nyx");
+    platform::dispatch().Post([&] { form->SaveReminderFired(); });
+    ASSERT_TRUE(form->OpenDocument(file, false));
+    EXPECT_TRUE(scripted.ui.Texts(Message::YesNo).empty());
+
+    scripted.ui.answers = {Answer::No};
+    form->SaveReminderFired();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo), std::vector<std::string>{"Promemoria: vuoi salvare?"});
+    EXPECT_TRUE(form->SaveReminderRunning());
+
+    form->SetSaveReminder(false, 5);
+    EXPECT_FALSE(form->SaveReminderRunning());
+}
+
+TEST_F(MainFormTest, CommandMapHasEachShortcutOnceAndDisablesUnbuiltCommands) {
+    auto form = Form();
+    std::multiset<QString> shortcuts;
+    for (QAction* a : form->Commands())
+        if (!a->shortcut().isEmpty()) shortcuts.insert(a->shortcut().toString(QKeySequence::PortableText));
+    for (const QString& s : shortcuts) EXPECT_EQ(shortcuts.count(s), 1u) << s.toStdString();
+    EXPECT_EQ(form->Command("actApri")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F12")));
+    EXPECT_TRUE(form->Command("actTutteLePagine")->shortcut().isEmpty());
+    EXPECT_EQ(form->Command("actSalvaTutto")->text().toStdString(), "&Salva tutto");
+    EXPECT_EQ(form->Command("actUndo")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    EXPECT_EQ(form->Command("actTaglia")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    for (const char* n : {"actNuovoIpertesto", "actNuovoDa", "actApri", "actSalvaTutto", "actSalvaConNome",
+                          "actSalvaModello", "actEsci", "actOpzioni", "actProprietaIpertesto"})
+        EXPECT_TRUE(form->Command(n)->isEnabled()) << n;
+    for (const char* n : {"actUndo", "actCerca", "actStampa", "actAlbum", "actTutteLePagine", "actPubblicaFtp"})
+        EXPECT_FALSE(form->Command(n)->isEnabled()) << n;
+}
+
+template <class W>
+W* Child(QDialog& d, const char* name) {
+    W* w = d.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+TEST_F(MainFormTest, OptionsDialogWritesAndApplies) {
+    auto form = Form();
+    SetDialogRunner([](QDialog& d) {
+        Child<QSpinBox>(d, "seUndoDeep")->setValue(50);
+        Child<QSpinBox>(d, "seMaxCacheImg")->setValue(500);  // clamped by the box
+        Child<QCheckBox>(d, "cbBak")->setChecked(false);
+        Child<QCheckBox>(d, "cbPromemSave")->setChecked(true);
+        Child<QSpinBox>(d, "seTimeSave")->setValue(7);
+        return int(QDialog::Accepted);
+    });
+    form->ShowOptionsDialog();
+    EXPECT_EQ(store->ReadOption("undoDeep"), "50");
+    EXPECT_EQ(store->ReadOption("maxCacheImg"), "200");
+    EXPECT_EQ(store->ReadOption("Bak"), "0");
+    EXPECT_EQ(form->Document().undoDeep, 50);
+    EXPECT_EQ(form->Document().maxCacheImg, 200u);
+    EXPECT_FALSE(form->Document().backups);
+    EXPECT_EQ(form->SaveReminderInterval(), 7 * 60 * 1000);
+
+    // Cancel writes nothing.
+    SetDialogRunner([](QDialog& d) {
+        Child<QSpinBox>(d, "seUndoDeep")->setValue(9);
+        return int(QDialog::Rejected);
+    });
+    form->ShowOptionsDialog();
+    EXPECT_EQ(store->ReadOption("undoDeep"), "50");
+}
+
+TEST_F(MainFormTest, PropertiesDialogEditsTheHeader) {
+    auto form = Form();
+    model::TNYXset& doc = form->Document();
+    SetDialogRunner([](QDialog& d) {
+        Child<QLineEdit>(d, "edTitolo")->setText(QStringLiteral("Città nuova"));
+        Child<QLineEdit>(d, "edColoreSfondo")->setText(QStringLiteral("FF0000"));
+        Child<QLineEdit>(d, "edColoreTesto")->setText(QStringLiteral("zz"));  // kept
+        Child<QCheckBox>(d, "cbNessunPulsante")->setChecked(false);
+        return int(QDialog::Accepted);
+    });
+    form->ShowPropertiesDialog();
+    EXPECT_EQ(doc.Title(), "Citt\xE0 nuova");
+    EXPECT_EQ(doc.HInt(model::hdr::kBackColor), 255);
+    EXPECT_EQ(doc.HInt(model::hdr::kTextColor), 0);
+    EXPECT_EQ(doc.HByte(model::hdr::kNoButtons), 0);
+    EXPECT_EQ(doc.HInt(model::hdr::kHeaderPage), -1);
+    EXPECT_TRUE(doc.Modified());
+
+    doc.SetModified(false);
+    SetDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+    form->ShowPropertiesDialog();
+    EXPECT_FALSE(doc.Modified());  // nothing changed
+}
+
+TEST_F(MainFormTest, InitWritesADesktopEntry) {
+    auto form = Form();
+    TStartCommand c;
+    c.init = true;
+    form->Start(c);
+    const fs::path entry = dir / "xdg" / "applications" / "quor.desktop";
+    ASSERT_TRUE(fs::exists(entry));
+    const std::string text = ReadAll(entry);
+    EXPECT_NE(text.find("[Desktop Entry]"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\""), std::string::npos);
+    EXPECT_EQ(store->ReadSectionOption("ftpnet", "numMax"), "222");
+}
+
+TEST(DesktopEntry, QuotesTheProgramPath) {
+    platform::testing::TempDir dir;
+    const fs::path e = WriteDesktopEntry("/opt/my $dir/quor", dir.path());
+    ASSERT_FALSE(e.empty());
+    EXPECT_NE(ReadAll(e).find("Exec=\"/opt/my \\$dir/quor\" %f"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, InterfaceTextsOfTheMainWindowAreApplied) {
+    paths.dataFolder = dir / "data";
+    fs::create_directories(paths.dataFolder / "lang");
+    {
+        std::ofstream out(paths.dataFolder / "lang" / "tmainform.lng", std::ios::binary);
+        out << "*_*actsalvatutto_caption\r\n &Salva ora\r\n*_*mnfile_caption\r\n &Archivio\r\n";
+    }
+    auto form = Form();
+    EXPECT_EQ(form->Command("actSalvaTutto")->text().toStdString(), "&Salva ora");
+    EXPECT_EQ(form->findChild<QMenu*>(QStringLiteral("mnFile"))->title().toStdString(), "&Archivio");
+    EXPECT_EQ(form->Command("actApri")->text().toStdString(), "&Apri...");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, TemplatesAndNewFromAModel) {
+    auto form = Form();
+    form->Document().SetTitle("Modello di prova");
+    chosen = paths.TemplatesFolder() / "modello.nyx";
+    ASSERT_TRUE(form->SaveAsTemplate());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].folder, paths.TemplatesFolder());
+    EXPECT_EQ(requests[0].suggested, "Senza titolo1.nyx");
+    EXPECT_TRUE(scripted.ui.Texts(Message::YesNoCancel).empty());  // a template save does not ask
+    ASSERT_TRUE(fs::exists(chosen));
+
+    // An ordinary save into the templates folder asks first.
+    scripted.ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(form->SaveAll());
+    ASSERT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
+    EXPECT_NE(scripted.ui.Texts(Message::YesNoCancel)[0].find("come modello"), std::string::npos);
+
+    // "Nuovo da...": the model's contents, untitled.
+    auto other = Form();
+    requests.clear();
+    ASSERT_TRUE(other->NewFromModel());
+    EXPECT_TRUE(other->DocumentName().empty());
+    EXPECT_EQ(other->windowTitle().toStdString(), "Senza titolo - Quor");
+    EXPECT_EQ(other->Document().Title(), "Modello di prova");
+    // Nothing chosen: a new hypertext.
+    chosen.clear();
+    ASSERT_TRUE(other->NewFromModel());
+    EXPECT_EQ(other->Document().Title(), "Senza titolo");
+}
+
+TEST_F(MainFormTest, DroppedNativeFileOpens) {
+    const fs::path file = MakeNyx("trascinato.nyx", "Trascinato");
+    auto form = Form();
+    form->Start({});
+    form->Document().SetModified(true);
+    scripted.ui.answers = {Answer::No};
+    form->DropFiles({dir / "immagine.gif", file});
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
+    EXPECT_EQ(form->DocumentName(), file);
+    EXPECT_EQ(form->Document().Title(), "Trascinato");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, AnUnreadableLibraryIsNeverReplaced) {
+    const fs::path lib = paths.userFolder / "Custom" / "default.cus";
+    fs::create_directories(lib.parent_path());
+    {
+        std::ofstream out(lib, std::ios::binary);
+        out << "not a library at all";
+    }
+    auto form = Form();
+    form->Start({});
+    EXPECT_EQ(ReadAll(lib), "not a library at all");
+}
+
+TEST_F(MainFormTest, ResettingWindowSettingsAsksAndDeletesThePlacements) {
+    {
+        auto form = Form();
+        form->StoreOptions();
+    }
+    const std::string forms = std::string(shell::kProgramKey) + "forms\\TMainForm";
+    ASSERT_TRUE(store->KeyExists(forms));
+    TFopzioni dlg;
+    scripted.ui.answers = {Answer::No};
+    EXPECT_FALSE(dlg.ResetWindowSettings(*store));
+    EXPECT_TRUE(store->KeyExists(forms));
+    scripted.ui.answers = {Answer::Yes};
+    EXPECT_TRUE(dlg.ResetWindowSettings(*store));
+    EXPECT_FALSE(store->KeyExists(forms));
+    EXPECT_NE(scripted.ui.Texts(Message::YesNo).at(0).find("Procedo con l'azzeramento?"), std::string::npos);
+}
+
+}  // namespace
