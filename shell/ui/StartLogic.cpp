@@ -1,5 +1,7 @@
 #include "shell/ui/StartLogic.h"
 
+#include "richtext/Lexer.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,53 +173,33 @@ fs::path WriteDesktopEntry(const fs::path& executable, const fs::path& applicati
 }
 
 std::string MarkupToPlainText(std::string_view m) {
+    // Walked with the shared markup lexer: paragraphs become lines, cell ends
+    // tabs, entities their characters; control bytes are dropped.
     std::string out;
     bool seenParagraph = false;
-    for (std::size_t i = 0; i < m.size(); ++i) {
-        const char ch = m[i];
-        if (ch == '\0') break;
-        if (ch == '<') {
-            std::size_t end = m.find('>', i);
-            if (end == std::string_view::npos) break;
-            std::string_view tag = m.substr(i + 1, end - i - 1);
-            if (!tag.empty() && tag[0] == 'Z') {
-                if (seenParagraph) out += '\n';
-                seenParagraph = true;
-            } else if (tag == "T") {
-                out += '\t';
-            }
-            i = end;
-            continue;
-        }
-        if (ch == '&') {
-            static const struct { const char* name; char ch; } kEntities[] = {
-                {"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"nbsp;", ' '}};
-            bool done = false;
-            for (const auto& e : kEntities) {
-                std::string_view n(e.name);
-                if (m.substr(i + 1, n.size()) == n) {
-                    out += e.ch;
-                    i += n.size();
-                    done = true;
-                    break;
+    richtext::TMarkupLexer lx(m);
+    for (;;) {
+        const richtext::Token t = lx.Next();
+        if (t.kind == richtext::TokenKind::End || t.kind == richtext::TokenKind::Nul) break;
+        switch (t.kind) {
+            case richtext::TokenKind::Tag:
+                if (t.letter == 'Z') {
+                    if (seenParagraph) out += '\n';
+                    seenParagraph = true;
+                } else if (t.letter == 'T' && t.end - t.begin == 3) {
+                    out += '\t';
                 }
-            }
-            if (!done && i + 1 < m.size() && m[i + 1] == '#') {
-                std::size_t j = i + 2;
-                int code = 0, digits = 0;
-                while (j < m.size() && digits < 3 && m[j] >= '0' && m[j] <= '9') code = code * 10 + (m[j++] - '0'), ++digits;
-                if (digits > 0) {
-                    if (j < m.size() && m[j] == ';') ++j;
-                    if ((code & 0xFF) >= 0x20) out += static_cast<char>(code & 0xFF);
-                    i = j - 1;
-                    done = true;
-                }
-            }
-            if (!done) out += '&';
-            continue;
+                break;
+            case richtext::TokenKind::Entity:
+                if (t.ch >= 0x20) out += static_cast<char>(t.ch);
+                break;
+            case richtext::TokenKind::Text:
+                for (std::size_t k = t.begin; k < t.end; ++k)
+                    if (static_cast<unsigned char>(m[k]) >= 0x20) out += m[k];
+                break;
+            default:
+                break;
         }
-        if (static_cast<unsigned char>(ch) < 0x20) continue;
-        out += ch;
     }
     return out;
 }
