@@ -59,7 +59,8 @@ std::string LengthText(std::int32_t pixels, int unit) {
     if (unit < 0 || unit > 5) unit = 5;
     const double v = richtext::FromPixels(pixels, unit);
     const long r = static_cast<long>(v < 0 ? v - 0.5 : v + 0.5);
-    return std::to_string(r) + std::string(richtext::UnitName(unit));
+    static constexpr const char* kUnits[] = {"cm", "mm", "in", "pt", "pc", "px"};
+    return std::to_string(r) + kUnits[unit];
 }
 
 // A comment text that cannot end the comment early.
@@ -464,6 +465,7 @@ private:
     std::size_t divPos_ = std::string::npos;
     std::vector<TTable> tables_;
     std::vector<TState> savedForTable_;
+    std::vector<bool> savedPara_;
     std::string_view text_;
 
 public:
@@ -1011,6 +1013,7 @@ void TTextWalk::TableStart(const TNYXoggetto& o) {
     RunClosing();
     CloseAllInline();
     savedForTable_.push_back(S());
+    savedPara_.push_back(paraOpen_);
     states_.push_back(TState{});
     tables_.push_back({&o, 0});
     const std::string width = td.WidthIsPercent() ? Str(td.PercentWidth()) + "%" : Str(td.PixelWidth());
@@ -1023,6 +1026,8 @@ void TTextWalk::TableStart(const TNYXoggetto& o) {
         tables_.pop_back();
         states_.pop_back();
         savedForTable_.pop_back();
+        if (savedPara_.back()) out_ += "</DIV>\r\n";
+        savedPara_.pop_back();
         return;
     }
     NextCell();
@@ -1080,6 +1085,8 @@ void TTextWalk::NextCell() {
         savedForTable_.pop_back();
         restored.fontOpen = false;
         S() = restored;
+        if (savedPara_.back()) out_ += (S().numbering == 10 ? "</LI></DIV>\r\n" : "</DIV>\r\n");
+        savedPara_.pop_back();
         paraOpen_ = false;
     }
 }
