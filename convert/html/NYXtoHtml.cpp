@@ -341,7 +341,7 @@ bool TNYXtoHtml::WriteFile(const fs::path& rel, const std::string& bytes) {
     return true;
 }
 
-bool TNYXtoHtml::WriteStyleSheet() { return WriteFile(StyleSheetName(), StyleSheetText()); }
+bool TNYXtoHtml::WriteStyleSheet() { return WriteFile(StyleSheetName(), platform::text::Cp1252ToUtf8(StyleSheetText())); }
 
 // ---------------------------------------------------------------------------
 // Documents and the text walk
@@ -1517,7 +1517,7 @@ void FrameSet(TNYXtoHtml& x, TNYXset& set, const present::TFrameTree& t, std::si
 std::string TNYXtoHtml::WritePage(const TNYXoggetto& page, int kind) {
     if (!LinkedNYXset) return {};
     TNYXset& set = *LinkedNYXset;
-    std::string head = "<!DOCTYPE html>\r\n<HTML><HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">\r\n";
+    std::string head = "<!DOCTYPE html>\r\n<HTML><HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n";
     head += "<TITLE>" + Title(page) + "\r\n</TITLE>\r\n";
     bool anyKey = false;
     for (int i = 0; i < 20; ++i) {
@@ -1604,7 +1604,8 @@ std::string TNYXtoHtml::WritePage(const TNYXoggetto& page, int kind) {
     // the document ends with it.
     if (frames) out += "</BODY>\r\n</NOFRAMES>\r\n</HTML>\r\n";
     else out += "\r\n</BODY></HTML>\r\n";
-    return out;
+    // Stored texts are Windows-1252; the documents are UTF-8, as they declare.
+    return platform::text::Cp1252ToUtf8(out);
 }
 
 bool TNYXtoHtml::WriteAliasPage(const TNYXoggetto& page) {
@@ -1622,7 +1623,7 @@ bool TNYXtoHtml::WriteAliasPage(const TNYXoggetto& page) {
         return false;
     }
     auto col = [&](int off) { return ColourText(static_cast<std::uint32_t>(page.Int(static_cast<std::size_t>(off)))); };
-    std::string o = "<!DOCTYPE html>\r\n<HTML><HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">\r\n<TITLE>" +
+    std::string o = "<!DOCTYPE html>\r\n<HTML><HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n<TITLE>" +
                     Title(page) + "\r\n</TITLE>\r\n";
     o += "<!--pageQuor=\"" + std::to_string(page.Index()) + ";" + MarkerName(*LinkedNYXset) + "\"-->\r\n";
     o += "<META HTTP-EQUIV=\"refresh\" CONTENT=\"0;URL=" + target + "\">\r\n</HEAD>\r\n<BODY";
@@ -1633,7 +1634,7 @@ bool TNYXtoHtml::WriteAliasPage(const TNYXoggetto& page) {
     }
     o += " TEXT=#" + col(89) + " LINK=#" + col(93) + " VLINK=#" + col(97) + " BGCOLOR=#" + col(101) + ">\r\n";
     o += "<A HREF=\"" + target + "\">Loading...</A>\r\n</BODY></HTML>\r\n";
-    return WriteFile(leaf, o);
+    return WriteFile(leaf, platform::text::Cp1252ToUtf8(o));
 }
 
 bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
