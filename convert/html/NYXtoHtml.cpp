@@ -1682,4 +1682,52 @@ bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
     return report_.ok();
 }
 
+bool TNYXtoHtml::ExportOnePage(std::vector<std::int32_t>& filesOut, std::vector<std::int32_t>& pagesOut, std::int32_t page) {
+    ResetRun();
+    if (!LinkedNYXset) return false;
+    TNYXset& set = *LinkedNYXset;
+    if (pageOrder.empty()) pageOrder = AllPages(set);
+    const TNYXoggetto* p = set.ObjectAt(model::testoHtml, page);
+    if (!Exists(p)) {
+        Problem("Pagina inesistente: " + std::to_string(page));
+        return false;
+    }
+    if (WriteFile(PageFileName(p, 0), WritePage(*p, 0))) pagesOut.push_back(p->Reference());
+    std::set<std::int32_t> done;
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        if (!done.insert(frames_[i]).second) continue;
+        const TNYXoggetto* f = set.ObjectByRef(frames_[i]);
+        if (!Exists(f)) continue;
+        if (WriteFile(PageFileName(f, 1), WritePage(*f, 1))) pagesOut.push_back(f->Reference());
+    }
+    for (std::int32_t r : files_)
+        if (std::find(filesOut.begin(), filesOut.end(), r) == filesOut.end()) filesOut.push_back(r);
+    return report_.ok();
+}
+
+bool TNYXtoHtml::ExportAllPages(std::vector<std::int32_t>& filesOut) {
+    ResetRun();
+    if (!LinkedNYXset) return false;
+    TNYXset& set = *LinkedNYXset;
+    const auto pages = AllPages(set);
+    if (pageOrder.empty()) pageOrder = pages;
+    std::error_code ec;
+    fs::create_directories(ExportPath, ec);
+    WriteStyleSheet();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        Progress(static_cast<int>(i), static_cast<int>(pages.size()), 1);
+        const TNYXoggetto* p = set.ObjectAt(model::testoHtml, pages[i]);
+        if (WriteFile(PageFileName(p, 0), WritePage(*p, 0))) ++report_.pagesWritten;
+    }
+    std::set<std::int32_t> done;
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        Progress(static_cast<int>(i), static_cast<int>(frames_.size()), 2);
+        if (!done.insert(frames_[i]).second) continue;
+        const TNYXoggetto* f = set.ObjectByRef(frames_[i]);
+        if (Exists(f) && WriteFile(PageFileName(f, 1), WritePage(*f, 1))) ++report_.pagesWritten;
+    }
+    filesOut = files_;
+    return report_.ok();
+}
+
 }  // namespace convert::html

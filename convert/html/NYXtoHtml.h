@@ -66,6 +66,13 @@ public:
     // written when `aliases` is set. False when anything was not written.
     bool Export(const std::vector<std::int32_t>& pages, bool aliases = true);
     bool ExportPages(const std::vector<std::int32_t>& pages) override { return Export(pages, false); }
+    // One page and the frame-content pages it needs (no style sheet, nothing
+    // copied): each page written goes to `pagesOut`, each picture or file it
+    // uses to `filesOut` (references, each once).
+    bool ExportOnePage(std::vector<std::int32_t>& filesOut, std::vector<std::int32_t>& pagesOut, std::int32_t page);
+    // Phases 1 and 2 over every page, pictures and files returned instead of
+    // copied (for publishing).
+    bool ExportAllPages(std::vector<std::int32_t>& filesOut);
 
     const TExportReport& Report() const { return report_; }
     // Collected during a run (references).

@@ -107,7 +107,40 @@ protected:
         second->SetName("Seconda");
         second->SetText("<Z S0 >torna a " + Tag(home->Reference()) + "casa<%>");
         third->SetName("Terza");
-        third->SetText("<Z S0 >\xE8 la terza");
+        TNYXoggetto* floating = set.NewObject(inputStat);
+        floating->SetSubtype(18);
+        floating->SetInt(108, static_cast<std::int32_t>(second->Index()));
+        floating->SetWord(180, 100);
+        floating->SetWord(182, 200);
+        third->SetText("<Z S0 >\xE8 la terza" + Tag(floating->Reference()));
+        // A page divided into two frames showing the second and third pages.
+        auto* divided = static_cast<TNYXtesto*>(set.NewObject(testoHtml));
+        divided->SetName("Cornici");
+        divided->SetText("<Z S0 >senza cornici");
+        auto rec = [](std::int32_t id, std::int32_t parent, int place, bool container, std::int32_t page, int rule) {
+            std::string r(58, '\0');
+            auto i32 = [&](std::size_t off, std::int32_t v) {
+                for (int k = 0; k < 4; ++k) r[off + static_cast<std::size_t>(k)] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * k)) & 0xFF);
+            };
+            i32(0, id);
+            i32(4, parent);
+            r[8] = 2;
+            r[9] = 'f';
+            r[10] = static_cast<char>('0' + id);
+            r[28] = static_cast<char>(place);
+            r[31] = 1;
+            r[32] = container ? 1 : 0;
+            i32(34, page);
+            i32(38, 40);
+            r[51] = 1;
+            i32(52, 20);
+            r[56] = 3;
+            r[57] = static_cast<char>(rule);
+            return r;
+        };
+        TNYXoggetto* map = set.NewObject(mappaFrame);
+        map->SetFirstStream(rec(1, -1, 0, true, -1, 0) + rec(2, 1, 1, false, second->Reference(), 0) + rec(3, 1, 5, false, third->Reference(), 2));
+        divided->SetInt(81, static_cast<std::int32_t>(map->Index()));
         convert::html::TNYXtoHtml x(&set);
         x.ExportPath = tmp.path() / "site";
         ASSERT_TRUE(x.Export(convert::AllPages(set))) << (x.Report().problems.empty() ? "" : x.Report().problems[0]);
