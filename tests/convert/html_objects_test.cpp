@@ -160,3 +160,71 @@ TEST_F(HtmlObjects, ProgressTextAndExportList) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string I32(std::int32_t v) {
+    std::string s(4, '\0');
+    for (int k = 0; k < 4; ++k) s[static_cast<std::size_t>(k)] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * k)) & 0xFF);
+    return s;
+}
+
+TEST_F(HtmlObjects, CustomComponentFillsThePrototype) {
+    TNYXoggetto* file = set.NewObject(genLink);
+    file->SetName("applet.cla");
+    file->SetFirstStream("bytes");
+    TNYXoggetto* proto = set.NewObject(custom);
+    proto->SetSubtype(2);
+    proto->SetFirstStream(I32(4) + I32(file->Reference()) + I32(6) + "Colore\r\n3\r\nTesto\r\n1\r\nNiente\r\n0\r\n");
+    proto->SetSecondStream(I32(0) +
+                           "<applet code=\"!ReCF:00000000\" w=!RefX:xxxxxxxx c=\"!ReCP:colore!\" t=\"!ReCP:TESTO!\" n=\"!ReCP:niente!\" "
+                           "bad=\"!ReCF:00000005\" !Re>");
+    TNYXoggetto* comp = set.NewObject(multiMedia);
+    comp->SetSubtype(6);
+    comp->SetInt(17, proto->Reference());
+    comp->SetWord(33, 50);
+    comp->SetByte(37, 1);
+    comp->SetFirstStream(I32(6) + "colore\r\n$FF8800\r\ntesto\r\na\"b\r\nniente\r\nx\r\n");
+    const std::string html = x.TextToHtml("<Z S0 >" + Tag(comp->Reference()));
+    EXPECT_NE(html.find("<applet code=\"applet.cla\" w=50% c=\"FF8800\" t=\"a&quot;b\" n=\"\" bad=\"\" !Re>"), std::string::npos) << html;
+    ASSERT_EQ(x.UsedFiles().size(), 1u);
+    EXPECT_EQ(x.UsedFiles()[0], file->Reference());
+}
+
+TEST_F(HtmlObjects, ButtonsMultimediaAndBackgrounds) {
+    TNYXoggetto* pic = set.NewObject(immagine);
+    pic->SetStr(94, 75, "sfondo.gif");
+    pic->SetFirstStream("GIF89a");
+    TNYXtesto* target = Page("Bersaglio", "<Z S0 >b");
+    TNYXoggetto* button = set.NewObject(bottoneCGI);
+    button->SetSubtype(4);
+    button->SetStr(97, 79, "Vai <qui>");
+    button->SetInt(177, -1);
+    button->SetInt(181, target->Reference());
+    TNYXoggetto* sound = set.NewObject(multiMedia);
+    sound->SetSubtype(1);
+    TNYXoggetto* media = set.NewObject(genLink);
+    media->SetName("suono.wav");
+    media->SetFirstStream("RIFF");
+    sound->SetInt(17, media->Reference());
+    sound->SetInt(21, -1);
+    sound->SetByte(25, 1);
+    sound->SetWord(27, 0xFFFF);
+    TNYXoggetto* table = set.NewObject(tabellaHtml);
+    table->SetByte(93, 1);
+    table->SetByte(94, 2);
+    table->SetInt(207, 0x0000FF);
+    table->SetFirstStream(I32(0x3000000 + static_cast<std::int32_t>(pic->Index())) + I32(-1));
+    const std::string html = x.TextToHtml("<Z S0 >" + Tag(button->Reference()) + Tag(sound->Reference()) + "<Z S0 >" +
+                                          Tag(table->Reference()) + "<Z S1 >a<T><Z S1 >b<T>");
+    EXPECT_NE(html.find("<INPUT TYPE=button VALUE=\"Vai &lt;qui&gt;\"   onClick=\"javascript:location='" + x.PageFileName(target, 0) + "'\" >"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<EMBED SRC=\"_g" + convert::Hex6(media->Index()) + ".wav\" AUTOSTART=true HIDDEN=true LOOP=true>"), std::string::npos)
+        << html;
+    EXPECT_EQ(html.find("</EMBED>"), std::string::npos);
+    EXPECT_NE(html.find("CELLSPACING=2 BGCOLOR=#FF0000 >"), std::string::npos) << html;
+    EXPECT_NE(html.find("background=\"_i" + convert::Hex6(pic->Index()) + ".gif\" >"), std::string::npos) << html;
+}
+
+}  // namespace
