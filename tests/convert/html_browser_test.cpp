@@ -41,6 +41,50 @@ std::string RunTool(const std::string& cmd, int* rc = nullptr) {
 
 bool Have(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
 
+// Loads every page in one Chromium run and checks what it finds.
+void CheckInChromium(const fs::path& dir, const fs::path& work, const std::vector<std::string>& pages) {
+    // One run: a checker page loads every exported page in an iframe and
+    // writes what it finds into its own DOM.
+    std::string list;
+    for (auto& p : pages) list += (list.empty() ? "'" : ",'") + p + "'";
+    std::ofstream(dir / "zz_check.htm") << "<!DOCTYPE html><html><body><pre id=out></pre><script>\n"
+        "const pages=[" << list << "];let i=0;const out=document.getElementById('out');\n"
+        "function next(){ if(i>=pages.length){out.textContent+='DONE\\n';return;}\n"
+        " const f=document.createElement('iframe');f.src=pages[i];document.body.appendChild(f);\n"
+        " f.onload=()=>{ const d=f.contentDocument; const name=pages[i];\n"
+        "  for(const im of d.images){ if(!(im.complete&&im.naturalWidth>0)) out.textContent+='IMGFAIL '+name+' '+im.getAttribute('src')+'\\n'; }\n"
+        "  for(const a of d.querySelectorAll('a[href],area[href]')){ const h=a.getAttribute('href');\n"
+        "   if(/^(javascript:|mailto:|https?:)/i.test(h)) continue; if(h.startsWith('#')){ if(h.length>1&&!d.querySelector('a[name=\"'+h.slice(1)+'\"]')) out.textContent+='ANCHOR '+name+' '+h+'\\n'; continue;}\n"
+        "   out.textContent+='HREF '+h.split('#')[0]+'\\n'; }\n"
+        "  i++; next(); }; }\n"
+        "next();\n</script></body></html>\n";
+    const fs::path profile = work / "profile";
+    const std::string cmd = "timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                            "--disable-background-networking --disable-component-update --disable-sync --allow-file-access-from-files "
+                            "--enable-logging=stderr --v=0 --virtual-time-budget=10000 --user-data-dir='" + profile.string() +
+                            "' --dump-dom 'file://" + (dir / "zz_check.htm").string() + "' 2>'" + (work / "log.txt").string() + "'";
+    int rc = 0;
+    const std::string full = RunTool(cmd, &rc);
+    const std::size_t from = full.find("<pre id=\"out\">"), to = full.find("</pre>");
+    const std::string dom = from != std::string::npos && to != std::string::npos && to > from ? full.substr(from, to - from) : full;
+    ASSERT_NE(dom.find("DONE"), std::string::npos) << "chromium rc " << rc << "\n" << dom;
+    EXPECT_EQ(dom.find("IMGFAIL"), std::string::npos) << dom;
+    EXPECT_EQ(dom.find("ANCHOR"), std::string::npos) << dom;
+    std::istringstream lines(dom);
+    std::size_t hrefs = 0;
+    for (std::string l; std::getline(lines, l);) {
+        if (l.rfind("HREF ", 0) != 0) continue;
+        ++hrefs;
+        const std::string target = l.substr(5);
+        EXPECT_TRUE(fs::exists(dir / target)) << "link senza destinazione: " << target;
+    }
+    EXPECT_GT(hrefs, 3u);
+    std::ifstream log(work / "log.txt");
+    for (std::string l; std::getline(log, l);)
+        if (l.find("CONSOLE") != std::string::npos && l.find("zz_check") == std::string::npos)
+            ADD_FAILURE() << "console: " << l;
+}
+
 class Site : public ::testing::Test {
 protected:
     platform::testing::FixedEnv env;
@@ -153,47 +197,7 @@ protected:
 
 TEST_F(Site, OpensInChromiumWithoutErrors) {
     if (!Have("chromium")) GTEST_SKIP() << "chromium non installato (scripts/install-deps)";
-    const fs::path dir = tmp.path() / "site";
-    // One run: a checker page loads every exported page in an iframe and
-    // writes what it finds into its own DOM.
-    std::string list;
-    for (auto& p : pages) list += (list.empty() ? "'" : ",'") + p + "'";
-    std::ofstream(dir / "zz_check.htm") << "<!DOCTYPE html><html><body><pre id=out></pre><script>\n"
-        "const pages=[" << list << "];let i=0;const out=document.getElementById('out');\n"
-        "function next(){ if(i>=pages.length){out.textContent+='DONE\\n';return;}\n"
-        " const f=document.createElement('iframe');f.src=pages[i];document.body.appendChild(f);\n"
-        " f.onload=()=>{ const d=f.contentDocument; const name=pages[i];\n"
-        "  for(const im of d.images){ if(!(im.complete&&im.naturalWidth>0)) out.textContent+='IMGFAIL '+name+' '+im.getAttribute('src')+'\\n'; }\n"
-        "  for(const a of d.querySelectorAll('a[href],area[href]')){ const h=a.getAttribute('href');\n"
-        "   if(/^(javascript:|mailto:|https?:)/i.test(h)) continue; if(h.startsWith('#')){ if(h.length>1&&!d.querySelector('a[name=\"'+h.slice(1)+'\"]')) out.textContent+='ANCHOR '+name+' '+h+'\\n'; continue;}\n"
-        "   out.textContent+='HREF '+h.split('#')[0]+'\\n'; }\n"
-        "  i++; next(); }; }\n"
-        "next();\n</script></body></html>\n";
-    const fs::path profile = tmp.path() / "profile";
-    const std::string cmd = "timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
-                            "--disable-background-networking --disable-component-update --disable-sync --allow-file-access-from-files "
-                            "--enable-logging=stderr --v=0 --virtual-time-budget=10000 --user-data-dir='" + profile.string() +
-                            "' --dump-dom 'file://" + (dir / "zz_check.htm").string() + "' 2>'" + (tmp.path() / "log.txt").string() + "'";
-    int rc = 0;
-    const std::string full = RunTool(cmd, &rc);
-    const std::size_t from = full.find("<pre id=\"out\">"), to = full.find("</pre>");
-    const std::string dom = from != std::string::npos && to != std::string::npos && to > from ? full.substr(from, to - from) : full;
-    ASSERT_NE(dom.find("DONE"), std::string::npos) << "chromium rc " << rc << "\n" << dom;
-    EXPECT_EQ(dom.find("IMGFAIL"), std::string::npos) << dom;
-    EXPECT_EQ(dom.find("ANCHOR"), std::string::npos) << dom;
-    std::istringstream lines(dom);
-    std::size_t hrefs = 0;
-    for (std::string l; std::getline(lines, l);) {
-        if (l.rfind("HREF ", 0) != 0) continue;
-        ++hrefs;
-        const std::string target = l.substr(5);
-        EXPECT_TRUE(fs::exists(dir / target)) << "link senza destinazione: " << target;
-    }
-    EXPECT_GT(hrefs, 3u);
-    std::ifstream log(tmp.path() / "log.txt");
-    for (std::string l; std::getline(log, l);)
-        if (l.find("CONSOLE") != std::string::npos && l.find("zz_check") == std::string::npos)
-            ADD_FAILURE() << "console: " << l;
+    CheckInChromium(tmp.path() / "site", tmp.path(), pages);
 }
 
 TEST_F(Site, NuCheckerFindsNoParseErrors) {
@@ -212,6 +216,23 @@ TEST_F(Site, NuCheckerFindsNoParseErrors) {
     std::istringstream lines(out);
     for (std::string l; std::getline(lines, l);)
         if (std::regex_search(l, parse)) ADD_FAILURE() << l;
+}
+
+TEST(SampleSite, TheSampleHypertextOpensInChromium) {
+    if (!Have("chromium")) GTEST_SKIP() << "chromium non installato (scripts/install-deps)";
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    platform::testing::TempDir tmp;
+    TNYXset set;
+    ASSERT_TRUE(set.LoadFromFile(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx"));
+    convert::html::TNYXtoHtml x(&set);
+    x.ExportPath = tmp.path() / "site";
+    ASSERT_TRUE(x.Export(convert::AllPages(set)));
+    std::vector<std::string> pages;
+    for (auto& e : fs::directory_iterator(x.ExportPath))
+        if (e.path().extension() == ".html") pages.push_back(e.path().filename().string());
+    ASSERT_FALSE(pages.empty());
+    CheckInChromium(x.ExportPath, tmp.path(), pages);
 }
 
 }  // namespace
