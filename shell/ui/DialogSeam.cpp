@@ -31,7 +31,10 @@ std::optional<TFileAnswer> ChooseFile(QWidget* parent, const TFileRequest& r) {
     if (Chooser()) return Chooser()(parent, r);
     QFileDialog dlg(parent, QString::fromUtf8(r.caption.c_str()), QString::fromStdString(r.folder.string()));
     dlg.setNameFilters(QString::fromUtf8(r.filter.c_str()).split(QStringLiteral(";;")));
-    if (r.kind == TFileRequest::Save) {
+    if (r.kind == TFileRequest::Folder) {
+        dlg.setFileMode(QFileDialog::Directory);
+        dlg.setOption(QFileDialog::ShowDirsOnly, true);
+    } else if (r.kind == TFileRequest::Save) {
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setFileMode(QFileDialog::AnyFile);
         if (!r.suggested.empty()) dlg.selectFile(QString::fromUtf8(r.suggested.c_str()));

@@ -20,7 +20,7 @@ int RunDialog(QDialog& dialog);
 TDialogRunner SetDialogRunner(TDialogRunner runner);
 
 struct TFileRequest {
-    enum Kind { Open, Save } kind = Open;
+    enum Kind { Open, Save, Folder } kind = Open;  // Folder: an existing folder
     std::string caption;           // UTF-8
     std::filesystem::path folder;  // where the dialog starts
     std::string suggested;         // proposed name (Save)

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QThread>
@@ -18,11 +19,13 @@
 
 #include <system_error>
 
+#include "convert/html/NYXtoHtml.h"
 #include "model/NYXoggetto.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
 #include "shell/Languager.h"
 #include "shell/OptionsStore.h"
+#include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/QtLocalizableOwner.h"
@@ -269,6 +272,10 @@ void TMainForm::BuildCommands() {
         {"actProprietaIpertesto", [this] { ShowPropertiesDialog(); }},
         {"actFinestre", [this] { ShowWindowsDialog(); }},
         {"actOpzioni", [this] { ShowOptionsDialog(); }},
+        {"actEsportaPagine", [this] { ExportHtml(); }},
+        {"actEsportaPagine2", [this] { ExportHtml(); }},
+        {"actEsportaHtml", [this] { ExportHtml(); }},
+        {"actPaginaInBrowser", [this] { ShowCurrentPageInBrowser(); }},
         {"actSuggerimenti", [this] { ShowTips(); }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
@@ -743,6 +750,78 @@ void TMainForm::DropFiles(const std::vector<fs::path>& files) {
 }
 
 // --- central area ---------------------------------------------------------------------
+
+namespace {
+
+// Runs the HTML export of a hypertext into a folder with the user's export
+// options; problems go to the error window.
+bool RunHtmlExport(model::TNYXset& set, const fs::path& folder, const std::vector<std::int32_t>& pages,
+                   std::string* startFile) {
+    convert::html::TNYXtoHtml x(&set);
+    const shell::THtmlExportOptions o = shell::ReadHtmlExportOptions(shell::options());
+    x.options.expAlt = o.expAlt;
+    x.options.expOrigName = o.expOrigName;
+    x.options.expSepImage = o.expSepImage;
+    x.options.expTipoExt = o.expTipoExt;
+    x.ExportPath = folder;
+    platform::BusyCursor busy;
+    const bool ok = x.Export(pages);
+    if (startFile && !pages.empty()) {
+        const model::TNYXoggetto* page = set.ObjectAt(model::testoHtml, pages.front());
+        if (page) *startFile = x.PageFileName(page, 0);
+    }
+    if (!x.Report().problems.empty()) {
+        std::vector<std::string> lines;
+        for (const auto& p : x.Report().problems) lines.push_back(text::Cp1252ToUtf8(p));
+        platform::ui().ShowErrorList("Errori", lines);
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool TMainForm::ExportHtml() {
+    std::vector<std::int32_t> pages;
+    for (std::size_t i = 0; i < doc_.Count(model::testoHtml); ++i)
+        if (auto* p = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i)); p && !p->IsEmpty())
+            pages.push_back(static_cast<std::int32_t>(i));
+    if (pages.empty()) {
+        platform::ui().Information("Nessuna pagina da esportare.");
+        return false;
+    }
+    TFileRequest request;
+    request.kind = TFileRequest::Folder;
+    request.caption = "Esporta Html";
+    request.folder = doc_.NYXFileName().empty() ? fs::path() : doc_.NYXFileName().parent_path();
+    auto answer = ChooseFile(this, request);
+    if (!answer) return false;
+    const bool ok = RunHtmlExport(doc_, answer->file, pages, nullptr);
+    statusBar()->showMessage(ok ? QStringLiteral("Esportazione completata") : QStringLiteral("Esportazione con errori"));
+    return ok;
+}
+
+bool TMainForm::ShowCurrentPageInBrowser() {
+    const int row = pages_->currentRow();
+    if (row < 0) return false;
+    const auto index = static_cast<std::int32_t>(pages_->item(row)->data(Qt::UserRole).toLongLong());
+    const fs::path folder = doc_.WorkFolder() / "anteprima";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::vector<std::int32_t> pages{index};
+    for (std::size_t i = 0; i < doc_.Count(model::testoHtml); ++i)
+        if (auto* p = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
+            p && !p->IsEmpty() && static_cast<std::int32_t>(i) != index)
+            pages.push_back(static_cast<std::int32_t>(i));  // so that its links lead somewhere
+    std::string start;
+    RunHtmlExport(doc_, folder, pages, &start);
+    if (start.empty()) return false;
+    const fs::path file = folder / start;
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(file.string())})) {
+        platform::ui().Error("Impossibile aprire il browser predefinito (xdg-open).");
+        return false;
+    }
+    return true;
+}
 
 void TMainForm::ShowPages() {
     const int keep = pages_->currentRow();

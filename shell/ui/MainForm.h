@@ -60,6 +60,12 @@ public:
     // save question); pictures and other files wait for the page editor.
     void DropFiles(const std::vector<std::filesystem::path>& files);
     void ShowOptionsDialog();
+    // "Esporta pagine..." / "Esporta Html...": the whole hypertext as a web
+    // site in a folder the user chooses. Returns whether every file was written.
+    bool ExportHtml();
+    // "Corrente pagina in browser di default": exports into the working folder
+    // and opens the current page with the desktop's browser (xdg-open).
+    bool ShowCurrentPageInBrowser();
     void ShowPropertiesDialog();
 
     // --- state ---------------------------------------------------------------

@@ -571,3 +571,22 @@ TEST_F(MainFormTest, ResettingWindowSettingsAsksAndDeletesThePlacements) {
 }
 
 }  // namespace
+
+TEST_F(MainFormTest, ExportHtmlWritesTheSiteIntoTheChosenFolder) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    QAction* exportAction = form->findChild<QAction*>(QStringLiteral("actEsportaHtml"));
+    ASSERT_NE(exportAction, nullptr);
+    EXPECT_TRUE(exportAction->isEnabled());
+    chosen = dir / "sito";
+    fs::create_directories(chosen);
+    EXPECT_TRUE(form->ExportHtml());
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().kind, TFileRequest::Folder);
+    int html = 0;
+    for (const auto& e : fs::directory_iterator(chosen)) html += e.path().extension().string().rfind(".htm", 0) == 0;
+    EXPECT_GE(html, 3);
+    EXPECT_TRUE(fs::exists(chosen / "guida_style.css"));
+    chosen.clear();  // cancelled: nothing happens
+    EXPECT_FALSE(form->ExportHtml());
+}
