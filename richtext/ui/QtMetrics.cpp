@@ -40,6 +40,9 @@ QFont QtFont(const TMyFont& f) {
     q.setStrikeOut(f.style & kStrikeOut);
     q.setKerning(true);
     q.setStyleStrategy(QFont::PreferAntialias);
+    // Whole-pixel advances: the widths stored per character then add up to
+    // what a run draws.
+    q.setHintingPreference(QFont::PreferFullHinting);
     return q;
 }
 
