@@ -53,8 +53,9 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
             h = std::max(1, e.Rows()) * 24;
             break;
         case model::immagineNew: {
-            const std::int32_t nw = o->Word(15), nh = o->Word(17);
-            std::int32_t dw = o->Word(19), dh = o->Word(21);
+            // Sizes are 16-bit; a new record holds -1 (none) there.
+            const std::int32_t nw = o->SWord(15), nh = o->SWord(17);
+            std::int32_t dw = o->SWord(19), dh = o->SWord(21);
             if (o->Byte(23) == 1) {
                 dw = nw * dw / 100;
                 dh = nh * dh / 100;
@@ -69,8 +70,8 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
             break;
         case model::bottoneCGI:
             if (static_cast<std::int32_t>(o->Int(177)) != -1) {
-                w = Positive(o->Word(190), 105);
-                h = Positive(o->Word(192), 105);
+                w = Positive(o->SWord(190), 105);
+                h = Positive(o->SWord(192), 105);
             } else {
                 w = (static_cast<std::int32_t>(o->Str(97, 79).size()) + 2) * kCharWidth;
                 h = kBoxHeight;
@@ -95,8 +96,8 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
                 w = kListWidth;
                 h = kBoxHeight;
             } else if (!dyn && sub == 18) {
-                w = Positive(o->Word(182), 105);
-                h = Positive(o->Word(180), 105);
+                w = Positive(o->SWord(182), 105);
+                h = Positive(o->SWord(180), 105);
                 if (o->Byte(178) == 1) w = std::max<std::int32_t>(1, lineWidth * w / 100);
             } else {
                 w = h = 18;
