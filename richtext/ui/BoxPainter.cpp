@@ -186,6 +186,44 @@ void PaintBackground(QPainter& p, const TBoxLook& look, const QRect& area) {
     if (look.inactive && look.editable) Hatch(p, look, area);
 }
 
+void PaintBorder(QPainter& p, const TBoxLook& look, const QSize& size, BorderOf kind, int width, bool showBoundaries,
+                 bool readOnly) {
+    if (look.inactive || !showBoundaries || (width == 0 && readOnly)) return;
+    const int w = size.width(), h = size.height();
+    auto ring = [&](int i, const QColor& topLeft, const QColor& bottomRight) {
+        if (w - 2 * i <= 0 || h - 2 * i <= 0) return;
+        const int l = i, t = i, r = w - 1 - i, b = h - 1 - i;
+        p.setPen(topLeft);
+        p.drawLine(l, t, r, t);
+        p.drawLine(l, t, l, b);
+        p.setPen(bottomRight);
+        p.drawLine(l, b, r, b);
+        p.drawLine(r, t, r, b);
+    };
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (kind == BorderOf::Cell && width > 0) {
+        for (int i = 0; i < width; ++i) ring(i, look.buttonShadow, look.buttonHighlight);
+    } else if (kind == BorderOf::Table && width > 0) {
+        ring(0, look.buttonHighlight, look.buttonShadow);
+    } else if (kind == BorderOf::Cell) {
+        // Black dots on white along the edge.
+        p.setPen(Qt::white);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(0, 0, w - 1, h - 1);
+        p.setPen(Qt::black);
+        for (int x = 0; x < w; x += 2) {
+            p.drawPoint(x, 0);
+            p.drawPoint(x, h - 1);
+        }
+        for (int y = 0; y < h; y += 2) {
+            p.drawPoint(0, y);
+            p.drawPoint(w - 1, y);
+        }
+    }
+    p.restore();
+}
+
 void PaintParagraphs(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const TBoxLook& look, const QRect& clip) {
     Selection sel;
     if (look.showSelection && box.HasSelection()) {

@@ -40,6 +40,15 @@ void PaintBackground(QPainter& p, const TBoxLook& look, const QRect& area);
 // The paragraphs that meet `clip`, with list marks; stores widths measured
 // again when a run disagrees with its characters by more than 4 pixels.
 void PaintParagraphs(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const TBoxLook& look, const QRect& clip);
+// The frame of a table box or a cell box of `size` (box coordinates from 0):
+// w sunken one-pixel rings for a cell with border width w > 0, one raised
+// ring for a table with a border, a black dotted outline for a cell without
+// border; nothing when inactive, when boundaries are hidden, or for a border
+// width of 0 in a read-only view.
+enum class BorderOf { Table, Cell };
+void PaintBorder(QPainter& p, const TBoxLook& look, const QSize& size, BorderOf kind, int width, bool showBoundaries,
+                 bool readOnly);
+
 // Background then paragraphs; nothing while the box is under an update.
 void PaintBox(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const TBoxLook& look, const QRect& clip);
 // The default placeholder of an object.

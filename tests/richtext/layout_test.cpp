@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -287,6 +288,58 @@ TEST(LayoutTest, MeasuringUsesPairsWithinARun) {
     EXPECT_EQ(p.recs[3].ascent, 12);
     EXPECT_EQ(p.recs[4].height, 16);  // superscript: the ascent grows
     EXPECT_EQ(p.recs[4].ascent, 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LayoutTest, PlaceholderSizesFromTheRecords) {
+    TSamplePage page;
+    struct Case {
+        const char* name;
+        int type;
+        std::function<void(model::TNYXoggetto&)> set;
+        std::int32_t w, h;
+    };
+    const Case cases[] = {
+        {"new placed picture (sizes -1)", model::immagineNew, [](model::TNYXoggetto&) {}, 100, 100},
+        {"placed picture, displayed size", model::immagineNew,
+         [](model::TNYXoggetto& o) {
+             o.SetWord(15, 64);
+             o.SetWord(17, 48);
+             o.SetWord(19, 32);
+             o.SetWord(21, 24);
+             o.SetByte(23, 0);
+         },
+         32, 24},
+        {"placed picture, percent of natural", model::immagineNew,
+         [](model::TNYXoggetto& o) {
+             o.SetWord(15, 200);
+             o.SetWord(17, 100);
+             o.SetWord(19, 50);
+             o.SetWord(21, 50);
+             o.SetByte(23, 1);
+         },
+         100, 50},
+        {"button without picture: caption + 2 characters", model::bottoneCGI,
+         [](model::TNYXoggetto& o) {
+             o.SetInt(177, -1);
+             o.SetStr(97, 79, "Invio");
+         },
+         49, 22},
+        {"marker 27: wide icon", model::shortObj, [](model::TNYXoggetto& o) { o.SetByte(4, 27); }, 90, 18},
+        {"check box", model::inputStat, [](model::TNYXoggetto& o) { o.SetByte(4, 7); }, 13, 13},
+    };
+    for (const Case& c : cases) {
+        model::TNYXoggetto* o = page.set.NewObject(c.type);
+        ASSERT_NE(o, nullptr) << c.name;
+        c.set(*o);
+        TNYXembedded e(o);
+        StoredObjectSize(e, 500);
+        EXPECT_EQ(e.width, c.w) << c.name;
+        EXPECT_EQ(e.height, c.h) << c.name;
+    }
 }
 
 }  // namespace

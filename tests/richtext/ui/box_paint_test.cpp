@@ -192,6 +192,40 @@ TEST(BoxPaintTest, HeaderAndFooterTextIsHatchedWhenEditable) {
     EXPECT_EQ(dark(f.Paint(300, 60)), 0);
 }
 
+TEST(BoxPaintTest, CellAndTableBorders) {
+    App();
+    TBoxLook look;
+    look.buttonShadow = QColor(0x80, 0x80, 0x80);
+    look.buttonHighlight = QColor(0xFF, 0xFF, 0xFF);
+    auto paint = [&](BorderOf kind, int width, bool show, bool readOnly) {
+        QImage img(20, 20, QImage::Format_RGB32);
+        img.fill(QColor(0, 200, 0));
+        QPainter p(&img);
+        PaintBorder(p, look, QSize(20, 20), kind, width, show, readOnly);
+        return img;
+    };
+    const QColor green(0, 200, 0), shadow = look.buttonShadow, light = look.buttonHighlight;
+    // A cell with border 2: two sunken rings, the inside untouched.
+    QImage cell = paint(BorderOf::Cell, 2, true, false);
+    EXPECT_EQ(QColor(cell.pixel(5, 0)), shadow);
+    EXPECT_EQ(QColor(cell.pixel(5, 1)), shadow);
+    EXPECT_EQ(QColor(cell.pixel(5, 19)), light);
+    EXPECT_EQ(QColor(cell.pixel(18, 5)), light);
+    EXPECT_EQ(QColor(cell.pixel(5, 2)), green);
+    // A table: one raised ring.
+    QImage table = paint(BorderOf::Table, 3, true, false);
+    EXPECT_EQ(QColor(table.pixel(5, 0)), light);
+    EXPECT_EQ(QColor(table.pixel(19, 5)), shadow);
+    EXPECT_EQ(QColor(table.pixel(5, 1)), green);
+    // A cell without border: a dotted outline, gone when read-only or hidden.
+    QImage dotted = paint(BorderOf::Cell, 0, true, false);
+    EXPECT_EQ(QColor(dotted.pixel(0, 0)), QColor(Qt::black));
+    EXPECT_EQ(QColor(dotted.pixel(1, 0)), QColor(Qt::white));
+    EXPECT_EQ(QColor(paint(BorderOf::Cell, 0, true, true).pixel(0, 0)), green);
+    EXPECT_EQ(QColor(paint(BorderOf::Cell, 2, false, false).pixel(0, 0)), green);
+    EXPECT_EQ(QColor(paint(BorderOf::Table, 0, true, false).pixel(0, 0)), green);
+}
+
 std::filesystem::path Sample() { return std::filesystem::path(QUOR_SOURCE_DIR) / "examples" / "sample.nyx"; }
 
 TEST(PageViewTest, ShowsTheSampleCoverPageLaidOut) {
