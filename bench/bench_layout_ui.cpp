@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -194,6 +195,26 @@ void BM_Ours_Repaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Ours_Repaint)->Unit(benchmark::kMillisecond);
+
+// The first paint after a layout also compares every run with its
+// characters' widths.
+void BM_Ours_RepaintAfterLayout(benchmark::State& state) {
+    Page& s = Shared();
+    ResizeBox(s.page.box, kWidth);
+    TBoxLook look;
+    look.background = Qt::white;
+    QImage img(kWidth, kViewH, QImage::Format_ARGB32_Premultiplied);
+    const int top = s.page.box.TextBottom() / 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (auto& p : s.page.box.paragraphs) std::fill(p->linesChecked.begin(), p->linesChecked.end(), 0);
+        state.ResumeTiming();
+        QPainter p(&img);
+        p.translate(0, -top);
+        PaintBox(p, s.page.box, s.metrics, look, QRect(0, top, kWidth, kViewH));
+    }
+}
+BENCHMARK(BM_Ours_RepaintAfterLayout)->Unit(benchmark::kMillisecond);
 
 // --- QTextDocument ------------------------------------------------------------------
 

@@ -141,6 +141,9 @@ public:
     std::vector<TNYXcharRec> recs;  // text.size() + 1 once read
     std::vector<std::unique_ptr<TNYXFontStyle>> fonts;
     std::vector<TNYXline> lines;
+    // Painting: 1 for a line whose runs were found to agree with their
+    // characters' widths (set again by every layout).
+    std::vector<std::uint8_t> linesChecked;
     std::string spell;
     std::int32_t listNumber = 0;
     std::int32_t top = 0;

@@ -233,6 +233,7 @@ std::int32_t LayoutParagraph(TNYXbox& box, std::int32_t index, std::int32_t top)
     const TNYXline& last = lines.back();
     p.bottom = std::max(top - 1, top + m.above + last.top + last.height + m.below - 1);
     p.lines = std::move(lines);
+    p.linesChecked.assign(p.lines.size(), 0);
 
     if (!p.Objects().empty()) {
         const std::int32_t textTop = top + m.above;

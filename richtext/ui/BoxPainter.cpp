@@ -66,8 +66,12 @@ void PaintListMark(QPainter& p, const TNYXparag& para, TQtTextMetrics& metrics, 
     }
 }
 
-void PaintLine(QPainter& p, TNYXbox& box, std::int32_t pi, TNYXparag& para, const TNYXline& line,
-               std::int32_t textTop, TQtTextMetrics& metrics, const TBoxLook& look, const Selection& sel) {
+void PaintLine(QPainter& p, TNYXbox& box, std::int32_t pi, TNYXparag& para, std::size_t li, std::int32_t textTop,
+               TQtTextMetrics& metrics, const TBoxLook& look, const Selection& sel) {
+    const TNYXline& line = para.lines[li];
+    if (para.linesChecked.size() != para.lines.size()) para.linesChecked.assign(para.lines.size(), 0);
+    // Runs are compared with their characters' widths once per layout.
+    const bool check = !para.linesChecked[li];
     std::int32_t x = line.startX + line.alignOffset;
     const std::int32_t lineTop = textTop + line.top;
     const std::int32_t baseline = lineTop + line.ascent;
@@ -104,8 +108,7 @@ void PaintLine(QPainter& p, TNYXbox& box, std::int32_t pi, TNYXparag& para, cons
         if (selected) p.fillRect(QRect(x, lineTop, sum, line.height), look.highlight);
         p.setPen(selected ? look.highlightText : FromColour(font.colour));
         p.setFont(e.font);
-        const int real = e.fm.horizontalAdvance(text);
-        if (std::abs(real - sum) > 4) {
+        if (check && std::abs(e.fm.horizontalAdvance(text) - sum) > 4) {
             // The run disagrees with its characters: draw them one by one,
             // measured again.
             std::int32_t cx = x;
@@ -141,6 +144,7 @@ void PaintLine(QPainter& p, TNYXbox& box, std::int32_t pi, TNYXparag& para, cons
         }
         x += sum;
     }
+    para.linesChecked[li] = 1;
     (void)box;
 }
 
@@ -240,10 +244,11 @@ void PaintParagraphs(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const T
             Hatch(p, look, QRect(0, para.top - 2, width, para.bottom - para.top + 4));
         const std::int32_t textTop = TextTop(para);
         PaintListMark(p, para, metrics, textTop + para.lines[0].top + para.lines[0].ascent);
-        for (const TNYXline& l : para.lines) {
+        for (std::size_t li = 0; li < para.lines.size(); ++li) {
+            const TNYXline& l = para.lines[li];
             if (textTop + l.top > clip.bottom()) break;
             if (textTop + l.top + l.height < clip.top()) continue;
-            PaintLine(p, box, static_cast<std::int32_t>(i), para, l, textTop, metrics, look, sel);
+            PaintLine(p, box, static_cast<std::int32_t>(i), para, li, textTop, metrics, look, sel);
         }
     }
 }
