@@ -174,6 +174,21 @@ TEST(BoxPaintTest, SelectionIsPainted) {
     EXPECT_NE(QColor(f.Paint(300, 60).pixel(x0 + 1, y)), hi);
 }
 
+TEST(BoxPaintTest, ARunThatDisagreesWithItsWidthsIsMeasuredAgain) {
+    Fixture f;
+    f.Load("<Z S0 >parola<Y y1 >nera");
+    TNYXparag& p = *f.widget.Box().paragraphs[0];
+    std::vector<std::int32_t> good;
+    for (const auto& r : p.recs) good.push_back(r.width);
+    for (std::size_t k = 0; k < 6; ++k) p.recs[k].width += 2;  // 12 pixels too wide in all
+    p.recs[6].width += 1;                                        // 4 too wide: within the tolerance
+    p.recs[7].width += 3;
+    f.Paint(300, 60);
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(p.recs[k].width, good[k]) << k;
+    EXPECT_EQ(p.recs[6].width, good[6] + 1);
+    EXPECT_EQ(p.recs[7].width, good[7] + 3);
+}
+
 TEST(BoxPaintTest, HeaderAndFooterTextIsHatchedWhenEditable) {
     Fixture f;
     f.widget.Box().layoutWidth = 300;
@@ -299,6 +314,12 @@ TEST(PageViewTest, ScrollingRepaintsOnlyWhatScrolledIn) {
     const QRect r = f.widget.LastPaintedRect();
     EXPECT_EQ(r.height(), 16);
     EXPECT_EQ(r.bottom(), f.widget.viewport()->height() - 1);
+    // With fixed tiles the text moves against them: all of it is painted.
+    f.widget.Look().picture = Checker();
+    f.widget.Look().fixedBackground = true;
+    v->setValue(32);
+    QApplication::processEvents();
+    EXPECT_EQ(f.widget.LastPaintedRect(), f.widget.viewport()->rect());
 }
 
 }  // namespace
