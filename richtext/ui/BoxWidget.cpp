@@ -230,7 +230,10 @@ void TNYXboxWidget::PaintObject(QPainter& p, const TNYXembedded& e, const QRect&
         auto it = pictures_.find(rec);
         if (it == pictures_.end()) {
             QImage img;
-            if (model::TNYXoggetto* pic = set_->ObjectByRef(rec->Int(0)))
+            // Offset 0 holds the picture's slot among the pictures.
+            const std::int32_t slot = rec->Int(0);
+            model::TNYXoggetto* pic = slot >= 0 ? set_->ObjectAt(model::immagine, slot) : nullptr;
+            if (pic && !pic->IsEmpty())
                 if (auto decoded = pic->GetPicture()) img = ToImage(*decoded);
             it = pictures_.emplace(rec, img).first;
         }

@@ -267,12 +267,16 @@ TEST(PageViewTest, ShowsTheSampleCoverPageLaidOut) {
     EXPECT_EQ(placed[0].size(), QSize(64, 48));
     EXPECT_GE(placed[0].left(), 0);
 
+    // The picture is drawn at its place.
     const QImage shot = view.grab().toImage();
     ASSERT_FALSE(shot.isNull());
+    const QPoint mid = view.viewport()->mapTo(&view, placed[0].center());
+    EXPECT_NE(QColor(shot.pixel(mid)), view.Look().background);
     const char* bin = std::getenv("QUOR_BINARY_DIR");
-    const std::filesystem::path out = std::filesystem::path(bin ? bin : ".") / "page_view_sample.png";
+    const std::filesystem::path dir(bin ? bin : ".");
+    shot.save(QString::fromStdString((dir / "page_view_picture.png").string()));
     ASSERT_TRUE(view.ShowCoverPage(set));
-    view.grab().save(QString::fromStdString(out.string()));
+    view.grab().save(QString::fromStdString((dir / "page_view_sample.png").string()));
 }
 
 TEST(PageViewTest, TextIsExposedToAccessibilityWithObjects) {
