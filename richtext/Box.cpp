@@ -2,6 +2,7 @@
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "richtext/Layout.h"
 
 namespace richtext {
 
@@ -132,7 +133,11 @@ void TNYXparag::EnsureEndRecord() {
         recs.push_back(r);
     }
     if (recs.size() > text.size() + 1) recs.resize(text.size() + 1);
-    if (lines.empty()) lines.push_back({0, 0, defaultLineHeight > 0 ? defaultLineHeight : 20});
+    if (lines.empty()) {
+        TNYXline l;
+        l.height = defaultLineHeight > 0 ? defaultLineHeight : 20;
+        lines.push_back(l);
+    }
 }
 
 void TNYXparag::ReleaseObjects() {
@@ -147,6 +152,34 @@ TNYXbox::TNYXbox(model::TNYXset* set, TNYXundoIndiciList* registry, TTextMetrics
     : set_(set), registry_(registry), metrics_(metrics) {}
 
 TNYXbox::~TNYXbox() = default;
+
+TLayoutHost& TNYXbox::Host() const {
+    static TLayoutHost headless;
+    return host ? *host : headless;
+}
+
+void TNYXbox::EndUpdate() {
+    if (updateCount_ > 0 && --updateCount_ == 0) Host().UpdateEnded();
+}
+
+void TNYXbox::Layout(std::int32_t first, std::int32_t last) {
+    if (onLayout) {
+        onLayout(first, last);
+        return;
+    }
+    if (layoutWidth <= 0 || paragraphs.empty()) return;
+    const auto n = static_cast<std::int32_t>(paragraphs.size());
+    if (first <= 0 && last >= n - 1) {
+        LayoutBox(*this);
+        return;
+    }
+    if (first < 0) first = 0;
+    if (last >= n) last = n - 1;
+    if (first > last) return;
+    const std::int32_t top = paragraphs[static_cast<std::size_t>(first)]->top;
+    const std::int32_t oldBottom = paragraphs[static_cast<std::size_t>(last)]->bottom;
+    LayoutRange(*this, first, last, false, oldBottom, top);
+}
 
 const model::TNYXoggetto* TNYXbox::StyleByNumber(std::int64_t n) const {
     if (!set_) return nullptr;

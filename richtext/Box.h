@@ -34,11 +34,20 @@ struct TNYXcharRec {
     std::int32_t spare = 0;
 };
 
+// One laid-out line of a paragraph. Tops are relative to the paragraph's text
+// top (its top plus its space above).
 struct TNYXline {
-    std::int32_t start = 0;  // first character
-    std::int32_t top = 0;
+    std::int32_t first = 0;        // index of the first character
+    std::int32_t count = 0;        // characters on the line
+    std::int32_t ascent = 0;       // baseline's distance from the line top
     std::int32_t height = 0;
+    std::int32_t top = 0;
+    std::int32_t alignOffset = 0;  // added to startX: 0, the width left over, or half of it
+    std::int32_t startX = 0;       // left margin (+ first-line indent on the first line)
+    std::int32_t usedWidth = 0;    // line width minus the width left over
 };
+
+constexpr std::int32_t kOutOfSight = -20000;
 
 // An embedded object as text sees it: the object record, its size in the text
 // flow and, for a table, the boxes of its cells (row by row).
@@ -56,6 +65,13 @@ public:
 
     std::int32_t width;
     std::int32_t height;
+
+    // Placement by line layout, in box coordinates: left is kOutOfSight until
+    // the paragraph that shows the object has been laid out; `placed` turns
+    // false whenever the position changed and the control must be moved.
+    std::int32_t left = kOutOfSight;
+    std::int32_t top = 0;
+    bool placed = false;
 
     // The cells of a table (Rows() x Columns() boxes once read).
     std::vector<std::unique_ptr<TNYXbox>>& Cells() { return cells_; }
@@ -125,6 +141,9 @@ public:
     std::vector<TNYXcharRec> recs;  // text.size() + 1 once read
     std::vector<std::unique_ptr<TNYXFontStyle>> fonts;
     std::vector<TNYXline> lines;
+    // Painting: 1 for a line whose runs were found to agree with their
+    // characters' widths (set again by every layout).
+    std::vector<std::uint8_t> linesChecked;
     std::string spell;
     std::int32_t listNumber = 0;
     std::int32_t top = 0;
@@ -167,6 +186,24 @@ public:
     virtual void Snapshot(const std::string& label, TNYXbox& box, std::int32_t firstPara, std::int32_t lastPara) = 0;
 };
 
+// What a box asks of whoever shows it: object sizes, repainting and the
+// scroll ranges. Every operation has a headless default.
+class TLayoutHost {
+public:
+    virtual ~TLayoutHost() = default;
+    // Sets e.width and e.height for a line of `lineWidth` pixels; false when
+    // the object is not shown in the box's current mode.
+    virtual bool MeasureObject(TNYXembedded& e, std::int32_t lineWidth);
+    // Rows [top, bottom] of the box must be painted again (bottom -1: to the end).
+    virtual void Invalidate(std::int32_t /*top*/, std::int32_t /*bottom*/) {}
+    // The text's height or its content width changed.
+    virtual void ContentSizeChanged() {}
+    // The outermost update ended.
+    virtual void UpdateEnded() {}
+    // Objects of paragraphs [first, last] have new places (see TNYXembedded::placed).
+    virtual void ObjectsMoved(std::int32_t /*first*/, std::int32_t /*last*/) {}
+};
+
 // A headless holder of the paragraphs of one text.
 class TNYXbox {
 public:
@@ -207,11 +244,22 @@ public:
     bool HasSelection() const { return selStart != selEnd; }
 
     TUndoRecorder* undo = nullptr;
-    // Lays out and repaints paragraphs [first, last] (line layout lives elsewhere).
+    // Lays out and repaints paragraphs [first, last]: through onLayout when
+    // set, else by line layout once the box has a layout width.
     std::function<void(std::int32_t first, std::int32_t last)> onLayout;
-    void Layout(std::int32_t first, std::int32_t last) {
-        if (onLayout) onLayout(first, last);
-    }
+    void Layout(std::int32_t first, std::int32_t last);
+
+    // --- layout values -----------------------------------------------------------
+    std::int32_t layoutWidth = 0;   // client width of the page area, or the cell width
+    std::int32_t contentWidth = 0;  // the widest line needed (horizontal scroll range)
+    std::int32_t cellPadding = 0;   // cells: added to both margins and the first top
+    TLayoutHost* host = nullptr;
+    TLayoutHost& Host() const;
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+    int UpdateCount() const { return updateCount_; }
+    // Bottom row of the text (the last paragraph's bottom), 0 when empty.
+    std::int32_t TextBottom() const { return paragraphs.empty() ? 0 : paragraphs.back()->bottom; }
     void Snapshot(const std::string& label, std::int32_t first, std::int32_t last) {
         if (undo) undo->Snapshot(label, *this, first, last);
     }
@@ -226,6 +274,7 @@ private:
     model::TNYXset* set_;
     TNYXundoIndiciList* registry_;
     TTextMetrics* metrics_;
+    int updateCount_ = 0;
 };
 
 }  // namespace richtext

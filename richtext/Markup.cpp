@@ -145,6 +145,7 @@ private:
     TMyFont running_;
     TMyFont draw_;
     std::int32_t link_ = -1;
+    int prev_ = -1;  // previous character in the drawing font, -1 after a font change
 };
 
 bool Reader::ReadParagraphTag(const Token& t) {
@@ -224,16 +225,18 @@ void Reader::Begin() {
     running_ = draw_ = p_.baseFont;
     p_.defaultLineHeight = box_.Metrics().LineHeight(p_.baseFont);
     link_ = -1;
+    prev_ = -1;
     p_.text.clear();
     p_.recs.clear();
     p_.fonts.clear();
     p_.lines.clear();
-    p_.lines.push_back({});
+    p_.lines.emplace_back();
     p_.recs.push_back({});
 }
 
 void Reader::AddChar(unsigned char c) {
-    TCharMetrics m = box_.Metrics().Measure(draw_, c);
+    TCharMetrics m = MeasureChar(box_.Metrics(), draw_, prev_, c);
+    prev_ = c;
     TNYXcharRec& r = p_.recs.back();
     r.width = m.width;
     r.height = m.height;
@@ -304,6 +307,7 @@ void Reader::CharTag(const Token& t) {
         p_.recs.back().font = static_cast<std::int32_t>(p_.fonts.size() - 1);
     }
     running_ = fs->Font();
+    prev_ = -1;
     if (link_ == -1) {
         draw_ = running_;
     } else if (p_.style.Get(pfLinkSize) == -1) {
@@ -332,6 +336,7 @@ void Reader::RefTag(const Token& t) {
     }
     link_ = k;
     draw_ = LinkFont();
+    prev_ = -1;
     p_.recs.back().link = k;
 }
 
@@ -424,6 +429,7 @@ void Reader::ObjectTag(std::uint32_t key, const Token& t, std::size_t& next) {
             ReadCells(*e, next);
         }
     }
+    prev_ = -1;
     TNYXcharRec& r = p_.recs.back();
     r.width = e->width;
     r.height = e->height;
@@ -502,6 +508,7 @@ ReadStop Reader::Run(bool& got) {
                 link_ = -1;
                 p_.recs.back().link = -1;
                 draw_ = running_;
+                prev_ = -1;
                 break;
             case 'T':
                 if (t.end - t.begin == 3 && !t.truncated) {
@@ -536,7 +543,7 @@ ReadStop Reader::Run(bool& got) {
 void Reader::Finish() {
     if (p_.text.empty()) draw_ = p_.baseFont;
     p_.EnsureEndRecord();
-    if (p_.lines.empty()) p_.lines.push_back({});
+    if (p_.lines.empty()) p_.lines.emplace_back();
     if (p_.lines[0].height == 0) p_.lines[0].height = p_.defaultLineHeight > 0 ? p_.defaultLineHeight : 20;
 }
 

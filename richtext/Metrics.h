@@ -19,6 +19,11 @@ class TTextMetrics {
 public:
     virtual ~TTextMetrics() = default;
     virtual TCharMetrics Measure(const TMyFont& font, unsigned char ch) = 0;
+    // Advance of ch after prev in the same font: the extent of both together
+    // minus the extent of prev alone (kerning pairs); by default ch's own width.
+    virtual std::int32_t PairWidth(const TMyFont& font, unsigned char /*prev*/, unsigned char ch) {
+        return Measure(font, ch).width;
+    }
     // Height of a line of the font (the paragraph's default line height).
     virtual std::int32_t LineHeight(const TMyFont& font) = 0;
 };
@@ -35,6 +40,18 @@ public:
 private:
     std::int32_t w_, h_, a_;
 };
+
+// A character as text measures it: its width after the previous character
+// of the same font run (prev -1: none), and its height and ascent with the
+// vertical position applied (subscript: 1.5 times as high; superscript: the
+// ascent grows by half the height). No smaller font is used for either.
+inline TCharMetrics MeasureChar(TTextMetrics& m, const TMyFont& font, int prev, unsigned char ch) {
+    TCharMetrics r = m.Measure(font, ch);
+    if (prev >= 0) r.width = m.PairWidth(font, static_cast<unsigned char>(prev), ch);
+    if (font.position == 1) r.height += r.height / 2;
+    else if (font.position == 2) r.ascent += r.height / 2;
+    return r;
+}
 
 // The metrics used when a box was given none.
 TTextMetrics& DefaultMetrics();

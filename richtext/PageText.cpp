@@ -52,6 +52,28 @@ std::string PrepareStoredText(model::TNYXset& set, std::string_view stored, TNYX
     return out;
 }
 
+std::string ShiftInstanceIds(std::string_view text, std::int32_t base) {
+    std::string out;
+    out.reserve(text.size());
+    TMarkupLexer lx(text);
+    for (;;) {
+        Token t = lx.Next();
+        if (t.kind == TokenKind::End) break;
+        std::uint32_t key = 0;
+        if (t.kind == TokenKind::Tag && t.letter == '$' && ParseRefTag(text, t, key) && (key >> 24) == 0xFF) {
+            const std::int64_t id = static_cast<std::int64_t>(key & 0xFFFFFF) + base;
+            if (id >= 0 && id <= 0xFFFFFF) {
+                char b[16];
+                std::snprintf(b, sizeof b, "<$FF%06X>", static_cast<unsigned>(id));
+                out += b;
+                continue;
+            }
+        }
+        out.append(text.substr(t.begin, t.end - t.begin));
+    }
+    return out;
+}
+
 void TStoredTextBox::Load(std::string_view stored, TMarkupProblemSink* sink) {
     prepared = PrepareStoredText(*box.Set(), stored, registry, localObjects);
     LoadBox(box, 0, prepared, {}, {}, sink);

@@ -29,6 +29,11 @@ bool IsEmbeddedType(int type);
 std::string PrepareStoredText(model::TNYXset& set, std::string_view stored, TNYXundoIndiciList& registry,
                               std::vector<std::int32_t>& localObjects);
 
+// Adds `base` to the instance id of every "<$FF" tag: the header and footer
+// texts shown with a page keep their own object lists, which then follow the
+// page's in the box's one registry. Ids that would pass FFFFFF are kept.
+std::string ShiftInstanceIds(std::string_view text, std::int32_t base);
+
 // Everything needed to read one stored text into a box.
 struct TStoredTextBox {
     explicit TStoredTextBox(model::TNYXset& set, TTextMetrics* metrics = nullptr)

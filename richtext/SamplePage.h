@@ -13,6 +13,11 @@
 
 namespace richtext {
 
+// A long generated page over the objects of TSamplePage: 2,000 paragraphs,
+// a run change every 20 characters, links, 20 pictures and two 5x5 tables,
+// ending with NUL.
+const std::string& LongSamplePageText();
+
 class TSamplePage {
 public:
     TSamplePage();

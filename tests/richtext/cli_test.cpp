@@ -65,4 +65,27 @@ TEST(MarkupCliTest, PrintsAndChecksPageMarkup) {
     EXPECT_EQ(r.out.find("pagina 0"), std::string::npos) << r.out;
 }
 
+TEST(LayoutCliTest, PrintsTheLinesOfAPage) {
+    platform::testing::TempDir dir;
+    const std::string file = (dir / "t.nyx").string();
+    {
+        model::TNYXset set;
+        set.NewHypertext();
+        auto* page = dynamic_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+        page->SetText("<Z S0 l0 r0 >aaaaaa bbbb cc<Z S0 N6 l0 r0 >uno");
+        ASSERT_TRUE(set.SaveToFile(file));
+    }
+    NyxResult r = Nyx("layout " + file + " 0 --width 100");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "larghezza 100, contenuto 96, altezza 56\n"
+              "paragrafo 0: 8-39\n"
+              "  y 0 h 16 base 12 x 0 w 96: aaaaaa bbbb \n"
+              "  y 16 h 16 base 12 x 0 w 16: cc\n"
+              "paragrafo 1: 40-55 numero 1\n"
+              "  y 0 h 16 base 12 x 0 w 24: uno\n");
+    EXPECT_EQ(Nyx("layout " + file + " 3").status, 1);
+    EXPECT_EQ(Nyx("layout " + file + " 0 --width x").status, 2);
+}
+
 }  // namespace

@@ -1,0 +1,372 @@
+#include "richtext/ui/BoxWidget.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QMainWindow>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+#include "model/Page.h"
+#include "model/Types.h"
+#include "richtext/Layout.h"
+#include "richtext/Markup.h"
+#include "richtext/PageText.h"
+
+namespace richtext::ui {
+namespace {
+
+QColor FromColour(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+QImage ToImage(const model::TNYXpicture& pic) {
+    if (pic.width <= 0 || pic.height <= 0 ||
+        pic.rgba.size() < static_cast<std::size_t>(pic.width) * static_cast<std::size_t>(pic.height))
+        return {};
+    QImage img(reinterpret_cast<const uchar*>(pic.rgba.data()), pic.width, pic.height, pic.width * 4,
+               QImage::Format_RGBA8888);
+    return img.copy();  // owns its pixels
+}
+
+// --- accessibility ------------------------------------------------------------------
+
+class TBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit TBoxAccessible(TNYXboxWidget* w) : QAccessibleWidget(w, QAccessible::EditableText) {}
+    TNYXboxWidget* Box() const { return static_cast<TNYXboxWidget*>(widget()); }
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return Box()->AccessibleText();
+        return QAccessibleWidget::text(t);
+    }
+
+    // QAccessibleTextInterface
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        TNYXbox& b = Box()->Box();
+        if (index != 0 || !b.HasSelection()) return;
+        *start = Box()->AccessibleOffset(std::min(b.selStart, b.selEnd));
+        *end = Box()->AccessibleOffset(std::max(b.selStart, b.selEnd));
+    }
+    int selectionCount() const override { return Box()->Box().HasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override {
+        TNYXbox& b = Box()->Box();
+        b.selStart = b.selEnd = b.caret;
+        Box()->viewport()->update();
+    }
+    void setSelection(int, int start, int end) override {
+        TNYXbox& b = Box()->Box();
+        b.selStart = Box()->PositionOfOffset(start);
+        b.selEnd = b.caret = Box()->PositionOfOffset(end);
+        Box()->viewport()->update();
+    }
+    int cursorPosition() const override { return Box()->AccessibleOffset(Box()->Box().caret); }
+    void setCursorPosition(int position) override { Box()->Box().caret = Box()->PositionOfOffset(position); }
+    QString text(int startOffset, int endOffset) const override {
+        const QString all = Box()->AccessibleText();
+        startOffset = std::clamp(startOffset, 0, static_cast<int>(all.size()));
+        endOffset = std::clamp(endOffset, startOffset, static_cast<int>(all.size()));
+        return all.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(Box()->AccessibleText().size()); }
+    QRect characterRect(int offset) const override {
+        TNYXboxWidget* w = Box();
+        const TTextPos pos = w->PositionOfOffset(offset);
+        TNYXbox& b = w->Box();
+        if (pos.para < 0 || static_cast<std::size_t>(pos.para) >= b.paragraphs.size()) return {};
+        const TNYXparag& p = *b.paragraphs[static_cast<std::size_t>(pos.para)];
+        for (const TNYXline& l : p.lines) {
+            if (pos.ch < l.first || pos.ch >= l.first + l.count) continue;
+            int x = l.startX + l.alignOffset;
+            for (std::int32_t k = l.first; k < pos.ch; ++k) x += p.recs[static_cast<std::size_t>(k)].width;
+            const QRect r(x - w->horizontalScrollBar()->value(),
+                          TextTop(p) + l.top - w->verticalScrollBar()->value(),
+                          p.recs[static_cast<std::size_t>(pos.ch)].width, l.height);
+            return QRect(w->viewport()->mapToGlobal(r.topLeft()), r.size());
+        }
+        return {};
+    }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+};
+
+QAccessibleInterface* BoxAccessibleFactory(const QString&, QObject* object) {
+    if (auto* w = qobject_cast<TNYXboxWidget*>(object)) return new TBoxAccessible(w);
+    return nullptr;
+}
+
+}  // namespace
+
+void InstallBoxAccessibility() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    QAccessible::installFactory(BoxAccessibleFactory);
+}
+
+// --- TNYXboxWidget ---------------------------------------------------------------------
+
+TNYXboxWidget::TNYXboxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+    InstallBoxAccessibility();
+    // The box paints every pixel it owns itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    // A vertical bar that comes and goes would change the layout width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    look_.paintObject = [this](QPainter& p, const TNYXembedded& e, const QRect& r) { PaintObject(p, e, r); };
+    const QPalette pal = palette();
+    look_.highlight = pal.color(QPalette::Highlight);
+    look_.highlightText = pal.color(QPalette::HighlightedText);
+    look_.buttonHighlight = pal.color(QPalette::Light);
+    look_.buttonShadow = pal.color(QPalette::Dark);
+    ResetBox(nullptr);
+}
+
+TNYXboxWidget::~TNYXboxWidget() {
+    box_.reset();  // before the objects its paragraphs show
+    registry_.reset();
+}
+
+void TNYXboxWidget::ResetBox(model::TNYXset* set) {
+    box_.reset();
+    registry_ = std::make_unique<TNYXundoIndiciList>();
+    set_ = set;
+    box_ = std::make_unique<TNYXbox>(set, registry_.get(), &metrics_);
+    box_->host = this;
+    pictures_.clear();
+}
+
+void TNYXboxWidget::LoadText(std::string_view body, std::string_view header, std::string_view footer) {
+    box_->layoutWidth = std::max(20, viewport()->width());
+    LoadBox(*box_, 0, body, header, footer);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void TNYXboxWidget::Relayout() {
+    box_->layoutWidth = std::max(20, viewport()->width());
+    LayoutBox(*box_);
+    UpdateScrollBars();
+}
+
+void TNYXboxWidget::UpdateScrollBars() {
+    const int vh = viewport()->height(), vw = viewport()->width();
+    const int textHeight = box_->TextBottom() + 1;
+    QScrollBar* v = verticalScrollBar();
+    const int fromBottom = v->maximum() - v->value();
+    const int vmax = std::max(0, textHeight - vh);
+    v->setRange(0, vmax);
+    v->setPageStep(vh);
+    v->setSingleStep(16);
+    // Keep the distance from the bottom of the view when the text grew above it.
+    if (v->value() > 0) v->setValue(std::max(0, vmax - fromBottom));
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, box_->contentWidth > vw ? box_->contentWidth - vw : 0);
+    h->setPageStep(vw);
+    h->setSingleStep(16);
+}
+
+void TNYXboxWidget::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    if (!box_->paragraphs.empty()) ResizeBox(*box_, viewport()->width());
+    else box_->layoutWidth = std::max(20, viewport()->width());
+    UpdateScrollBars();
+}
+
+void TNYXboxWidget::scrollContentsBy(int dx, int dy) {
+    // Fixed tiles stay still in the window: everything moves against them.
+    if (look_.fixedBackground && !look_.picture.isNull()) viewport()->update();
+    else viewport()->scroll(dx, dy);  // only what scrolled in is painted
+}
+
+void TNYXboxWidget::paintEvent(QPaintEvent* e) {
+    QPainter p(viewport());
+    const QPoint off(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    look_.scroll = off;
+    lastPainted_ = e->rect();
+    p.translate(-off);
+    PaintBox(p, *box_, metrics_, look_, e->rect().translated(off));
+}
+
+void TNYXboxWidget::Invalidate(std::int32_t top, std::int32_t bottom) {
+    const int v = verticalScrollBar()->value();
+    const int vh = viewport()->height();
+    const int y0 = std::max(0, top - v - 2);
+    const int y1 = bottom < 0 ? vh : std::min(vh, bottom - v + 2);
+    if (y1 > y0) viewport()->update(QRect(0, y0, viewport()->width(), y1 - y0 + 1));
+}
+
+void TNYXboxWidget::ContentSizeChanged() { UpdateScrollBars(); }
+
+void TNYXboxWidget::UpdateEnded() { viewport()->update(); }
+
+void TNYXboxWidget::ObjectsMoved(std::int32_t first, std::int32_t last) {
+    const auto n = static_cast<std::int32_t>(box_->paragraphs.size());
+    for (std::int32_t i = std::max(first, 0); i <= last && i < n; ++i) {
+        TNYXparag& p = *box_->paragraphs[static_cast<std::size_t>(i)];
+        for (TNYXembedded* e : p.Objects()) {
+            if (!e || e->PlacedIn() != &p || e->placed || e->left == kOutOfSight) continue;
+            e->placed = true;
+            if (onPlaceObject) onPlaceObject(*e, QRect(e->left, e->top, e->width, e->height));
+        }
+    }
+}
+
+void TNYXboxWidget::PaintObject(QPainter& p, const TNYXembedded& e, const QRect& r) {
+    const model::TNYXoggetto* rec = e.Record();
+    if (set_ && rec && rec->Type() == model::immagineNew) {
+        auto it = pictures_.find(rec);
+        if (it == pictures_.end()) {
+            QImage img;
+            // Offset 0 holds the picture's slot among the pictures.
+            const std::int32_t slot = rec->Int(0);
+            model::TNYXoggetto* pic = slot >= 0 ? set_->ObjectAt(model::immagine, slot) : nullptr;
+            if (pic && !pic->IsEmpty())
+                if (auto decoded = pic->GetPicture()) img = ToImage(*decoded);
+            it = pictures_.emplace(rec, img).first;
+        }
+        if (!it->second.isNull()) {
+            p.drawImage(r, it->second);
+            return;
+        }
+    }
+    PaintPlaceholder(p, r);
+}
+
+QString TNYXboxWidget::AccessibleText() const {
+    QString out;
+    bool firstPara = true;
+    for (const auto& p : box_->paragraphs) {
+        if (!firstPara) out += QLatin1Char('\n');
+        firstPara = false;
+        for (std::size_t i = 0; i < p->text.size(); ++i)
+            out += p->ObjectAt(i) ? QChar(0xFFFC) : QtChar(static_cast<unsigned char>(p->text[i]));
+    }
+    return out;
+}
+
+int TNYXboxWidget::AccessibleOffset(const TTextPos& pos) const {
+    int off = 0;
+    const auto n = static_cast<std::int32_t>(box_->paragraphs.size());
+    for (std::int32_t i = 0; i < pos.para && i < n; ++i)
+        off += static_cast<int>(box_->paragraphs[static_cast<std::size_t>(i)]->text.size()) + 1;
+    return off + pos.ch;
+}
+
+TTextPos TNYXboxWidget::PositionOfOffset(int offset) const {
+    TTextPos pos;
+    const auto n = static_cast<std::int32_t>(box_->paragraphs.size());
+    for (std::int32_t i = 0; i < n; ++i) {
+        const int len = static_cast<int>(box_->paragraphs[static_cast<std::size_t>(i)]->text.size());
+        if (offset <= len || i == n - 1) return {i, std::clamp(offset, 0, len)};
+        offset -= len + 1;
+    }
+    return pos;
+}
+
+// --- TNYXpageView ----------------------------------------------------------------------
+
+TNYXpageView::TNYXpageView(QWidget* parent) : TNYXboxWidget(parent) {}
+
+TNYXpageView::~TNYXpageView() {
+    box_.reset();
+    registry_.reset();
+}
+
+void TNYXpageView::ClosePage() {
+    ResetBox(nullptr);
+    copy_.reset();
+    slot_ = -1;
+    look_ = [&] {
+        TBoxLook l = look_;
+        l.picture = QImage();
+        l.fixedBackground = false;
+        return l;
+    }();
+    viewport()->update();
+}
+
+bool TNYXpageView::ShowPage(model::TNYXset& set, std::int64_t slot) {
+    ClosePage();
+    const model::TNYXoggetto* page = nullptr;
+    if (slot >= 0 && slot <= model::kMaxIndex) page = set.ObjectAt(model::testoHtml, slot);
+    if (page && page->IsEmpty()) page = nullptr;
+    copy_ = model::BuildWorkingCopy(set, page);
+    if (!copy_) return false;
+    slot_ = page ? slot : -1;
+    ResetBox(&set);
+    auto addObjects = [&](model::TNYXtesto& t, std::int32_t base) {
+        auto& objs = t.EmbeddedObjects();
+        for (std::size_t i = 0; i < objs.size(); ++i)
+            registry_->Put(base + static_cast<std::int32_t>(i), std::make_unique<TNYXembedded>(objs[i].get()));
+    };
+    addObjects(*copy_, 0);
+    std::string header, footer;
+    if (model::TNYXtesto* h = copy_->HeaderCopy()) {
+        const auto base = static_cast<std::int32_t>(registry_->Size());
+        addObjects(*h, base);
+        header = ShiftInstanceIds(h->Text(), base);
+    }
+    if (model::TNYXtesto* f = copy_->FooterCopy()) {
+        const auto base = static_cast<std::int32_t>(registry_->Size());
+        addObjects(*f, base);
+        footer = ShiftInstanceIds(f->Text(), base);
+    }
+    // The page's background: colour, picture, fixed flag.
+    look_.pageBox = true;
+    look_.transparent = false;
+    look_.background = FromColour(static_cast<std::uint32_t>(copy_->Int(101)));
+    look_.fixedBackground = copy_->Byte(288) == 1;
+    look_.picture = QImage();
+    look_.pictureOpaque = true;
+    const std::int32_t picSlot = copy_->Int(85);
+    if (picSlot >= 0)
+        if (model::TNYXoggetto* pic = set.ObjectAt(model::immagine, picSlot))
+            if (auto decoded = pic->GetPicture()) {
+                look_.picture = ToImage(*decoded);
+                look_.pictureOpaque = !decoded->transparent;
+            }
+    const std::string body = copy_->Text();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    LoadText(body, header, footer);
+    return page != nullptr;
+}
+
+bool TNYXpageView::ShowCoverPage(model::TNYXset& set) {
+    const std::int32_t cover = set.HInt(model::hdr::kCoverPage);
+    if (cover >= 0) {
+        const model::TNYXoggetto* p = set.ObjectAt(model::testoHtml, cover);
+        if (p && !p->IsEmpty()) return ShowPage(set, cover);
+    }
+    for (std::size_t i = 0; i < set.Count(model::testoHtml); ++i) {
+        const model::TNYXoggetto* p = set.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
+        if (p && !p->IsEmpty()) return ShowPage(set, static_cast<std::int64_t>(i));
+    }
+    return ShowPage(set, -1);
+}
+
+void TNYXpageView::SetViewMode(bool on) {
+    look_.editable = !on;
+    viewport()->update();
+}
+
+TNYXpageView* PutPageView(QMainWindow& window) {
+    auto* v = new TNYXpageView(&window);
+    window.setCentralWidget(v);
+    return v;
+}
+
+}  // namespace richtext::ui
