@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "convert/html/NYXtoHtml.h"
+#include "richtext/ui/BoxWidget.h"
 #include "model/NYXoggetto.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -200,11 +201,11 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
     split->setObjectName(QStringLiteral("spCentrale"));
     pages_ = new QListWidget(split);
     pages_->setObjectName(QStringLiteral("lvPagine"));
-    pageText_ = new QPlainTextEdit(split);
-    pageText_->setObjectName(QStringLiteral("mePagina"));
-    pageText_->setReadOnly(true);
+    // The selected page, laid out as it will look.
+    pageView_ = new richtext::ui::TNYXpageView(split);
+    pageView_->setObjectName(QStringLiteral("mePagina"));
     split->addWidget(pages_);
-    split->addWidget(pageText_);
+    split->addWidget(pageView_);
     split->setStretchFactor(1, 3);
     setCentralWidget(split);
     connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) { ShowPage(row); });
@@ -848,19 +849,18 @@ void TMainForm::ShowPages() {
 
 void TMainForm::ShowPage(int row) {
     if (row < 0 || row >= pages_->count()) {
-        pageText_->clear();
+        pageView_->ClosePage();
         return;
     }
     const auto index = pages_->item(row)->data(Qt::UserRole).toLongLong();
-    auto* page = dynamic_cast<model::TNYXtesto*>(doc_.ObjectAt(model::testoHtml, index));
-    pageText_->setPlainText(page ? QFromCp(MarkupToPlainText(page->Text())) : QString());
+    if (!pageView_->ShowPage(doc_, index)) pageView_->ClosePage();
 }
 
 void TMainForm::DetachFromSet() {
     detachedRow_ = pages_->currentRow();
     QSignalBlocker block(pages_);
     pages_->clear();
-    pageText_->clear();
+    pageView_->ClosePage();  // its working copy points into the objects a save replaces
 }
 
 void TMainForm::ReattachToSet() {
@@ -872,7 +872,7 @@ void TMainForm::ReattachToSet() {
 void TMainForm::DropContents() {
     QSignalBlocker block(pages_);
     pages_->clear();
-    pageText_->clear();
+    pageView_->ClosePage();
 }
 
 // --- other windows ----------------------------------------------------------------------

@@ -24,6 +24,10 @@ class QMenu;
 class QPlainTextEdit;
 class QToolBar;
 
+namespace richtext::ui {
+class TNYXpageView;
+}
+
 namespace shell::ui {
 
 extern const char* const kAppTitle;  // "Quor"
@@ -153,7 +157,7 @@ private:
     std::vector<QAction*> browserActions_;
     QToolBar* toolbar_ = nullptr;
     QListWidget* pages_ = nullptr;
-    QPlainTextEdit* pageText_ = nullptr;
+    richtext::ui::TNYXpageView* pageView_ = nullptr;
     int detachedRow_ = -1;
 };
 
