@@ -582,7 +582,10 @@ bool TNYXset::SaveToFile(const fs::path& fileArg, int version) {
     std::string tmpl;
     int fd = -1;
     for (;;) {
-        tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+        std::string hidden = ".";
+        hidden += target.filename().string();
+        hidden += ".XXXXXX";
+        tmpl = (target.parent_path() / hidden).string();
         fd = Fault("create") ? -1 : ::mkstemp(tmpl.data());
         if (fd >= 0) break;
         if (platform::ui().AskYesNo(std::string(kShareQuestion) + "(" + target.string() + ")") != platform::Answer::Yes) {
