@@ -22,45 +22,36 @@ int Save(TNYXset& set, const std::string& file) {
     return ok ? kOk : kFailed;
 }
 
-int CmdAddPicture(const Args& a) {
+// Adds each path with `add` (a picture or a file), then saves; prints where each went.
+template <class Add>
+int AddAndSave(const Args& a, const char* command, const char* what, const char* type, Add add) {
     if (a.size() < 2) return kUsage;
     TNYXset set;
     ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;
     std::vector<std::pair<std::string, std::uint32_t>> added;
     for (std::size_t i = 1; i < a.size(); ++i) {
-        TNYXoggetto* p = set.AddPicture(a[i]);
-        if (!p) {
-            std::fprintf(stderr, "nyx add-picture: %s: immagine non leggibile (formati: bmp, gif, jpg, png, wmf, emf)\n",
-                         a[i].c_str());
+        TNYXoggetto* o = add(set, a[i]);
+        if (!o) {
+            std::fprintf(stderr, "nyx %s: %s: %s\n", command, a[i].c_str(), what);
             return kFailed;
         }
-        added.emplace_back(a[i], p->Index());
+        added.emplace_back(a[i], o->Index());
     }
     const int rc = Save(set, a[0]);
     if (rc == kOk)
-        for (const auto& [name, index] : added) std::printf("%s -> immagine %u\n", name.c_str(), index);
+        for (const auto& [name, index] : added) std::printf("%s -> %s %u\n", name.c_str(), type, index);
     return rc;
 }
 
+int CmdAddPicture(const Args& a) {
+    return AddAndSave(a, "add-picture", "immagine non leggibile (formati: bmp, gif, jpg, png, wmf, emf)", "immagine",
+                      [](TNYXset& set, const std::string& p) { return set.AddPicture(p); });
+}
+
 int CmdAddFile(const Args& a) {
-    if (a.size() < 2) return kUsage;
-    TNYXset set;
-    ApplyProgramOptions(set);
-    if (!set.LoadFromFile(a[0])) return kFailed;
-    std::vector<std::pair<std::string, std::uint32_t>> added;
-    for (std::size_t i = 1; i < a.size(); ++i) {
-        TNYXoggetto* f = set.AddFile(a[i]);
-        if (!f) {
-            std::fprintf(stderr, "nyx add-file: %s: file non leggibile\n", a[i].c_str());
-            return kFailed;
-        }
-        added.emplace_back(a[i], f->Index());
-    }
-    const int rc = Save(set, a[0]);
-    if (rc == kOk)
-        for (const auto& [name, index] : added) std::printf("%s -> genLink %u\n", name.c_str(), index);
-    return rc;
+    return AddAndSave(a, "add-file", "file non leggibile", "genLink",
+                      [](TNYXset& set, const std::string& p) { return set.AddFile(p); });
 }
 
 int CmdExtract(const Args& a) {

@@ -9,6 +9,7 @@
 #include "model/Bytes.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "model/TextLines.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
 
@@ -36,30 +37,8 @@ constexpr int kNameOff = 17, kNameCap = 40, kQuickAccessOff = 59;
 constexpr int kCompPrototypeOff = 17, kCompWidthOff = 33, kCompHeightOff = 35, kCompPercentOff = 37;
 constexpr std::uint8_t kCustomComponent = 6;
 
-std::optional<std::int32_t> Number(std::string_view s) {
-    std::int32_t v = 0;
-    const char* b = s.data();
-    const char* e = s.data() + s.size();
-    if (b != e && *b == '+') ++b;
-    if (b == e) return std::nullopt;
-    auto [p, ec] = std::from_chars(b, e, v);
-    if (ec != std::errc() || p != e) return std::nullopt;
-    return v;
-}
-
-// Lines end at CR LF, or at a CR or LF alone; a last line without an end still counts.
-std::vector<std::string_view> Lines(std::string_view s) {
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        std::size_t j = i;
-        while (j < s.size() && s[j] != '\r' && s[j] != '\n') ++j;
-        out.push_back(s.substr(i, j - i));
-        if (j < s.size() && s[j] == '\r' && j + 1 < s.size() && s[j + 1] == '\n') ++j;
-        i = j + 1;
-    }
-    return out;
-}
+using lines::Lines;
+using lines::Number;
 
 // The pairs of a stored list: int32 N, then lines; N is cut to the lines present.
 std::vector<std::pair<std::string_view, std::string_view>> Pairs(std::string_view stream) {
