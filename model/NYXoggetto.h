@@ -26,6 +26,10 @@ class TNYXoggetto {
 public:
     TNYXoggetto();
     virtual ~TNYXoggetto();
+    // Objects come from a pool: a hypertext holds tens of thousands of them and
+    // every save frees and reloads them all.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
     TNYXoggetto(const TNYXoggetto&) = delete;
     TNYXoggetto& operator=(const TNYXoggetto&) = delete;
 
