@@ -229,8 +229,10 @@ bool TNYXediting::InsertChar(unsigned char c) {
     deleting_ = false;
     TTextPos at = Clamp(box_.caret);
     const bool inTable = Para(at.para).IsTableParagraph();
+    if (typing_ && Undo() && Undo()->Newest() != typingSnap_) typing_ = false;
     if (!typing_ || inTable) {
         TboBackup* snap = Snap("Inserimento caratteri", at.para, at.para);
+        typingSnap_ = snap;
         typing_ = true;
         if (inTable) {
             // The character gets a paragraph of its own, after the table or before it.
@@ -303,10 +305,13 @@ bool TNYXediting::DeleteRange(TTextPos lo, TTextPos hi, bool run) {
     const bool oneObject = lo.para == hi.para && hi.ch == lo.ch + 1 && first.ObjectAt(static_cast<std::size_t>(lo.ch));
     // A run shares its snapshot while it stays inside one paragraph.
     TcancelBackup* snap = nullptr;
-    const bool shared = run && deleting_ && lo.para == hi.para && lo.para == runPara_;
+    const bool shared = run && deleting_ && lo.para == hi.para && lo.para == runPara_ &&
+                        (!Undo() || Undo()->Newest() == deletingSnap_);
     if (!shared) {
-        if (TNYXundoList* u = Undo())
+        if (TNYXundoList* u = Undo()) {
             snap = u->TakeDeletion(oneObject ? "Cancella oggetto" : "Cancella selezione", box_, lo, hi);
+            deletingSnap_ = snap;
+        }
     }
     std::string m;
     if (lo.para == hi.para) {
@@ -531,6 +536,16 @@ namespace {
 // scratch copies: the check that the markup holds exactly the paragraphs it
 // announces, before the real box is touched.
 bool MarkupSound(const TClipContainer& c, const TNYXbox& like) {
+    // Every object the markup shows comes with the container: an id it does
+    // not bring would pick up an object of the page it is pasted into.
+    bool foreign = false;
+    ForEachObjectRef(c.markup, [&](std::int32_t key) {
+        if ((static_cast<std::uint32_t>(key) >> 24) != 0xFF) return;
+        const std::int32_t id = key & 0xFFFFFF;
+        if (std::none_of(c.objects.begin(), c.objects.end(), [&](const TClipObject& o) { return o.old == id; }))
+            foreign = true;
+    });
+    if (foreign) return false;
     TNYXundoIndiciList reg;
     std::vector<std::unique_ptr<model::TNYXoggetto>> records;
     std::vector<std::int32_t> oldIds, newIds;

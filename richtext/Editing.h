@@ -103,6 +103,9 @@ private:
     TNYXTextAttributes& attrs_;
     bool typing_ = false;
     bool deleting_ = false;
+    // The snapshots the runs share: another operation's snapshot ends a run.
+    const void* typingSnap_ = nullptr;
+    const void* deletingSnap_ = nullptr;
     std::int32_t runPara_ = -1;  // the paragraph of the deleting run's snapshot
 };
 

@@ -241,10 +241,7 @@ TNYXbox* TogBackup::Restore() {
 
 // --- TNYXundoList -----------------------------------------------------------------------------
 
-TNYXundoList::~TNYXundoList() {
-    for (TNYXbox* b : boxes_)
-        if (b && b->undo == this) b->undo = nullptr;
-}
+TNYXundoList::~TNYXundoList() = default;
 
 std::int32_t TNYXundoList::BoxId(TNYXbox& box) {
     for (std::size_t i = 0; i < boxes_.size(); ++i)

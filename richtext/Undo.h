@@ -115,6 +115,8 @@ public:
     model::TNYXset* Set() const { return set_; }
 
     // The boxes the snapshots find again (a page's box, the editor's frames).
+    // A box is given an id by its first snapshot; its owner calls ForgetBox
+    // before the box goes (its snapshots then report a broken chain).
     std::int32_t BoxId(TNYXbox& box);
     TNYXbox* FindBox(std::int32_t id) const;
     void ForgetBox(TNYXbox& box);

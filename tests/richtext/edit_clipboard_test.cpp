@@ -52,11 +52,11 @@ TEST_F(ClipboardTest, PastingOneWordIntoAParagraph) {
     ed.Select({0, 4}, {0, 10});
     const std::string c = ed.CopyContainer();
     EXPECT_EQ(ContainerFormat(c), 1);
-    ed.SetCaret({0, 0});
+    ed.SetCaret({0, 3});
     ASSERT_TRUE(ed.PasteContainer(c));
-    EXPECT_EQ(Text(), "<Z S0 >parolauna parola qui");
-    EXPECT_EQ(ed.SelectionStart(), (TTextPos{0, 0}));
-    EXPECT_EQ(ed.SelectionEnd(), (TTextPos{0, 6}));
+    EXPECT_EQ(Text(), "<Z S0 >unaparola parola qui");
+    EXPECT_EQ(ed.SelectionStart(), (TTextPos{0, 3}));
+    EXPECT_EQ(ed.SelectionEnd(), (TTextPos{0, 9}));
     EXPECT_EQ(undo.Labels(), std::vector<std::string>{"Inserimento da Cartella appunti"});
     ExpectUndoAll();
 }
@@ -113,6 +113,7 @@ TEST_F(ClipboardTest, MalformedContainersChangeNothing) {
     bad.emplace_back("no paragraph", build(0, 0, 0, 0, Z("")));
     bad.emplace_back("no end byte", build(0, 0, 0, 1, "<Z S0 >x"));
     bad.emplace_back("a cell end outside a table", build(0, 0, 0, 1, Z("<Z S0 >x<T>")));
+    bad.emplace_back("an object the container does not bring", build(0, 0, 0, 1, Z("<Z S0 >x<$FF000002>")));
     std::string wrongKind = good;
     wrongKind[8 + 4 * 0] = 7;  // the first resource's kind becomes a program
     bad.emplace_back("resource of another kind", wrongKind);

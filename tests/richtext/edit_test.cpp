@@ -84,6 +84,19 @@ TEST_F(EditTest, ScriptedSequences) {
              e.InsertChar('d');
          },
          "<Z S0 >xabc<Z S0 >dy", {"Inserimento caratteri", "Inserimento paragrafo", "Inserimento caratteri"}},
+        {"an attribute operation ends a typing run", "<Z S0 >xy",
+         [](TNYXediting& e, TNYXTextAttributes& a) {
+             e.SetCaret({0, 0});
+             e.InsertChar('a');
+             e.InsertChar('b');
+             e.Box().selStart = {0, 0};
+             e.Box().selEnd = {0, 1};
+             a.SetStyle(kBold);
+             e.Box().selStart = e.Box().selEnd = e.Box().caret = {0, 2};
+             e.InsertChar('c');
+         },
+         "<Z S0 ><Y y1 >a<Y >bcxy",
+         {"Inserimento caratteri", "Applica stile font: Grassetto ", "Inserimento caratteri"}},
         {"Enter keeps the paragraph's overrides on both halves", "<Z S0 A1 l-5 >destra",
          [](TNYXediting& e, TNYXTextAttributes&) {
              e.SetCaret({0, 3});
