@@ -156,9 +156,21 @@ TNYXbox* TboBackup::Restore() {
     const std::size_t n = ReadParagraphsAt(*box, first_, saved_, wmRelayout, kinds_);
     const auto end = first_ + static_cast<std::int32_t>(n) - 1;
     for (std::int32_t id : ObjectIds(*box, first_, end)) std::erase(ids, id);
-    // Objects the operation created go.
-    if (box->Registry())
-        for (std::int32_t id : ids) box->Registry()->Free(id);
+    // Objects the operation created go, their records emptied in the hypertext.
+    if (TNYXundoIndiciList* reg = box->Registry()) {
+        for (std::int32_t id : ids) {
+            TNYXembedded* e = reg->Find(id);
+            model::TNYXoggetto* rec = e ? e->Record() : nullptr;
+            model::TNYXset* set = box->Set();
+            if (rec && set && rec->Registered() && set->ObjectAt(rec->Type(), rec->Index()) == rec) {
+                const int type = rec->Type();
+                const std::uint32_t index = rec->Index();
+                rec->Reset();
+                set->NoteEmptySlot(type, index);
+            }
+            reg->Free(id);
+        }
+    }
     PutSelection(*box, before_);
     box->Layout(first_, end);
     return box;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/NYXoggetto.h"
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Clipboard.h"
 #include "richtext/Editing.h"
@@ -72,8 +73,13 @@ TEST_F(ClipboardTest, PastingParagraphsWithATableGivesTheTableANewId) {
     std::snprintf(tag, sizeof tag, "<$FF%06X>", static_cast<unsigned>(id));
     EXPECT_EQ(Text(), std::string("<Z S0 >Prima<Z S0 ><$FF000002><Z S1 >a<T><Z S0 >Dopoma<Z S0 >") + tag +
                           "<Z S1 >a<T><Z S0 >Do");
+    model::TNYXoggetto* record = page.registry.Find(id)->Record();
+    ASSERT_NE(record, nullptr);
+    EXPECT_FALSE(record->IsEmpty());
     ExpectUndoAll();
-    EXPECT_EQ(page.registry.Find(id), nullptr);  // the pasted table went with the undo
+    // The pasted table went with the undo, its record emptied in the hypertext.
+    EXPECT_EQ(page.registry.Find(id), nullptr);
+    EXPECT_TRUE(record->IsEmpty());
 }
 
 TEST_F(ClipboardTest, CutThenPasteElsewhere) {
