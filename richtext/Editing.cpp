@@ -604,11 +604,18 @@ bool TNYXediting::PasteContainer(std::string_view bytes, const std::string& labe
             std::size_t pos = 0;
             copy->LoadFromStream(o.record, pos);
             const std::int32_t oldKey = model::MakeRef(o.kind, copy->Index());
+            // The same object: equal content (a style also by name), the
+            // slot it came from first.
+            auto sameAs = [&](model::TNYXoggetto* x) {
+                return x && !x->IsEmpty() && x->Equals(*copy) &&
+                       (o.kind != model::stileParagrafo || x->GetName() == copy->GetName());
+            };
             model::TNYXoggetto* same = nullptr;
+            if (model::TNYXoggetto* x = set->ObjectAt(o.kind, copy->Index()); sameAs(x)) same = x;
             const std::size_t count = set->Count(o.kind);
             for (std::size_t i = 0; i < count && !same; ++i) {
                 model::TNYXoggetto* x = set->ObjectAt(o.kind, static_cast<std::int64_t>(i));
-                if (x && !x->IsEmpty() && x->Equals(*copy)) same = x;
+                if (sameAs(x)) same = x;
             }
             if (!same) {
                 same = set->NewObject(o.kind);

@@ -324,10 +324,9 @@ TNYXbox* TNYXundoList::UndoSteps(std::size_t steps) {
     TNYXbox* focus = nullptr;
     for (std::size_t i = 0; i < steps; ++i) {
         if (!CanUndo()) break;
-        if (TNYXbox* b = UndoOnce()) {
-            focus = b;
-            b->selStart = b->selEnd = b->caret;
-        }
+        // The selection of the previous step is cleared; the last one stays.
+        if (focus) focus->selStart = focus->selEnd = focus->caret;
+        if (TNYXbox* b = UndoOnce()) focus = b;
     }
     return focus;
 }

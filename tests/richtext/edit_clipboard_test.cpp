@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/NYXoggetto.h"
+#include "model/NYXset.h"
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Clipboard.h"
 #include "richtext/Editing.h"
@@ -80,6 +81,21 @@ TEST_F(ClipboardTest, PastingParagraphsWithATableGivesTheTableANewId) {
     // The pasted table went with the undo, its record emptied in the hypertext.
     EXPECT_EQ(page.registry.Find(id), nullptr);
     EXPECT_TRUE(record->IsEmpty());
+}
+
+TEST_F(ClipboardTest, AStyleTheHypertextHoldsIsNotCopiedAgain) {
+    Load("<Z S0 >uno<Z S2 >Titolo");
+    ed.Select({1, 0}, {1, 6});
+    const std::string c = ed.CopyContainer();
+    TClipContainer parsed;
+    ASSERT_EQ(ParseContainer(c, parsed), ClipParse::Ok);
+    ASSERT_EQ(parsed.resources.size(), 1u);
+    const std::size_t styles = page.set.Count(model::stileParagrafo);
+    ed.SetCaret({0, 0});
+    ASSERT_TRUE(ed.PasteContainer(c));
+    EXPECT_EQ(page.set.Count(model::stileParagrafo), styles);
+    EXPECT_EQ(Text(), "<Z S2 >Titolouno<Z S2 >Titolo");
+    ExpectUndoAll();
 }
 
 TEST_F(ClipboardTest, CutThenPasteElsewhere) {
