@@ -1,0 +1,363 @@
+#include "richtext/Undo.h"
+
+#include <algorithm>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "platform/Ui.h"
+
+namespace richtext {
+namespace {
+
+TSelRange SelectionOf(const TNYXbox& box) { return {box.selStart, box.selEnd, box.caret}; }
+
+void PutSelection(TNYXbox& box, const TSelRange& r) {
+    box.selStart = r.start;
+    box.selEnd = r.end;
+    box.caret = r.caret;
+}
+
+std::int32_t Clamp(const TNYXbox& box, std::int32_t i) {
+    const auto n = static_cast<std::int32_t>(box.paragraphs.size());
+    return std::clamp(i, 0, n > 0 ? n - 1 : 0);
+}
+
+// The ids of the objects shown by paragraphs [first, last] (not their cells'
+// objects: those go with their table).
+std::vector<std::int32_t> ObjectIds(const TNYXbox& box, std::int32_t first, std::int32_t last) {
+    std::vector<std::int32_t> ids;
+    for (std::int32_t i = std::max(first, 0); i <= last && i < static_cast<std::int32_t>(box.paragraphs.size()); ++i)
+        for (const TNYXembedded* e : box.paragraphs[static_cast<std::size_t>(i)]->Objects())
+            if (e) ids.push_back(e->Id());
+    return ids;
+}
+
+std::string WriteRange(const TNYXbox& box, std::int32_t first, std::int32_t last, std::vector<int>& kinds) {
+    std::string s;
+    for (std::int32_t i = first; i <= last; ++i) {
+        const TNYXparag& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        WriteParagraph(p, s, wmRelayout);
+        kinds.push_back(p.kind);
+    }
+    s += '\0';
+    return s;
+}
+
+}  // namespace
+
+std::size_t ReadParagraphsAt(TNYXbox& box, std::int32_t at, std::string_view data, int mode,
+                             const std::vector<int>& kinds, const TKeyMaps* maps) {
+    std::size_t pos = 0, added = 0;
+    auto where = static_cast<std::size_t>(std::clamp<std::int32_t>(at, 0, static_cast<std::int32_t>(box.paragraphs.size())));
+    for (int kind : kinds) {
+        if (pos >= data.size() || data[pos] == '\0') break;
+        auto para = std::make_unique<TNYXparag>(&box, kind);
+        TNYXparag* raw = para.get();
+        box.paragraphs.insert(box.paragraphs.begin() + static_cast<std::ptrdiff_t>(where), std::move(para));
+        const std::size_t before = pos;
+        ReadParagraphEx(*raw, data, pos, mode, maps);
+        if (pos == before) {
+            box.paragraphs.erase(box.paragraphs.begin() + static_cast<std::ptrdiff_t>(where));
+            break;
+        }
+        if (kind == pkHeader) ++box.headerCount;
+        else if (kind == pkFooter) ++box.footerCount;
+        ++where;
+        ++added;
+    }
+    return added;
+}
+
+void EraseParagraphs(TNYXbox& box, std::int32_t first, std::int32_t last) {
+    const auto n = static_cast<std::int32_t>(box.paragraphs.size());
+    first = std::max(first, 0);
+    last = std::min(last, n - 1);
+    if (first > last) return;
+    for (std::int32_t i = first; i <= last; ++i) {
+        int k = box.paragraphs[static_cast<std::size_t>(i)]->kind;
+        if (k == pkHeader) --box.headerCount;
+        else if (k == pkFooter) --box.footerCount;
+    }
+    box.paragraphs.erase(box.paragraphs.begin() + first, box.paragraphs.begin() + last + 1);
+}
+
+// --- TNYXbackup -------------------------------------------------------------------
+
+TNYXbackup::TNYXbackup(TNYXundoList& list, TNYXbox* target, std::string label, int listNumber)
+    : list_(list), label_(std::move(label)), listNumber_(listNumber) {
+    if (!target) return;
+    if (target->IsCell() && target->ownerTable->PlacedIn() && target->ownerTable->PlacedIn()->box) {
+        const auto& cells = target->ownerTable->Cells();
+        std::int32_t index = -1;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            if (cells[i].get() == target) index = static_cast<std::int32_t>(i);
+        path_ = {index, target->ownerTable->Id(), list.BoxId(*target->ownerTable->PlacedIn()->box)};
+    } else {
+        path_ = {list.BoxId(*target)};
+    }
+}
+
+TNYXbox* TNYXbackup::Locate() const {
+    if (path_.empty()) return nullptr;
+    TNYXbox* outer = list_.FindBox(path_.back());
+    if (!outer) {
+        platform::ui().Error("Errore nella catena undo list!");
+        return nullptr;
+    }
+    if (path_.size() == 1) return outer;
+    TNYXembedded* table = outer->Registry() ? outer->Registry()->Find(path_[path_.size() - 2]) : nullptr;
+    if (!table) {
+        platform::ui().Error("Error in undo list chain!");
+        return nullptr;
+    }
+    const std::int32_t cell = path_[0];
+    if (cell < 0 || static_cast<std::size_t>(cell) >= table->Cells().size()) {
+        platform::ui().Error("Error in undo list chain!");
+        return nullptr;
+    }
+    return table->Cells()[static_cast<std::size_t>(cell)].get();
+}
+
+// --- TboBackup ----------------------------------------------------------------------
+
+TboBackup::TboBackup(TNYXundoList& list, TNYXbox& box, std::string label, std::int32_t first, std::int32_t last,
+                     int listNumber)
+    : TNYXbackup(list, &box, std::move(label), listNumber), box_(&box) {
+    first_ = Clamp(box, std::min(first, last));
+    last_ = Clamp(box, std::max(first, last));
+    lastAfter_ = last_;
+    saved_ = WriteRange(box, first_, last_, kinds_);
+    before_ = SelectionOf(box);
+}
+
+void TboBackup::SetRangeAfter(std::int32_t first, std::int32_t last) {
+    first_ = first;
+    lastAfter_ = std::max(first, last);
+}
+
+bool TboBackup::Changed() {
+    if (!box_) return true;
+    bool changed = lastAfter_ != last_ || lastAfter_ >= static_cast<std::int32_t>(box_->paragraphs.size());
+    if (!changed) {
+        std::vector<int> kinds;
+        changed = WriteRange(*box_, first_, lastAfter_, kinds) != saved_ || kinds != kinds_;
+    }
+    // Once changed it stays a change; the box is not looked at again.
+    if (changed) box_ = nullptr;
+    return changed;
+}
+
+TNYXbox* TboBackup::Restore() {
+    box_ = nullptr;
+    TNYXbox* box = Locate();
+    if (!box) return nullptr;
+    std::vector<std::int32_t> ids = ObjectIds(*box, first_, lastAfter_);
+    EraseParagraphs(*box, first_, lastAfter_);
+    const std::size_t n = ReadParagraphsAt(*box, first_, saved_, wmRelayout, kinds_);
+    const auto end = first_ + static_cast<std::int32_t>(n) - 1;
+    for (std::int32_t id : ObjectIds(*box, first_, end)) std::erase(ids, id);
+    // Objects the operation created go, their records emptied in the hypertext.
+    if (TNYXundoIndiciList* reg = box->Registry()) {
+        for (std::int32_t id : ids) {
+            TNYXembedded* e = reg->Find(id);
+            model::TNYXoggetto* rec = e ? e->Record() : nullptr;
+            model::TNYXset* set = box->Set();
+            if (rec && set && rec->Registered() && set->ObjectAt(rec->Type(), rec->Index()) == rec) {
+                const int type = rec->Type();
+                const std::uint32_t index = rec->Index();
+                rec->Reset();
+                set->NoteEmptySlot(type, index);
+            }
+            reg->Free(id);
+        }
+    }
+    PutSelection(*box, before_);
+    box->Layout(first_, end);
+    return box;
+}
+
+// --- TcancelBackup ---------------------------------------------------------------------
+
+TcancelBackup::TcancelBackup(TNYXundoList& list, TNYXbox& box, std::string label, TTextPos start, TTextPos end,
+                             int listNumber)
+    : TNYXbackup(list, &box, std::move(label), listNumber), start_(std::min(start, end)), end_(std::max(start, end)) {
+    start_.para = Clamp(box, start_.para);
+    end_.para = Clamp(box, end_.para);
+    before_ = SelectionOf(box);
+    for (std::int32_t i = start_.para; i <= end_.para; ++i) {
+        const TNYXparag& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        const auto len = static_cast<std::int64_t>(p.text.size());
+        const std::int64_t from = i == start_.para ? start_.ch : 0;
+        const std::int64_t to = i == end_.para ? end_.ch : len;
+        if (i == start_.para || i == end_.para) WriteParagraph(p, saved_, wmUndoRange, to, from);
+        else WriteParagraph(p, saved_, wmStore);
+        kinds_.push_back(p.kind);
+        for (std::int64_t c = from; c < to && c < len; ++c) {
+            const TNYXembedded* e = p.ObjectAt(static_cast<std::size_t>(c));
+            if (!e) continue;
+            Obj o{e->Id(), e->Record() ? e->Record()->Type() : -1, {}};
+            if (e->Record()) e->Record()->SaveToStream(o.record);
+            objects_.push_back(std::move(o));
+        }
+    }
+    saved_ += '\0';
+}
+
+TNYXbox* TcancelBackup::Restore() {
+    TNYXbox* box = Locate();
+    if (!box) return nullptr;
+    box->selStart = box->selEnd = box->caret;
+    // What the deletion left: one paragraph, or two when it ended at a table
+    // paragraph that it left whole.
+    EraseParagraphs(*box, start_.para, start_.para + left_ - 1);
+    if (TNYXundoIndiciList* reg = box->Registry()) {
+        for (const Obj& o : objects_) {
+            if (reg->Find(o.id)) continue;
+            model::TNYXoggetto* rec = nullptr;
+            if (model::TNYXset* set = box->Set(); set && o.kind >= 0) {
+                rec = set->NewObject(o.kind);
+                std::size_t pos = 0;
+                if (rec) rec->LoadFromStream(o.record, pos);
+            }
+            reg->Put(o.id, std::make_unique<TNYXembedded>(rec));
+        }
+    }
+    const std::size_t n = ReadParagraphsAt(*box, start_.para, saved_, wmStore, kinds_);
+    PutSelection(*box, before_);
+    box->Layout(start_.para, start_.para + static_cast<std::int32_t>(n) - 1);
+    return box;
+}
+
+// --- TogBackup -----------------------------------------------------------------------------
+
+TogBackup::TogBackup(TNYXundoList& list, model::TNYXoggetto& object, std::string label, int listNumber)
+    : TNYXbackup(list, nullptr, std::move(label), listNumber), type_(object.Type()), index_(object.Index()) {
+    if (object.Registered()) object.SaveToStream(record_);
+}
+
+TNYXbox* TogBackup::Restore() {
+    model::TNYXset* set = list_.Set();
+    if (!set || record_.empty()) return nullptr;
+    model::TNYXoggetto* live = set->ObjectAt(type_, index_);
+    if (!live) return nullptr;
+    std::size_t pos = 0;
+    live->LoadFromStream(record_, pos);
+    // Every box shows the object's new look.
+    for (TNYXbox* b : list_.Boxes()) {
+        if (!b || b->paragraphs.empty()) continue;
+        RelayoutParagraphs(*b, 0, static_cast<std::int32_t>(b->paragraphs.size()) - 1);
+        b->Layout(0, static_cast<std::int32_t>(b->paragraphs.size()) - 1);
+    }
+    return nullptr;
+}
+
+// --- TNYXundoList -----------------------------------------------------------------------------
+
+TNYXundoList::~TNYXundoList() = default;
+
+std::int32_t TNYXundoList::BoxId(TNYXbox& box) {
+    for (std::size_t i = 0; i < boxes_.size(); ++i)
+        if (boxes_[i] == &box) return static_cast<std::int32_t>(i);
+    boxes_.push_back(&box);
+    return static_cast<std::int32_t>(boxes_.size() - 1);
+}
+
+TNYXbox* TNYXundoList::FindBox(std::int32_t id) const {
+    if (id < 0 || static_cast<std::size_t>(id) >= boxes_.size()) return nullptr;
+    return boxes_[static_cast<std::size_t>(id)];
+}
+
+void TNYXundoList::ForgetBox(TNYXbox& box) {
+    Settle();
+    for (auto& b : boxes_)
+        if (b == &box) b = nullptr;  // the id is never given again
+}
+
+void TNYXundoList::SetDepth(int depth) {
+    if (depth < 2) return;
+    depth_ = depth;
+    while (undo_.size() > static_cast<std::size_t>(depth_)) undo_.erase(undo_.begin());
+}
+
+void TNYXundoList::Settle() {
+    if (!undo_.empty() && !undo_.back()->Changed()) undo_.pop_back();
+}
+
+void TNYXundoList::AddUndo(std::unique_ptr<TNYXbackup> b) {
+    if (!b) return;
+    Settle();
+    redo_.clear();
+    if (undo_.size() > static_cast<std::size_t>(depth_)) undo_.erase(undo_.begin());
+    undo_.push_back(std::move(b));
+}
+
+void TNYXundoList::AddRedo(std::unique_ptr<TNYXbackup> b) {
+    if (b) redo_.push_back(std::move(b));
+}
+
+bool TNYXundoList::CanUndo() { return Count() > 0; }
+
+std::size_t TNYXundoList::Count() {
+    Settle();
+    return undo_.size();
+}
+
+std::vector<std::string> TNYXundoList::Labels() {
+    Settle();
+    std::vector<std::string> out;
+    for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) out.push_back((*it)->Label());
+    return out;
+}
+
+TNYXbackup* TNYXundoList::Newest() { return undo_.empty() ? nullptr : undo_.back().get(); }
+
+TNYXbox* TNYXundoList::UndoOnce() {
+    if (busy_) return nullptr;
+    Settle();
+    if (undo_.empty()) return nullptr;
+    std::unique_ptr<TNYXbackup> b = std::move(undo_.back());
+    undo_.pop_back();
+    return b->Restore();
+}
+
+TNYXbox* TNYXundoList::UndoSteps(std::size_t steps) {
+    TNYXbox* focus = nullptr;
+    for (std::size_t i = 0; i < steps; ++i) {
+        if (!CanUndo()) break;
+        // The selection of the previous step is cleared; the last one stays.
+        if (focus) focus->selStart = focus->selEnd = focus->caret;
+        if (TNYXbox* b = UndoOnce()) focus = b;
+    }
+    return focus;
+}
+
+void TNYXundoList::Clear() {
+    undo_.clear();
+    redo_.clear();
+}
+
+void TNYXundoList::Snapshot(const std::string& label, TNYXbox& box, std::int32_t firstPara, std::int32_t lastPara) {
+    TakeRange(label, box, firstPara, lastPara);
+}
+
+TboBackup* TNYXundoList::TakeRange(const std::string& label, TNYXbox& box, std::int32_t first, std::int32_t last) {
+    if (box.paragraphs.empty()) return nullptr;
+    auto b = std::make_unique<TboBackup>(*this, box, label, first, last);
+    TboBackup* raw = b.get();
+    AddUndo(std::move(b));
+    return raw;
+}
+
+TcancelBackup* TNYXundoList::TakeDeletion(const std::string& label, TNYXbox& box, TTextPos start, TTextPos end) {
+    if (box.paragraphs.empty()) return nullptr;
+    auto b = std::make_unique<TcancelBackup>(*this, box, label, start, end);
+    TcancelBackup* raw = b.get();
+    AddUndo(std::move(b));
+    return raw;
+}
+
+void TNYXundoList::DropNewest() {
+    if (!undo_.empty()) undo_.pop_back();
+}
+
+}  // namespace richtext
