@@ -21,49 +21,7 @@
 
 namespace {
 
-const std::string& Page() {
-    static const std::string text = [] {
-        static const char* kWords = "Lorem ipsum dolor sit amet, consectetur adipiscing elit & sed do eiusmod <tempor>. ";
-        const std::size_t wl = std::strlen(kWords);
-        std::string t;
-        std::size_t w = 0, pictures = 0;
-        auto chunk = [&](std::size_t n) {
-            for (std::size_t k = 0; k < n; ++k) richtext::AppendEscaped(t, kWords[w++ % wl]);
-        };
-        for (int p = 0; p < 2000; ++p) {
-            if (p == 500 || p == 1500) {
-                t += p == 500 ? "<Z S0 ><$FF000006>" : "<Z S0 ><$FF000007>";
-                for (int c = 0; c < 25; ++c) {
-                    t += "<Z S1 >cella ";
-                    t += std::to_string(c);
-                    t += "<T>";
-                }
-                continue;
-            }
-            t += p % 10 == 0 ? "<Z S2 A2 >" : "<Z S0 >";
-            for (int r = 0; r < 4; ++r) {
-                if (r == 1) t += "<Y y1 >";
-                else if (r == 2) t += "<Y cFF0000 s14 >";
-                else if (r == 3) t += "<Y >";
-                if (r == 3 && p % 7 == 0) {
-                    t += "<$6F000001>";
-                    chunk(20);
-                    t += "<%>";
-                } else {
-                    chunk(20);
-                }
-            }
-            if (p % 100 == 50 && pictures < 20) {
-                char b[16];
-                std::snprintf(b, sizeof b, "<$FF%06X>", static_cast<unsigned>(8 + pictures++));
-                t += b;
-            }
-        }
-        t += '\0';
-        return t;
-    }();
-    return text;
-}
+const std::string& Page() { return richtext::LongSamplePageText(); }
 
 class Quiet : public richtext::TMarkupProblemSink {
     void Report(const richtext::TMarkupDiagnostics&) override {}
