@@ -18,6 +18,18 @@ bool IsPageObjectType(int t) {
 }
 
 
+bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
+    if (a.Type() != b.Type() || std::memcmp(a.Data(), b.Data(), kDataSize) != 0) return false;
+    std::string sa, sb;
+    const bool ha = a.ReadFirstStream(sa), hb = b.ReadFirstStream(sb);
+    if (ha != hb || sa != sb) return false;
+    const std::string* xa = a.SecondStream();
+    const std::string* xb = b.SecondStream();
+    return (!xa && !xb) || (xa && xb && *xa == *xb);
+}
+
+}  // namespace
+
 // Offsets inside an object that hold references to URLs or links.
 std::vector<std::size_t> LinkFields(const TNYXoggetto& o) {
     std::vector<std::size_t> f;
@@ -35,17 +47,10 @@ std::vector<std::size_t> LinkFields(const TNYXoggetto& o) {
     return f;
 }
 
-bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
-    if (a.Type() != b.Type() || std::memcmp(a.Data(), b.Data(), kDataSize) != 0) return false;
-    std::string sa, sb;
-    const bool ha = a.ReadFirstStream(sa), hb = b.ReadFirstStream(sb);
-    if (ha != hb || sa != sb) return false;
-    const std::string* xa = a.SecondStream();
-    const std::string* xb = b.SecondStream();
-    return (!xa && !xb) || (xa && xb && *xa == *xb);
+std::vector<std::size_t> PictureFields(const TNYXoggetto& o) {
+    if (o.Type() == immagineNew) return {0, 5, 9};
+    return {};
 }
-
-}  // namespace
 
 bool ConvertOldMarkup(TNYXoggetto& page) {
     if (page.Type() != testoHtml || page.Byte(195) != 1 || page.IsEmpty()) return false;

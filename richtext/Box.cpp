@@ -189,6 +189,11 @@ const model::TNYXoggetto* TNYXbox::StyleByNumber(std::int64_t n) const {
     return s;
 }
 
+model::TNYXoggetto* TNYXbox::NewEmbeddedRecord(int kind) const {
+    if (objectHome) return objectHome->NewEmbedded(kind);
+    return set_ ? set_->NewObject(kind) : nullptr;
+}
+
 std::int32_t TNYXbox::StyleNumber(const model::TNYXoggetto* s) {
     return s && s->Registered() ? static_cast<std::int32_t>(s->Index()) : 0;
 }

@@ -204,6 +204,21 @@ public:
     virtual void ObjectsMoved(std::int32_t /*first*/, std::int32_t /*last*/) {}
 };
 
+// Where the records of objects that editing brings into a text live: pasted
+// objects and link records, and objects an undo brings back. A page shown for
+// editing keeps them in its working copy until the page is stored; without a
+// home they are registered in the hypertext.
+class TObjectHome {
+public:
+    virtual ~TObjectHome() = default;
+    // A new, empty embedded-object record of a kind (nullptr: none can be made).
+    virtual model::TNYXoggetto* NewEmbedded(int kind) = 0;
+    // Keeps a link record local to the text; returns its key (top byte 0x6F), -1 when refused.
+    virtual std::int32_t AddLocalLink(std::unique_ptr<model::TNYXoggetto> record) = 0;
+    // The local link record of a key, nullptr when there is none.
+    virtual model::TNYXoggetto* LocalLink(std::int32_t key) const = 0;
+};
+
 // A headless holder of the paragraphs of one text.
 class TNYXbox {
 public:
@@ -244,6 +259,9 @@ public:
     bool HasSelection() const { return selStart != selEnd; }
 
     TUndoRecorder* undo = nullptr;
+    TObjectHome* objectHome = nullptr;
+    // A new embedded-object record in the box's object home (else in the hypertext).
+    model::TNYXoggetto* NewEmbeddedRecord(int kind) const;
     // Lays out and repaints paragraphs [first, last]: through onLayout when
     // set, else by line layout once the box has a layout width.
     std::function<void(std::int32_t first, std::int32_t last)> onLayout;

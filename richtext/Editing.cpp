@@ -4,6 +4,7 @@
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "model/Page.h"
 #include "model/Types.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -69,10 +70,27 @@ void LinkTag(std::string& out, std::int32_t key) {
 }
 
 // The objects of a paragraph range and, for tables, of their cells.
+// A stored picture field: a whole reference, or the slot of a picture.
+std::int32_t PictureRef(std::int32_t v) {
+    if (v < 0) return model::kNoRef;
+    if (static_cast<std::uint32_t>(v) <= model::kMaxIndex) return model::MakeRef(model::immagine, static_cast<std::uint32_t>(v));
+    return v;
+}
+
+std::int32_t MapKey(const std::vector<std::int32_t>& from, const std::vector<std::int32_t>& to, std::int32_t v) {
+    for (std::size_t i = 0; i < from.size() && i < to.size(); ++i)
+        if (from[i] == v) return to[i];
+    return v;
+}
+
+bool IsLocalKey(std::int32_t key) { return (static_cast<std::uint32_t>(key) >> 24) == 0x6F; }
+
 void CollectObjects(const TNYXparag& p, std::int32_t from, std::int32_t to, std::vector<const TNYXembedded*>& out,
-                    std::vector<std::int32_t>& styles, int depth = 0) {
+                    std::vector<std::int32_t>& styles, std::vector<std::int32_t>& links, int depth = 0) {
     if (std::int32_t n = TNYXbox::StyleNumber(p.style.Named()); n > 1) styles.push_back(n);
     for (std::int32_t c = std::max(from, 0); c < to && c < static_cast<std::int32_t>(p.text.size()); ++c) {
+        if (static_cast<std::size_t>(c) < p.recs.size() && IsLocalKey(p.recs[static_cast<std::size_t>(c)].link))
+            links.push_back(p.recs[static_cast<std::size_t>(c)].link);
         const TNYXembedded* e = p.ObjectAt(static_cast<std::size_t>(c));
         if (!e) continue;
         out.push_back(e);
@@ -80,7 +98,7 @@ void CollectObjects(const TNYXparag& p, std::int32_t from, std::int32_t to, std:
         for (const auto& cell : e->Cells())
             if (cell)
                 for (const auto& cp : cell->paragraphs)
-                    CollectObjects(*cp, 0, static_cast<std::int32_t>(cp->text.size()), out, styles, depth + 1);
+                    CollectObjects(*cp, 0, static_cast<std::int32_t>(cp->text.size()), out, styles, links, depth + 1);
     }
 }
 
@@ -489,27 +507,59 @@ std::string TNYXediting::CopyContainer(bool withResources) const {
     TClipContainer c;
     c.paragraphs = hi.para - lo.para + 1;
     std::vector<const TNYXembedded*> objects;
-    std::vector<std::int32_t> styles;
+    std::vector<std::int32_t> styles, links, pictures;
     for (std::int32_t i = lo.para; i <= hi.para; ++i) {
         const TNYXparag& p = Para(i);
         const std::int32_t from = i == lo.para ? lo.ch : 0;
         const std::int32_t to = i == hi.para ? hi.ch : Length(i);
         WriteParagraph(p, c.markup, wmStore, to, from);
-        CollectObjects(p, from, to, objects, styles);
+        CollectObjects(p, from, to, objects, styles, links);
     }
     for (const TNYXembedded* e : objects) {
         TClipObject o;
         o.old = e->Id();
-        if (e->Record()) {
-            o.kind = e->Record()->Type();
-            e->Record()->SaveToStream(o.record);
+        if (const model::TNYXoggetto* r = e->Record()) {
+            o.kind = r->Type();
+            r->SaveToStream(o.record);
+            for (std::size_t off : model::LinkFields(*r))
+                if (IsLocalKey(r->Int(off))) links.push_back(r->Int(off));
+            for (std::size_t off : model::PictureFields(*r))
+                if (std::int32_t ref = PictureRef(r->Int(off)); ref != model::kNoRef) pictures.push_back(ref);
         } else {
             o.kind = model::none;
             model::MakeObject(model::none)->SaveToStream(o.record);
         }
         c.objects.push_back(std::move(o));
     }
+    // The text's own link records, and those they point at in turn.
+    if (box_.objectHome) {
+        std::vector<std::int32_t> done;
+        for (std::size_t k = 0; k < links.size() && k < 4096; ++k) {
+            const std::int32_t key = links[k];
+            if (std::find(done.begin(), done.end(), key) != done.end()) continue;
+            done.push_back(key);
+            const model::TNYXoggetto* r = box_.objectHome->LocalLink(key);
+            if (!r) continue;
+            TClipObject o;
+            o.kind = r->Type();
+            o.old = key;
+            r->SaveToStream(o.record);
+            c.links.push_back(std::move(o));
+            for (std::size_t off : model::LinkFields(*r))
+                if (IsLocalKey(r->Int(off))) links.push_back(r->Int(off));
+        }
+    }
     if (withResources && box_.Set()) {
+        std::sort(pictures.begin(), pictures.end());
+        pictures.erase(std::unique(pictures.begin(), pictures.end()), pictures.end());
+        for (std::int32_t ref : pictures) {
+            const model::TNYXoggetto* pic = box_.Set()->ObjectByRef(ref);
+            if (!pic || pic->IsEmpty()) continue;
+            TClipObject o;
+            o.kind = pic->Type();
+            pic->SaveToStream(o.record);
+            c.resources.push_back(std::move(o));
+        }
         std::sort(styles.begin(), styles.end());
         styles.erase(std::unique(styles.begin(), styles.end()), styles.end());
         for (std::int32_t n : styles) {
@@ -593,11 +643,24 @@ bool TNYXediting::PasteContainer(std::string_view bytes, const std::string& labe
     TboBackup* snap = Snap(label, at.para, at.para);
 
     PastedObjects map;
-    // Local link records need the page's text object: their links are dropped.
+    // Local link records join the text's own (without a home for them the links are dropped).
+    std::vector<std::int32_t> newLocal;
     for (const TClipObject& o : c.links) {
+        std::int32_t key = -1;
+        if (box_.objectHome) {
+            auto rec = model::MakeObject(o.kind);
+            std::size_t pos = 0;
+            if (rec && rec->LoadFromStream(o.record, pos)) key = box_.objectHome->AddLocalLink(std::move(rec));
+        }
         map.oldKeys.push_back(o.old);
-        map.newKeys.push_back(-1);
+        map.newKeys.push_back(key);
+        if (key != -1) newLocal.push_back(key);
     }
+    // Links between the pasted records point at their new keys.
+    for (std::int32_t key : newLocal)
+        if (model::TNYXoggetto* r = box_.objectHome->LocalLink(key))
+            for (std::size_t off : model::LinkFields(*r))
+                if (IsLocalKey(r->Int(off))) r->SetInt(off, MapKey(map.oldKeys, map.newKeys, r->Int(off)));
     if (set) {
         for (const TClipObject& o : c.resources) {
             auto copy = model::MakeObject(o.kind);
@@ -627,10 +690,22 @@ bool TNYXediting::PasteContainer(std::string_view bytes, const std::string& labe
             map.newKeys.push_back(same->Reference());
         }
         for (const TClipObject& o : c.objects) {
-            model::TNYXoggetto* rec = set->NewObject(o.kind);
+            model::TNYXoggetto* rec = box_.NewEmbeddedRecord(o.kind);
             if (rec) {
                 std::size_t pos = 0;
                 rec->LoadFromStream(o.record, pos);
+                for (std::size_t off : model::LinkFields(*rec))
+                    rec->SetInt(off, MapKey(map.oldKeys, map.newKeys, rec->Int(off)));
+                for (std::size_t off : model::PictureFields(*rec)) {
+                    const std::int32_t v = rec->Int(off);
+                    const std::int32_t ref = PictureRef(v);
+                    if (ref == model::kNoRef) continue;
+                    const std::int32_t mapped = MapKey(map.oldKeys, map.newKeys, ref);
+                    // Keep the field's form: a slot stays a slot.
+                    rec->SetInt(off, v == static_cast<std::int32_t>(model::RefIndex(ref))
+                                         ? static_cast<std::int32_t>(model::RefIndex(mapped))
+                                         : mapped);
+                }
             }
             TNYXembedded* e = reg->Add(std::make_unique<TNYXembedded>(rec));
             if (!e) continue;

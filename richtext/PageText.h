@@ -15,6 +15,7 @@
 
 namespace model {
 class TNYXset;
+class TNYXtesto;
 }
 
 namespace richtext {
@@ -45,5 +46,27 @@ struct TStoredTextBox {
     // Prepares and loads; problems go to the sink.
     void Load(std::string_view stored, TMarkupProblemSink* sink);
 };
+
+// The object home of a page's working copy: objects that editing brings in
+// become the copy's own (a new object, origin -1) and are registered in the
+// hypertext only when the page is stored.
+class TWorkingCopyHome : public TObjectHome {
+public:
+    explicit TWorkingCopyHome(model::TNYXtesto& copy) : copy_(copy) {}
+    model::TNYXoggetto* NewEmbedded(int kind) override;
+    std::int32_t AddLocalLink(std::unique_ptr<model::TNYXoggetto> record) override;
+    model::TNYXoggetto* LocalLink(std::int32_t key) const override;
+
+private:
+    model::TNYXtesto& copy_;
+};
+
+// Writes an edited box's body back into its page's working copy, ready for
+// model::StorePage: the text in stored markup, the embedded objects the text
+// shows renumbered in the order it shows them ("<$FF" + index), objects it no
+// longer shows dropped. An object the box shows that is not one of the copy's
+// own is copied in as a new object. Returns false when the box refers to an
+// object that is gone (its tag is then dropped).
+bool StoreBoxInWorkingCopy(const TNYXbox& box, model::TNYXtesto& copy);
 
 }  // namespace richtext

@@ -214,8 +214,8 @@ TNYXbox* TcancelBackup::Restore() {
         for (const Obj& o : objects_) {
             if (reg->Find(o.id)) continue;
             model::TNYXoggetto* rec = nullptr;
-            if (model::TNYXset* set = box->Set(); set && o.kind >= 0) {
-                rec = set->NewObject(o.kind);
+            if (o.kind >= 0) {
+                rec = box->NewEmbeddedRecord(o.kind);
                 std::size_t pos = 0;
                 if (rec) rec->LoadFromStream(o.record, pos);
             }

@@ -2,7 +2,13 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QMainWindow>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimer>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -13,7 +19,9 @@
 #include "model/Types.h"
 #include "richtext/Layout.h"
 #include "richtext/Markup.h"
+#include "richtext/Clipboard.h"
 #include "richtext/PageText.h"
+#include "platform/text.h"
 
 namespace richtext::ui {
 namespace {
@@ -135,17 +143,28 @@ TNYXboxWidget::TNYXboxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 TNYXboxWidget::~TNYXboxWidget() {
+    if (undoList_ && box_) undoList_->ForgetBox(*box_);
+    editing_.reset();
+    attrs_.reset();
     box_.reset();  // before the objects its paragraphs show
     registry_.reset();
 }
 
 void TNYXboxWidget::ResetBox(model::TNYXset* set) {
+    // Snapshots of the old box cannot be restored into the new one.
+    if (undoList_ && box_) {
+        undoList_->ForgetBox(*box_);
+        undoList_->Clear();
+    }
+    editing_.reset();
+    attrs_.reset();
     box_.reset();
     registry_ = std::make_unique<TNYXundoIndiciList>();
     set_ = set;
     box_ = std::make_unique<TNYXbox>(set, registry_.get(), &metrics_);
     box_->host = this;
     pictures_.clear();
+    StartEditing();
 }
 
 void TNYXboxWidget::LoadText(std::string_view body, std::string_view header, std::string_view footer) {
@@ -198,6 +217,11 @@ void TNYXboxWidget::paintEvent(QPaintEvent* e) {
     lastPainted_ = e->rect();
     p.translate(-off);
     PaintBox(p, *box_, metrics_, look_, e->rect().translated(off));
+    if (CaretDrawn()) {
+        // The caret inverts what lies under it.
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(CaretRect(), Qt::white);
+    }
 }
 
 void TNYXboxWidget::Invalidate(std::int32_t top, std::int32_t bottom) {
@@ -276,6 +300,224 @@ TTextPos TNYXboxWidget::PositionOfOffset(int offset) const {
     return pos;
 }
 
+// --- editing --------------------------------------------------------------------------
+
+// The one blink timer of the program: it belongs to the box whose caret shows.
+class TCaretBlink : public QObject {
+public:
+    static TCaretBlink& Get() {
+        static auto* b = new TCaretBlink(qApp);
+        return *b;
+    }
+    void Own(TNYXboxWidget* w) {
+        owner_ = w;
+        if (w) timer_.start();
+        else timer_.stop();
+    }
+    TNYXboxWidget* Owner() const { return owner_; }
+
+private:
+    explicit TCaretBlink(QObject* parent) : QObject(parent) {
+        timer_.setInterval(500);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (owner_) owner_->BlinkTick();
+            else timer_.stop();
+        });
+    }
+    QTimer timer_;
+    QPointer<TNYXboxWidget> owner_;
+};
+
+void TNYXboxWidget::StartEditing() {
+    box_->undo = undoList_;
+    attrs_ = std::make_unique<TNYXTextAttributes>(*box_);
+    editing_ = std::make_unique<TNYXediting>(*box_, *attrs_);
+}
+
+void TNYXboxWidget::SetUndoList(TNYXundoList* list) {
+    if (undoList_ && box_) undoList_->ForgetBox(*box_);
+    undoList_ = list;
+    if (box_) box_->undo = list;
+}
+
+void TNYXboxWidget::SetReadOnly(bool on) {
+    readOnly_ = on;
+    UpdateCaret();
+}
+
+QRect TNYXboxWidget::CaretRect() const {
+    const TNYXbox& b = *box_;
+    const TTextPos c = b.caret;
+    if (c.para < 0 || static_cast<std::size_t>(c.para) >= b.paragraphs.size()) return {};
+    const TNYXparag& p = *b.paragraphs[static_cast<std::size_t>(c.para)];
+    if (p.lines.empty()) return {};
+    // The last line whose first index is at or before the caret.
+    std::size_t li = 0;
+    for (std::size_t i = 0; i < p.lines.size(); ++i)
+        if (p.lines[i].first <= c.ch) li = i;
+    const TNYXline& l = p.lines[li];
+    int x = l.startX + l.alignOffset;
+    for (std::int32_t k = l.first; k < c.ch && static_cast<std::size_t>(k) < p.recs.size(); ++k)
+        x += p.recs[static_cast<std::size_t>(k)].width;
+    return QRect(x, TextTop(p) + l.top, 3, std::max(1, l.height));
+}
+
+bool TNYXboxWidget::CaretDrawn() const {
+    return blinkOn_ && !readOnly_ && look_.editable && hasFocus() && !box_->HasSelection() &&
+           TCaretBlink::Get().Owner() == this;
+}
+
+void TNYXboxWidget::BlinkTick() {
+    blinkOn_ = !blinkOn_;
+    const QPoint off(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    viewport()->update(CaretRect().translated(-off).adjusted(-1, -1, 1, 1));
+}
+
+void TNYXboxWidget::UpdateCaret() {
+    const QPoint off(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    if (!caretPainted_.isNull()) viewport()->update(caretPainted_.translated(-off).adjusted(-1, -1, 1, 1));
+    const bool can = !readOnly_ && look_.editable && hasFocus() && !box_->HasSelection();
+    if (can) {
+        TCaretBlink::Get().Own(this);
+        blinkOn_ = true;  // a moved caret shows at once
+        caretPainted_ = CaretRect();
+        viewport()->update(caretPainted_.translated(-off).adjusted(-1, -1, 1, 1));
+    } else {
+        if (TCaretBlink::Get().Owner() == this) TCaretBlink::Get().Own(nullptr);
+        blinkOn_ = false;
+        caretPainted_ = QRect();
+    }
+}
+
+void TNYXboxWidget::ScrollToCaret() {
+    const QRect r = CaretRect();
+    if (r.isNull()) return;
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const int vw = viewport()->width(), vh = viewport()->height();
+    if (r.left() < h->value()) h->setValue(r.left());
+    else if (r.left() + 3 > h->value() + vw) h->setValue(r.left() + 3 - vw);
+    if (r.top() < v->value()) v->setValue(r.top());
+    else if (r.bottom() + 1 > v->value() + vh) v->setValue(r.bottom() + 1 - vh);
+}
+
+void TNYXboxWidget::AfterEdit(bool textChanged) {
+    if (textChanged) UpdateScrollBars();
+    ScrollToCaret();
+    UpdateCaret();
+    viewport()->update();  // the selection's old and new extent
+    if (textChanged && onEdited) onEdited();
+    if (onSelectionChanged) onSelectionChanged();
+}
+
+bool TNYXboxWidget::Copy() {
+    if (!box_->HasSelection()) return false;
+    auto* data = new QMimeData;
+    const std::string container = editing_->CopyContainer();
+    data->setData(QString::fromLatin1(kClipboardMime), QByteArray(container.data(), static_cast<qsizetype>(container.size())));
+    data->setText(QString::fromStdString(editing_->SelectedPlainText()));
+    QApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+bool TNYXboxWidget::Cut() {
+    if (readOnly_ || !box_->HasSelection()) return false;
+    if (!Copy()) return false;
+    const bool done = editing_->DeleteSelection();
+    AfterEdit(done);
+    return done;
+}
+
+bool TNYXboxWidget::Paste() {
+    if (readOnly_ || box_->UpdateCount() > 0) return false;
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data) return false;
+    bool done = false;
+    const QString mime = QString::fromLatin1(kClipboardMime);
+    if (data->hasFormat(mime)) {
+        const QByteArray bytes = data->data(mime);
+        const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        const std::int32_t format = ContainerFormat(view);
+        if (format == 1 || format == 3) done = editing_->PasteContainer(view);
+    }
+    if (!done && data->hasText()) {
+        const std::string text = data->text().toStdString();
+        done = editing_->PastePlainText(text);
+    }
+    AfterEdit(done);
+    return done;
+}
+
+void TNYXboxWidget::SelectAll() {
+    editing_->SelectAll();
+    AfterEdit(false);
+}
+
+void TNYXboxWidget::Undo(std::size_t steps) {
+    if (!undoList_ || undoList_->Busy() || steps == 0) return;
+    undoList_->UndoSteps(steps);
+    AfterEdit(true);
+}
+
+QPoint TNYXboxWidget::BoxPoint(const QPoint& pt) const {
+    return pt + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void TNYXboxWidget::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    UpdateCaret();
+}
+
+void TNYXboxWidget::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    UpdateCaret();
+}
+
+void TNYXboxWidget::keyPressEvent(QKeyEvent* e) {
+    if (box_->UpdateCount() > 0) return;
+    if (!HandleKey(e)) QAbstractScrollArea::keyPressEvent(e);
+}
+
+void TNYXboxWidget::mousePressEvent(QMouseEvent* e) {
+    setFocus(Qt::MouseFocusReason);
+    QAbstractScrollArea::mousePressEvent(e);
+}
+void TNYXboxWidget::mouseMoveEvent(QMouseEvent* e) { QAbstractScrollArea::mouseMoveEvent(e); }
+void TNYXboxWidget::mouseReleaseEvent(QMouseEvent* e) { QAbstractScrollArea::mouseReleaseEvent(e); }
+void TNYXboxWidget::mouseDoubleClickEvent(QMouseEvent* e) { QAbstractScrollArea::mouseDoubleClickEvent(e); }
+
+bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
+    const auto mods = e->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier;
+    bool changed = false;
+    switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (readOnly_) return false;
+            changed = editing_->SplitParagraph();
+            break;
+        case Qt::Key_Backspace:
+            if (readOnly_ || ctrl || (mods & Qt::AltModifier)) return !readOnly_;
+            changed = editing_->Backspace();
+            break;
+        case Qt::Key_Delete:
+            if (readOnly_ || ctrl) return !readOnly_;
+            if (mods & Qt::ShiftModifier) return Cut(), true;
+            changed = editing_->DeleteForward();
+            break;
+        default: {
+            if (ctrl || readOnly_) return false;
+            const std::string typed = platform::text::Utf8ToCp1252(e->text().toStdString());
+            if (typed.empty()) return false;
+            for (char c : typed)
+                if (static_cast<unsigned char>(c) >= 32) changed = editing_->InsertChar(static_cast<unsigned char>(c)) || changed;
+            if (!changed) return false;
+        }
+    }
+    AfterEdit(changed);
+    return true;
+}
+
 // --- TNYXpageView ----------------------------------------------------------------------
 
 TNYXpageView::TNYXpageView(QWidget* parent) : TNYXboxWidget(parent) {}
@@ -285,8 +527,27 @@ TNYXpageView::~TNYXpageView() {
     registry_.reset();
 }
 
+bool TNYXpageView::Edited() const { return copy_ && BoxText(*box_) != shownText_; }
+
+bool TNYXpageView::LeavePage() {
+    bool stored = false;
+    if (copy_ && set_ && Edited()) {
+        model::TNYXset& set = *set_;
+        StoreBoxInWorkingCopy(*box_, *copy_);
+        // The box shows objects of the copy: it goes before the copy does.
+        ResetBox(nullptr);
+        home_.reset();
+        stored = model::StorePage(set, std::move(copy_), slot_, true) != nullptr;
+        set.SetModified(true);
+    }
+    ClosePage();
+    return stored;
+}
+
 void TNYXpageView::ClosePage() {
     ResetBox(nullptr);
+    home_.reset();
+    shownText_.clear();
     copy_.reset();
     slot_ = -1;
     look_ = [&] {
@@ -342,6 +603,11 @@ bool TNYXpageView::ShowPage(model::TNYXset& set, std::int64_t slot) {
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     LoadText(body, header, footer);
+    home_ = std::make_unique<TWorkingCopyHome>(*copy_);
+    box_->objectHome = home_.get();
+    shownText_ = BoxText(*box_);
+    editing_->SetCaret({box_->BodyBegin(), 0});
+    UpdateCaret();
     return page != nullptr;
 }
 
@@ -360,6 +626,7 @@ bool TNYXpageView::ShowCoverPage(model::TNYXset& set) {
 
 void TNYXpageView::SetViewMode(bool on) {
     look_.editable = !on;
+    SetReadOnly(on);
     viewport()->update();
 }
 

@@ -15,6 +15,10 @@
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "richtext/Box.h"
+#include "richtext/Editing.h"
+#include "richtext/PageText.h"
+#include "richtext/TextAttributes.h"
+#include "richtext/Undo.h"
 #include "richtext/ui/BoxPainter.h"
 #include "richtext/ui/QtMetrics.h"
 
@@ -51,6 +55,35 @@ public:
     // Painting statistics, for tests: the last damaged rectangle painted.
     QRect LastPaintedRect() const { return lastPainted_; }
 
+    // --- editing -------------------------------------------------------------------
+    TNYXediting& Editing() { return *editing_; }
+    TNYXTextAttributes& Attributes() { return *attrs_; }
+    // The hypertext's undo list (not owned); the box's snapshots go there.
+    void SetUndoList(TNYXundoList* list);
+    TNYXundoList* UndoList() const { return undoList_; }
+    // A read-only box hides the caret, scrolls with the arrows and follows links on a click.
+    void SetReadOnly(bool on);
+    bool ReadOnly() const { return readOnly_; }
+    // The clipboard: the container ("application/x-quor30-objects") and plain text.
+    bool Copy();
+    bool Cut();
+    bool Paste();
+    void SelectAll();
+    // Undoes `steps` entries of the undo list (1: the newest).
+    void Undo(std::size_t steps = 1);
+    // The caret's rectangle in box coordinates (3 pixels wide, the line's height).
+    QRect CaretRect() const;
+    // True while the caret is drawn (focused editable box without a selection, blink on).
+    bool CaretDrawn() const;
+    // Scrolls so that the caret is wholly visible.
+    void ScrollToCaret();
+    // The text changed (after every editing operation and undo).
+    std::function<void()> onEdited;
+    // The selection or the caret moved.
+    std::function<void()> onSelectionChanged;
+    // A link to follow (its key as the text holds it).
+    std::function<void(std::int32_t key)> onFollowLink;
+
     // --- TLayoutHost ------------------------------------------------------------
     void Invalidate(std::int32_t top, std::int32_t bottom) override;
     void ContentSizeChanged() override;
@@ -61,6 +94,25 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool) override { return false; }  // Tab is text
+    // The keyboard map; false for keys the box does not take.
+    bool HandleKey(QKeyEvent* e);
+
+    // Editing objects for the current box (after ResetBox).
+    void StartEditing();
+    // After an operation: repaint what changed, caret into view, notify.
+    void AfterEdit(bool textChanged);
+    // Shows the caret of this box and makes it blink (hides it when it cannot show).
+    void UpdateCaret();
+    void BlinkTick();
+    QPoint BoxPoint(const QPoint& viewportPoint) const;
 
     void UpdateScrollBars();
     // Placed pictures show their picture; every other object a placeholder.
@@ -73,6 +125,13 @@ protected:
     TBoxLook look_;
     QRect lastPainted_;
     std::map<const model::TNYXoggetto*, QImage> pictures_;
+    TNYXundoList* undoList_ = nullptr;
+    std::unique_ptr<TNYXTextAttributes> attrs_;
+    std::unique_ptr<TNYXediting> editing_;
+    bool readOnly_ = false;
+    bool blinkOn_ = false;
+    QRect caretPainted_;
+    friend class TCaretBlink;
 };
 
 class TNYXpageView : public TNYXboxWidget {
@@ -89,6 +148,11 @@ public:
     bool ShowCoverPage(model::TNYXset& set);
     // Shows nothing; the working copy is dropped unchanged.
     void ClosePage();
+    // True when the text differs from the page as it was shown.
+    bool Edited() const;
+    // Stores the edited text back into its page (nothing when unchanged) and
+    // shows nothing; true when it stored. The hypertext is then modified.
+    bool LeavePage();
 
     model::TNYXtesto* WorkingCopy() const { return copy_.get(); }
     std::int64_t PageSlot() const { return slot_; }
@@ -97,6 +161,8 @@ public:
 
 private:
     std::unique_ptr<model::TNYXtesto> copy_;
+    std::unique_ptr<TWorkingCopyHome> home_;
+    std::string shownText_;  // the body as the box wrote it right after loading
     std::int64_t slot_ = -1;
 };
 

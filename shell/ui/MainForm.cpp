@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QClipboard>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -15,12 +16,16 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include <system_error>
 
 #include "convert/html/NYXtoHtml.h"
+#include "richtext/Clipboard.h"
+#include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/UndoDropDown.h"
 #include "model/NYXoggetto.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -209,6 +214,22 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
     split->setStretchFactor(1, 3);
     setCentralWidget(split);
     connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) { ShowPage(row); });
+    undo_ = std::make_unique<richtext::TNYXundoList>(&doc_);
+    pageView_->SetUndoList(undo_.get());
+    pageView_->onEdited = [this] { UpdateEditCommands(); };
+    pageView_->onSelectionChanged = [this] { UpdateEditCommands(); };
+    undoDrop_ = new richtext::ui::TUndoDropDown(this);
+    undoDrop_->onClosed = [this](std::size_t steps) {
+        undo_->SetBusy(false);
+        if (steps > 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            pageView_->Undo(steps);
+            QApplication::restoreOverrideCursor();
+        }
+        UpdateEditCommands();
+        pageView_->setFocus();
+    };
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateEditCommands(); });
     statusBar()->setObjectName(QStringLiteral("sbStato"));
 
     BuildCommands();
@@ -232,6 +253,7 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
     shell::ApplyOptions(o, *this);
     SetCaption({});
     doc_.NewHypertext();
+    UpdateEditCommands();
 }
 
 TMainForm::~TMainForm() {
@@ -278,6 +300,14 @@ void TMainForm::BuildCommands() {
         {"actEsportaHtml", [this] { ExportHtml(); }},
         {"actPaginaInBrowser", [this] { ShowCurrentPageInBrowser(); }},
         {"actSuggerimenti", [this] { ShowTips(); }},
+        {"actUndo", [this] {
+             pageView_->Undo(1);
+             UpdateEditCommands();
+         }},
+        {"actTaglia", [this] { pageView_->Cut(); }},
+        {"actCopia", [this] { pageView_->Copy(); }},
+        {"actIncolla", [this] { pageView_->Paste(); }},
+        {"actSelezionaTutto", [this] { pageView_->SelectAll(); }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
     for (const TCommandDef& c : kCommands) {
@@ -315,6 +345,19 @@ void TMainForm::BuildCommands() {
     toolbar_ = addToolBar(QStringLiteral("Standard"));
     toolbar_->setObjectName(QStringLiteral("tbStandard"));
     for (const char* n : {"actNuovoIpertesto", "actApri", "actSalvaTutto"}) toolbar_->addAction(actions_[n]);
+    toolbar_->addSeparator();
+    toolbar_->addAction(actions_["actUndo"]);
+    // The arrow beside Undo opens the list of steps.
+    auto* undoList = new QToolButton(toolbar_);
+    undoList->setObjectName(QStringLiteral("tbUndoLista"));
+    undoList->setArrowType(Qt::DownArrow);
+    undoList->setToolTip(QStringLiteral("Annulla più operazioni"));
+    undoList->setAutoRaise(true);
+    toolbar_->addWidget(undoList)->setObjectName(QStringLiteral("actUndoLista"));
+    connect(undoList, &QToolButton::clicked, this, [this] {
+        if (busy_ == 0) OpenUndoList();
+    });
+    for (const char* n : {"actTaglia", "actCopia", "actIncolla"}) toolbar_->addAction(actions_[n]);
 }
 
 void TMainForm::BuildRecentMenu() {
@@ -452,7 +495,8 @@ void TMainForm::SetCaption(const fs::path& file) {
 }
 
 bool TMainForm::AskSaveChanges() {
-    if (!doc_.Modified()) return true;
+    // Edits of the page shown count as changes before they are stored.
+    if (!doc_.Modified() && !pageView_->Edited()) return true;
     switch (platform::ui().AskYesNoCancel("Salvo le modifiche fatte a " + DocumentTitle() + "?")) {
         case platform::Answer::Cancel: return false;
         case platform::Answer::No: return true;
@@ -669,7 +713,10 @@ void TMainForm::SaveReminderFired() {
 // --- options target ---------------------------------------------------------------
 
 void TMainForm::SetPictureCacheSize(int pictures) { doc_.maxCacheImg = static_cast<std::size_t>(pictures); }
-void TMainForm::SetUndoDepth(int steps) { doc_.undoDeep = steps; }
+void TMainForm::SetUndoDepth(int steps) {
+    doc_.undoDeep = steps;
+    if (undo_) undo_->SetDepth(steps);
+}
 void TMainForm::SetAltFromPictureNames(bool on) { doc_.keepPictureNames = on; }
 void TMainForm::SetBackups(bool on) {
     doc_.backups = on;
@@ -782,6 +829,7 @@ bool RunHtmlExport(model::TNYXset& set, const fs::path& folder, const std::vecto
 }  // namespace
 
 bool TMainForm::ExportHtml() {
+    CommitPageEdits();  // the site shows what was typed
     std::vector<std::int32_t> pages;
     for (std::size_t i = 0; i < doc_.Count(model::testoHtml); ++i)
         if (auto* p = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i)); p && !p->IsEmpty())
@@ -802,6 +850,7 @@ bool TMainForm::ExportHtml() {
 }
 
 bool TMainForm::ShowCurrentPageInBrowser() {
+    CommitPageEdits();
     const int row = pages_->currentRow();
     if (row < 0) return false;
     const auto index = static_cast<std::int32_t>(pages_->item(row)->data(Qt::UserRole).toLongLong());
@@ -848,16 +897,78 @@ void TMainForm::ShowPages() {
 }
 
 void TMainForm::ShowPage(int row) {
+    // The page left behind keeps what was typed in it.
+    const std::int64_t left = pageView_->PageSlot();
+    if (pageView_->LeavePage()) RefreshPageTitle(left);
+    shownRow_ = row;
     if (row < 0 || row >= pages_->count()) {
         pageView_->ClosePage();
+        UpdateEditCommands();
         return;
     }
     const auto index = pages_->item(row)->data(Qt::UserRole).toLongLong();
     if (!pageView_->ShowPage(doc_, index)) pageView_->ClosePage();
+    UpdateEditCommands();
+}
+
+void TMainForm::RefreshPageTitle(std::int64_t slot) {
+    if (slot < 0) return;
+    model::TNYXoggetto* o = doc_.ObjectAt(model::testoHtml, slot);
+    if (!o || o->IsEmpty()) return;
+    std::string title = o->DescriptionTitle();
+    if (title.empty()) title = "Pagina " + std::to_string(slot);
+    for (int r = 0; r < pages_->count(); ++r)
+        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == slot) pages_->item(r)->setText(QFromCp(title));
+}
+
+bool TMainForm::CommitPageEdits() {
+    if (!pageView_->Edited()) return false;
+    const std::int64_t slot = pageView_->PageSlot();
+    const bool stored = pageView_->LeavePage();
+    if (slot < 0) {
+        ShowPages();  // a new text became a page
+    } else {
+        RefreshPageTitle(slot);
+        if (!pageView_->ShowPage(doc_, slot)) pageView_->ClosePage();
+    }
+    UpdateEditCommands();
+    return stored;
+}
+
+void TMainForm::OpenUndoList() {
+    if (!undo_->CanUndo() || undo_->Busy()) return;
+    undo_->SetBusy(true);
+    QWidget* anchor = toolbar_ ? toolbar_->findChild<QToolButton*>(QStringLiteral("tbUndoLista")) : nullptr;
+    undoDrop_->Open(anchor, undo_->Labels());
+    if (!undoDrop_->isVisible()) undo_->SetBusy(false);
+}
+
+void TMainForm::UpdateEditCommands() {
+    const bool editable = !pageView_->ReadOnly();
+    const bool sel = pageView_->Box().HasSelection();
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    const bool canPaste = clip && (clip->hasText() || clip->hasFormat(QString::fromLatin1(richtext::kClipboardMime)));
+    auto set = [&](const char* name, bool on) {
+        QAction* a = Command(name);
+        if (!a) return;
+        // While a document opens or saves the commands stay off; they get this state back after.
+        if (busy_ > 0) a->setProperty("quorWasEnabled", on);
+        else a->setEnabled(on);
+    };
+    set("actUndo", editable && undo_->CanUndo() && !undo_->Busy());
+    set("actTaglia", editable && sel);
+    set("actCopia", sel);
+    set("actIncolla", editable && canPaste);
+    set("actSelezionaTutto", true);
+    if (toolbar_)
+        if (auto* b = toolbar_->findChild<QToolButton*>(QStringLiteral("tbUndoLista")))
+            b->setEnabled(busy_ == 0 && editable && undo_->CanUndo() && !undo_->Busy());
 }
 
 void TMainForm::DetachFromSet() {
     detachedRow_ = pages_->currentRow();
+    // Edits go into the hypertext before it is written.
+    pageView_->LeavePage();
     QSignalBlocker block(pages_);
     pages_->clear();
     pageView_->ClosePage();  // its working copy points into the objects a save replaces

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,12 @@ class QMenu;
 class QPlainTextEdit;
 class QToolBar;
 
+namespace richtext {
+class TNYXundoList;
+}
 namespace richtext::ui {
 class TNYXpageView;
+class TUndoDropDown;
 }
 
 namespace shell::ui {
@@ -71,6 +76,19 @@ public:
     // and opens the current page with the desktop's browser (xdg-open).
     bool ShowCurrentPageInBrowser();
     void ShowPropertiesDialog();
+
+    // --- editing ---------------------------------------------------------------
+    // The page being edited (the central area's box).
+    richtext::ui::TNYXpageView* PageView() const { return pageView_; }
+    // The hypertext's undo list.
+    richtext::TNYXundoList& UndoList() { return *undo_; }
+    // Stores the edits of the page shown and shows it again; true when it stored.
+    bool CommitPageEdits();
+    // Opens the drop-down list of undo steps under its toolbar button.
+    void OpenUndoList();
+    richtext::ui::TUndoDropDown* UndoDropDown() const { return undoDrop_; }
+    // Enables the Modifica commands for the state of the page shown.
+    void UpdateEditCommands();
 
     // --- state ---------------------------------------------------------------
     model::TNYXset& Document() { return doc_; }
@@ -124,6 +142,8 @@ private:
     void TimerNextActionFired();
     void ShowPages();
     void ShowPage(int row);
+    // The list entry of a page takes the page's title again.
+    void RefreshPageTitle(std::int64_t slot);
     void ChooseAndOpen(const char* caption, bool anyFile);
     void ShowWindowsDialog();
     void ShowAbout();
@@ -158,7 +178,10 @@ private:
     QToolBar* toolbar_ = nullptr;
     QListWidget* pages_ = nullptr;
     richtext::ui::TNYXpageView* pageView_ = nullptr;
+    std::unique_ptr<richtext::TNYXundoList> undo_;
+    richtext::ui::TUndoDropDown* undoDrop_ = nullptr;
     int detachedRow_ = -1;
+    int shownRow_ = -1;
 };
 
 }  // namespace shell::ui
