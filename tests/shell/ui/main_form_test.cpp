@@ -6,6 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMimeData>
 #include <QDialog>
 #include <QMenu>
 #include <QLineEdit>
@@ -16,8 +20,16 @@
 #include <iterator>
 #include <set>
 
+#include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "model/Types.h"
 #include "platform/Dispatch.h"
+#include "platform/text.h"
+#include "richtext/Lexer.h"
+#include "richtext/Markup.h"
+#include "richtext/Undo.h"
+#include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/UndoDropDown.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "shell/OptionsStore.h"
@@ -39,8 +51,22 @@ QApplication& App() {
     static char name[] = "uitest_shell";
     static char* argv[] = {name, nullptr};
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    static QApplication app(argc, argv);
-    return app;
+    // Destroyed when the tests end, before the exit handlers: the input
+    // devices that key events bring must go while their platform is there.
+    struct Owner : ::testing::Environment {
+        QApplication* app = nullptr;
+        void TearDown() override {
+            delete app;
+            app = nullptr;
+        }
+    };
+    static Owner* owner = [] {
+        auto* o = new Owner;
+        ::testing::AddGlobalTestEnvironment(o);
+        return o;
+    }();
+    if (!owner->app) owner->app = new QApplication(argc, argv);
+    return *owner->app;
 }
 
 std::string ReadAll(const fs::path& p) {
@@ -589,4 +615,151 @@ TEST_F(MainFormTest, ExportHtmlWritesTheSiteIntoTheChosenFolder) {
     EXPECT_TRUE(fs::exists(chosen / "guida_style.css"));
     chosen.clear();  // cancelled: nothing happens
     EXPECT_FALSE(form->ExportHtml());
+}
+
+// --- editing in the main window --------------------------------------------------------
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+}
+
+void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) Key(w, 0, Qt::NoModifier, QString(c));
+}
+
+std::string PageText(model::TNYXset& set, std::int64_t slot) {
+    auto* page = dynamic_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, slot));
+    return page ? page->Text() : std::string();
+}
+
+// Every reference a page's text holds leads to an object of the hypertext.
+void ExpectReferencesResolve(model::TNYXset& set, std::int64_t slot) {
+    for (std::int32_t key : richtext::ObjectRefs(PageText(set, slot))) {
+        const model::TNYXoggetto* o = set.ObjectByRef(key);
+        EXPECT_TRUE(o && !o->IsEmpty()) << std::hex << key;
+    }
+}
+
+TEST_F(MainFormTest, TypedTextIsStoredWhenThePageIsLeftAndWhenSaved) {
+    const fs::path file = dir / "guida.nyx";
+    fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", file);
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto* view = form->PageView();
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    ASSERT_EQ(pages->currentRow(), 0);
+    EXPECT_FALSE(form->Command("actUndo")->isEnabled());
+    EXPECT_FALSE(form->Command("actCopia")->isEnabled());
+    Type(view, QStringLiteral("Però "));
+    EXPECT_TRUE(view->Edited());
+    EXPECT_TRUE(form->Command("actUndo")->isEnabled());
+    EXPECT_EQ(PageText(form->Document(), 0).find("Però"), std::string::npos);  // not stored yet
+
+    pages->setCurrentRow(1);  // leaving the page stores it
+    EXPECT_TRUE(form->Document().Modified());
+    EXPECT_NE(PageText(form->Document(), 0).find(platform::text::Utf8ToCp1252("Però ")), std::string::npos);
+    ExpectReferencesResolve(form->Document(), 0);
+    EXPECT_FALSE(form->Command("actUndo")->isEnabled());  // a page's undo steps go with it
+
+    Type(view, QStringLiteral("Ciao"));
+    Key(view, Qt::Key_Return);
+    EXPECT_TRUE(form->SaveAll());  // the page shown is stored before writing
+    EXPECT_FALSE(view->Edited());
+    model::TNYXset reread;
+    ASSERT_TRUE(reread.LoadFromFile(file));
+    EXPECT_NE(PageText(reread, 0).find(platform::text::Utf8ToCp1252("Però ")), std::string::npos);
+    EXPECT_NE(PageText(reread, 1).find("Ciao"), std::string::npos);
+    ExpectReferencesResolve(reread, 0);
+    ExpectReferencesResolve(reread, 1);
+}
+
+TEST_F(MainFormTest, TheUndoListUndoesTheStepsChosen) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    const std::string before = richtext::BoxText(view->Box());
+    Type(view, QStringLiteral("abc"));
+    Key(view, Qt::Key_Return);
+    Type(view, QStringLiteral("d"));
+    EXPECT_EQ(form->UndoList().Labels(),
+              (std::vector<std::string>{"Inserimento caratteri", "Inserimento paragrafo", "Inserimento caratteri"}));
+
+    form->OpenUndoList();
+    auto* list = form->UndoDropDown();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_TRUE(form->UndoList().Busy());
+    form->Command("actUndo")->trigger();  // ignored while the list is open
+    EXPECT_EQ(form->UndoList().Count(), 3u);
+    Key(list, Qt::Key_Down);
+    Key(list, Qt::Key_Down);
+    Key(list, Qt::Key_Down);  // no row beyond the last
+    Key(list, Qt::Key_Up);
+    EXPECT_EQ(list->Chosen(), 2);
+    Key(list, Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_FALSE(form->UndoList().Busy());
+    EXPECT_EQ(form->UndoList().Count(), 1u);
+    form->Command("actUndo")->trigger();
+    EXPECT_EQ(richtext::BoxText(view->Box()), before);
+    EXPECT_FALSE(view->Edited());
+    EXPECT_FALSE(form->Command("actUndo")->isEnabled());
+
+    // Escape closes the list without undoing anything.
+    Type(view, QStringLiteral("x"));
+    form->OpenUndoList();
+    Key(list, Qt::Key_Escape);
+    EXPECT_EQ(form->UndoList().Count(), 1u);
+}
+
+TEST(UndoDropDownPlacement, StaysOnTheScreen) {
+    const QRect screen(0, 0, 1000, 800);
+    const QSize size(200, 100);
+    using richtext::ui::TUndoDropDown;
+    EXPECT_EQ(TUndoDropDown::Placement(QRect(10, 20, 30, 20), size, screen), QRect(10, 40, 200, 100));
+    EXPECT_EQ(TUndoDropDown::Placement(QRect(900, 20, 30, 20), size, screen).left(), 800);
+    EXPECT_EQ(TUndoDropDown::Placement(QRect(10, 750, 30, 20), size, screen).top(), 650);
+}
+
+TEST_F(MainFormTest, CopiedTextTakesItsLinksAndPictureToAnotherPage) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    pages->setCurrentRow(2);  // the picture's page
+    form->Command("actSelezionaTutto")->trigger();
+    EXPECT_TRUE(form->Command("actCopia")->isEnabled());
+    form->Command("actCopia")->trigger();
+    EXPECT_TRUE(form->Command("actIncolla")->isEnabled());
+    ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("application/x-quor30-objects")));
+    EXPECT_NE(QApplication::clipboard()->text().toStdString().find("Il logo della guida:"), std::string::npos);
+
+    pages->setCurrentRow(1);
+    Key(view, Qt::Key_End, Qt::ControlModifier);
+    form->Command("actIncolla")->trigger();
+    pages->setCurrentRow(0);  // the links' page
+    form->Command("actSelezionaTutto")->trigger();
+    form->Command("actCopia")->trigger();
+    pages->setCurrentRow(1);
+    form->Command("actIncolla")->trigger();
+    pages->setCurrentRow(0);
+    const std::string stored = PageText(form->Document(), 1);
+    EXPECT_NE(stored.find("Benvenuti"), std::string::npos);
+    EXPECT_NE(stored.find("Il logo della guida:"), std::string::npos);
+    // The pasted links and the picture are the page's own and lead where they led.
+    int links = 0, pictures = 0;
+    for (std::int32_t key : richtext::ObjectRefs(stored)) {
+        links += model::RefType(key) == model::speclink;
+        if (model::RefType(key) == model::immagineNew) {
+            ++pictures;
+            const model::TNYXoggetto* placed = form->Document().ObjectByRef(key);
+            ASSERT_NE(placed, nullptr);
+            const model::TNYXoggetto* pic = form->Document().ObjectAt(model::immagine, placed->Int(0));
+            EXPECT_TRUE(pic && !pic->IsEmpty());
+        }
+    }
+    EXPECT_GE(links, 3);
+    EXPECT_EQ(pictures, 1);
+    EXPECT_EQ(form->Document().Count(model::immagine), 1u);  // the same picture, not a copy
+    ExpectReferencesResolve(form->Document(), 1);
 }
