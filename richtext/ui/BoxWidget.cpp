@@ -211,6 +211,7 @@ void TNYXboxWidget::scrollContentsBy(int dx, int dy) {
 }
 
 void TNYXboxWidget::paintEvent(QPaintEvent* e) {
+    if (box_->UpdateCount() > 0) paintSkipped_ = true;
     QPainter p(viewport());
     const QPoint off(horizontalScrollBar()->value(), verticalScrollBar()->value());
     look_.scroll = off;
@@ -234,7 +235,12 @@ void TNYXboxWidget::Invalidate(std::int32_t top, std::int32_t bottom) {
 
 void TNYXboxWidget::ContentSizeChanged() { UpdateScrollBars(); }
 
-void TNYXboxWidget::UpdateEnded() { viewport()->update(); }
+void TNYXboxWidget::UpdateEnded() {
+    // What was damaged meanwhile is already marked; a paint refused during
+    // the update is made up for in full.
+    if (paintSkipped_) viewport()->update();
+    paintSkipped_ = false;
+}
 
 void TNYXboxWidget::ObjectsMoved(std::int32_t first, std::int32_t last) {
     const auto n = static_cast<std::int32_t>(box_->paragraphs.size());
@@ -405,7 +411,14 @@ void TNYXboxWidget::AfterEdit(bool textChanged) {
     if (textChanged) UpdateScrollBars();
     ScrollToCaret();
     UpdateCaret();
-    viewport()->update();  // the selection's old and new extent
+    // A selection that came, went or changed is painted again; typing only
+    // repaints what its layout damaged.
+    const bool hadSelection = shownSelStart_ != shownSelEnd_;
+    if ((hadSelection || box_->HasSelection()) &&
+        (shownSelStart_ != box_->selStart || shownSelEnd_ != box_->selEnd))
+        viewport()->update();
+    shownSelStart_ = box_->selStart;
+    shownSelEnd_ = box_->selEnd;
     if (textChanged && onEdited) onEdited();
     if (onSelectionChanged) onSelectionChanged();
 }

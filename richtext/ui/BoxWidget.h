@@ -131,6 +131,8 @@ protected:
     bool readOnly_ = false;
     bool blinkOn_ = false;
     QRect caretPainted_;
+    bool paintSkipped_ = false;
+    TTextPos shownSelStart_, shownSelEnd_;  // the selection as last painted
     friend class TCaretBlink;
 };
 
