@@ -1,15 +1,19 @@
 // The clipboard container, plain text and moving a selection by dragging.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "model/Page.h"
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Clipboard.h"
 #include "richtext/Editing.h"
+#include "richtext/Lexer.h"
 #include "richtext/Markup.h"
+#include "richtext/PageText.h"
 #include "richtext/SamplePage.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
@@ -202,3 +206,70 @@ TEST_F(ClipboardTest, DragMoveLandsWhereDropped) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page of a real hypertext shown for editing as the page view shows it:
+// its working copy, the copy's objects in the box's registry, the copy as
+// the home of what editing brings in.
+struct EditedPage {
+    EditedPage() {
+        set.NewHypertext();
+        set.NewObject(model::immagineNew);  // slot 0
+        set.NewObject(model::immagineNew);  // slot 1
+        set.NewObject(model::speclink);
+        auto* page = dynamic_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+        page->SetText("<Z S0 >a<$10000000>b<$10000001>c<Z S0 ><$0A000000>link<%>");
+        slot = page->Index();
+        copy = model::BuildWorkingCopy(set, page);
+        for (std::size_t i = 0; i < copy->EmbeddedObjects().size(); ++i)
+            registry.Put(static_cast<std::int32_t>(i), std::make_unique<TNYXembedded>(copy->EmbeddedObjects()[i].get()));
+        home = std::make_unique<TWorkingCopyHome>(*copy);
+        box.objectHome = home.get();
+        LoadBox(box, 0, copy->Text() + std::string(1, '\0'));
+    }
+    model::TNYXset set;
+    std::unique_ptr<model::TNYXtesto> copy;
+    TNYXundoIndiciList registry;
+    TNYXbox box{&set, &registry};
+    std::unique_ptr<TWorkingCopyHome> home;
+    TNYXTextAttributes attrs{box};
+    TNYXediting ed{box, attrs};
+    std::uint32_t slot = 0;
+};
+
+}  // namespace
+
+TEST(EditedPageTest, StoredCopyKeepsTheObjectsShownInTextOrder) {
+    platform::testing::ScriptedUiScope ui;
+    EditedPage p;
+    ASSERT_EQ(p.copy->EmbeddedObjects().size(), 2u);
+    model::TNYXoggetto* second = p.copy->EmbeddedObjects()[1].get();
+    // Copy the second picture and the link, paste them at the start, drop the first picture.
+    p.ed.Select({0, 3}, {1, 4});
+    const std::string clip = p.ed.CopyContainer();
+    p.ed.SetCaret({0, 0});
+    ASSERT_TRUE(p.ed.PasteContainer(clip));
+    EXPECT_EQ(p.copy->EmbeddedObjects().size(), 3u);  // the pasted picture is the copy's own
+    EXPECT_EQ(p.copy->LocalObjects().size(), 2u);     // and so is the pasted link
+    const std::int32_t firstPicture = 4 + 1;  // the pasted "link" joined the old text: "linka<pic>b..."
+    p.ed.Select({1, firstPicture}, {1, firstPicture + 1});
+    ASSERT_TRUE(p.ed.DeleteSelection());
+
+    EXPECT_TRUE(StoreBoxInWorkingCopy(p.box, *p.copy));
+    ASSERT_EQ(p.copy->EmbeddedObjects().size(), 2u);
+    EXPECT_EQ(p.copy->EmbeddedOrigins()[0], model::kNoRef);  // the pasted one, first in the text
+    EXPECT_EQ(p.copy->EmbeddedObjects()[1].get(), second);
+    EXPECT_EQ(p.copy->EmbeddedOrigins()[1], model::MakeRef(model::immagineNew, 1));
+    const std::string text = p.copy->Text();
+    EXPECT_NE(text.find("<$FF000000>"), std::string::npos);
+    EXPECT_NE(text.find("<$FF000001>"), std::string::npos);
+    EXPECT_EQ(text.find("<$FF000002>"), std::string::npos);
+
+    model::TNYXtesto* stored = model::StorePage(p.set, std::move(p.copy), p.slot, true);
+    ASSERT_NE(stored, nullptr);
+    for (std::int32_t key : ObjectRefs(stored->Text())) {
+        const model::TNYXoggetto* o = p.set.ObjectByRef(key);
+        EXPECT_TRUE(o && !o->IsEmpty()) << std::hex << key;
+    }
+}
