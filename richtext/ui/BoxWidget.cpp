@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMenu>
+#include <QContextMenuEvent>
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
@@ -476,6 +478,51 @@ QPoint TNYXboxWidget::BoxPoint(const QPoint& pt) const {
     return pt + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
+std::int32_t TNYXboxWidget::LinkAt(TTextPos pos) const {
+    if (pos.para < 0 || static_cast<std::size_t>(pos.para) >= box_->paragraphs.size()) return -1;
+    const TNYXparag& p = *box_->paragraphs[static_cast<std::size_t>(pos.para)];
+    const auto at = [&](std::int32_t i) -> std::int32_t {
+        if (i < 0 || static_cast<std::size_t>(i) >= p.text.size() || static_cast<std::size_t>(i) >= p.recs.size()) return -1;
+        return p.recs[static_cast<std::size_t>(i)].link;
+    };
+    const std::int32_t after = at(pos.ch);
+    return after != -1 ? after : at(pos.ch - 1);
+}
+
+bool TNYXboxWidget::FollowLinkAt(TTextPos pos) {
+    const std::int32_t key = LinkAt(pos);
+    if (key == -1) return false;
+    editing_->SetCaret(box_->caret);  // clears the selection
+    AfterEdit(false);
+    if (onFollowLink) onFollowLink(key);
+    return true;
+}
+
+void TNYXboxWidget::contextMenuEvent(QContextMenuEvent* e) {
+    if (readOnly_ || !look_.editable) return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("pmTesto"));
+    const bool sel = box_->HasSelection();
+    QAction* undo = menu.addAction(QStringLiteral("&Undo"));
+    undo->setEnabled(undoList_ && undoList_->CanUndo() && !undoList_->Busy());
+    menu.addSeparator();
+    QAction* cut = menu.addAction(QStringLiteral("&Taglia"));
+    cut->setEnabled(sel);
+    QAction* copy = menu.addAction(QStringLiteral("&Copia"));
+    copy->setEnabled(sel);
+    QAction* paste = menu.addAction(QStringLiteral("&Incolla"));
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    paste->setEnabled(clip && (clip->hasText() || clip->hasFormat(QString::fromLatin1(kClipboardMime))));
+    menu.addSeparator();
+    QAction* all = menu.addAction(QStringLiteral("&Seleziona tutto"));
+    QAction* chosen = menu.exec(e->globalPos());
+    if (chosen == undo) Undo(1);
+    else if (chosen == cut) Cut();
+    else if (chosen == copy) Copy();
+    else if (chosen == paste) Paste();
+    else if (chosen == all) SelectAll();
+}
+
 void TNYXboxWidget::focusInEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusInEvent(e);
     UpdateCaret();
@@ -538,6 +585,15 @@ TNYXpageView::TNYXpageView(QWidget* parent) : TNYXboxWidget(parent) {}
 TNYXpageView::~TNYXpageView() {
     box_.reset();
     registry_.reset();
+}
+
+const model::TNYXoggetto* TNYXpageView::LinkRecord(std::int32_t key) const {
+    if (key == -1) return nullptr;
+    if (home_)
+        if (const model::TNYXoggetto* o = home_->LocalLink(key)) return o;
+    if ((static_cast<std::uint32_t>(key) >> 24) == (model::kPageLocalBase >> 24)) return nullptr;
+    const model::TNYXoggetto* o = set_ ? set_->ObjectByRef(key) : nullptr;
+    return o && !o->IsEmpty() ? o : nullptr;
 }
 
 bool TNYXpageView::Edited() const { return copy_ && BoxText(*box_) != shownText_; }

@@ -81,8 +81,14 @@ public:
     std::function<void()> onEdited;
     // The selection or the caret moved.
     std::function<void()> onSelectionChanged;
-    // A link to follow (its key as the text holds it).
+    // A link to follow (its key as the text holds it). Called from input
+    // handlers: whoever shows another page must do so later, not from inside.
     std::function<void(std::int32_t key)> onFollowLink;
+    // The link key under a text position (the character after it, else the
+    // one before), -1 when there is none.
+    std::int32_t LinkAt(TTextPos pos) const;
+    // Follows the link at a position: clears the selection and calls onFollowLink.
+    bool FollowLinkAt(TTextPos pos);
 
     // --- TLayoutHost ------------------------------------------------------------
     void Invalidate(std::int32_t top, std::int32_t bottom) override;
@@ -101,6 +107,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab is text
     // The keyboard map; false for keys the box does not take.
     bool HandleKey(QKeyEvent* e);
@@ -155,6 +162,9 @@ public:
     // Stores the edited text back into its page (nothing when unchanged) and
     // shows nothing; true when it stored. The hypertext is then modified.
     bool LeavePage();
+    // The record a link key of the text names: a link of the page's own, or
+    // an object of the hypertext; nullptr when there is none.
+    const model::TNYXoggetto* LinkRecord(std::int32_t key) const;
 
     model::TNYXtesto* WorkingCopy() const { return copy_.get(); }
     std::int64_t PageSlot() const { return slot_; }

@@ -218,6 +218,10 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
     pageView_->SetUndoList(undo_.get());
     pageView_->onEdited = [this] { UpdateEditCommands(); };
     pageView_->onSelectionChanged = [this] { UpdateEditCommands(); };
+    // Later: showing another page replaces the box whose handler is running.
+    pageView_->onFollowLink = [this](std::int32_t key) {
+        QTimer::singleShot(0, this, [this, key] { FollowLink(key); });
+    };
     undoDrop_ = new richtext::ui::TUndoDropDown(this);
     undoDrop_->onClosed = [this](std::size_t steps) {
         undo_->SetBusy(false);
@@ -308,6 +312,10 @@ void TMainForm::BuildCommands() {
         {"actCopia", [this] { pageView_->Copy(); }},
         {"actIncolla", [this] { pageView_->Paste(); }},
         {"actSelezionaTutto", [this] { pageView_->SelectAll(); }},
+        {"actSegui", [this] {
+             const std::int32_t key = pageView_->LinkAt(pageView_->Box().caret);
+             if (key != -1) FollowLink(key);
+         }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
     for (const TCommandDef& c : kCommands) {
@@ -933,6 +941,25 @@ bool TMainForm::CommitPageEdits() {
     }
     UpdateEditCommands();
     return stored;
+}
+
+bool TMainForm::FollowLink(std::int32_t key) {
+    const model::TNYXoggetto* link = pageView_->LinkRecord(key);
+    std::int32_t target = key;
+    // A link record of kind "page" names its page.
+    if (link && link->Type() == model::speclink && link->Subtype() == 1) target = link->Int(13);
+    if (model::RefType(target) != model::testoHtml) {
+        statusBar()->showMessage(QStringLiteral("Questo collegamento si segue nel browser o nell'esportazione."), 5000);
+        return false;
+    }
+    const auto slot = static_cast<qlonglong>(model::RefIndex(target));
+    for (int r = 0; r < pages_->count(); ++r)
+        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == slot) {
+            pages_->setCurrentRow(r);
+            return true;
+        }
+    statusBar()->showMessage(QStringLiteral("La pagina del collegamento non esiste."), 5000);
+    return false;
 }
 
 void TMainForm::OpenUndoList() {

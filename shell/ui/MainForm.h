@@ -87,6 +87,9 @@ public:
     // Opens the drop-down list of undo steps under its toolbar button.
     void OpenUndoList();
     richtext::ui::TUndoDropDown* UndoDropDown() const { return undoDrop_; }
+    // Follows a link of the page shown: a link to a page of the hypertext
+    // shows that page (the page left keeps its edits); false for any other.
+    bool FollowLink(std::int32_t key);
     // Enables the Modifica commands for the state of the page shown.
     void UpdateEditCommands();
 

@@ -763,3 +763,32 @@ TEST_F(MainFormTest, CopiedTextTakesItsLinksAndPictureToAnotherPage) {
     EXPECT_EQ(form->Document().Count(model::immagine), 1u);  // the same picture, not a copy
     ExpectReferencesResolve(form->Document(), 1);
 }
+
+TEST_F(MainFormTest, FollowingALinkShowsItsPageAndKeepsTheEdits) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    Type(view, QStringLiteral("Nota. "));
+    // The caret on the first link of the cover page ("che cos'è un ipertesto").
+    richtext::TNYXbox& box = view->Box();
+    richtext::TTextPos onLink{-1, 0};
+    for (std::int32_t i = box.BodyBegin(); i < box.BodyEnd() && onLink.para < 0; ++i) {
+        const auto& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        for (std::size_t k = 0; k < p.text.size(); ++k)
+            if (p.recs[k].link != -1) {
+                onLink = {i, static_cast<std::int32_t>(k) + 1};
+                break;
+            }
+    }
+    ASSERT_GE(onLink.para, 0);
+    view->Editing().SetCaret(onLink);
+    form->Command("actSegui")->trigger();
+    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(view->PageSlot(), 1);
+    EXPECT_NE(PageText(form->Document(), 0).find("Nota. "), std::string::npos);
+    // A position without a link follows nothing (the box is the new page's).
+    view->Editing().SetCaret({view->Box().BodyBegin(), 0});
+    form->Command("actSegui")->trigger();
+    EXPECT_EQ(pages->currentRow(), 1);
+}
