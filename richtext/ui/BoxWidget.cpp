@@ -549,6 +549,16 @@ void TNYXboxWidget::mouseDoubleClickEvent(QMouseEvent* e) { QAbstractScrollArea:
 bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
     const auto mods = e->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
+    // The desktop's usual clipboard and undo keys, besides the menu's own.
+    if (ctrl && !(mods & (Qt::AltModifier | Qt::ShiftModifier))) {
+        switch (e->key()) {
+            case Qt::Key_C: return Copy(), true;
+            case Qt::Key_X: return Cut(), true;
+            case Qt::Key_V: return Paste(), true;
+            case Qt::Key_Z: return Undo(1), true;
+            default: break;
+        }
+    }
     bool changed = false;
     switch (e->key()) {
         case Qt::Key_Return:

@@ -312,6 +312,11 @@ void TMainForm::BuildCommands() {
         {"actCopia", [this] { pageView_->Copy(); }},
         {"actIncolla", [this] { pageView_->Paste(); }},
         {"actSelezionaTutto", [this] { pageView_->SelectAll(); }},
+        {"actSoloLettura", [this] {
+             // View mode: the page as a reader sees it (no caret, clicks follow links).
+             pageView_->SetViewMode(Command("actSoloLettura")->isChecked());
+             UpdateEditCommands();
+         }},
         {"actSegui", [this] {
              const std::int32_t key = pageView_->LinkAt(pageView_->Box().caret);
              if (key != -1) FollowLink(key);
@@ -339,6 +344,7 @@ void TMainForm::BuildCommands() {
         menu->addAction(a);
         actions_[c.name] = a;
     }
+    actions_["actSoloLettura"]->setCheckable(true);
     recentSeparator_ = fileMenu_->addSeparator();
     exitAction_ = new QAction(QStringLiteral("&Esci"), this);
     exitAction_->setObjectName(QStringLiteral("actEsci"));
