@@ -8,6 +8,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QMimeData>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,7 +19,11 @@
 
 #include "model/NYXset.h"
 #include "model/Types.h"
+#include "platform/testing/ScriptedUi.h"
+#include "richtext/Clipboard.h"
 #include "richtext/Layout.h"
+#include "richtext/Markup.h"
+#include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 
 using namespace richtext;
@@ -324,6 +332,77 @@ TEST(PageViewTest, ScrollingRepaintsOnlyWhatScrolledIn) {
     v->setValue(32);
     QApplication::processEvents();
     EXPECT_EQ(f.widget.LastPaintedRect(), f.widget.viewport()->rect());
+}
+
+// --- editing in the widget ------------------------------------------------------------
+
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Focus(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    w.setFocus();
+    QApplication::processEvents();
+}
+
+TEST(BoxEditTest, CaretIsDrawnInvertedAndBlinks) {
+    Fixture f;
+    f.Load("<Z S0 >abc");
+    f.widget.Editing().SetCaret({0, 3});
+    Focus(f.widget);
+    ASSERT_TRUE(f.widget.hasFocus());
+    const QRect caret = f.widget.CaretRect();
+    EXPECT_EQ(caret.width(), 3);
+    EXPECT_EQ(caret.height(), f.widget.Box().paragraphs[0]->lines[0].height);
+    const QPoint inside = caret.center();  // the view is not scrolled
+    auto shade = [&] { return qGray(f.widget.viewport()->grab().toImage().pixel(inside)); };
+    ASSERT_TRUE(f.widget.CaretDrawn());
+    EXPECT_LT(shade(), 40);  // white under it turned black
+    Wait(650);               // one blink later the caret is off
+    EXPECT_FALSE(f.widget.CaretDrawn());
+    EXPECT_GT(shade(), 215);
+    // A selection hides the caret.
+    f.widget.SelectAll();
+    EXPECT_FALSE(f.widget.CaretDrawn());
+}
+
+TEST(BoxEditTest, ClipboardTakesPlainTextAndRefusesABrokenContainer) {
+    platform::testing::ScriptedUiScope ui;
+    Fixture f;
+    TNYXundoList undo(&f.set);
+    f.widget.SetUndoList(&undo);
+    f.Load("<Z S0 >abc");
+    const std::string before = BoxText(f.widget.Box());
+    f.widget.Editing().SetCaret({0, 1});
+    QApplication::clipboard()->setText(QStringLiteral("uno\ndue è"));
+    ASSERT_TRUE(f.widget.Paste());
+    ASSERT_EQ(f.widget.Box().paragraphs.size(), 2u);
+    EXPECT_EQ(f.widget.Box().paragraphs[0]->text, "auno");
+    EXPECT_EQ(f.widget.Box().paragraphs[1]->text, "due \xE8" "bc");
+    // Copying gives both forms back.
+    f.widget.SelectAll();
+    ASSERT_TRUE(f.widget.Copy());
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    EXPECT_EQ(data->text(), QStringLiteral("auno\r\ndue èbc"));
+    EXPECT_TRUE(data->hasFormat(QString::fromLatin1(kClipboardMime)));
+    undo.UndoSteps(undo.Count());
+    EXPECT_EQ(BoxText(f.widget.Box()), before);
+
+    // A container cut short is refused whole.
+    std::string bytes = data->data(QString::fromLatin1(kClipboardMime)).toStdString();
+    ASSERT_GT(bytes.size(), 8u);
+    auto* broken = new QMimeData;
+    broken->setData(QString::fromLatin1(kClipboardMime), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size() - 3)));
+    QApplication::clipboard()->setMimeData(broken);
+    f.widget.Editing().SetCaret({0, 1});
+    EXPECT_FALSE(f.widget.Paste());
+    EXPECT_EQ(BoxText(f.widget.Box()), before);
+    EXPECT_EQ(undo.Count(), 0u);
+    f.widget.SetUndoList(nullptr);  // the list goes first
 }
 
 }  // namespace
