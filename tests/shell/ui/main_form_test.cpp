@@ -672,6 +672,16 @@ TEST_F(MainFormTest, TypedTextIsStoredWhenThePageIsLeftAndWhenSaved) {
     EXPECT_NE(PageText(reread, 1).find("Ciao"), std::string::npos);
     ExpectReferencesResolve(reread, 0);
     ExpectReferencesResolve(reread, 1);
+
+    // Typing alone makes the closing question come; Yes writes the typed text.
+    Type(view, QStringLiteral("Fine"));
+    ASSERT_FALSE(form->Document().Modified());
+    scripted.ui.answers = {Answer::Yes};
+    EXPECT_TRUE(form->CanClose());
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
+    model::TNYXset last;
+    ASSERT_TRUE(last.LoadFromFile(file));
+    EXPECT_NE(PageText(last, 1).find("Fine"), std::string::npos);
 }
 
 TEST_F(MainFormTest, TheUndoListUndoesTheStepsChosen) {
