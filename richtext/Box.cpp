@@ -176,8 +176,13 @@ void TNYXbox::Layout(std::int32_t first, std::int32_t last) {
     if (first < 0) first = 0;
     if (last >= n) last = n - 1;
     if (first > last) return;
-    const std::int32_t top = paragraphs[static_cast<std::size_t>(first)]->top;
-    const std::int32_t oldBottom = paragraphs[static_cast<std::size_t>(last)]->bottom;
+    // Paragraphs that replaced others (an undo, a paste) know no place yet:
+    // the range starts below the paragraph before it, and the paragraphs
+    // after it move by how far their top is from the range's new bottom.
+    const std::int32_t top =
+        first == 0 ? FirstParagraphTop(*this) : paragraphs[static_cast<std::size_t>(first) - 1]->bottom + 1;
+    const std::int32_t oldBottom = last + 1 < n ? paragraphs[static_cast<std::size_t>(last) + 1]->top - 1
+                                                : paragraphs[static_cast<std::size_t>(last)]->bottom;
     LayoutRange(*this, first, last, false, oldBottom, top);
 }
 
