@@ -22,6 +22,7 @@
 #include "richtext/Layout.h"
 #include "richtext/Markup.h"
 #include "richtext/Clipboard.h"
+#include "richtext/Navigation.h"
 #include "richtext/PageText.h"
 #include "platform/text.h"
 
@@ -146,6 +147,8 @@ TNYXboxWidget::TNYXboxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
 
 TNYXboxWidget::~TNYXboxWidget() {
     if (undoList_ && box_) undoList_->ForgetBox(*box_);
+    mouse_.reset();
+    keys_.reset();
     editing_.reset();
     attrs_.reset();
     box_.reset();  // before the objects its paragraphs show
@@ -158,6 +161,8 @@ void TNYXboxWidget::ResetBox(model::TNYXset* set) {
         undoList_->ForgetBox(*box_);
         undoList_->Clear();
     }
+    mouse_.reset();
+    keys_.reset();
     editing_.reset();
     attrs_.reset();
     box_.reset();
@@ -220,6 +225,11 @@ void TNYXboxWidget::paintEvent(QPaintEvent* e) {
     lastPainted_ = e->rect();
     p.translate(-off);
     PaintBox(p, *box_, metrics_, look_, e->rect().translated(off));
+    if (mouse_ && mouse_->Dragging()) {
+        // Where the dragged text would land.
+        const TNYXcaretPos d = Normalise(*box_, mouse_->DropPosition());
+        if (d.height > 0) p.fillRect(QRect(d.x, d.y, 2, d.height), Qt::black);
+    }
     if (CaretDrawn()) {
         // The caret inverts what lies under it.
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -340,6 +350,9 @@ void TNYXboxWidget::StartEditing() {
     box_->undo = undoList_;
     attrs_ = std::make_unique<TNYXTextAttributes>(*box_);
     editing_ = std::make_unique<TNYXediting>(*box_, *attrs_);
+    keys_ = std::make_unique<TNYXkeyboard>(*editing_);
+    keys_->enterTables = false;  // cells are not shown as boxes of their own yet
+    mouse_ = std::make_unique<TNYXmouse>(*editing_);
 }
 
 void TNYXboxWidget::SetUndoList(TNYXundoList* list) {
@@ -354,20 +367,10 @@ void TNYXboxWidget::SetReadOnly(bool on) {
 }
 
 QRect TNYXboxWidget::CaretRect() const {
-    const TNYXbox& b = *box_;
-    const TTextPos c = b.caret;
-    if (c.para < 0 || static_cast<std::size_t>(c.para) >= b.paragraphs.size()) return {};
-    const TNYXparag& p = *b.paragraphs[static_cast<std::size_t>(c.para)];
-    if (p.lines.empty()) return {};
-    // The last line whose first index is at or before the caret.
-    std::size_t li = 0;
-    for (std::size_t i = 0; i < p.lines.size(); ++i)
-        if (p.lines[i].first <= c.ch) li = i;
-    const TNYXline& l = p.lines[li];
-    int x = l.startX + l.alignOffset;
-    for (std::int32_t k = l.first; k < c.ch && static_cast<std::size_t>(k) < p.recs.size(); ++k)
-        x += p.recs[static_cast<std::size_t>(k)].width;
-    return QRect(x, TextTop(p) + l.top, 3, std::max(1, l.height));
+    if (box_->paragraphs.empty()) return {};
+    const TNYXcaretPos c = Normalise(*box_, box_->caret);
+    if (c.height < 0) return {};
+    return QRect(c.x, c.y, 3, std::max(1, c.height));
 }
 
 bool TNYXboxWidget::CaretDrawn() const {
@@ -405,7 +408,11 @@ void TNYXboxWidget::ScrollToCaret() {
     const int vw = viewport()->width(), vh = viewport()->height();
     if (r.left() < h->value()) h->setValue(r.left());
     else if (r.left() + 3 > h->value() + vw) h->setValue(r.left() + 3 - vw);
-    if (r.top() < v->value()) v->setValue(r.top());
+    // On the first line the page's top margin comes into view too.
+    const auto body = static_cast<std::size_t>(box_->BodyBegin());
+    const bool firstLine = body < box_->paragraphs.size() && box_->caret.para <= box_->BodyBegin() &&
+                           r.top() <= TextTop(*box_->paragraphs[body]);
+    if (r.top() < v->value()) v->setValue(firstLine ? 0 : r.top());
     else if (r.bottom() + 1 > v->value() + vh) v->setValue(r.bottom() + 1 - vh);
 }
 
@@ -538,17 +545,113 @@ void TNYXboxWidget::keyPressEvent(QKeyEvent* e) {
     if (!HandleKey(e)) QAbstractScrollArea::keyPressEvent(e);
 }
 
-void TNYXboxWidget::mousePressEvent(QMouseEvent* e) {
-    setFocus(Qt::MouseFocusReason);
-    QAbstractScrollArea::mousePressEvent(e);
+void TNYXboxWidget::ApplyKey(const TKeyResult& r) {
+    if (r.scrollX) horizontalScrollBar()->setValue(horizontalScrollBar()->value() + r.scrollX);
+    if (r.scrollY) verticalScrollBar()->setValue(verticalScrollBar()->value() + r.scrollY);
+    if (r.place.box && r.place.box != box_.get() && onLeaveBox) onLeaveBox(*r.place.box, r.place.pos);
+    if (r.moved || r.changed) AfterEdit(r.changed);
+    if (r.follow != -1) FollowLinkAt(box_->caret.ch > 0 && LinkAt(box_->caret) == -1
+                                         ? TTextPos{box_->caret.para, box_->caret.ch - 1}
+                                         : box_->caret);
 }
-void TNYXboxWidget::mouseMoveEvent(QMouseEvent* e) { QAbstractScrollArea::mouseMoveEvent(e); }
-void TNYXboxWidget::mouseReleaseEvent(QMouseEvent* e) { QAbstractScrollArea::mouseReleaseEvent(e); }
-void TNYXboxWidget::mouseDoubleClickEvent(QMouseEvent* e) { QAbstractScrollArea::mouseDoubleClickEvent(e); }
+
+void TNYXboxWidget::ApplyMouse(const TMouseResult& r) {
+    if (r.moved || r.changed) AfterEdit(r.changed);
+    if (r.follow != -1) {
+        editing_->ClearSelection();
+        if (onFollowLink) onFollowLink(r.follow);
+    }
+}
+
+void TNYXboxWidget::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(e);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const QPoint p = BoxPoint(e->position().toPoint());
+    mouse_->readOnly = readOnly_ || !look_.editable;
+    ApplyMouse(mouse_->Press(p.x(), p.y()));
+}
+
+void TNYXboxWidget::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint p = BoxPoint(e->position().toPoint());
+    const bool down = e->buttons() & Qt::LeftButton;
+    if (down && mouse_->Pressed()) {
+        const bool wasDragging = mouse_->Dragging();
+        ApplyMouse(mouse_->Move(p.x(), p.y(), true));
+        if (mouse_->Selecting() || mouse_->Dragging()) {
+            // The view follows the pointer.
+            const QPoint v = e->position().toPoint();
+            if (v.y() < 0) verticalScrollBar()->setValue(verticalScrollBar()->value() + v.y());
+            else if (v.y() > viewport()->height()) verticalScrollBar()->setValue(verticalScrollBar()->value() + v.y() - viewport()->height());
+        }
+        if (mouse_->Dragging()) {
+            if (!wasDragging) viewport()->setCursor(Qt::DragMoveCursor);
+            viewport()->update();  // the drop mark
+        }
+        return;
+    }
+    // Pointer feedback: the hand over links, the drag pointer over the selection.
+    const std::int32_t link = mouse_->LinkUnder(p.x(), p.y());
+    if (link != -1) {
+        viewport()->setCursor(Qt::PointingHandCursor);
+        QString hint;
+        if (onLinkHint) hint = QString::fromStdString(onLinkHint(link));
+        viewport()->setToolTip(hint);
+    } else {
+        viewport()->setToolTip(QString());
+        viewport()->setCursor(!readOnly_ && mouse_->InSelection(p.x(), p.y()) ? Qt::DragMoveCursor : Qt::IBeamCursor);
+    }
+}
+
+void TNYXboxWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(e);
+        return;
+    }
+    const QPoint p = BoxPoint(e->position().toPoint());
+    const bool dragging = mouse_->Dragging();
+    ApplyMouse(mouse_->Release(p.x(), p.y()));
+    if (dragging) {
+        viewport()->setCursor(Qt::IBeamCursor);
+        viewport()->update();
+    }
+}
+
+void TNYXboxWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const QPoint p = BoxPoint(e->position().toPoint());
+    ApplyMouse(mouse_->DoubleClick(p.x(), p.y()));
+}
+
+namespace {
+
+bool ToEditKey(int key, EditKey& out) {
+    switch (key) {
+        case Qt::Key_Left: out = EditKey::Left; return true;
+        case Qt::Key_Right: out = EditKey::Right; return true;
+        case Qt::Key_Up: out = EditKey::Up; return true;
+        case Qt::Key_Down: out = EditKey::Down; return true;
+        case Qt::Key_Home: out = EditKey::Home; return true;
+        case Qt::Key_End: out = EditKey::End; return true;
+        case Qt::Key_PageUp: out = EditKey::PageUp; return true;
+        case Qt::Key_PageDown: out = EditKey::PageDown; return true;
+        case Qt::Key_Backspace: out = EditKey::Backspace; return true;
+        case Qt::Key_Delete: out = EditKey::Delete; return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: out = EditKey::Enter; return true;
+        case Qt::Key_F9: out = EditKey::F9; return true;
+        default: return false;
+    }
+}
+
+}  // namespace
 
 bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
     const auto mods = e->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
+    const bool shift = mods & Qt::ShiftModifier;
     // The desktop's usual clipboard and undo keys, besides the menu's own.
     if (ctrl && !(mods & (Qt::AltModifier | Qt::ShiftModifier))) {
         switch (e->key()) {
@@ -559,33 +662,28 @@ bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
             default: break;
         }
     }
-    bool changed = false;
-    switch (e->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (readOnly_) return false;
-            changed = editing_->SplitParagraph();
-            break;
-        case Qt::Key_Backspace:
-            if (readOnly_ || ctrl || (mods & Qt::AltModifier)) return !readOnly_;
-            changed = editing_->Backspace();
-            break;
-        case Qt::Key_Delete:
-            if (readOnly_ || ctrl) return !readOnly_;
-            if (mods & Qt::ShiftModifier) return Cut(), true;
-            changed = editing_->DeleteForward();
-            break;
-        default: {
-            if (ctrl || readOnly_) return false;
-            const std::string typed = platform::text::Utf8ToCp1252(e->text().toStdString());
-            if (typed.empty()) return false;
-            for (char c : typed)
-                if (static_cast<unsigned char>(c) >= 32) changed = editing_->InsertChar(static_cast<unsigned char>(c)) || changed;
-            if (!changed) return false;
-        }
+    keys_->readOnly = readOnly_ || !look_.editable;
+    EditKey key;
+    if (ToEditKey(e->key(), key)) {
+        // Other modifiers do nothing for Backspace and Delete.
+        if ((key == EditKey::Backspace || key == EditKey::Delete) && (mods & (Qt::AltModifier | Qt::MetaModifier)))
+            return true;
+        // Shift+Delete cuts: through the clipboard, with the plain text too.
+        if (key == EditKey::Delete && shift && !ctrl && !keys_->readOnly) return Cut(), true;
+        const TKeyResult r = keys_->Press(key, ctrl, shift);
+        ApplyKey(r);
+        return r.handled;
     }
-    AfterEdit(changed);
-    return true;
+    if (ctrl || (mods & Qt::AltModifier)) return false;
+    const std::string typed = platform::text::Utf8ToCp1252(e->text().toStdString());
+    bool any = false;
+    for (char c : typed) {
+        const TKeyResult r = keys_->Type(static_cast<unsigned char>(c));
+        if (!r.handled) continue;
+        any = true;
+        ApplyKey(r);
+    }
+    return any;
 }
 
 // --- TNYXpageView ----------------------------------------------------------------------

@@ -16,6 +16,8 @@
 #include "model/NYXset.h"
 #include "richtext/Box.h"
 #include "richtext/Editing.h"
+#include "richtext/Keys.h"
+#include "richtext/Mouse.h"
 #include "richtext/PageText.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
@@ -84,6 +86,11 @@ public:
     // A link to follow (its key as the text holds it). Called from input
     // handlers: whoever shows another page must do so later, not from inside.
     std::function<void(std::int32_t key)> onFollowLink;
+    // The hint shown over a link (its description).
+    std::function<std::string(std::int32_t key)> onLinkHint;
+    // A key moved the caret out of this box into another (a table's cell or
+    // the box holding the table).
+    std::function<void(TNYXbox& box, TTextPos pos)> onLeaveBox;
     // The link key under a text position (the character after it, else the
     // one before), -1 when there is none.
     std::int32_t LinkAt(TTextPos pos) const;
@@ -111,6 +118,8 @@ protected:
     bool focusNextPrevChild(bool) override { return false; }  // Tab is text
     // The keyboard map; false for keys the box does not take.
     bool HandleKey(QKeyEvent* e);
+    void ApplyKey(const TKeyResult& r);
+    void ApplyMouse(const TMouseResult& r);
 
     // Editing objects for the current box (after ResetBox).
     void StartEditing();
@@ -135,6 +144,8 @@ protected:
     TNYXundoList* undoList_ = nullptr;
     std::unique_ptr<TNYXTextAttributes> attrs_;
     std::unique_ptr<TNYXediting> editing_;
+    std::unique_ptr<TNYXkeyboard> keys_;
+    std::unique_ptr<TNYXmouse> mouse_;
     bool readOnly_ = false;
     bool blinkOn_ = false;
     QRect caretPainted_;

@@ -218,6 +218,14 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
     pageView_->SetUndoList(undo_.get());
     pageView_->onEdited = [this] { UpdateEditCommands(); };
     pageView_->onSelectionChanged = [this] { UpdateEditCommands(); };
+    pageView_->onLinkHint = [this](std::int32_t key) -> std::string {
+        const model::TNYXoggetto* link = pageView_->LinkRecord(key);
+        if (!link) return {};
+        if (link->Type() == model::speclink && link->Subtype() == 1)
+            if (const model::TNYXoggetto* page = doc_.ObjectByRef(link->Int(13)); page && !page->IsEmpty())
+                return platform::text::Cp1252ToUtf8(page->DescriptionTitle());
+        return platform::text::Cp1252ToUtf8(link->Description());
+    };
     // Later: showing another page replaces the box whose handler is running.
     pageView_->onFollowLink = [this](std::int32_t key) {
         QTimer::singleShot(0, this, [this, key] { FollowLink(key); });

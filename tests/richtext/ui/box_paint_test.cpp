@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QClipboard>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QEventLoop>
 #include <QMimeData>
 #include <QTimer>
@@ -403,6 +405,74 @@ TEST(BoxEditTest, ClipboardTakesPlainTextAndRefusesABrokenContainer) {
     EXPECT_EQ(BoxText(f.widget.Box()), before);
     EXPECT_EQ(undo.Count(), 0u);
     f.widget.SetUndoList(nullptr);  // the list goes first
+}
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+}
+
+void Mouse(QWidget* viewport, QEvent::Type type, QPoint at, Qt::MouseButtons buttons = Qt::LeftButton) {
+    QMouseEvent e(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &e);
+}
+
+TEST(BoxEditTest, KeysAndTheMouseThroughTheWidget) {
+    platform::testing::ScriptedUiScope ui;
+    Fixture f;
+    TNYXundoList undo(&f.set);
+    f.widget.SetUndoList(&undo);
+    f.Load("<Z S0 >una parola qui");
+    Focus(f.widget);
+    const std::string before = BoxText(f.widget.Box());
+    for (const char* t : {"a", "b"}) Key(&f.widget, Qt::Key_A, Qt::NoModifier, QString::fromLatin1(t));
+    Key(&f.widget, Qt::Key_Left, Qt::ShiftModifier);
+    Key(&f.widget, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(f.widget.Editing().SelectedPlainText(), "ab");
+    Key(&f.widget, Qt::Key_Delete);
+    EXPECT_EQ(BoxText(f.widget.Box()), before);
+    Key(&f.widget, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(f.widget.Box().caret, (TTextPos{0, 4}));
+    Key(&f.widget, Qt::Key_End);
+    EXPECT_EQ(f.widget.Box().caret, (TTextPos{0, 14}));
+
+    // Pressing and dragging selects; a double click takes the word.
+    QWidget* vp = f.widget.viewport();
+    const TNYXparag& p = *f.widget.Box().paragraphs[0];
+    const int y = TextTop(p) + p.lines[0].height / 2;
+    auto xOf = [&](int ch) {
+        int x = p.lines[0].startX;
+        for (int k = 0; k < ch; ++k) x += p.recs[static_cast<std::size_t>(k)].width;
+        return x + 1;
+    };
+    Mouse(vp, QEvent::MouseButtonPress, QPoint(xOf(4), y));
+    Mouse(vp, QEvent::MouseMove, QPoint(xOf(10), y));
+    Mouse(vp, QEvent::MouseButtonRelease, QPoint(xOf(10), y), Qt::NoButton);
+    EXPECT_EQ(f.widget.Editing().SelectedPlainText(), "parola");
+    Mouse(vp, QEvent::MouseButtonDblClick, QPoint(xOf(1), y));
+    EXPECT_EQ(f.widget.Editing().SelectedPlainText(), "una ");
+    // Undoing the keystrokes gives the text back.
+    undo.UndoSteps(undo.Count());
+    EXPECT_EQ(BoxText(f.widget.Box()), before);
+    f.widget.SetUndoList(nullptr);
+}
+
+TEST(BoxEditTest, TheCaretIsScrolledIntoView) {
+    Fixture f;
+    std::string body;
+    for (int i = 0; i < 100; ++i) body += "<Z S0 >riga " + std::to_string(i);
+    f.Load(body);
+    Focus(f.widget);
+    Key(&f.widget, Qt::Key_End, Qt::ControlModifier);
+    QScrollBar* v = f.widget.verticalScrollBar();
+    EXPECT_EQ(v->value(), v->maximum());
+    const QRect caret = f.widget.CaretRect();
+    EXPECT_GE(caret.top(), v->value());
+    EXPECT_LE(caret.bottom(), v->value() + f.widget.viewport()->height());
+    Key(&f.widget, Qt::Key_PageUp);
+    EXPECT_EQ(f.widget.Box().caret.para, 88);  // eleven lines up
+    Key(&f.widget, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(v->value(), 0);
 }
 
 }  // namespace
