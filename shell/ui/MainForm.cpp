@@ -241,7 +241,17 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
         UpdateEditCommands();
         pageView_->setFocus();
     };
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateEditCommands(); });
+    // What the clipboard offers is asked when it changes, not at every keystroke.
+    auto readClipboard = [this] {
+        const QMimeData* clip = QApplication::clipboard()->mimeData();
+        clipboardPastable_ =
+            clip && (clip->hasText() || clip->hasFormat(QString::fromLatin1(richtext::kClipboardMime)));
+    };
+    readClipboard();
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this, readClipboard] {
+        readClipboard();
+        UpdateEditCommands();
+    });
     statusBar()->setObjectName(QStringLiteral("sbStato"));
 
     BuildCommands();
@@ -922,7 +932,6 @@ void TMainForm::ShowPage(int row) {
     // The page left behind keeps what was typed in it.
     const std::int64_t left = pageView_->PageSlot();
     if (pageView_->LeavePage()) RefreshPageTitle(left);
-    shownRow_ = row;
     if (row < 0 || row >= pages_->count()) {
         pageView_->ClosePage();
         UpdateEditCommands();
@@ -987,8 +996,7 @@ void TMainForm::OpenUndoList() {
 void TMainForm::UpdateEditCommands() {
     const bool editable = !pageView_->ReadOnly();
     const bool sel = pageView_->Box().HasSelection();
-    const QMimeData* clip = QApplication::clipboard()->mimeData();
-    const bool canPaste = clip && (clip->hasText() || clip->hasFormat(QString::fromLatin1(richtext::kClipboardMime)));
+    const bool canPaste = clipboardPastable_;
     auto set = [&](const char* name, bool on) {
         QAction* a = Command(name);
         if (!a) return;

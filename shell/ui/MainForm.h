@@ -184,7 +184,7 @@ private:
     std::unique_ptr<richtext::TNYXundoList> undo_;
     richtext::ui::TUndoDropDown* undoDrop_ = nullptr;
     int detachedRow_ = -1;
-    int shownRow_ = -1;
+    bool clipboardPastable_ = false;
 };
 
 }  // namespace shell::ui
