@@ -77,6 +77,7 @@ void* TNYXoggetto::operator new(std::size_t size) {
 }
 
 void TNYXoggetto::operator delete(void* p, std::size_t size) noexcept {
+    (void)size;
     if (!p) return;
 #ifndef QUOR_NO_OBJECT_POOL
     if (size == sizeof(TNYXoggetto)) {
@@ -84,7 +85,7 @@ void TNYXoggetto::operator delete(void* p, std::size_t size) noexcept {
         return;
     }
 #endif
-    ::operator delete(p, size);
+    ::operator delete(p);  // (the sized form needs -fsized-deallocation under clang)
 }
 
 }  // namespace model
