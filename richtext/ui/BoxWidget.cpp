@@ -475,6 +475,16 @@ void TNYXboxWidget::SelectAll() {
     AfterEdit(false);
 }
 
+bool TNYXboxWidget::StyleOn(std::uint8_t bit) const { return (attrs_->Style() & bit) != 0; }
+
+void TNYXboxWidget::ToggleStyle(std::uint8_t bit) {
+    if (readOnly_ || !look_.editable || box_->UpdateCount() > 0) return;
+    const bool on = StyleOn(bit);
+    const std::string before = box_->HasSelection() ? BoxText(*box_) : std::string();
+    attrs_->AddRemoveStyle(on ? 0 : bit, on ? bit : 0);
+    AfterEdit(box_->HasSelection() && BoxText(*box_) != before);
+}
+
 void TNYXboxWidget::Undo(std::size_t steps) {
     if (!undoList_ || undoList_->Busy() || steps == 0) return;
     undoList_->UndoSteps(steps);

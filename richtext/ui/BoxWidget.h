@@ -71,6 +71,11 @@ public:
     bool Cut();
     bool Paste();
     void SelectAll();
+    // Turns a character style bit (bold, italic, underline) on or off for the
+    // selection, or for the next typed characters when there is none.
+    void ToggleStyle(std::uint8_t bit);
+    // True when the style bit is in force at the caret (pending values first).
+    bool StyleOn(std::uint8_t bit) const;
     // Undoes `steps` entries of the undo list (1: the newest).
     void Undo(std::size_t steps = 1);
     // The caret's rectangle in box coordinates (3 pixels wide, the line's height).

@@ -390,6 +390,37 @@ void TMainForm::BuildCommands() {
         if (busy_ == 0) OpenUndoList();
     });
     for (const char* n : {"actTaglia", "actCopia", "actIncolla"}) toolbar_->addAction(actions_[n]);
+
+    // Character styles: the selection's, or the next typed characters'.
+    formatBar_ = addToolBar(QStringLiteral("Formato"));
+    formatBar_->setObjectName(QStringLiteral("tbFormato"));
+    struct StyleDef {
+        const char* name;
+        const char* caption;
+        const char* tip;
+        std::uint8_t bit;
+    };
+    for (const StyleDef& d : {StyleDef{"actGrassetto", "G", "Grassetto", richtext::kBold},
+                              StyleDef{"actCorsivo", "C", "Corsivo", richtext::kItalic},
+                              StyleDef{"actSottolineato", "S", "Sottolineato", richtext::kUnderline}}) {
+        auto* a = new QAction(Q(d.caption), this);
+        a->setObjectName(Q(d.name));
+        a->setToolTip(Q(d.tip));
+        a->setCheckable(true);
+        QFont f = a->font();
+        f.setBold(d.bit == richtext::kBold);
+        f.setItalic(d.bit == richtext::kItalic);
+        f.setUnderline(d.bit == richtext::kUnderline);
+        a->setFont(f);
+        const std::uint8_t bit = d.bit;
+        connect(a, &QAction::triggered, this, [this, bit] {
+            if (busy_ != 0) return;
+            pageView_->ToggleStyle(bit);
+            UpdateEditCommands();
+        });
+        formatBar_->addAction(a);
+        actions_[d.name] = a;
+    }
 }
 
 void TMainForm::BuildRecentMenu() {
@@ -1009,6 +1040,11 @@ void TMainForm::UpdateEditCommands() {
     set("actCopia", sel);
     set("actIncolla", editable && canPaste);
     set("actSelezionaTutto", true);
+    for (auto [name, bit] : {std::pair{"actGrassetto", richtext::kBold}, std::pair{"actCorsivo", richtext::kItalic},
+                             std::pair{"actSottolineato", richtext::kUnderline}}) {
+        set(name, editable);
+        if (QAction* a = Command(name)) a->setChecked(pageView_->StyleOn(bit));
+    }
     if (toolbar_)
         if (auto* b = toolbar_->findChild<QToolButton*>(QStringLiteral("tbUndoLista")))
             b->setEnabled(busy_ == 0 && editable && undo_->CanUndo() && !undo_->Busy());

@@ -179,6 +179,7 @@ private:
     std::vector<QAction*> recentActions_;
     std::vector<QAction*> browserActions_;
     QToolBar* toolbar_ = nullptr;
+    QToolBar* formatBar_ = nullptr;
     QListWidget* pages_ = nullptr;
     richtext::ui::TNYXpageView* pageView_ = nullptr;
     std::unique_ptr<richtext::TNYXundoList> undo_;

@@ -802,3 +802,30 @@ TEST_F(MainFormTest, FollowingALinkShowsItsPageAndKeepsTheEdits) {
     form->Command("actSegui")->trigger();
     EXPECT_EQ(pages->currentRow(), 1);
 }
+
+TEST_F(MainFormTest, TheFormatBarSetsTheStyleOfTheNextTypedText) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    QAction* bold = form->Command("actGrassetto");
+    ASSERT_NE(bold, nullptr);
+    const std::int32_t para = view->Box().BodyBegin() + 1;
+    // (Editing rebuilds paragraphs: they are looked up again after each step.)
+    auto P = [&]() -> const richtext::TNYXparag& { return *view->Box().paragraphs[static_cast<std::size_t>(para)]; };
+    view->Editing().SetCaret({para, 6});
+    form->UpdateEditCommands();
+    EXPECT_FALSE(bold->isChecked());
+    bold->trigger();
+    EXPECT_TRUE(bold->isChecked());  // pending for the next characters
+    Type(view, QStringLiteral("XY"));
+    EXPECT_EQ(P().text.substr(6, 2), "XY");
+    EXPECT_TRUE(P().FontAt(6).style & richtext::kBold);
+    EXPECT_TRUE(P().FontAt(7).style & richtext::kBold);
+    EXPECT_FALSE(P().FontAt(8).style & richtext::kBold);  // the text after keeps its look
+    // With a selection the style applies to it, as one undo step.
+    view->Editing().Select({para, 0}, {para, 4});
+    form->Command("actCorsivo")->trigger();
+    EXPECT_TRUE(P().FontAt(0).style & richtext::kItalic);
+    EXPECT_FALSE(P().FontAt(4).style & richtext::kItalic);
+    EXPECT_EQ(form->UndoList().Count(), 2u);
+}
