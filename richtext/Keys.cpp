@@ -15,7 +15,7 @@ TKeyResult TNYXkeyboard::Press(EditKey key, bool ctrl, bool shift) {
             case EditKey::Right: r.scrollX = 10; break;
             case EditKey::Up: r.scrollY = -10; break;
             case EditKey::Down: r.scrollY = 10; break;
-            case EditKey::F9: r.follow = LinkKeyAt(box, box.caret); break;
+            case EditKey::F9: r.follow = LinkKeyNear(box, box.caret); break;
             default: return r;
         }
         r.handled = true;
@@ -45,12 +45,10 @@ TKeyResult TNYXkeyboard::Press(EditKey key, bool ctrl, bool shift) {
             r.changed = ed_.SplitParagraph();
             r.moved = true;
             return r;
-        case EditKey::F9: {
+        case EditKey::F9:
             r.handled = true;
-            r.follow = LinkKeyAt(box, box.caret);
-            if (r.follow == -1 && box.caret.ch > 0) r.follow = LinkKeyAt(box, {box.caret.para, box.caret.ch - 1});
+            r.follow = LinkKeyNear(box, box.caret);
             return r;
-        }
         default: return Move(key, ctrl, shift);
     }
 }

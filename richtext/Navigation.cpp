@@ -301,6 +301,11 @@ std::int32_t LinkKeyAt(const TNYXbox& box, TTextPos pos) {
     return p.recs[static_cast<std::size_t>(pos.ch)].link;
 }
 
+std::int32_t LinkKeyNear(const TNYXbox& box, TTextPos pos) {
+    const std::int32_t after = LinkKeyAt(box, pos);
+    return after != -1 || pos.ch <= 0 ? after : LinkKeyAt(box, {pos.para, pos.ch - 1});
+}
+
 namespace {
 
 TBoxPlace Enter(TNYXembedded* table, bool fromEnd, int depth);

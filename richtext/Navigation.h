@@ -78,6 +78,8 @@ bool OverText(const TNYXbox& box, std::int32_t x, std::int32_t y);
 std::pair<TTextPos, TTextPos> WordAt(const TNYXbox& box, TTextPos pos);
 // The link key of the character at a position (-1: none).
 std::int32_t LinkKeyAt(const TNYXbox& box, TTextPos pos);
+// The link at the caret: the character after it, else the one before.
+std::int32_t LinkKeyNear(const TNYXbox& box, TTextPos pos);
 bool IsWordSeparator(unsigned char c);
 
 // Moving out of a box at a boundary: where the caret goes and in which box.

@@ -495,24 +495,19 @@ QPoint TNYXboxWidget::BoxPoint(const QPoint& pt) const {
     return pt + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-std::int32_t TNYXboxWidget::LinkAt(TTextPos pos) const {
-    if (pos.para < 0 || static_cast<std::size_t>(pos.para) >= box_->paragraphs.size()) return -1;
-    const TNYXparag& p = *box_->paragraphs[static_cast<std::size_t>(pos.para)];
-    const auto at = [&](std::int32_t i) -> std::int32_t {
-        if (i < 0 || static_cast<std::size_t>(i) >= p.text.size() || static_cast<std::size_t>(i) >= p.recs.size()) return -1;
-        return p.recs[static_cast<std::size_t>(i)].link;
-    };
-    const std::int32_t after = at(pos.ch);
-    return after != -1 ? after : at(pos.ch - 1);
-}
+std::int32_t TNYXboxWidget::LinkAt(TTextPos pos) const { return LinkKeyNear(*box_, pos); }
 
 bool TNYXboxWidget::FollowLinkAt(TTextPos pos) {
     const std::int32_t key = LinkAt(pos);
     if (key == -1) return false;
-    editing_->SetCaret(box_->caret);  // clears the selection
+    Follow(key);
+    return true;
+}
+
+void TNYXboxWidget::Follow(std::int32_t key) {
+    editing_->ClearSelection();
     AfterEdit(false);
     if (onFollowLink) onFollowLink(key);
-    return true;
 }
 
 void TNYXboxWidget::contextMenuEvent(QContextMenuEvent* e) {
@@ -560,17 +555,12 @@ void TNYXboxWidget::ApplyKey(const TKeyResult& r) {
     if (r.scrollY) verticalScrollBar()->setValue(verticalScrollBar()->value() + r.scrollY);
     if (r.place.box && r.place.box != box_.get() && onLeaveBox) onLeaveBox(*r.place.box, r.place.pos);
     if (r.moved || r.changed) AfterEdit(r.changed);
-    if (r.follow != -1) FollowLinkAt(box_->caret.ch > 0 && LinkAt(box_->caret) == -1
-                                         ? TTextPos{box_->caret.para, box_->caret.ch - 1}
-                                         : box_->caret);
+    if (r.follow != -1) Follow(r.follow);
 }
 
 void TNYXboxWidget::ApplyMouse(const TMouseResult& r) {
     if (r.moved || r.changed) AfterEdit(r.changed);
-    if (r.follow != -1) {
-        editing_->ClearSelection();
-        if (onFollowLink) onFollowLink(r.follow);
-    }
+    if (r.follow != -1) Follow(r.follow);
 }
 
 void TNYXboxWidget::mousePressEvent(QMouseEvent* e) {

@@ -125,6 +125,8 @@ protected:
     bool HandleKey(QKeyEvent* e);
     void ApplyKey(const TKeyResult& r);
     void ApplyMouse(const TMouseResult& r);
+    // Clears the selection and hands the link to onFollowLink.
+    void Follow(std::int32_t key);
 
     // Editing objects for the current box (after ResetBox).
     void StartEditing();
