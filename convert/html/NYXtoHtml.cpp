@@ -7,6 +7,8 @@
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "model/PageOrder.h"
+#include "model/Prototypes.h"
 #include "model/Page.h"
 #include "model/Types.h"
 #include "platform/text.h"
@@ -842,14 +844,14 @@ std::string TTextWalk::TargetPart(const TNYXoggetto& l) {
             break;
         case 4:
         case 5: {
-            const auto& order = x_.pageOrder;
+            // The page before or after by chapter and position, when it is exported too.
             std::string f;
             if (doc_.page) {
-                auto it = std::find(order.begin(), order.end(), static_cast<std::int32_t>(doc_.page->Index()));
-                if (it != order.end()) {
-                    if (l.Subtype() == 4 && it != order.begin()) f = x_.PageFileName(set_.ObjectAt(model::testoHtml, *(it - 1)), 0);
-                    if (l.Subtype() == 5 && it + 1 != order.end()) f = x_.PageFileName(set_.ObjectAt(model::testoHtml, *(it + 1)), 0);
-                }
+                const TNYXoggetto* to =
+                    l.Subtype() == 4 ? model::PreviousPage(set_, *doc_.page) : model::NextPage(set_, *doc_.page);
+                const auto& order = x_.pageOrder;
+                if (to && std::find(order.begin(), order.end(), static_cast<std::int32_t>(to->Index())) != order.end())
+                    f = x_.PageFileName(to, 0);
             }
             part = "HREF=\"" + TNYXtoHtml::EscapeUrl(f.empty() ? "#" : f) + "\"";
             break;
@@ -1278,23 +1280,6 @@ namespace {
 // The free HTML text of a prototype or object after its editor block.
 std::string FreeHtml(const TNYXoggetto& o) { return o.SecondStreamText(); }
 
-// Lines of a property list stored as int32 count + CR LF lines.
-std::vector<std::string> PropertyLines(std::string_view s) {
-    std::vector<std::string> lines;
-    if (s.size() < 4) return lines;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
-    std::int64_t n = static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
-    std::size_t pos = 4;
-    while (pos < s.size() && n > 0) {
-        std::size_t e = s.find("\r\n", pos);
-        if (e == std::string_view::npos) e = s.size();
-        lines.emplace_back(s.substr(pos, e - pos));
-        pos = e + 2;
-        --n;
-    }
-    if (lines.size() % 2) lines.pop_back();
-    return lines;
-}
 }  // namespace
 
 std::string TTextWalk::Expand(const TNYXoggetto& o) {
@@ -1366,36 +1351,13 @@ std::string TTextWalk::Custom(const TNYXoggetto& component) {
     const present::TMultimediaData md(component);
     const TNYXoggetto* proto = Obj(md.MediaRef());
     if (!proto || proto->Type() != model::custom) return {};
-    std::string first;
-    if (proto->HasFirstStream()) proto->ReadFirstStream(first);
-    std::vector<std::int32_t> files;
-    std::size_t defsAt = 0;
-    if (first.size() >= 4) {
-        const auto* p = reinterpret_cast<const std::uint8_t*>(first.data());
-        std::uint32_t L = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-        if (L > first.size() - 4) L = static_cast<std::uint32_t>(first.size() - 4);
-        for (std::uint32_t j = 0; j + 4 <= L; j += 4) {
-            const std::size_t b = 4 + j;
-            files.push_back(static_cast<std::int32_t>(p[b] | (p[b + 1] << 8) | (p[b + 2] << 16) | (static_cast<std::uint32_t>(p[b + 3]) << 24)));
-        }
-        defsAt = 4 + L;
-    }
-    std::map<std::string, std::pair<int, std::string>> props;  // lower-cased name -> type, value
-    const auto defs = PropertyLines(std::string_view(first).substr(std::min(defsAt, first.size())));
-    for (std::size_t j = 0; j + 1 < defs.size(); j += 2) {
-        int type = 0;
-        try {
-            type = std::stoi(defs[j + 1]);
-        } catch (...) {
-            type = 0;
-        }
-        props[Lower(defs[j])] = {type, {}};
-    }
+    // The prototype's files and parameters, with the component's values.
+    const std::vector<std::int32_t> files = model::PrototypeFiles(*proto);
+    model::TPropList props = model::PrototypeParameters(*proto);
+    props.mode = model::TPropList::Mode::Value;
     std::string values;
     if (component.HasFirstStream()) component.ReadFirstStream(values);
-    const auto vals = PropertyLines(values);
-    for (std::size_t j = 0; j + 1 < vals.size(); j += 2)
-        if (auto it = props.find(Lower(vals[j])); it != props.end()) it->second.second = vals[j + 1];
+    props.LoadValues(values);
 
     const std::string text = FreeHtml(*proto);
     std::string r;
@@ -1414,10 +1376,9 @@ std::string TTextWalk::Custom(const TNYXoggetto& component) {
             i = at + 14;
         } else if (rest.substr(0, 6) == "!ReCP:" && rest.find('!', 6) != std::string_view::npos) {
             const std::size_t end = rest.find('!', 6);
-            const std::string name = Lower(std::string(rest.substr(6, end - 6)));
-            if (auto it = props.find(name); it != props.end()) {
-                const int type = it->second.first;
-                const std::string& val = it->second.second;
+            if (const model::TProp* prop = props.Find(rest.substr(6, end - 6))) {
+                const int type = prop->type;
+                const std::string& val = prop->value;
                 if (type == 3) r += val.size() >= 7 ? val.substr(1, 6) : std::string("000000");
                 else if (type >= 6 && type <= 8) {
                     std::int32_t ref = 0;

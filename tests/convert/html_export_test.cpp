@@ -266,3 +266,36 @@ TEST_F(HtmlExport, StyleSheetCommentCannotBeClosedByAName) {
 }
 
 }  // namespace
+
+TEST_F(HtmlExport, PreviousAndNextFollowChapterAndPosition) {
+    // Number order: C (chapter 0), B (chapter 1, position 1), A (chapter 1, position 2); D is out of it.
+    TNYXtesto* a = Page("A", "<Z S0 >a");
+    TNYXtesto* b = Page("B", "<Z S0 >b");
+    TNYXtesto* c = Page("C", "<Z S0 >c");
+    TNYXtesto* d = Page("D", "<Z S0 >d");
+    auto number = [](TNYXtesto* p, int chapter, int position) {
+        p->SetWord(77, static_cast<std::uint16_t>(chapter));
+        p->SetWord(79, static_cast<std::uint16_t>(position));
+    };
+    number(a, 1, 2);
+    number(b, 1, 1);
+    number(c, 0, 5);
+    number(d, 0, -1);
+    TNYXoggetto* previous = set.NewObject(speclink);
+    previous->SetSubtype(4);
+    TNYXoggetto* next = set.NewObject(speclink);
+    next->SetSubtype(5);
+    const std::string links = Tag(previous->Reference()) + "indietro<%> " + Tag(next->Reference()) + "avanti<%>";
+    b->SetText("<Z S0 >" + links);
+    x.pageOrder = {static_cast<std::int32_t>(a->Index()), static_cast<std::int32_t>(b->Index()),
+                   static_cast<std::int32_t>(c->Index()), static_cast<std::int32_t>(d->Index())};
+    const std::string html = x.WritePage(*b, 0);
+    EXPECT_NE(html.find("HREF=\"" + x.PageFileName(c, 0) + "\""), std::string::npos) << html;
+    EXPECT_NE(html.find("HREF=\"" + x.PageFileName(a, 0) + "\""), std::string::npos) << html;
+    // The last page has no next one; a page out of the order has neither.
+    a->SetText("<Z S0 >" + links);
+    EXPECT_NE(x.WritePage(*a, 0).find("HREF=\"#\""), std::string::npos);
+    // A neighbour that is not exported is not linked.
+    x.pageOrder = {static_cast<std::int32_t>(b->Index())};
+    EXPECT_EQ(x.WritePage(*b, 0).find(x.PageFileName(c, 0)), std::string::npos);
+}
