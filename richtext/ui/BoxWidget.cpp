@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
@@ -136,6 +137,7 @@ TNYXboxWidget::TNYXboxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     look_.paintObject = [this](QPainter& p, const TNYXembedded& e, const QRect& r) { PaintObject(p, e, r); };
     const QPalette pal = palette();
     look_.highlight = pal.color(QPalette::Highlight);
@@ -675,7 +677,12 @@ bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
         return r.handled;
     }
     if (ctrl || (mods & Qt::AltModifier)) return false;
-    const std::string typed = platform::text::Utf8ToCp1252(e->text().toStdString());
+    return TypeText(e->text().toStdString());
+}
+
+bool TNYXboxWidget::TypeText(const std::string& utf8) {
+    keys_->readOnly = readOnly_ || !look_.editable;
+    const std::string typed = platform::text::Utf8ToCp1252(utf8);
     bool any = false;
     for (char c : typed) {
         const TKeyResult r = keys_->Type(static_cast<unsigned char>(c));
@@ -684,6 +691,23 @@ bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
         ApplyKey(r);
     }
     return any;
+}
+
+void TNYXboxWidget::inputMethodEvent(QInputMethodEvent* e) {
+    // Only the committed text is typed; what is still being composed stays with the input method.
+    if (!e->commitString().isEmpty() && box_->UpdateCount() == 0) TypeText(e->commitString().toStdString());
+    e->accept();
+}
+
+QVariant TNYXboxWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImEnabled: return !readOnly_ && look_.editable;
+        case Qt::ImCursorRectangle: {
+            const QPoint off(horizontalScrollBar()->value(), verticalScrollBar()->value());
+            return CaretRect().translated(-off);
+        }
+        default: return QAbstractScrollArea::inputMethodQuery(query);
+    }
 }
 
 // --- TNYXpageView ----------------------------------------------------------------------

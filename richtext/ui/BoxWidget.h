@@ -113,6 +113,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -123,6 +125,8 @@ protected:
     bool focusNextPrevChild(bool) override { return false; }  // Tab is text
     // The keyboard map; false for keys the box does not take.
     bool HandleKey(QKeyEvent* e);
+    // Types UTF-8 text character by character (what the keyboard or an input method produced).
+    bool TypeText(const std::string& utf8);
     void ApplyKey(const TKeyResult& r);
     void ApplyMouse(const TMouseResult& r);
     // Clears the selection and hands the link to onFollowLink.

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QEventLoop>
@@ -455,6 +456,19 @@ TEST(BoxEditTest, KeysAndTheMouseThroughTheWidget) {
     undo.UndoSteps(undo.Count());
     EXPECT_EQ(BoxText(f.widget.Box()), before);
     f.widget.SetUndoList(nullptr);
+}
+
+TEST(BoxEditTest, TextFromAnInputMethodIsTyped) {
+    Fixture f;
+    f.Load("<Z S0 >citta");
+    f.widget.Editing().SetCaret({0, 5});
+    QInputMethodEvent composing(QStringLiteral("`"), {});
+    QApplication::sendEvent(&f.widget, &composing);
+    EXPECT_EQ(f.widget.Box().paragraphs[0]->text, "citta");  // still being composed
+    QInputMethodEvent committed;
+    committed.setCommitString(QStringLiteral("\u00E0!"));
+    QApplication::sendEvent(&f.widget, &committed);
+    EXPECT_EQ(f.widget.Box().paragraphs[0]->text, "citta\xE0!");
 }
 
 TEST(BoxEditTest, TheCaretIsScrolledIntoView) {
