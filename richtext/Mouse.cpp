@@ -18,7 +18,7 @@ bool TNYXmouse::InSelection(std::int32_t x, std::int32_t y) const {
     return !(p < ed_.SelectionStart()) && p < ed_.SelectionEnd();
 }
 
-TMouseResult TNYXmouse::Press(std::int32_t x, std::int32_t y) {
+TMouseResult TNYXmouse::Press(std::int32_t x, std::int32_t y, bool extend) {
     TMouseResult r;
     Reset();
     if (Box().UpdateCount() > 0) return r;
@@ -26,6 +26,13 @@ TMouseResult TNYXmouse::Press(std::int32_t x, std::int32_t y) {
     pressX_ = x;
     pressY_ = y;
     if (readOnly) return r;
+    if (extend) {
+        anchor_ = Box().HasSelection() ? Box().selStart : Box().caret;
+        ed_.Select(anchor_, HitTest(Box(), x, y));
+        selecting_ = true;  // moving on extends it further
+        r.moved = true;
+        return r;
+    }
     if (InSelection(x, y)) {
         armed_ = true;  // the selection may be dragged
         return r;

@@ -27,7 +27,8 @@ public:
     bool readOnly = false;
     static constexpr int kThreshold = 4;
 
-    TMouseResult Press(std::int32_t x, std::int32_t y);
+    // With `extend` (Shift held) the selection runs from its anchor to the point.
+    TMouseResult Press(std::int32_t x, std::int32_t y, bool extend = false);
     TMouseResult Move(std::int32_t x, std::int32_t y, bool buttonDown);
     TMouseResult Release(std::int32_t x, std::int32_t y);
     TMouseResult DoubleClick(std::int32_t x, std::int32_t y);

@@ -573,7 +573,7 @@ void TNYXboxWidget::mousePressEvent(QMouseEvent* e) {
     setFocus(Qt::MouseFocusReason);
     const QPoint p = BoxPoint(e->position().toPoint());
     mouse_->readOnly = readOnly_ || !look_.editable;
-    ApplyMouse(mouse_->Press(p.x(), p.y()));
+    ApplyMouse(mouse_->Press(p.x(), p.y(), e->modifiers() & Qt::ShiftModifier));
 }
 
 void TNYXboxWidget::mouseMoveEvent(QMouseEvent* e) {

@@ -246,6 +246,13 @@ TEST_F(NavTest, MouseSelectsPastTheThresholdDragsAndDoubleClicks) {
     mouse.Release(x10, y10);
     EXPECT_EQ(ed.SelectionStart(), (TTextPos{0, 4}));
     EXPECT_EQ(ed.SelectionEnd(), (TTextPos{0, 10}));
+    // Shift and a click move the selection's far end from the same anchor.
+    auto [x2, y2] = PointOf({0, 2});
+    mouse.Press(x2, y2, true);
+    mouse.Release(x2, y2);
+    EXPECT_EQ(ed.SelectionStart(), (TTextPos{0, 2}));
+    EXPECT_EQ(ed.SelectionEnd(), (TTextPos{0, 4}));
+    ed.Select({0, 4}, {0, 10});
     // Dragging the selection into itself is refused; to the end of the text it moves.
     auto [x6, y6] = PointOf({0, 6});
     mouse.Press(x6, y6);
