@@ -98,7 +98,8 @@ TKeyResult TNYXkeyboard::Move(EditKey key, bool ctrl, bool shift) {
 
 TKeyResult TNYXkeyboard::Type(unsigned char c) {
     TKeyResult r;
-    if (readOnly || c < 32) return r;
+    // 127 is DEL, which some keyboards send as a character for the Delete key.
+    if (readOnly || c < 32 || c == 127) return r;
     r.handled = true;
     if (Box().UpdateCount() > 0) return r;
     r.changed = ed_.InsertChar(c);

@@ -39,7 +39,7 @@ public:
     bool enterTables = true;
 
     TKeyResult Press(EditKey key, bool ctrl, bool shift);
-    // A typed character (Windows-1252); codes below 32 are not taken.
+    // A typed character (Windows-1252); codes below 32 and 127 are not taken.
     TKeyResult Type(unsigned char c);
 
 private:

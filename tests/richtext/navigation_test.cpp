@@ -231,6 +231,9 @@ TEST_F(NavTest, ShiftDeleteCutsAndReadOnlyArrowsScroll) {
     EXPECT_EQ(s.scrollY, -10);
     EXPECT_EQ(kb.Press(EditKey::Right, false, false).scrollX, 10);
     EXPECT_FALSE(kb.Type('a').handled);
+    kb.readOnly = false;
+    EXPECT_FALSE(kb.Type(127).handled);  // DEL is not a character
+    EXPECT_FALSE(kb.Type('\t').handled);
     EXPECT_EQ(BoxText(page.box), original);
 }
 
