@@ -167,6 +167,16 @@ TEST_F(NavTest, TablesAreEnteredAndLeftCellByCell) {
     EXPECT_EQ(out.pos, (TTextPos{2, 0}));
     out = CrossBoundary(*a, kAboveOut);
     EXPECT_EQ(out.pos, (TTextPos{0, 5}));
+    // A cell that starts with a table of its own leads into that table's first cell.
+    Load("<Z S0 >x<Z S0 ><$FF000001><Z S1 ><$FF000002><Z S1 >dentro<T><T><Z S1 >b<T><Z S1 >c<T><Z S1 >d<T><Z S0 >y");
+    TNYXembedded* inner = page.registry.Find(2);
+    ASSERT_TRUE(inner && inner->CellAt(0, 0));
+    in = CrossBoundary(page.box, kTableRight, page.registry.Find(1));
+    EXPECT_EQ(in.box, inner->CellAt(0, 0));
+    // Leaving the inner table's only cell rightwards lands in the outer cell after it.
+    out = CrossBoundary(*inner->CellAt(0, 0), kRightOut);
+    EXPECT_EQ(out.box, page.registry.Find(1)->CellAt(0, 0));
+    Load("<Z S0 >Prima<Z S0 ><$FF000001><Z S1 >a<T><Z S1 >b<Z S1 >c<T><Z S1 ><T><Z S1 >d<Z S1 >e<T><Z S0 >Dopo");
     // A view that does not show cells passes the table like a character.
     EXPECT_EQ(CharRight(page.box, {0, 5}, false).pos, (TTextPos{1, 0}));
     EXPECT_EQ(CharRight(page.box, {1, 1}, false).pos, (TTextPos{2, 0}));
