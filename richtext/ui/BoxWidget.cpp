@@ -517,6 +517,14 @@ void TNYXboxWidget::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("pmTesto"));
     const bool sel = box_->HasSelection();
+    // On a link (with no selection) the menu offers to follow it first.
+    const QPoint at = BoxPoint(e->pos());  // viewport coordinates
+    const std::int32_t link = sel ? -1 : mouse_->LinkUnder(at.x(), at.y());
+    QAction* follow = nullptr;
+    if (link != -1) {
+        follow = menu.addAction(QStringLiteral("Segui collegamento"));
+        menu.addSeparator();
+    }
     QAction* undo = menu.addAction(QStringLiteral("&Undo"));
     undo->setEnabled(undoList_ && undoList_->CanUndo() && !undoList_->Busy());
     menu.addSeparator();
@@ -530,7 +538,8 @@ void TNYXboxWidget::contextMenuEvent(QContextMenuEvent* e) {
     menu.addSeparator();
     QAction* all = menu.addAction(QStringLiteral("&Seleziona tutto"));
     QAction* chosen = menu.exec(e->globalPos());
-    if (chosen == undo) Undo(1);
+    if (chosen && chosen == follow) Follow(link);
+    else if (chosen == undo) Undo(1);
     else if (chosen == cut) Cut();
     else if (chosen == copy) Copy();
     else if (chosen == paste) Paste();
