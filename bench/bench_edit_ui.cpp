@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BoxHtml.h"
+#include "QtBenchMain.h"
 #include "richtext/Layout.h"
 #include "richtext/SamplePage.h"
 #include "richtext/Undo.h"
@@ -171,14 +172,4 @@ BENCHMARK(BM_Ours_UndoSelectAllBold)->Unit(benchmark::kMillisecond)->Iterations(
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qargc = 1;
-    char* qargv[] = {argv[0], nullptr};
-    QApplication app(qargc, qargv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunQtBenchmarks(argc, argv); }

@@ -23,6 +23,7 @@
 #include "richtext/ui/BoxPainter.h"
 #include "richtext/ui/QtMetrics.h"
 #include "BoxHtml.h"
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -188,14 +189,4 @@ BENCHMARK(BM_Qt_Repaint)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qargc = 1;
-    char* qargv[] = {argv[0], nullptr};
-    QApplication app(qargc, qargv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunQtBenchmarks(argc, argv); }
