@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "richtext/Editing.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/Markup.h"
 #include "richtext/SamplePage.h"
 #include "richtext/TextAttributes.h"

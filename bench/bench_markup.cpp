@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/Markup.h"
 #include "richtext/SamplePage.h"
 
@@ -22,12 +22,12 @@ class Quiet : public richtext::TMarkupProblemSink {
 void BM_Lexer(benchmark::State& state) {
     const std::string& t = Page();
     for (auto _ : state) {
-        richtext::TMarkupLexer lx(t);
+        markup::TMarkupLexer lx(t);
         std::size_t tags = 0;
         for (;;) {
-            richtext::Token tok = lx.Next();
-            if (tok.kind == richtext::TokenKind::End) break;
-            tags += tok.kind == richtext::TokenKind::Tag;
+            markup::Token tok = lx.Next();
+            if (tok.kind == markup::TokenKind::End) break;
+            tags += tok.kind == markup::TokenKind::Tag;
         }
         benchmark::DoNotOptimize(tags);
     }
@@ -55,7 +55,7 @@ void BM_ObjectRefs(benchmark::State& state) {
     const std::string& t = Page();
     for (auto _ : state) {
         std::size_t n = 0;
-        richtext::ForEachObjectRef(t, [&](std::int32_t) { ++n; });
+        markup::ForEachObjectRef(t, [&](std::int32_t) { ++n; });
         benchmark::DoNotOptimize(n);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * t.size()));

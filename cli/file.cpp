@@ -7,7 +7,7 @@
 #include "cli/Util.h"
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -139,7 +139,7 @@ int CmdCheck(const Args& a) {
             if (t == testoHtml) {
                 std::string text;
                 o->ReadFirstStream(text);
-                richtext::ForEachObjectRef(text, [&](std::int32_t r) {
+                markup::ForEachObjectRef(text, [&](std::int32_t r) {
                     std::uint32_t u = static_cast<std::uint32_t>(r);
                     if (u >= kPageLocalBase) return;  // page- and fragment-local
                     if (!set.ObjectByRef(r)) {

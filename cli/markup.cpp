@@ -8,7 +8,7 @@
 #include "model/NYXset.h"
 #include "richtext/Markup.h"
 #include "richtext/PageText.h"
-#include "richtext/Upgrade.h"
+#include "model/Upgrade.h"
 
 using model::TNYXset;
 
@@ -55,9 +55,9 @@ std::size_t ReportMarkupProblems(TNYXset& set, std::size_t* pagesOut) {
         ++pages;
         std::string text = page->HasFirstStream() ? page->Text() : std::string();
         std::vector<std::string> problems;
-        if (page->Byte(richtext::kTextVersionOffset) == 1) {
+        if (page->Byte(model::kTextVersionOffset) == 1) {
             // Checked as it will be read: converted, without touching the hypertext.
-            text = richtext::UpgradeVersion1(text, static_cast<std::uint32_t>(page->Int(89)),
+            text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page->Int(89)),
                                              static_cast<std::uint32_t>(page->Int(93)));
         }
         Collect sink;

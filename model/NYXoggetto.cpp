@@ -9,7 +9,7 @@
 
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
 
@@ -608,7 +608,7 @@ int TNYXoggetto::ReferenceReason(std::int32_t r) const {
             case testoHtml: {
                 if (Int(85) == ri) return 2;
                 int found = 0;
-                richtext::ForEachObjectRef(text(), [&](std::int32_t ref) {
+                markup::ForEachObjectRef(text(), [&](std::int32_t ref) {
                     if (found) return;
                     if (ref == r) found = 2;
                     else if (const TNYXoggetto* o = obj(ref); o && o != this && o->Type() != testoHtml &&
@@ -638,7 +638,7 @@ int TNYXoggetto::ReferenceReason(std::int32_t r) const {
             if (Int(227) == r) return 5;
             if (Int(231) == r || Int(235) == r) return 4;
             int found = 0;
-            richtext::ForEachObjectRef(text(), [&](std::int32_t ref) {
+            markup::ForEachObjectRef(text(), [&](std::int32_t ref) {
                 if (found) return;
                 if (ref == r) found = 1;
                 else if (const TNYXoggetto* o = obj(ref); o && o != this && o->Type() != testoHtml &&
@@ -697,7 +697,7 @@ void TNYXoggetto::CollectLinkTargets(std::vector<std::int32_t>& targets) const {
         case testoHtml: {
             std::string text;
             ReadFirstStream(text);
-            richtext::ForEachObjectRef(text, [&](std::int32_t r) {
+            markup::ForEachObjectRef(text, [&](std::int32_t r) {
                 const TNYXoggetto* o = set_ ? set_->ObjectByRef(r) : nullptr;
                 if (o && o != this && o->Type() != testoHtml) o->CollectLinkTargets(targets);
                 else add(r);
@@ -830,7 +830,7 @@ void TNYXtesto::SetText(std::string_view markup) {
 void TNYXtesto::ResetOwned() {
     if (!Set() || !HasFirstStream()) return;
     // The embedded objects of the page's text belong to the page.
-    for (std::int32_t ref : richtext::ObjectRefs(Text())) {
+    for (std::int32_t ref : markup::ObjectRefs(Text())) {
         int t = RefType(ref);
         bool owned = t == tabellaHtml || t == speclink || t == shortObj || t == dbloc || t == immagineNew ||
                      (t >= inputStat && t <= multiMedia);

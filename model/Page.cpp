@@ -5,8 +5,8 @@
 #include <map>
 
 #include "platform/Ui.h"
-#include "richtext/Lexer.h"
-#include "richtext/Upgrade.h"
+#include "markup/Lexer.h"
+#include "model/Upgrade.h"
 
 namespace model {
 
@@ -57,7 +57,7 @@ bool ConvertOldMarkup(TNYXoggetto& page) {
     std::string text;
     if (page.HasFirstStream() && page.ReadFirstStream(text)) {
         while (!text.empty() && text.back() == '\0') text.pop_back();
-        std::string current = richtext::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)),
+        std::string current = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)),
                                                         static_cast<std::uint32_t>(page.Int(93)));
         if (current.empty() || current.back() != '\0') current += '\0';
         page.SetFirstStream(std::move(current));
@@ -136,7 +136,7 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
             c.SetInt(off, static_cast<std::int32_t>(makeLocal(*o)));
         }
     };
-    const std::string rewritten = richtext::RewriteObjectRefs(text, [&](std::int32_t ref, std::size_t pos) -> std::int64_t {
+    const std::string rewritten = markup::RewriteObjectRefs(text, [&](std::int32_t ref, std::size_t pos) -> std::int64_t {
         const std::uint32_t v = static_cast<std::uint32_t>(ref);
         if (v >= 0x08000000u && RefType(ref) > multiMedia) return v;  // local and fragment references stay
         if (!IsPageObjectType(RefType(ref))) return v;
@@ -235,7 +235,7 @@ TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t
     std::string text;
     copy->ReadFirstStream(text);
     // A tag whose object could not be stored is dropped, never left pointing elsewhere.
-    std::string stored = richtext::RewriteObjectRefs(text, [&](std::int32_t r, std::size_t) -> std::int64_t {
+    std::string stored = markup::RewriteObjectRefs(text, [&](std::int32_t r, std::size_t) -> std::int64_t {
         const std::int32_t g = global(r);
         return g == kNoRef ? -1 : static_cast<std::int64_t>(static_cast<std::uint32_t>(g));
     });

@@ -6,7 +6,7 @@
 
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
 

@@ -8,11 +8,13 @@
 #include "model/Types.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/Markup.h"
 #include "richtext/Undo.h"
 
 namespace richtext {
+
+using namespace markup;
 namespace {
 
 std::string Head(const TNYXparag& p, std::int32_t ch) {

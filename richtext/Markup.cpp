@@ -6,10 +6,12 @@
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/Ui.h"
-#include "richtext/Lexer.h"
-#include "richtext/Upgrade.h"
+#include "markup/Lexer.h"
+#include "model/Upgrade.h"
 
 namespace richtext {
+
+using namespace markup;
 namespace {
 
 constexpr int kMaxCellDepth = 16;
@@ -805,11 +807,11 @@ void StoreBoxText(const TNYXbox& box, model::TNYXtesto& page) {
     std::string t = BoxText(box);
     t.pop_back();
     page.SetText(t);
-    page.SetByte(kTextVersionOffset, 2);
+    page.SetByte(model::kTextVersionOffset, 2);
 }
 
 void LoadBoxFromPage(TNYXbox& box, model::TNYXtesto& page, TMarkupProblemSink* sink) {
-    if (page.Byte(kTextVersionOffset) == 1) UpgradePageText(page, box.Set());
+    if (page.Byte(model::kTextVersionOffset) == 1) model::UpgradePageText(page, box.Set());
     std::string text = page.HasFirstStream() ? page.Text() : std::string();
     LoadBox(box, 0, text, {}, {}, sink);
 }

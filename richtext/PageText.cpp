@@ -5,10 +5,12 @@
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Types.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/Markup.h"
 
 namespace richtext {
+
+using namespace markup;
 
 bool IsEmbeddedType(int t) {
     return t == model::tabellaHtml || t == model::shortObj || t == model::dbloc || t == model::immagineNew ||

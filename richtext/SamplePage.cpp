@@ -4,9 +4,11 @@
 #include <cstring>
 
 #include "model/NYXoggetto.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 
 namespace richtext {
+
+using namespace markup;
 namespace {
 
 model::TNYXoggetto* Table(model::TNYXset& set, int rows, int cols) {

@@ -17,10 +17,12 @@
 #include "present/PictureData.h"
 #include "present/TableData.h"
 #include "richtext/Attributes.h"
-#include "richtext/Lexer.h"
-#include "richtext/Upgrade.h"
+#include "markup/Lexer.h"
+#include "model/Upgrade.h"
 
 namespace convert::html {
+
+using namespace markup;
 
 using model::TNYXoggetto;
 using model::TNYXset;
@@ -177,7 +179,7 @@ std::string TNYXtoHtml::CleanAttribute(std::string_view s) {
 
 std::string TNYXtoHtml::ColourText(std::uint32_t c) {
     std::string s;
-    richtext::AppendColourHex(s, c & 0xFFFFFF);
+    markup::AppendColourHex(s, c & 0xFFFFFF);
     return s;
 }
 
@@ -419,8 +421,8 @@ private:
     std::string FontTag(const TFont& b, const TFont& r) const;
     void WritePending();
     void Char(unsigned char c);
-    void Paragraph(const richtext::Token& t);
-    void RunFormat(const richtext::Token& t);
+    void Paragraph(const markup::Token& t);
+    void RunFormat(const markup::Token& t);
     void Object(std::int32_t ref);
     void OpenLink(const TNYXoggetto& l);
     std::string LinkStartTag(const TNYXoggetto& l);
@@ -562,15 +564,15 @@ void TTextWalk::Char(unsigned char c) {
     else if (c == '>') out_ += "&gt;";
     else if (c >= 160 && c <= 251) {
         out_ += '&';
-        out_ += richtext::EntityName(c);
+        out_ += markup::EntityName(c);
         out_ += ';';
     } else {
         out_ += static_cast<char>(c);
     }
 }
 
-void TTextWalk::Paragraph(const richtext::Token& t) {
-    using richtext::TParamCursor;
+void TTextWalk::Paragraph(const markup::Token& t) {
+    using markup::TParamCursor;
     using R = TParamCursor::Result;
     space_ = false;
     std::size_t b = t.begin + 2;
@@ -667,12 +669,12 @@ void TTextWalk::Paragraph(const richtext::Token& t) {
     paraOpen_ = true;
 }
 
-void TTextWalk::RunFormat(const richtext::Token& t) {
-    using R = richtext::TParamCursor::Result;
+void TTextWalk::RunFormat(const markup::Token& t) {
+    using R = markup::TParamCursor::Result;
     if (!pending_) R_ = B_;
     std::size_t b = t.begin + 2;
     if (b < t.end && text_[b] == ' ') ++b;
-    richtext::TParamCursor pc(text_, b, t.truncated ? t.end : t.end - 1);
+    markup::TParamCursor pc(text_, b, t.truncated ? t.end : t.end - 1);
     std::uint32_t c = 0;
     if (pc.Colour('c', c) == R::Ok) R_.colour = c;
     std::string face;
@@ -688,22 +690,22 @@ void TTextWalk::RunFormat(const richtext::Token& t) {
 
 void TTextWalk::Walk(std::string_view text) {
     text_ = text;
-    richtext::TMarkupLexer lx(text);
+    markup::TMarkupLexer lx(text);
     bool stop = false;
     while (!stop) {
-        const richtext::Token t = lx.Next();
+        const markup::Token t = lx.Next();
         switch (t.kind) {
-            case richtext::TokenKind::End:
-            case richtext::TokenKind::Nul: stop = true; break;
-            case richtext::TokenKind::Text:
+            case markup::TokenKind::End:
+            case markup::TokenKind::Nul: stop = true; break;
+            case markup::TokenKind::Text:
                 for (std::size_t i = t.begin; i < t.end; ++i) Char(static_cast<unsigned char>(text[i]));
                 break;
-            case richtext::TokenKind::Entity:
+            case markup::TokenKind::Entity:
                 WritePending();
                 space_ = false;
                 Char(static_cast<unsigned char>(t.ch == ' ' ? ' ' : t.ch));
                 break;
-            case richtext::TokenKind::Tag: {
+            case markup::TokenKind::Tag: {
                 if (t.truncated && t.letter != 'T') {
                     stop = true;
                     break;
@@ -712,7 +714,7 @@ void TTextWalk::Walk(std::string_view text) {
                     case '$': {
                         std::uint32_t key = 0;
                         WritePending();
-                        if (richtext::ParseRefTag(text, t, key)) Object(static_cast<std::int32_t>(key));
+                        if (markup::ParseRefTag(text, t, key)) Object(static_cast<std::int32_t>(key));
                         break;
                     }
                     case '%':
@@ -1301,7 +1303,7 @@ std::string TTextWalk::Expand(const TNYXoggetto& o) {
         }
         const char k = text[at + 4];
         std::uint32_t ref = 0;
-        const bool hex = richtext::ParseHex(text, at + 6, 8, ref);
+        const bool hex = markup::ParseHex(text, at + 6, 8, ref);
         switch (k) {
             case 'I':
             case 'L':
@@ -1371,7 +1373,7 @@ std::string TTextWalk::Custom(const TNYXoggetto& component) {
         r.append(text, i, at - i);
         const std::string_view rest = std::string_view(text).substr(at);
         std::uint32_t v = 0;
-        if (rest.substr(0, 6) == "!ReCF:" && richtext::ParseHex(text, at + 6, 8, v)) {
+        if (rest.substr(0, 6) == "!ReCF:" && markup::ParseHex(text, at + 6, 8, v)) {
             if (v < files.size() && Obj(files[v])) r += File(files[v]);
             i = at + 14;
         } else if (rest.substr(0, 6) == "!ReCP:" && rest.find('!', 6) != std::string_view::npos) {
@@ -1416,8 +1418,8 @@ std::string PageText(const TNYXoggetto& page) {
     const auto* t = dynamic_cast<const model::TNYXtesto*>(&page);
     if (!t || !t->HasFirstStream()) return {};
     std::string text = t->Text();
-    if (page.Byte(richtext::kTextVersionOffset) == 1)
-        text = richtext::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)), static_cast<std::uint32_t>(page.Int(93)), nullptr);
+    if (page.Byte(model::kTextVersionOffset) == 1)
+        text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)), static_cast<std::uint32_t>(page.Int(93)), nullptr);
     return text;
 }
 

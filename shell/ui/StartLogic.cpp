@@ -1,6 +1,6 @@
 #include "shell/ui/StartLogic.h"
 
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 
 #include <unistd.h>
 
@@ -177,12 +177,12 @@ std::string MarkupToPlainText(std::string_view m) {
     // tabs, entities their characters; control bytes are dropped.
     std::string out;
     bool seenParagraph = false;
-    richtext::TMarkupLexer lx(m);
+    markup::TMarkupLexer lx(m);
     for (;;) {
-        const richtext::Token t = lx.Next();
-        if (t.kind == richtext::TokenKind::End || t.kind == richtext::TokenKind::Nul) break;
+        const markup::Token t = lx.Next();
+        if (t.kind == markup::TokenKind::End || t.kind == markup::TokenKind::Nul) break;
         switch (t.kind) {
-            case richtext::TokenKind::Tag:
+            case markup::TokenKind::Tag:
                 if (t.letter == 'Z') {
                     if (seenParagraph) out += '\n';
                     seenParagraph = true;
@@ -190,10 +190,10 @@ std::string MarkupToPlainText(std::string_view m) {
                     out += '\t';
                 }
                 break;
-            case richtext::TokenKind::Entity:
+            case markup::TokenKind::Entity:
                 if (t.ch >= 0x20) out += static_cast<char>(t.ch);
                 break;
-            case richtext::TokenKind::Text:
+            case markup::TokenKind::Text:
                 for (std::size_t k = t.begin; k < t.end; ++k)
                     if (static_cast<unsigned char>(m[k]) >= 0x20) out += m[k];
                 break;

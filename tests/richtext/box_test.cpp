@@ -8,7 +8,7 @@
 #include "richtext/Markup.h"
 #include "richtext/PageText.h"
 #include "richtext/SamplePage.h"
-#include "richtext/Upgrade.h"
+#include "model/Upgrade.h"
 
 using namespace richtext;
 
@@ -58,7 +58,7 @@ TEST(BoxTest, StoreAndLoadThroughThePage) {
     auto* text = dynamic_cast<model::TNYXtesto*>(page.set.NewObject(model::testoHtml));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->Text(), "<Z S0 >");  // a new page's text
-    text->SetByte(kTextVersionOffset, 2);
+    text->SetByte(model::kTextVersionOffset, 2);
     text->SetText("<Z S0 >uno<Z S2 >due");
     LoadBoxFromPage(page.box, *text);
     StoreBoxText(page.box, *text);
@@ -66,7 +66,7 @@ TEST(BoxTest, StoreAndLoadThroughThePage) {
     std::string raw;
     ASSERT_TRUE(text->ReadFirstStream(raw));
     EXPECT_EQ(raw, Z("<Z S0 >uno<Z S2 >due"));
-    EXPECT_EQ(text->Byte(kTextVersionOffset), 2);
+    EXPECT_EQ(text->Byte(model::kTextVersionOffset), 2);
 }
 
 TEST(UpgradeTest, VersionOneTextIsConvertedNotLost) {
@@ -74,10 +74,10 @@ TEST(UpgradeTest, VersionOneTextIsConvertedNotLost) {
     auto* text = dynamic_cast<model::TNYXtesto*>(page.set.NewObject(model::testoHtml));
     text->SetInt(89, 0x000080);    // text colour
     text->SetInt(93, 0xFF0000);    // link colour (blue)
-    text->SetByte(kTextVersionOffset, 1);
+    text->SetByte(model::kTextVersionOffset, 1);
     text->SetText("Ciao <B>mondo</B><BR>riga <FONT COLOR=#00FF00>verde<C>centro");
     LoadBoxFromPage(page.box, *text);
-    EXPECT_EQ(text->Byte(kTextVersionOffset), 2);
+    EXPECT_EQ(text->Byte(model::kTextVersionOffset), 2);
     ASSERT_EQ(page.box.paragraphs.size(), 3u);
     EXPECT_EQ(page.box.paragraphs[0]->text, "Ciao mondo");
     EXPECT_EQ(page.box.paragraphs[1]->text, "riga verde");
@@ -91,12 +91,12 @@ TEST(UpgradeTest, VersionOneTextIsConvertedNotLost) {
 }
 
 TEST(UpgradeTest, ConverterOutput) {
-    EXPECT_EQ(UpgradeVersion1("a<I>b</I>\r\n<U>c</U>d<P>e", 0, 0xFF0000),
+    EXPECT_EQ(model::UpgradeVersion1("a<I>b</I>\r\n<U>c</U>d<P>e", 0, 0xFF0000),
               "<Z S0 C0000FF >a<Y c000000 F\"Times New Roman\" s12 y2 p0 >b"
               "<Z S0 A0 l40 C0000FF ><Y c000000 F\"Times New Roman\" s12 y0 p0 >c"
               "<Z S0 A0 C0000FF ><Y c000000 F\"Times New Roman\" s12 y0 p0 >d"
               "<Y c000000 F\"Courier New\" s12 y0 p0 >e");
-    EXPECT_EQ(UpgradeVersion1("<FONT SIZE=5>x<DIV ALIGN=RIGHT>y<%>", 0, 0),
+    EXPECT_EQ(model::UpgradeVersion1("<FONT SIZE=5>x<DIV ALIGN=RIGHT>y<%>", 0, 0),
               "<Z S0 C000000 ><Y c000000 F\"Times New Roman\" s19 y0 p0 >x"
               "<Z S0 A1 C000000 ><Y c000000 F\"Times New Roman\" s19 y0 p0 >y<%>");
 }
@@ -108,7 +108,7 @@ TEST(UpgradeTest, TablesBecomeCellLists) {
     table->SetByte(94, 2);
     char v1[64];
     std::snprintf(v1, sizeof v1, "prima<$%08X>x<TF>y<TE>dopo", static_cast<unsigned>(table->Reference()));
-    std::string v2 = UpgradeVersion1(v1, 0, 0xFF0000, &page.set);
+    std::string v2 = model::UpgradeVersion1(v1, 0, 0xFF0000, &page.set);
     TStoredTextBox r(page.set);
     Quiet q;
     r.Load(v2, &q);

@@ -11,7 +11,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Clipboard.h"
 #include "richtext/Editing.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/Markup.h"
 #include "richtext/PageText.h"
 #include "richtext/SamplePage.h"
@@ -19,6 +19,7 @@
 #include "richtext/Undo.h"
 
 using namespace richtext;
+using namespace markup;
 
 namespace {
 

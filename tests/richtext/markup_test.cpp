@@ -7,13 +7,14 @@
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/Ui.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/PageText.h"
 #include "richtext/Markup.h"
 #include "richtext/SamplePage.h"
 #include "tests/richtext/Fixtures.h"
 
 using namespace richtext;
+using namespace markup;
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "model/Types.h"
 #include "platform/Dispatch.h"
 #include "platform/text.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 #include "richtext/Markup.h"
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
@@ -635,7 +635,7 @@ std::string PageText(model::TNYXset& set, std::int64_t slot) {
 
 // Every reference a page's text holds leads to an object of the hypertext.
 void ExpectReferencesResolve(model::TNYXset& set, std::int64_t slot) {
-    for (std::int32_t key : richtext::ObjectRefs(PageText(set, slot))) {
+    for (std::int32_t key : markup::ObjectRefs(PageText(set, slot))) {
         const model::TNYXoggetto* o = set.ObjectByRef(key);
         EXPECT_TRUE(o && !o->IsEmpty()) << std::hex << key;
     }
@@ -758,7 +758,7 @@ TEST_F(MainFormTest, CopiedTextTakesItsLinksAndPictureToAnotherPage) {
     EXPECT_NE(stored.find("Il logo della guida:"), std::string::npos);
     // The pasted links and the picture are the page's own and lead where they led.
     int links = 0, pictures = 0;
-    for (std::int32_t key : richtext::ObjectRefs(stored)) {
+    for (std::int32_t key : markup::ObjectRefs(stored)) {
         links += model::RefType(key) == model::speclink;
         if (model::RefType(key) == model::immagineNew) {
             ++pictures;

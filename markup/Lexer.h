@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace richtext {
+namespace markup {
 
 enum class TokenKind : std::uint8_t {
     Text,    // a run of plain bytes (control bytes included; consumers drop them)
@@ -152,4 +152,4 @@ inline void AppendEscaped(std::string& out, char c) {
 // Colour 0x00BBGGRR as six upper-case hex digits red, green, blue.
 void AppendColourHex(std::string& out, std::uint32_t colour);
 
-}  // namespace richtext
+}  // namespace markup

@@ -1,10 +1,10 @@
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 
 #include <array>
 #include <cstring>
 #include <limits>
 
-namespace richtext {
+namespace markup {
 namespace {
 
 // ISO 8859-1 names of the characters 160..255, in code order.
@@ -253,4 +253,4 @@ void AppendColourHex(std::string& out, std::uint32_t colour) {
     out.append(b, 6);
 }
 
-}  // namespace richtext
+}  // namespace markup

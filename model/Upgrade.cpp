@@ -1,4 +1,4 @@
-#include "richtext/Upgrade.h"
+#include "model/Upgrade.h"
 
 #include <cstdio>
 #include <vector>
@@ -6,9 +6,11 @@
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Types.h"
-#include "richtext/Lexer.h"
+#include "markup/Lexer.h"
 
-namespace richtext {
+namespace model {
+
+using namespace markup;
 namespace {
 
 struct Font {
@@ -250,4 +252,4 @@ bool UpgradePageText(model::TNYXtesto& page, model::TNYXset* set) {
     return true;
 }
 
-}  // namespace richtext
+}  // namespace model

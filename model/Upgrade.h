@@ -7,11 +7,9 @@
 #include <string_view>
 
 namespace model {
+
 class TNYXset;
 class TNYXtesto;
-}  // namespace model
-
-namespace richtext {
 
 // Byte of a page record that holds its text's markup version (1 old, 2 current).
 constexpr std::size_t kTextVersionOffset = 195;
@@ -27,4 +25,4 @@ std::string UpgradeVersion1(std::string_view v1, std::uint32_t textColour, std::
 // Returns true when it converted something.
 bool UpgradePageText(model::TNYXtesto& page, model::TNYXset* set);
 
-}  // namespace richtext
+}  // namespace model
