@@ -16,7 +16,7 @@ using model::TNYXoggetto;
 namespace {
 
 // Special links (kind 10): subtypes and the open modes of subtype 1.
-enum TSpecial { kGoTo = 1, kCloseWindow = 2, kPrevious = 4, kNext = 5 };
+enum TSpecial { kGoTo = 1, kCloseWindow = 2, kKeywords = 3, kPrevious = 4, kNext = 5, kAutoImport = 6 };
 enum TOpenMode { kThisFrame = 0, kNamedFrame = 1, kSeparate = 2, kNewBrowser = 3, kPopup = 4, kJump = 5, kAnchor = 6 };
 
 int OpenMode(const TNYXoggetto& l) { return l.Byte(18); }
@@ -166,17 +166,49 @@ std::string TTextWalk::TargetPart(const TNYXoggetto& l) {
 }
 
 std::string TTextWalk::ButtonClick(const TNYXoggetto& l) {
-    if (l.Type() != model::speclink)
-        return " onClick=\"javascript:location='" + ScriptString(TNYXtoHtml::EscapeUrl(x_.PageFileName(&l, 0))) + "'\" ";
+    auto go = [](const std::string& where, const std::string& file) {
+        return " onClick=\"javascript:" + where + "='" + ScriptString(file) + "'\" ";
+    };
+    if (l.Type() != model::speclink) return go("location", TNYXtoHtml::EscapeUrl(x_.PageFileName(&l, 0)));
     std::string h;
-    if (l.Subtype() == kCloseWindow) {
-        h = " onClick=\"javascript:QuorF_close('" + ScriptString(WindowName(l)) + "');\" ";
-        doc_.flags |= TDocContext::kClose;
-    } else {
-        const int m = OpenMode(l);
-        if (m == kNewBrowser) h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(3, l, false, -1)) + "\"";
-        else if (m == kAnchor) h = " onClick=\"javascript:location='#an" + Str(AnchorOf(l)) + "'\" ";
-        else h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(0, l, WithFeatures(m), AnchorOf(l))) + "\"";
+    const int anchor = AnchorOf(l);
+    switch (l.Subtype()) {
+        case kCloseWindow:
+            h = " onClick=\"javascript:QuorF_close('" + ScriptString(WindowName(l)) + "');\" ";
+            doc_.flags |= TDocContext::kClose;
+            break;
+        case kGoTo: {
+            // The same windows and frames as the link in text: only the modes
+            // that make a window open one.
+            const int mode = OpenMode(l);
+            auto T = [&]() {
+                std::string f = TargetFile(l, true);
+                if (anchor >= 0) f += "#an" + Str(anchor);
+                return f;
+            };
+            switch (mode) {
+                case kThisFrame: h = go("location", T()); break;
+                case kJump: h = go("top.location", T()); break;
+                case kNamedFrame:
+                    h = " onClick=\"javascript:open('" + ScriptString(T()) + "','" + ScriptString(WindowName(l)) + "');\" ";
+                    break;
+                case kNewBrowser: h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(3, l, false, -1)) + "\""; break;
+                case kAnchor: h = " onClick=\"javascript:location='#an" + Str(anchor) + "'\" "; break;
+                default: h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(0, l, WithFeatures(mode), anchor)) + "\"";
+            }
+            break;
+        }
+        case kPrevious:
+        case kNext: {
+            // Like the link in text; without a neighbour the button does nothing.
+            const std::string f = NeighbourFile(l);
+            if (!f.empty()) h = go("top.location", TNYXtoHtml::EscapeUrl(f));
+            break;
+        }
+        default:
+            // The keywords window and automatic import exist only in the
+            // program: nothing for a browser to do.
+            break;
     }
     return h + " " + Expand(l);
 }
