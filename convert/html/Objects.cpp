@@ -16,6 +16,19 @@ namespace convert::html {
 
 using model::TNYXoggetto;
 
+namespace {
+
+// The size a picture or button shows at: the stored size, or, with the
+// percentage flag, that percentage of the natural size, as the editor lays
+// it out.
+int ShownSize(int natural, int stored, bool percent) {
+    if (!percent) return stored;
+    const int v = natural * stored / 100;
+    return v > 0 ? v : natural > 0 ? natural : 100;
+}
+
+}  // namespace
+
 const TNYXoggetto* TTextWalk::Obj(std::int32_t ref) const {
     const TNYXoggetto* o = set_.ObjectByRef(ref);
     return Exists(o) ? o : nullptr;
@@ -129,10 +142,9 @@ void TTextWalk::ImageMap(const TNYXoggetto& o, const std::string& n) {
     const present::TPictureData pd(o);
     out_ += "<MAP NAME=ma" + n + " >\r\n";
     for (int i = 0; i < present::TPictureData::kZones; ++i) {
-        const present::TZoneData z = pd.Zone(i);
-        if (z.link < 0) continue;
-        const TNYXoggetto* l = Obj(z.link);
+        const TNYXoggetto* l = Obj(pd.Zone(i).Link());
         if (!l) continue;
+        const present::TZoneData z = pd.Zone(i);
         const std::string desc = TNYXtoHtml::EscapeText(TNYXtoHtml::CleanAttribute(l->DescriptionTitle()));
         out_ += "<AREA COORDS=" + Str(z.left) + "," + Str(z.top) + "," + Str(z.left + z.width) + "," + Str(z.top + z.height) + " " +
                 TargetPart(*l);
@@ -180,7 +192,9 @@ void TTextWalk::Picture(const TNYXoggetto& o) {
     if (roll) out_ += " NAME=i" + n;
     if (map) out_ += " USEMAP=#ma" + n;
     if (low) out_ += " LOWSRC=\"" + lowFile + "\"";
-    out_ += " WIDTH=" + Str(pd.Width()) + " HEIGHT=" + Str(pd.Height()) + " " + Expand(o) + " >";
+    const bool percent = pd.Percent();
+    out_ += " WIDTH=" + Str(ShownSize(o.SWord(15), pd.Width(), percent)) + " HEIGHT=" + Str(ShownSize(o.SWord(17), pd.Height(), percent)) + " " +
+            Expand(o) + " >";
     if (ownAnchor) out_ += "</A>";
 }
 
@@ -306,7 +320,9 @@ void TTextWalk::Button(const TNYXoggetto& o) {
     const present::TButtonData bd(o);
     const std::string extra = Expand(o);
     const TNYXoggetto* pic = Obj(bd.PictureRef());
-    const std::string size = " WIDTH=" + Str(bd.Width()) + " HEIGHT=" + Str(bd.Height());
+    const bool percent = o.Byte(194) == 1;
+    const std::string size = " WIDTH=" + Str(ShownSize(o.SWord(186), bd.Width(), percent)) +
+                             " HEIGHT=" + Str(ShownSize(o.SWord(188), bd.Height(), percent));
     if (bd.Kind() == present::TButtonData::kReset && pic) {
         out_ += "<A HREF=\"#\" onclick=\"document.forms[" + Str(formCounter_ - 1 < 0 ? 0 : formCounter_ - 1) + "].reset()\"><IMG SRC=\"" +
                 File(bd.PictureRef()) + "\" BORDER=0" + size + " ></A>\r\n";
@@ -350,12 +366,16 @@ void TTextWalk::Multimedia(const TNYXoggetto& o) {
             if (Lower(FileExt(media->GetFileName())) == ".mov") out_ += " URL=\"https://support.apple.com/quicktime\"";
             out_ += " >";
         }
+        // The alternative picture is the element's content, for browsers
+        // without the player; an element without content keeps the empty
+        // form that current browsers expect of EMBED.
         if (const TNYXoggetto* alt = Obj(md.AlternativePictureRef())) {
             out_ += "<IMG BORDER=0 ALIGN=" + PictureAlignWord(alt->Byte(13)) + " ALT=\"" +
                     TNYXtoHtml::EscapeText(TNYXtoHtml::CleanAttribute(alt->GetName())) + "\" SRC=\"" + File(md.AlternativePictureRef()) +
                     "\" HEIGHT=" + Str(md.Height()) + unit + " WIDTH=" + Str(md.Width()) + unit + " >";
+            out_ += "</EMBED>";
         }
-        out_ += "\r\n";  // EMBED is an empty element: no end tag
+        out_ += "\r\n";
     } else if (k == 5) {
         out_ += Expand(o);
     } else if (k == 6) {

@@ -107,4 +107,81 @@ TEST_F(HtmlRegressions, ButtonsWhoseLinkOpensNoWindowDoNotOpenAnEmptyOne) {
     }
 }
 
+TEST_F(HtmlRegressions, EmbedKeepsItsEndTagAroundTheAlternativePicture) {
+    TNYXoggetto* media = set.NewObject(genLink);
+    media->SetName("brano.wav");
+    media->SetFirstStream("RIFF");
+    TNYXoggetto* alt = Picture("alt.gif");
+    for (int subtype : {1, 3}) {
+        TNYXoggetto* mm = set.NewObject(multiMedia);
+        mm->SetSubtype(static_cast<std::uint8_t>(subtype));
+        mm->SetInt(17, media->Reference());
+        mm->SetInt(21, alt->Reference());
+        mm->SetByte(25, 0);
+        mm->SetWord(33, 40);
+        mm->SetWord(35, 30);
+        mm->SetByte(37, 0);
+        const std::string html = x.TextToHtml("<Z S0 >" + Tag(mm->Reference()));
+        const std::size_t embed = html.find("<EMBED SRC=\""), img = html.find("<IMG BORDER=0"), end = html.find(" ></EMBED>\r\n");
+        ASSERT_NE(embed, std::string::npos) << html;
+        EXPECT_LT(embed, img) << html;
+        EXPECT_LT(img, end) << "subtype " << subtype << "\n" << html;
+        EXPECT_NE(end, std::string::npos) << html;
+    }
+}
+
+TEST_F(HtmlRegressions, PercentageSizesOfPicturesAndButtonsAreOfTheNaturalSize) {
+    TNYXoggetto* pic = Picture("p.gif");
+    struct Case {
+        const char* name;
+        bool button, percent;
+        const char* size;
+    };
+    const Case cases[] = {
+        {"picture in percent", false, true, " WIDTH=100 HEIGHT=25 "},
+        {"picture in pixels", false, false, " WIDTH=50 HEIGHT=25 "},
+        {"button in percent", true, true, " WIDTH=100 HEIGHT=25"},
+        {"button in pixels", true, false, " WIDTH=50 HEIGHT=25"},
+    };
+    for (const Case& k : cases) {
+        // Natural size 200 x 100, stored size 50 x 25.
+        TNYXoggetto* o = nullptr;
+        if (k.button) {
+            o = set.NewObject(bottoneCGI);
+            o->SetSubtype(2);
+            o->SetInt(177, pic->Reference());
+            o->SetInt(181, -1);
+            for (auto [off, v] : {std::pair{186, 200}, {188, 100}, {190, 50}, {192, 25}}) o->SetWord(static_cast<std::size_t>(off), static_cast<std::uint16_t>(v));
+            o->SetByte(194, k.percent ? 1 : 0);
+        } else {
+            o = Placed(pic);
+            for (auto [off, v] : {std::pair{15, 200}, {17, 100}, {19, 50}, {21, 25}}) o->SetWord(static_cast<std::size_t>(off), static_cast<std::uint16_t>(v));
+            o->SetByte(23, k.percent ? 1 : 0);
+        }
+        const std::string html = x.TextToHtml("<Z S0 >" + Tag(o->Reference()));
+        EXPECT_NE(html.find(k.size), std::string::npos) << k.name << "\n" << html;
+    }
+}
+
+TEST_F(HtmlRegressions, ZoneStoredWithReferenceZeroIsNotALinkToPageZero) {
+    TNYXtesto* start = Page("Inizio", "<Z S0 >x");
+    ASSERT_EQ(start->Reference(), 0);
+    TNYXtesto* target = Page("Bersaglio", "<Z S0 >y");
+    TNYXoggetto* placed = Placed(Picture("z.gif"));
+    // Slot 0: a zone without a link; slot 1: a zone linked to the target.
+    placed->SetInt(73, 0);
+    placed->SetInt(73 + 16, target->Reference());
+    for (std::size_t s : {73u, 89u}) {
+        placed->SetInt(s + 4, 0);
+        placed->SetWord(s + 8, 1);
+        placed->SetWord(s + 10, 1);
+        placed->SetWord(s + 12, 5);
+        placed->SetWord(s + 14, 5);
+    }
+    const std::string html = x.TextToHtml("<Z S0 >" + Tag(placed->Reference()));
+    EXPECT_EQ(html.find(x.PageFileName(start, 0)), std::string::npos) << html;
+    EXPECT_NE(html.find("<AREA COORDS=1,1,6,6 HREF=\"" + x.PageFileName(target, 0) + "\""), std::string::npos) << html;
+    EXPECT_EQ(html.find("<AREA"), html.rfind("<AREA")) << html;
+}
+
 }  // namespace
