@@ -1,9 +1,9 @@
 #include "convert/html/NYXtoHtml.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 
+#include "convert/OutputFile.h"
 #include "convert/html/Words.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -26,6 +26,7 @@ void TNYXtoHtml::ResetRun() {
     fileSet_.clear();
     fileNames_.clear();
     usedNames_.clear();
+    madeFolders_.clear();
 }
 
 int TNYXtoHtml::StartPage() const { return LinkedNYXset ? LinkedNYXset->HInt(model::hdr::kCoverPage) : 0; }
@@ -120,17 +121,48 @@ void TNYXtoHtml::AddFrame(std::int32_t pageRef) { frames_.push_back(pageRef); }
 
 // --- the run ------------------------------------------------------------------------------
 
+bool TNYXtoHtml::MakeFolderOf(const fs::path& target) {
+    const fs::path folder = target.parent_path();
+    if (madeFolders_.count(folder)) return true;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) return false;
+    madeFolders_.insert(folder);
+    return true;
+}
+
 bool TNYXtoHtml::WriteFile(const fs::path& rel, const std::string& bytes) {
     const fs::path target = ExportPath / fs::path(platform::text::Cp1252ToUtf8(rel.generic_string()));
-    std::error_code ec;
-    fs::create_directories(target.parent_path(), ec);
-    std::ofstream f(target, std::ios::binary | std::ios::trunc);
-    if (f) f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!f || !f.flush()) {
+    bool ok = MakeFolderOf(target) && WriteWholeFile(target, bytes);
+    if (!ok && madeFolders_.erase(target.parent_path()) > 0) ok = MakeFolderOf(target) && WriteWholeFile(target, bytes);
+    if (!ok) {
         Problem("Errore nella scrittura del file: \"" + platform::text::Utf8ToCp1252(target.string()) + "\"");
         return false;
     }
     return true;
+}
+
+bool TNYXtoHtml::CopyContents(const TNYXoggetto& o, const fs::path& target) {
+    // Streams still in the loaded file are read whole up to this size; larger
+    // ones are copied by the object piece by piece.
+    constexpr std::uint64_t kReadWhole = 16u << 20;
+    bool ok = false;
+    if (!MakeFolderOf(target)) return false;
+    if (const std::string* bytes = o.FirstStreamMemory()) {
+        ok = WriteWholeFile(target, *bytes);
+    } else if (o.FirstStreamInFile()) {
+        if (o.FirstStreamSize() > kReadWhole) return o.WriteContentsTo(target);
+        std::string bytes;
+        ok = o.ReadFirstStream(bytes) && WriteWholeFile(target, bytes);
+    } else if (!o.ExternalPath().empty()) {
+        ok = CopyWholeFile(o.ExternalPath(), target);
+    }
+    if (!ok) {
+        // No stale copy of an earlier export stays behind.
+        std::error_code ec;
+        fs::remove(target, ec);
+    }
+    return ok;
 }
 
 bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
@@ -169,10 +201,8 @@ bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
         Progress(static_cast<int>(i), static_cast<int>(files_.size()), 3);
         const TNYXoggetto* o = set.ObjectByRef(files_[i]);
         if (!Exists(o)) continue;
-        const std::string rel = PageFileName(o, 2);
-        const fs::path target = ExportPath / fs::path(platform::text::Cp1252ToUtf8(rel));
-        fs::create_directories(target.parent_path(), ec);
-        if (o->WriteContentsTo(target)) ++report_.filesCopied;
+        const fs::path target = ExportPath / fs::path(platform::text::Cp1252ToUtf8(PageFileName(o, 2)));
+        if (CopyContents(*o, target)) ++report_.filesCopied;
         else Problem("File mancante o illeggibile, non copiato: \"" + o->GetFileName() + "\"");
     }
     return report_.ok();

@@ -89,6 +89,10 @@ private:
     void Problem(std::string text) { report_.problems.push_back(std::move(text)); }
     std::string FileNameOf(const model::TNYXoggetto& o);
     bool WriteFile(const std::filesystem::path& rel, const std::string& bytes);
+    // Writes a picture's or file's contents as `target`.
+    bool CopyContents(const model::TNYXoggetto& o, const std::filesystem::path& target);
+    // Creates the folder of a file once per run.
+    bool MakeFolderOf(const std::filesystem::path& target);
     std::string Ext() const { return options.expTipoExt == 0 ? ".htm" : ".html"; }
     int StartPage() const;
     std::string AliasPageText(const model::TNYXoggetto& page);
@@ -99,6 +103,7 @@ private:
     std::set<std::int32_t> fileSet_;
     std::map<std::int32_t, std::string> fileNames_;  // reference -> name given in this run
     std::set<std::string> usedNames_;                // lower-cased names of pictures and files
+    std::set<std::filesystem::path> madeFolders_;
 };
 
 }  // namespace convert::html
