@@ -57,7 +57,9 @@ std::string HtmlSize(std::int32_t size) {
             break;
         }
     const int d = n - 3;
-    return (d < 0 ? "-" : "+") + std::to_string(d < 0 ? -d : d);
+    std::string s(1, d < 0 ? '-' : '+');
+    s += std::to_string(d < 0 ? -d : d);
+    return s;
 }
 
 std::string CommentSafe(std::string s) {
