@@ -885,7 +885,14 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     EXPECT_EQ(ReadAll(file), cut);
     EXPECT_FALSE(fs::exists(dir / "perdita.bak"));
     EXPECT_TRUE(form->Document().Modified());
-    // The page is shown again after the save gave up.
-    EXPECT_EQ(form->findChild<QListWidget*>(QStringLiteral("lvPagine"))->count(), 1);
+    // The page is shown again after the save gave up, also when closing asked for it.
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    EXPECT_EQ(pages->count(), 1);
     EXPECT_EQ(form->PageView()->PageSlot(), 0);
+    scripted.ui.answers = {Answer::Yes, Answer::No};
+    EXPECT_FALSE(form->CanClose());
+    EXPECT_EQ(scripted.ui.Texts(Message::ErrorList).size(), 2u);
+    EXPECT_EQ(pages->count(), 1);
+    EXPECT_EQ(form->PageView()->PageSlot(), 0);
+    EXPECT_EQ(ReadAll(file), cut);
 }
