@@ -566,7 +566,8 @@ namespace {
 // slot index is also read as a reference of the parameter's type).
 bool ComponentValuesName(const TNYXoggetto& component, std::int32_t r) {
     if (!component.Set()) return false;
-    for (const TProp& p : ComponentValues(*component.Set(), component).Entries()) {
+    const TPropList values = ComponentValues(*component.Set(), component);
+    for (const TProp& p : values.Entries()) {
         const int t = p.type == propPage ? testoHtml : p.type == propPicture ? immagine : p.type == propAlbumFile ? genLink : -1;
         if (t < 0 || t != RefType(r)) continue;
         std::string_view v = p.value;
