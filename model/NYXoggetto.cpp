@@ -452,6 +452,8 @@ bool TNYXoggetto::LoadFromStream(std::string_view in, std::size_t& pos) {
     std::uint32_t idx = static_cast<std::uint32_t>(bytes::GetI32(in, pos));
     std::uint8_t t = static_cast<std::uint8_t>(in[pos + 4]);
     if (t >= kTypeCount) return false;
+    // New contents: a decoded picture of the old ones must not be shown again.
+    if (set_ && type_ == immagine) set_->UncachePicture(*this);
     pos += 5;
     if (!registered_) index_ = idx & kMaxIndex;
     if (registered_ && t != type_) {
@@ -733,10 +735,11 @@ void TNYXoggetto::ReplaceContent(TNYXoggetto& other) {
         platform::ui().Information("ReplaceContent called improperly...");
         return;
     }
+    if (registered_ && set_ && set_->undoRecorder) set_->undoRecorder->SnapshotObject("Modifica immagine " + GetName(), *this);
     std::string form;
     other.SaveToStream(form);
     std::size_t pos = 0;
-    LoadFromStream(form, pos);
+    LoadFromStream(form, pos);  // drops the decoded old picture from the cache
     SetStamp(set_ ? set_->SaveCounter() : 0);
     if (registered_ && set_) set_->SetModified(true);
 }
