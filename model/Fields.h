@@ -54,6 +54,11 @@ namespace picturerec {
 constexpr std::size_t kStamp = 77, kWidth = 85, kHeight = 87, kFileName = 94, kTransparency = 170, kSize = 174;
 }  // namespace picturerec
 
+// Embedded file (types 2 and 3): name and file name at 5, its size and stamp.
+namespace filerec {
+constexpr std::size_t kName = 5, kNameCap = 79, kSize = 85, kStamp = 89;
+}  // namespace filerec
+
 // Placed picture (type 16): picture, low-resolution and pointer-over
 // pictures, and 30 click zones of 16 bytes whose first int32 is the link.
 namespace placedrec {
@@ -65,6 +70,15 @@ namespace mediarec {
 constexpr std::size_t kReference = 17, kAltPicture = 21;
 constexpr std::uint8_t kCustomComponent = 6;
 }  // namespace mediarec
+
+// The objects a page's text holds that belong to the page: tables, links,
+// markers, database connections, placed pictures, form and multimedia
+// elements. Resetting the page resets them; a working copy holds private
+// copies of them (and of the URLs the text uses, which stay shared).
+constexpr bool OwnedByPageText(int type) {
+    return type == tabellaHtml || type == speclink || type == shortObj || type == dbloc || type == immagineNew ||
+           (type >= inputStat && type <= multiMedia);
+}
 
 // --- the table of link fields ---------------------------------------------------------------
 

@@ -56,8 +56,8 @@ NameField FileNameOf(int type) {
 int StampOffset(int type) {
     switch (type) {
         case testoHtml: return pagerec::kStamp;
-        case zipLink: case genLink: return 89;
-        case immagine: case mappaClic: return 77;
+        case zipLink: case genLink: return filerec::kStamp;
+        case immagine: case mappaClic: return picturerec::kStamp;
         default: return -1;
     }
 }
@@ -164,7 +164,7 @@ void TNYXoggetto::Reset() {
         case internetLink:
         case genLink:
             SetSubtype(5);
-            SetInt(89, counter);
+            SetInt(filerec::kStamp, counter);
             break;
         case keyword:
             SetStr(0, 79, "-");
@@ -293,7 +293,7 @@ void TNYXoggetto::SetStamp(std::int32_t stamp) {
 std::int64_t TNYXoggetto::ListSize() const {
     switch (type_) {
         case testoHtml: return static_cast<std::int64_t>(FirstStreamSize());
-        case zipLink: case genLink: return Int(85);
+        case zipLink: case genLink: return Int(filerec::kSize);
         case immagine: return first_ ? static_cast<std::int64_t>(first_->size()) : Int(174);
         case custom: return static_cast<std::int64_t>(Int(13)) + Int(76);
         case dbloc: return static_cast<std::int64_t>(Int(13)) + Int(42);
@@ -833,10 +833,7 @@ void TNYXtesto::ResetOwned() {
     if (!Set() || !HasFirstStream()) return;
     // The embedded objects of the page's text belong to the page.
     for (std::int32_t ref : markup::ObjectRefs(Text())) {
-        int t = RefType(ref);
-        bool owned = t == tabellaHtml || t == speclink || t == shortObj || t == dbloc || t == immagineNew ||
-                     (t >= inputStat && t <= multiMedia);
-        if (!owned) continue;
+        if (!OwnedByPageText(RefType(ref))) continue;
         if (TNYXoggetto* o = Set()->ObjectByRef(ref); o && o != this && !o->IsEmpty()) o->Reset();
     }
 }

@@ -12,10 +12,7 @@ namespace model {
 
 namespace {
 
-bool IsPageObjectType(int t) {
-    return t == internetLink || t == tabellaHtml || t == speclink || t == shortObj || t == dbloc ||
-           t == immagineNew || (t >= inputStat && t <= multiMedia);
-}
+bool IsPageObjectType(int t) { return t == internetLink || OwnedByPageText(t); }
 
 
 bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
