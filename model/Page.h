@@ -26,10 +26,6 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
 // `index` (-1: a free slot). Returns the registered page.
 TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t index, bool raiseStamp);
 
-// A page whose text is still in the old markup (byte 195 = 1) gets it in the
-// current markup (byte 195 = 2). Returns whether it changed anything.
-bool ConvertOldMarkup(TNYXoggetto& page);
-
 // Where the anchor marker numbered n stands in a working copy's text. When
 // there is none and the page is editable, warns "Ancora non trovata: a" + n.
 bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position);
