@@ -49,6 +49,16 @@ public:
     virtual void DropContents() = 0;   // the hypertext is being cleared
 };
 
+// The undo list of whoever edits the hypertext, as the model reaches it: a
+// model operation that changes an object the author may want back (a
+// picture's contents replaced) hands the object over first, and the undo
+// list keeps a copy of it under the operation's label.
+class TObjectUndoRecorder {
+public:
+    virtual ~TObjectUndoRecorder() = default;
+    virtual void SnapshotObject(const std::string& label, TNYXoggetto& object) = 0;
+};
+
 // Header offsets.
 namespace hdr {
 constexpr int kMagic = 0, kTitle = 4, kInfo = 84, kPageTreeHolder = 1342, kExportPrefix = 1346, kPassword = 1363,
@@ -205,6 +215,8 @@ public:
     std::size_t maxCacheImg = 20;
     int undoDeep = 20;
     TNYXset* wrapperSet = nullptr;  // the hypertext that uses this one's prototypes
+    // Where object snapshots go (not owned; none: nothing is recorded).
+    TObjectUndoRecorder* undoRecorder = nullptr;
 
     // Events.
     std::vector<std::function<void()>> onBeforeNew;

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "model/Fields.h"
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
 #include "model/Page.h"
@@ -354,7 +355,7 @@ bool TNYXset::LoadChecked(const fs::path& file) {
             if (from == mappaClic) {
                 raw->SetInt(662, static_cast<std::int32_t>(RefIndex(oldRef)));
                 raw->SetByte(666, 0);
-                raw->SetInt(77, counter - 1);
+                raw->SetInt(picturerec::kStamp, counter - 1);
             }
             const std::int32_t slot = RegisterObject(to, -1, std::unique_ptr<TNYXoggetto>(raw));
             conversion_[oldRef] = MakeRef(to, static_cast<std::uint32_t>(slot));

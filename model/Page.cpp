@@ -12,10 +12,7 @@ namespace model {
 
 namespace {
 
-bool IsPageObjectType(int t) {
-    return t == internetLink || t == tabellaHtml || t == speclink || t == shortObj || t == dbloc ||
-           t == immagineNew || (t >= inputStat && t <= multiMedia);
-}
+bool IsPageObjectType(int t) { return t == internetLink || OwnedByPageText(t); }
 
 
 bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
@@ -30,34 +27,12 @@ bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
 
 }  // namespace
 
-// Offsets inside an object that hold references to URLs or links.
-std::vector<std::size_t> LinkFields(const TNYXoggetto& o) {
-    std::vector<std::size_t> f;
-    switch (o.Type()) {
-        case speclink: f.push_back(13); break;
-        case shortObj:
-            if (o.Subtype() != 14 && o.Subtype() != 15) f.push_back(5);
-            break;
-        case immagineNew:
-            for (int i = 0; i < 30; ++i) f.push_back(73 + 16 * i);
-            break;
-        case bottoneCGI: f.push_back(181); break;
-        default: break;
-    }
-    return f;
-}
-
-std::vector<std::size_t> PictureFields(const TNYXoggetto& o) {
-    if (o.Type() == immagineNew) return {0, 5, 9};
-    return {};
-}
-
 bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position) {
     if (n < 0) return false;
     auto& objects = copy.EmbeddedObjects();
     for (std::size_t i = 0; i < objects.size(); ++i) {
         const TNYXoggetto* o = objects[i].get();
-        if (o && o->Type() == shortObj && o->Subtype() == 14 && o->Int(5) == n) {
+        if (o && o->Type() == shortObj && o->Subtype() == markerrec::kAnchor && o->Int(markerrec::kValue) == n) {
             position = i < copy.EmbeddedPositions().size() ? copy.EmbeddedPositions()[i] : 0;
             return true;
         }
@@ -67,14 +42,14 @@ bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& pos
 }
 
 TNYXoggetto* HeaderPageOf(const TNYXset& set, const TNYXoggetto& page) {
-    std::int32_t idx = page.Int(231);
+    std::int32_t idx = page.Int(pagerec::kHeaderPage);
     if (idx == -1) idx = set.HInt(hdr::kHeaderPage);
     TNYXoggetto* h = idx >= 0 ? set.ObjectAt(testoHtml, idx) : nullptr;
     return h && !h->IsEmpty() ? h : nullptr;
 }
 
 TNYXoggetto* FooterPageOf(const TNYXset& set, const TNYXoggetto& page) {
-    std::int32_t idx = page.Int(235);
+    std::int32_t idx = page.Int(pagerec::kFooterPage);
     if (idx == -1) idx = set.HInt(hdr::kFooterPage);
     TNYXoggetto* f = idx >= 0 ? set.ObjectAt(testoHtml, idx) : nullptr;
     return f && !f->IsEmpty() ? f : nullptr;
@@ -233,7 +208,7 @@ TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t
     });
     if (stored.empty() || stored.back() != '\0') stored += '\0';
     copy->SetFirstStream(stored);
-    copy->SetByte(kTextVersionOffset, 2);
+    copy->SetByte(pagerec::kMarkupVersion, pagerec::kCurrentMarkup);
     if (raiseStamp) copy->SetStamp(set.SaveCounter());
     if (copy->GetName() == "Senza titolo") {
         std::string t = AutomaticTitle(stored);

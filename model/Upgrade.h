@@ -7,13 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "model/Fields.h"
+
 namespace model {
 
 class TNYXset;
 class TNYXoggetto;
 
 // Byte of a page record that holds its text's markup version (1 old, 2 current).
-constexpr std::size_t kTextVersionOffset = 195;
+constexpr std::size_t kTextVersionOffset = pagerec::kMarkupVersion;
 
 // Converts version-1 text. `textColour` and `linkColour` are the page's (0x00BBGGRR).
 // With a hypertext, references are brought up to date: converted embedded

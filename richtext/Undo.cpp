@@ -253,7 +253,17 @@ TNYXbox* TogBackup::Restore() {
 
 // --- TNYXundoList -----------------------------------------------------------------------------
 
-TNYXundoList::~TNYXundoList() = default;
+TNYXundoList::TNYXundoList(model::TNYXset* set) : set_(set) {
+    if (set_) set_->undoRecorder = this;
+}
+
+TNYXundoList::~TNYXundoList() {
+    if (set_ && set_->undoRecorder == this) set_->undoRecorder = nullptr;
+}
+
+void TNYXundoList::SnapshotObject(const std::string& label, model::TNYXoggetto& object) {
+    AddUndo(std::make_unique<TogBackup>(*this, object, label));
+}
 
 std::int32_t TNYXundoList::BoxId(TNYXbox& box) {
     for (std::size_t i = 0; i < boxes_.size(); ++i)

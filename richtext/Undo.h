@@ -9,13 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "model/NYXset.h"
 #include "richtext/Box.h"
 #include "richtext/Markup.h"
-
-namespace model {
-class TNYXoggetto;
-class TNYXset;
-}  // namespace model
 
 namespace richtext {
 
@@ -107,9 +103,11 @@ private:
     std::string record_;
 };
 
-class TNYXundoList : public TUndoRecorder {
+// The list also takes the snapshots of objects that the hypertext's own
+// operations change: it is the hypertext's undo recorder while it lives.
+class TNYXundoList : public TUndoRecorder, public model::TObjectUndoRecorder {
 public:
-    explicit TNYXundoList(model::TNYXset* set = nullptr) : set_(set) {}
+    explicit TNYXundoList(model::TNYXset* set = nullptr);
     ~TNYXundoList() override;
 
     model::TNYXset* Set() const { return set_; }
@@ -151,6 +149,8 @@ public:
     void Snapshot(const std::string& label, TNYXbox& box, std::int32_t firstPara, std::int32_t lastPara) override;
     TboBackup* TakeRange(const std::string& label, TNYXbox& box, std::int32_t first, std::int32_t last);
     TcancelBackup* TakeDeletion(const std::string& label, TNYXbox& box, TTextPos start, TTextPos end);
+    // model::TObjectUndoRecorder: a copy of one object record.
+    void SnapshotObject(const std::string& label, model::TNYXoggetto& object) override;
     // Drops the newest entry without restoring it (an operation that failed).
     void DropNewest();
 
