@@ -80,6 +80,7 @@ const TCommandDef kCommands[] = {
     {"mnFile", "actStampaPagina", "Stampa pagina corrente", ""},
     {"mnFile", "actStampaTutte", "Stampa tutte", ""},
     {"mnModifica", "actUndo", "&Undo", "Alt+Backspace"},
+    {"mnModifica", "actRedo", "&Redo", "Ctrl+Y"},  // and Ctrl+Shift+Z
     {"mnModifica", "-", "", ""},
     {"mnModifica", "actTaglia", "&Taglia", "Shift+Del"},
     {"mnModifica", "actCopia", "&Copia", "Ctrl+Ins"},
@@ -241,6 +242,18 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
         UpdateEditCommands();
         pageView_->setFocus();
     };
+    redoDrop_ = new richtext::ui::TUndoDropDown(this);
+    redoDrop_->setObjectName(QStringLiteral("lbRedo"));
+    redoDrop_->onClosed = [this](std::size_t steps) {
+        undo_->SetBusy(false);
+        if (steps > 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            pageView_->Redo(steps);
+            QApplication::restoreOverrideCursor();
+        }
+        UpdateEditCommands();
+        pageView_->setFocus();
+    };
     // What the clipboard offers is asked when it changes, not at every keystroke.
     auto readClipboard = [this] {
         const QMimeData* clip = QApplication::clipboard()->mimeData();
@@ -281,6 +294,8 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent) : QMainWindow(parent)
 TMainForm::~TMainForm() {
     StoreOptions();
     doc_.DetachView(this);
+    // The page view outlives the members: it lets go of the undo list first.
+    pageView_->SetUndoList(nullptr);
 }
 
 QAction* TMainForm::Command(const std::string& name) const {
@@ -326,6 +341,10 @@ void TMainForm::BuildCommands() {
              pageView_->Undo(1);
              UpdateEditCommands();
          }},
+        {"actRedo", [this] {
+             pageView_->Redo(1);
+             UpdateEditCommands();
+         }},
         {"actTaglia", [this] { pageView_->Cut(); }},
         {"actCopia", [this] { pageView_->Copy(); }},
         {"actIncolla", [this] { pageView_->Paste(); }},
@@ -363,6 +382,7 @@ void TMainForm::BuildCommands() {
         actions_[c.name] = a;
     }
     actions_["actSoloLettura"]->setCheckable(true);
+    actions_["actRedo"]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     recentSeparator_ = fileMenu_->addSeparator();
     exitAction_ = new QAction(QStringLiteral("&Esci"), this);
     exitAction_->setObjectName(QStringLiteral("actEsci"));
@@ -388,6 +408,16 @@ void TMainForm::BuildCommands() {
     toolbar_->addWidget(undoList)->setObjectName(QStringLiteral("actUndoLista"));
     connect(undoList, &QToolButton::clicked, this, [this] {
         if (busy_ == 0) OpenUndoList();
+    });
+    toolbar_->addAction(actions_["actRedo"]);
+    auto* redoList = new QToolButton(toolbar_);
+    redoList->setObjectName(QStringLiteral("tbRedoLista"));
+    redoList->setArrowType(Qt::DownArrow);
+    redoList->setToolTip(QStringLiteral("Ripristina più operazioni"));
+    redoList->setAutoRaise(true);
+    toolbar_->addWidget(redoList)->setObjectName(QStringLiteral("actRedoLista"));
+    connect(redoList, &QToolButton::clicked, this, [this] {
+        if (busy_ == 0) OpenRedoList();
     });
     for (const char* n : {"actTaglia", "actCopia", "actIncolla"}) toolbar_->addAction(actions_[n]);
 
@@ -781,6 +811,7 @@ void TMainForm::SetUndoDepth(int steps) {
     if (undo_) undo_->SetDepth(steps);
 }
 void TMainForm::SetAltFromPictureNames(bool on) { doc_.keepPictureNames = on; }
+void TMainForm::SetTypographicQuotes(bool on) { pageView_->SetTypographicQuotes(on); }
 void TMainForm::SetBackups(bool on) {
     doc_.backups = on;
     library_.backups = on;
@@ -998,18 +1029,21 @@ bool TMainForm::CommitPageEdits() {
 }
 
 bool TMainForm::FollowLink(std::int32_t key) {
-    const model::TNYXoggetto* link = pageView_->LinkRecord(key);
-    std::int32_t target = key;
-    // A link record of kind "page" names its page.
-    if (link && link->Type() == model::speclink && link->Subtype() == 1) target = link->Int(13);
-    if (model::RefType(target) != model::testoHtml) {
+    // A link record of kind "page" names its page, and maybe an anchor in it.
+    const richtext::TLinkTarget target = pageView_->Session().LinkTarget(key);
+    if (target.samePage) {
+        if (target.anchor >= 0) pageView_->GoToAnchor(target.anchor);
+        return true;
+    }
+    if (target.page < 0) {
         statusBar()->showMessage(QStringLiteral("Questo collegamento si segue nel browser o nell'esportazione."), 5000);
         return false;
     }
-    const auto slot = static_cast<qlonglong>(model::RefIndex(target));
+    const auto slot = static_cast<qlonglong>(target.page);
     for (int r = 0; r < pages_->count(); ++r)
         if (pages_->item(r)->data(Qt::UserRole).toLongLong() == slot) {
             pages_->setCurrentRow(r);
+            if (target.anchor >= 0 && pageView_->PageSlot() == slot) pageView_->GoToAnchor(target.anchor);
             return true;
         }
     statusBar()->showMessage(QStringLiteral("La pagina del collegamento non esiste."), 5000);
@@ -1024,6 +1058,14 @@ void TMainForm::OpenUndoList() {
     if (!undoDrop_->isVisible()) undo_->SetBusy(false);
 }
 
+void TMainForm::OpenRedoList() {
+    if (!undo_->CanRedo() || undo_->Busy()) return;
+    undo_->SetBusy(true);
+    QWidget* anchor = toolbar_ ? toolbar_->findChild<QToolButton*>(QStringLiteral("tbRedoLista")) : nullptr;
+    redoDrop_->Open(anchor, undo_->RedoLabels());
+    if (!redoDrop_->isVisible()) undo_->SetBusy(false);
+}
+
 void TMainForm::UpdateEditCommands() {
     const bool editable = !pageView_->ReadOnly();
     const bool sel = pageView_->Box().HasSelection();
@@ -1036,6 +1078,7 @@ void TMainForm::UpdateEditCommands() {
         else a->setEnabled(on);
     };
     set("actUndo", editable && undo_->CanUndo() && !undo_->Busy());
+    set("actRedo", editable && undo_->CanRedo() && !undo_->Busy());
     set("actTaglia", editable && sel);
     set("actCopia", sel);
     set("actIncolla", editable && canPaste);
@@ -1045,9 +1088,12 @@ void TMainForm::UpdateEditCommands() {
         set(name, editable);
         if (QAction* a = Command(name)) a->setChecked(pageView_->StyleOn(bit));
     }
-    if (toolbar_)
+    if (toolbar_) {
         if (auto* b = toolbar_->findChild<QToolButton*>(QStringLiteral("tbUndoLista")))
             b->setEnabled(busy_ == 0 && editable && undo_->CanUndo() && !undo_->Busy());
+        if (auto* b = toolbar_->findChild<QToolButton*>(QStringLiteral("tbRedoLista")))
+            b->setEnabled(busy_ == 0 && editable && undo_->CanRedo() && !undo_->Busy());
+    }
 }
 
 void TMainForm::DetachFromSet() {
