@@ -14,6 +14,7 @@
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
 #include "model/Page.h"
+#include "model/Upgrade.h"
 #include "platform/Env.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -456,8 +457,6 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
                 // what its lazily read streams need, whatever happens to this save.
                 std::memcpy(rec.data(), o->Data(), kDataSize);
             }
-            // Pages still in the old markup are stored in the current one.
-            if (o && k == testoHtml && ConvertOldMarkup(*o)) std::memcpy(rec.data(), o->Data(), kDataSize);
             if (o && !o->IsEmpty()) {
                 StreamField f1 = FirstStreamField(k);
                 if (f1.pos >= 0) {
@@ -553,6 +552,9 @@ bool TNYXset::SaveToFile(const fs::path& fileArg, int version) {
         platform::ui().Error("Nome file non valido!");
         return false;
     }
+    // Pages still in the old markup are stored in the current one (with the
+    // placed pictures the upgrade adds, written in the same save).
+    UpgradeOldPages(*this);
     std::error_code ec;
     // Save over what a symbolic link names, not over the link.
     fs::path target = fileArg;

@@ -52,20 +52,6 @@ std::vector<std::size_t> PictureFields(const TNYXoggetto& o) {
     return {};
 }
 
-bool ConvertOldMarkup(TNYXoggetto& page) {
-    if (page.Type() != testoHtml || page.Byte(195) != 1 || page.IsEmpty()) return false;
-    std::string text;
-    if (page.HasFirstStream() && page.ReadFirstStream(text)) {
-        while (!text.empty() && text.back() == '\0') text.pop_back();
-        std::string current = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)),
-                                                        static_cast<std::uint32_t>(page.Int(93)));
-        if (current.empty() || current.back() != '\0') current += '\0';
-        page.SetFirstStream(std::move(current));
-    }
-    page.SetByte(195, 2);
-    return true;
-}
-
 bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position) {
     if (n < 0) return false;
     auto& objects = copy.EmbeddedObjects();
@@ -98,8 +84,14 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
     auto copy = std::make_unique<TNYXtesto>();
     copy->SetSet(&set);
     if (page) {
+        // A page still in the old markup is upgraded where it is stored, so
+        // that the pictures the upgrade places belong to the hypertext and the
+        // copy reads them like any other object of the page.
+        if (page->Set() == &set && page->Type() == testoHtml)
+            if (TNYXoggetto* stored = set.ObjectAt(testoHtml, static_cast<std::int64_t>(page->Index())); stored == page)
+                UpgradePageText(set, *stored);
         copy->Assign(*page);
-        ConvertOldMarkup(*copy);
+        UpgradePageText(set, *copy);
         copy->SetSourceIndex(static_cast<std::int32_t>(page->Index()));
     } else {
         copy->Reset();
@@ -241,7 +233,7 @@ TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t
     });
     if (stored.empty() || stored.back() != '\0') stored += '\0';
     copy->SetFirstStream(stored);
-    copy->SetByte(195, 2);
+    copy->SetByte(kTextVersionOffset, 2);
     if (raiseStamp) copy->SetStamp(set.SaveCounter());
     if (copy->GetName() == "Senza titolo") {
         std::string t = AutomaticTitle(stored);

@@ -31,10 +31,6 @@ std::vector<std::size_t> LinkFields(const TNYXoggetto& o);
 // picture's slot index in records made from a picture).
 std::vector<std::size_t> PictureFields(const TNYXoggetto& o);
 
-// A page whose text is still in the old markup (byte 195 = 1) gets it in the
-// current markup (byte 195 = 2). Returns whether it changed anything.
-bool ConvertOldMarkup(TNYXoggetto& page);
-
 // Where the anchor marker numbered n stands in a working copy's text. When
 // there is none and the page is editable, warns "Ancora non trovata: a" + n.
 bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position);

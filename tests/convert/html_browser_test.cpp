@@ -14,6 +14,7 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "support/Needs.h"
 
 using namespace model;
 namespace fs = std::filesystem;
@@ -196,13 +197,13 @@ protected:
 };
 
 TEST_F(Site, OpensInChromiumWithoutErrors) {
-    if (!Have("chromium")) GTEST_SKIP() << "chromium non installato (scripts/install-deps)";
+    QUOR_NEEDS(Have("chromium"), "chromium non installato (scripts/install-deps)");
     CheckInChromium(tmp.path() / "site", tmp.path(), pages);
 }
 
 TEST_F(Site, NuCheckerFindsNoParseErrors) {
     const fs::path jar = fs::path(QUOR_SOURCE_DIR) / "build/tools/node_modules/vnu-jar/build/dist/vnu.jar";
-    if (!fs::exists(jar) || !Have("java")) GTEST_SKIP() << "vnu.jar o java mancanti (scripts/install-deps)";
+    QUOR_NEEDS(fs::exists(jar) && Have("java"), "vnu.jar o java mancanti (scripts/install-deps)");
     std::string files;
     for (auto& p : pages) files += " '" + (tmp.path() / "site" / p).string() + "'";
     const std::string out = RunTool("java -jar '" + jar.string() + "' --errors-only --format text" + files + " 2>&1");
@@ -219,7 +220,7 @@ TEST_F(Site, NuCheckerFindsNoParseErrors) {
 }
 
 TEST(SampleSite, TheSampleHypertextOpensInChromium) {
-    if (!Have("chromium")) GTEST_SKIP() << "chromium non installato (scripts/install-deps)";
+    QUOR_NEEDS(Have("chromium"), "chromium non installato (scripts/install-deps)");
     platform::testing::FixedEnv env;
     platform::testing::ScriptedUiScope ui;
     platform::testing::TempDir tmp;
