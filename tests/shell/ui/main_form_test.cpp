@@ -931,6 +931,7 @@ TEST_F(MainFormTest, RedoFromTheMenuTheToolbarListAndTheKeys) {
     QAction* redo = form->Command("actRedo");
     ASSERT_NE(redo, nullptr);
     EXPECT_EQ(redo->text().toStdString(), "&Redo");
+    EXPECT_EQ(redo->statusTip().toStdString(), "Rifai l'ultima operazione annullata");
     EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
                                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
     auto* arrow = form->findChild<QToolButton*>(QStringLiteral("tbRedoLista"));
