@@ -40,6 +40,7 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnFile", "actStampaPagina", "Stampa pagina corrente", ""},
         {"mnFile", "actStampaTutte", "Stampa tutte", ""},
         {"mnModifica", "actUndo", "&Undo", "Alt+Backspace"},
+        {"mnModifica", "actRedo", "&Redo", "Ctrl+Y"},  // the window adds Ctrl+Shift+Z
         {"mnModifica", "-", "", ""},
         {"mnModifica", "actTaglia", "&Taglia", "Shift+Del"},
         {"mnModifica", "actCopia", "&Copia", "Ctrl+Ins"},
@@ -127,13 +128,16 @@ const std::vector<TStyleCommandDef>& StyleCommands() {
 
 std::vector<std::pair<std::string, bool>> EditCommandStates(const TEditState& s) {
     const bool undo = s.editable && s.canUndo && !s.undoBusy;
+    const bool redo = s.editable && s.canRedo && !s.undoBusy;
     std::vector<std::pair<std::string, bool>> out = {
         {"actUndo", undo},
+        {"actRedo", redo},
         {"actTaglia", s.editable && s.selection},
         {"actCopia", s.selection},
         {"actIncolla", s.editable && s.pastable},
         {"actSelezionaTutto", true},
         {"tbUndoLista", undo},
+        {"tbRedoLista", redo},
     };
     for (const TStyleCommandDef& d : StyleCommands()) out.emplace_back(d.name, s.editable);
     return out;

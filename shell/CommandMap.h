@@ -52,12 +52,13 @@ struct TEditState {
     bool editable = false;   // the page shown can be edited (not in view mode)
     bool selection = false;  // some text is selected
     bool canUndo = false;
-    bool undoBusy = false;   // the list of undo steps is open
+    bool canRedo = false;
+    bool undoBusy = false;   // the list of undo (or redo) steps is open
     bool pastable = false;   // the clipboard holds text or the program's container
 };
-// (command name, enabled) for "Undo", "Taglia", "Copia", "Incolla",
-// "Seleziona tutto", the style buttons and the undo list button
-// ("tbUndoLista").
+// (command name, enabled) for "Undo", "Redo", "Taglia", "Copia", "Incolla",
+// "Seleziona tutto", the style buttons and the undo and redo list buttons
+// ("tbUndoLista", "tbRedoLista").
 std::vector<std::pair<std::string, bool>> EditCommandStates(const TEditState& s);
 
 }  // namespace shell

@@ -54,7 +54,11 @@ std::string ToolbarKey() { return std::string(shell::kProgramKey) + "toolbar"; }
 // A key that would change the text of the page: typing, a line break,
 // deleting, cutting or pasting.
 bool IsEditingKey(const QKeyEvent& k) {
-    if (k.matches(QKeySequence::Paste) || k.matches(QKeySequence::Cut) || k.matches(QKeySequence::Undo)) return true;
+    if (k.matches(QKeySequence::Paste) || k.matches(QKeySequence::Cut) || k.matches(QKeySequence::Undo) ||
+        k.matches(QKeySequence::Redo))
+        return true;
+    const bool ctrl = k.modifiers() & Qt::ControlModifier;
+    if (ctrl && (k.key() == Qt::Key_Y || k.key() == Qt::Key_Z)) return true;  // the text's own undo and redo keys
     switch (k.key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -116,6 +120,18 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
         UpdateEditCommands();
         pageView_->setFocus();
     };
+    redoDrop_ = new richtext::ui::TUndoDropDown(this);
+    redoDrop_->setObjectName(QStringLiteral("lbRedo"));
+    redoDrop_->onClosed = [this](std::size_t steps) {
+        undo_->SetBusy(false);
+        if (steps > 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            pageView_->Redo(steps);
+            QApplication::restoreOverrideCursor();
+        }
+        UpdateEditCommands();
+        pageView_->setFocus();
+    };
     // What the clipboard offers is asked when it changes, not at every keystroke.
     auto readClipboard = [this] {
         const QMimeData* clip = QApplication::clipboard()->mimeData();
@@ -153,6 +169,8 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
 TMainForm::~TMainForm() {
     StoreOptions();
     doc_.DetachView(this);
+    // The page view outlives the members: it lets go of the undo list first.
+    pageView_->SetUndoList(nullptr);
 }
 
 QAction* TMainForm::Command(const std::string& name) const {
@@ -198,6 +216,10 @@ void TMainForm::BuildCommands() {
              pageView_->Undo(1);
              UpdateEditCommands();
          }},
+        {"actRedo", [this] {
+             pageView_->Redo(1);
+             UpdateEditCommands();
+         }},
         {"actTaglia", [this] { pageView_->Cut(); }},
         {"actCopia", [this] { pageView_->Copy(); }},
         {"actIncolla", [this] { pageView_->Paste(); }},
@@ -235,6 +257,7 @@ void TMainForm::BuildCommands() {
         menu->addAction(a);
     }
     actions_["actSoloLettura"]->setCheckable(true);
+    actions_["actRedo"]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     recentSeparator_ = fileMenu_->addSeparator();
     exitAction_ = makeAction(shell::ExitCommand());
     connect(exitAction_, &QAction::triggered, this, [this] {
@@ -257,6 +280,16 @@ void TMainForm::BuildCommands() {
     toolbar_->addWidget(undoList)->setObjectName(QStringLiteral("actUndoLista"));
     connect(undoList, &QToolButton::clicked, this, [this] {
         if (!document_.Busy()) OpenUndoList();
+    });
+    toolbar_->addAction(actions_["actRedo"]);
+    auto* redoList = new QToolButton(toolbar_);
+    redoList->setObjectName(QStringLiteral("tbRedoLista"));
+    redoList->setArrowType(Qt::DownArrow);
+    redoList->setToolTip(QStringLiteral("Ripristina più operazioni"));
+    redoList->setAutoRaise(true);
+    toolbar_->addWidget(redoList)->setObjectName(QStringLiteral("actRedoLista"));
+    connect(redoList, &QToolButton::clicked, this, [this] {
+        if (!document_.Busy()) OpenRedoList();
     });
     for (const char* n : {"actTaglia", "actCopia", "actIncolla"}) toolbar_->addAction(actions_[n]);
     // The edit button: pressed while the page is shown as a reader sees it.
@@ -425,6 +458,8 @@ void TMainForm::SetUndoDepth(int steps) {
     document_.SetUndoDepth(steps);
     if (undo_) undo_->SetDepth(steps);
 }
+
+void TMainForm::SetTypographicQuotes(bool on) { pageView_->SetTypographicQuotes(on); }
 
 void TMainForm::SetBrowsers(const std::vector<shell::TBrowser>& browsers) {
     for (QAction* a : browserActions_) {
@@ -629,18 +664,21 @@ bool TMainForm::CommitPageEdits() {
 }
 
 bool TMainForm::FollowLink(std::int32_t key) {
-    const model::TNYXoggetto* link = pageView_->LinkRecord(key);
-    std::int32_t target = key;
-    // A link record of kind "page" names its page.
-    if (link && link->Type() == model::speclink && link->Subtype() == 1) target = link->Int(13);
-    if (model::RefType(target) != model::testoHtml) {
+    // A link record of kind "page" names its page, and maybe an anchor in it.
+    const richtext::TLinkTarget target = pageView_->Session().LinkTarget(key);
+    if (target.samePage) {
+        if (target.anchor >= 0) pageView_->GoToAnchor(target.anchor);
+        return true;
+    }
+    if (target.page < 0) {
         statusBar()->showMessage(QStringLiteral("Questo collegamento si segue nel browser o nell'esportazione."), 5000);
         return false;
     }
-    const auto slot = static_cast<qlonglong>(model::RefIndex(target));
+    const auto slot = static_cast<qlonglong>(target.page);
     for (int r = 0; r < pages_->count(); ++r)
         if (pages_->item(r)->data(Qt::UserRole).toLongLong() == slot) {
             pages_->setCurrentRow(r);
+            if (target.anchor >= 0 && pageView_->PageSlot() == slot) pageView_->GoToAnchor(target.anchor);
             return true;
         }
     statusBar()->showMessage(QStringLiteral("La pagina del collegamento non esiste."), 5000);
@@ -655,17 +693,26 @@ void TMainForm::OpenUndoList() {
     if (!undoDrop_->isVisible()) undo_->SetBusy(false);
 }
 
+void TMainForm::OpenRedoList() {
+    if (!undo_->CanRedo() || undo_->Busy()) return;
+    undo_->SetBusy(true);
+    QWidget* anchor = toolbar_ ? toolbar_->findChild<QToolButton*>(QStringLiteral("tbRedoLista")) : nullptr;
+    redoDrop_->Open(anchor, undo_->RedoLabels());
+    if (!redoDrop_->isVisible()) undo_->SetBusy(false);
+}
+
 void TMainForm::UpdateEditCommands() {
     shell::TEditState st;
     st.editable = !pageView_->ReadOnly();
     st.selection = pageView_->Box().HasSelection();
     st.canUndo = undo_->CanUndo();
+    st.canRedo = undo_->CanRedo();
     st.undoBusy = undo_->Busy();
     st.pastable = clipboardPastable_;
-    QToolButton* undoList = toolbar_ ? toolbar_->findChild<QToolButton*>(QStringLiteral("tbUndoLista")) : nullptr;
     for (const auto& [name, on] : shell::EditCommandStates(st)) {
-        if (name == "tbUndoLista") {
-            if (undoList) undoList->setEnabled(!document_.Busy() && on);
+        if (name == "tbUndoLista" || name == "tbRedoLista") {
+            if (auto* b = toolbar_ ? toolbar_->findChild<QToolButton*>(QString::fromStdString(name)) : nullptr)
+                b->setEnabled(!document_.Busy() && on);
             continue;
         }
         QAction* a = Command(name);

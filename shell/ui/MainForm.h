@@ -96,11 +96,15 @@ public:
     richtext::TNYXundoList& UndoList() { return *undo_; }
     // Stores the edits of the page shown and shows it again; true when it stored.
     bool CommitPageEdits();
-    // Opens the drop-down list of undo steps under its toolbar button.
+    // Opens the drop-down list of undo (redo) steps under its toolbar button.
     void OpenUndoList();
+    void OpenRedoList();
     richtext::ui::TUndoDropDown* UndoDropDown() const { return undoDrop_; }
+    richtext::ui::TUndoDropDown* RedoDropDown() const { return redoDrop_; }
     // Follows a link of the page shown: a link to a page of the hypertext
-    // shows that page (the page left keeps its edits); false for any other.
+    // shows that page (the page left keeps its edits), and a link to an
+    // anchor puts the caret there, in that page or the one shown; false for
+    // any other.
     bool FollowLink(std::int32_t key);
     // Enables the Modifica commands for the state of the page shown.
     void UpdateEditCommands();
@@ -134,6 +138,7 @@ public:
     void SetUndoDepth(int steps) override;
     void SetSaveReminder(bool on, int minutes) override { document_.SetSaveReminder(on, minutes); }
     void SetAltFromPictureNames(bool on) override { document_.SetAltFromPictureNames(on); }
+    void SetTypographicQuotes(bool on) override;
     void SetBackups(bool on) override { document_.SetBackups(on); }
     void SetBrowsers(const std::vector<shell::TBrowser>& browsers) override;
 
@@ -194,6 +199,7 @@ private:
     QToolBar* toolbar_ = nullptr;
     QToolBar* formatBar_ = nullptr;
     richtext::ui::TUndoDropDown* undoDrop_ = nullptr;
+    richtext::ui::TUndoDropDown* redoDrop_ = nullptr;
     int detachedRow_ = -1;
     bool detached_ = false;  // a save took the pages away and has not shown them again
     bool clipboardPastable_ = false;

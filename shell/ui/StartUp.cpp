@@ -38,6 +38,8 @@ int RunQuor(int argc, char** argv) {
     platform::ScopedUi uiScope(qtUi);
     platform::qt::TQtDispatch qtDispatch;
     platform::Dispatch* previousDispatch = platform::SetDispatch(&qtDispatch);
+    platform::qt::TQtTimers qtTimers;
+    platform::TimerFactory* previousTimers = platform::SetTimers(&qtTimers);
     platform::SystemEnv sysEnv;
     if (QScreen* s = QGuiApplication::primaryScreen()) sysEnv.SetPixelsPerInch(static_cast<int>(s->logicalDotsPerInch() + 0.5));
     platform::Env* previousEnv = platform::SetEnv(&sysEnv);
@@ -103,6 +105,7 @@ int RunQuor(int argc, char** argv) {
     if (!scripted && form) form->StoreOptions();
     form.reset();
     platform::SetEnv(previousEnv);
+    platform::SetTimers(previousTimers);
     platform::SetDispatch(previousDispatch);
     return status;
 }

@@ -347,7 +347,7 @@ TEST_F(EditTest, DropDownStepsAndBusyFlag) {
     undo.SetBusy(false);
     undo.UndoSteps(3);  // the third row of the list
     EXPECT_EQ(Text(), "<Z S0 >1abc");
-    EXPECT_FALSE(undo.CanRedo());
+    EXPECT_EQ(undo.RedoCount(), 3u);
 }
 
 TEST_F(EditTest, BrokenChainRestoresNothing) {

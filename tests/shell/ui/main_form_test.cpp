@@ -15,8 +15,11 @@
 #include <QDialog>
 #include <QMenu>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QToolButton>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -895,4 +898,155 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     EXPECT_EQ(pages->count(), 1);
     EXPECT_EQ(form->PageView()->PageSlot(), 0);
     EXPECT_EQ(ReadAll(file), cut);
+}
+
+namespace {
+
+std::string RefTag(std::int32_t r) {
+    char b[16];
+    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
+    return b;
+}
+
+// The position just inside the n-th link of the body (0: the first).
+richtext::TTextPos OnLink(const richtext::TNYXbox& box, int n) {
+    for (std::int32_t i = box.BodyBegin(); i < box.BodyEnd(); ++i) {
+        const auto& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        std::int32_t last = -1;
+        for (std::size_t k = 0; k < p.text.size(); ++k) {
+            if (p.recs[k].link != -1 && p.recs[k].link != last && n-- == 0)
+                return {i, static_cast<std::int32_t>(k) + 1};
+            last = p.recs[k].link;
+        }
+    }
+    return {-1, 0};
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, RedoFromTheMenuTheToolbarListAndTheKeys) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    QAction* redo = form->Command("actRedo");
+    ASSERT_NE(redo, nullptr);
+    EXPECT_EQ(redo->text().toStdString(), "&Redo");
+    EXPECT_EQ(redo->statusTip().toStdString(), "Rifai l'ultima operazione annullata");
+    EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    auto* arrow = form->findChild<QToolButton*>(QStringLiteral("tbRedoLista"));
+    ASSERT_NE(arrow, nullptr);
+    Type(view, QStringLiteral("abc"));
+    Key(view, Qt::Key_Return);
+    Type(view, QStringLiteral("d"));
+    const std::string typed = richtext::BoxText(view->Box());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_FALSE(arrow->isEnabled());
+    for (int i = 0; i < 3; ++i) form->Command("actUndo")->trigger();
+    EXPECT_FALSE(view->Edited());
+    EXPECT_TRUE(redo->isEnabled());
+    EXPECT_TRUE(arrow->isEnabled());
+
+    redo->trigger();  // "abc" again
+    form->OpenRedoList();
+    auto* list = form->RedoDropDown();
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text().toStdString(), "Inserimento paragrafo");
+    redo->trigger();  // ignored while the list is open
+    Key(list, Qt::Key_Down);
+    Key(list, Qt::Key_Return);
+    EXPECT_EQ(richtext::BoxText(view->Box()), typed);
+    EXPECT_FALSE(redo->isEnabled());
+
+    // In the text: Ctrl+Z, then Ctrl+Y and Ctrl+Shift+Z; a new change ends the redo steps.
+    Key(view, Qt::Key_Z, Qt::ControlModifier);
+    Key(view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(richtext::BoxText(view->Box()), typed);
+    Key(view, Qt::Key_Z, Qt::ControlModifier);
+    Key(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(richtext::BoxText(view->Box()), typed);
+    form->Command("actUndo")->trigger();
+    EXPECT_TRUE(redo->isEnabled());
+    Type(view, QStringLiteral("e"));
+    EXPECT_FALSE(redo->isEnabled());
+}
+
+TEST_F(MainFormTest, TheVirgoletteOptionMakesTypedQuotesTypographic) {
+    store->WriteOption("Virgolette", "1");
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    const std::int32_t para = view->Box().BodyBegin();
+    view->Editing().SetCaret({para, 0});
+    Type(view, QStringLiteral("\"x\""));
+    EXPECT_EQ(view->Box().paragraphs[static_cast<std::size_t>(para)]->text.substr(0, 3), "\x93x\x94");
+    // Turned off in the options dialog: straight quotes again.
+    SetDialogRunner([](QDialog& d) {
+        Child<QCheckBox>(d, "cbVirgolette")->setChecked(false);
+        return int(QDialog::Accepted);
+    });
+    form->ShowOptionsDialog();
+    EXPECT_EQ(store->ReadOption("Virgolette"), "0");
+    view->Editing().SetCaret({para, 0});
+    Type(view, QStringLiteral("'"));
+    EXPECT_EQ(view->Box().paragraphs[static_cast<std::size_t>(para)]->text[0], '\'');
+}
+
+TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
+    // Page 0 links to anchor 2 of page 1 and to its own anchor 1; both
+    // anchors stand below sixty lines of text.
+    const fs::path file = dir / "ancore.nyx";
+    {
+        model::TNYXset s;
+        s.NewHypertext();
+        auto anchor = [&](std::int32_t n) {
+            model::TNYXoggetto* a = s.NewObject(model::shortObj);
+            a->SetSubtype(14);
+            a->SetInt(5, n);
+            return a->Reference();
+        };
+        auto* first = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        auto* second = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        first->SetName("Prima");
+        second->SetName("Seconda");
+        model::TNYXoggetto* there = s.NewObject(model::speclink);
+        there->SetSubtype(1);
+        there->SetInt(13, second->Reference());
+        there->SetInt(9, 2);
+        model::TNYXoggetto* here = s.NewObject(model::speclink);
+        here->SetSubtype(1);
+        here->SetInt(13, -1);
+        here->SetInt(9, 1);
+        here->SetByte(18, 6);  // an anchor in the current page
+        std::string lines;
+        for (int i = 0; i < 60; ++i) lines += "<Z S0 >riga " + std::to_string(i);
+        first->SetText("<Z S0 >" + RefTag(there->Reference()) + "vai<%> e " + RefTag(here->Reference()) + "qui<%>" +
+                       lines + "<Z S0 >" + RefTag(anchor(1)) + "uno");
+        second->SetText(lines + "<Z S0 >ecco " + RefTag(anchor(2)) + "due" + lines);
+        s.SetHInt(model::hdr::kCoverPage, static_cast<std::int32_t>(first->Index()));
+        ASSERT_TRUE(s.SaveToFile(file));
+    }
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto* view = form->PageView();
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    ASSERT_EQ(view->PageSlot(), 0);
+    QScrollBar* v = view->verticalScrollBar();
+
+    view->Editing().SetCaret(OnLink(view->Box(), 0));
+    form->Command("actSegui")->trigger();
+    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(view->Box().caret, (richtext::TTextPos{60, 5}));
+    EXPECT_GT(v->value(), 0);
+    EXPECT_EQ(view->CaretRect().top(), v->value());
+
+    pages->setCurrentRow(0);
+    EXPECT_EQ(v->value(), 0);
+    view->Editing().SetCaret(OnLink(view->Box(), 1));
+    form->Command("actSegui")->trigger();
+    EXPECT_EQ(pages->currentRow(), 0);
+    EXPECT_EQ(view->Box().caret, (richtext::TTextPos{61, 0}));
+    EXPECT_GT(v->value(), 0);
+    EXPECT_TRUE(scripted.ui.messages.empty());
 }
