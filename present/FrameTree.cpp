@@ -140,7 +140,7 @@ std::unique_ptr<TNonVisCornice> ReadFrameRecords(std::string_view s, std::size_t
             ++rep.orphans;
             continue;
         }
-        if (static_cast<int>(k) > kMaxFrameDepth) {
+        if (static_cast<int>(k) >= kMaxFrameDepth) {  // the child would be at depth k
             ++rep.dropped;
             continue;
         }
@@ -237,50 +237,62 @@ void LayoutChildren(TNonVisCornice& f, bool editing) {
     const bool rows = f.ChildrenAreRows();
     const int s = BarThickness(f, editing);
     const int c = SharedSpace(f, editing);
+    // A container with no room teaches nothing about its children's sizes:
+    // their records stay as they are.
+    const bool learn = c > 0;
     std::vector<int> sizes(k, 0);
     std::int64_t counted = 0, earlier = 0;
     std::size_t freeChild = SIZE_MAX;
+    auto measure = [&](TFrameRecord& r, bool store) {
+        if (r.RuleCode() == TFrameRecord::kFixed) {
+            const int size = r.Pixels() < 0 ? 0 : r.Pixels();
+            if (store && learn) r.SetPercent(PercentFor(size, c));
+            return size;
+        }
+        // A pixel size that gives the stored percent is the size a bar drag
+        // left: it is kept, so that the drag is not undone by the rounding
+        // of the percent.
+        const int size = learn && r.Pixels() >= 0 && r.Pixels() <= c && PercentFor(r.Pixels(), c) == ClampPercent(r.Percent())
+                             ? r.Pixels()
+                             : PercentOf(c, r.Percent());
+        if (store && learn && r.RuleCode() != TFrameRecord::kFree) r.SetPixels(size);
+        return size;
+    };
     for (std::size_t i = 0; i + 1 < k; ++i) {
         TFrameRecord& r = f.children[i]->rec;
-        int size = 0;
-        if (r.RuleCode() == TFrameRecord::kFixed) {
-            size = r.Pixels() < 0 ? 0 : r.Pixels();
-            if (c > 0) r.SetPercent(PercentFor(size, c));
-        } else {
-            size = PercentOf(c, r.Percent());
-            if (r.RuleCode() == TFrameRecord::kFree) freeChild = i;
-            else r.SetPixels(size);
-        }
-        sizes[i] = size;
-        earlier += size;
-        if (i != freeChild) counted += size;
+        if (r.RuleCode() == TFrameRecord::kFree) freeChild = i;
+        sizes[i] = measure(r, true);
+        earlier += sizes[i];
+        if (i != freeChild) counted += sizes[i];
     }
     if (freeChild == SIZE_MAX) {
         // The last child fills what the others leave.
         sizes[k - 1] = static_cast<int>(std::max<std::int64_t>(0, c - earlier));
     } else {
         // One child absorbs the rest: the last one keeps its own size.
-        TFrameRecord& last = f.children[k - 1]->rec;
-        if (last.RuleCode() == TFrameRecord::kFixed) sizes[k - 1] = last.Pixels() < 0 ? 0 : last.Pixels();
-        else sizes[k - 1] = PercentOf(c, last.Percent());
+        sizes[k - 1] = measure(f.children[k - 1]->rec, false);
         counted += sizes[k - 1];
         const std::int64_t rest = c - counted;
         sizes[freeChild] = rest > 0 ? static_cast<int>(rest) : 0;
         TFrameRecord& fr = f.children[freeChild]->rec;
-        fr.SetPixels(sizes[freeChild]);
-        if (c > 0) fr.SetPercent(PercentFor(sizes[freeChild], c));
+        if (learn) {
+            fr.SetPixels(sizes[freeChild]);
+            fr.SetPercent(PercentFor(sizes[freeChild], c));
+        }
     }
     // Place them one after the other; nothing goes past the container.
+    const std::int64_t total = std::max(0, rows ? f.rect.height : f.rect.width);
     std::int64_t used = 0;
     for (std::size_t i = 0; i < k; ++i) {
         const std::int64_t room = std::max<std::int64_t>(0, c - used);
         const int size = static_cast<int>(std::min<std::int64_t>(sizes[i], room));
+        const int at = static_cast<int>(std::min<std::int64_t>(used + static_cast<std::int64_t>(i) * s, total));
         TFrameRect r = f.rect;
         if (rows) {
-            r.top = static_cast<int>(f.rect.top + used + static_cast<std::int64_t>(i) * s);
+            r.top = f.rect.top + at;
             r.height = size;
         } else {
-            r.left = static_cast<int>(f.rect.left + used + static_cast<std::int64_t>(i) * s);
+            r.left = f.rect.left + at;
             r.width = size;
         }
         used += size;
