@@ -122,6 +122,8 @@ void TFrameLayout::Changed() {
 
 bool TFrameLayout::HasCreateBar(const TNonVisCornice& f, TFrameSide side) const {
     if (!Editing()) return false;
+    // No division that the readers of maps and layout files would not take back.
+    if (f.Depth() + 1 >= kMaxFrameDepth) return false;
     if (f.IsTop()) return showNested;
     const bool rowsAround = f.parent->ChildrenAreRows();
     return side == (rowsAround ? TFrameSide::kLeft : TFrameSide::kTop);
@@ -146,6 +148,7 @@ void TFrameLayout::FixPlaces(TNonVisCornice& c) const {
 TDivideResult TFrameLayout::Divide(TNonVisCornice& f, TFrameSide side, int distance) {
     if (!top_ || !top_->Contains(&f) || !HasCreateBar(f, side)) return TDivideResult::kNoBar;
     if (distance <= 4 * barWidth) return TDivideResult::kTooShort;
+    if (top_->CountFrames() + 2 > kMaxFrames) return TDivideResult::kNoBar;
     const bool rows = side == TFrameSide::kTop;
     if (!f.IsLeaf() || !f.IsTop()) {
         if (f.rec.ChildrenAreRows() != rows) {

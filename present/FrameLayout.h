@@ -99,7 +99,8 @@ public:
     // --- editing --------------------------------------------------------------------
     // Whether a frame shows a create bar along that edge: the top frame both
     // (when showing nested pages), a child of a container of rows the left
-    // one, a child of a container of columns the top one; none read-only.
+    // one, a child of a container of columns the top one; none read-only or
+    // at the deepest level a layout may have.
     bool HasCreateBar(const TNonVisCornice& f, TFrameSide side) const;
     // A create bar dragged out `distance` pixels (more than 4 bar widths):
     // a leaf becomes a container of a new frame of that size with a new page

@@ -377,6 +377,23 @@ TEST_F(Frames, DividingAndDeletingFrames) {
     EXPECT_EQ(layout.DeleteFrame(upper), TDeleteResult::kReadOnly);
 }
 
+TEST_F(Frames, DivisionsStopWhereTheReadersOfLayoutsWould) {
+    layout.Layout(100000, 100000);
+    TNonVisCornice* f = layout.Top();
+    bool rows = true;
+    while (layout.Divide(*f, rows ? TFrameSide::kTop : TFrameSide::kLeft, 60) == TDivideResult::kDivided) {
+        f = f->children.back().get();
+        rows = !rows;
+    }
+    EXPECT_EQ(f->Depth(), kMaxFrameDepth - 1);
+    std::string frm;
+    ASSERT_TRUE(layout.SaveLayout(frm));
+    TFrmRead r = ReadFrm(frm);
+    ASSERT_EQ(r.status, TFrmStatus::kLoaded);
+    EXPECT_TRUE(r.report.Clean());
+    EXPECT_EQ(r.top->CountFrames(), layout.Top()->CountFrames());
+}
+
 TEST_F(Frames, FrameSetTextWithRowsColumnsAndEscapedNames) {
     DivideTwice();
     TNonVisCornice& top = *layout.Top();
