@@ -83,6 +83,14 @@ public:
     // Sources that could not be read during the last save (their streams were
     // written empty); each reported once.
     const std::vector<std::string>& SaveWarnings() const { return saveWarnings_; }
+    // The objects (references) whose content the last save could not read.
+    const std::vector<std::int32_t>& SaveLosses() const { return saveLosses_; }
+    // Asked when the new file is complete but some content could not be read
+    // (SaveWarnings, SaveLosses), before the file replaces the target: false
+    // abandons the save, so the target, its ".bak" copy and the hypertext in
+    // memory stay as they were and SaveErrors holds kLossySaveRefused.
+    std::function<bool()> confirmLossySave;
+    static constexpr const char* kLossySaveRefused = "Salvataggio annullato: il file resta com'era.";
     const std::shared_ptr<LoadedFile>& File() const { return file_; }
 
     // Reads the title of one record of another native file without loading it.
@@ -230,6 +238,7 @@ private:
     std::map<std::int32_t, std::int32_t> conversion_;
     std::vector<std::string> saveErrors_;
     std::vector<std::string> saveWarnings_;
+    std::vector<std::int32_t> saveLosses_;
     std::vector<TNYXview*> views_;
     std::vector<std::pair<const TNYXoggetto*, std::shared_ptr<const TNYXpicture>>> cache_;
     bool modified_ = false;

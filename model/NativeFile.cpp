@@ -430,8 +430,11 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
     std::string records;
     records.reserve(static_cast<std::size_t>(recordArea));
     std::set<std::string> reported;
+    int lostType = -1;
+    std::size_t lostIndex = 0;
     auto warn = [&](const std::string& name) {
         if (reported.insert(name).second) saveWarnings_.push_back("Errore nell'apertura file: " + name);
+        saveLosses_.push_back(MakeRef(lostType, static_cast<std::uint32_t>(lostIndex)));
     };
     auto writeBlob = [&](const void* p, std::size_t n) {
         if (Fault("write") || !WriteAll(fd, blobStart + blobLen, p, n)) throw std::ios_base::failure("write");
@@ -445,6 +448,8 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
         const int size = RecordSize(k);
         for (std::size_t j = 0; j < tables_[k].size(); ++j) {
             TNYXoggetto* o = tables_[k][j].get();
+            lostType = k;
+            lostIndex = j;
             std::array<std::uint8_t, kDataSize> rec;
             if (!o) {
                 // A slot left without an object is stored as an empty record.
@@ -548,6 +553,7 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
 bool TNYXset::SaveToFile(const fs::path& fileArg, int version) {
     saveErrors_.clear();
     saveWarnings_.clear();
+    saveLosses_.clear();
     if (fileArg.empty()) {
         platform::ui().Error("Nome file non valido!");
         return false;
@@ -617,6 +623,13 @@ bool TNYXset::SaveToFile(const fs::path& fileArg, int version) {
         fs::remove(temp, ec);
         reattach();
         return false;  // the target and the loaded hypertext are untouched
+    }
+    // Some content was written empty: whoever saves may keep the old file.
+    if (!saveWarnings_.empty() && confirmLossySave && !confirmLossySave()) {
+        saveErrors_.push_back(kLossySaveRefused);
+        fs::remove(temp, ec);
+        reattach();
+        return false;
     }
 
     // The old file becomes the ".bak" copy (a hard link, so the target never

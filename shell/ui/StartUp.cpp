@@ -20,9 +20,14 @@
 #include "shell/ProgramOptions.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/StartLogic.h"
+#include "shell/StartLogic.h"
 
 namespace shell::ui {
+
+using shell::ChooseStartWindow;
+using shell::CloseTipsAfterStart;
+using shell::ParseCommandLine;
+using shell::TStartWindow;
 
 int RunQuor(int argc, char** argv) {
     QApplication app(argc, argv);
