@@ -11,17 +11,23 @@ all: release
 deps:
 	@bash scripts/install-deps
 
+# A configure that fails leaves no cache behind, so the next try starts afresh
+# instead of stopping at a half-made build folder.
+CONFIGURE = cmake -S . -B $(1) $(GEN) $(2) $(WERROR) || { rm -rf $(1)/CMakeCache.txt $(1)/CMakeFiles; exit 1; }
+
 build/release/CMakeCache.txt:
-	cmake -S . -B build/release $(GEN) -DCMAKE_BUILD_TYPE=Release $(WERROR)
+	@$(call CONFIGURE,build/release,-DCMAKE_BUILD_TYPE=Release)
 
 release: build/release/CMakeCache.txt
 	cmake --build build/release -j $(JOBS)
 
 build/test/CMakeCache.txt:
-	cmake -S . -B build/test $(GEN) -DCMAKE_BUILD_TYPE=Debug -DQUOR_SANITIZE=ON $(WERROR)
+	@$(call CONFIGURE,build/test,-DCMAKE_BUILD_TYPE=Debug -DQUOR_SANITIZE=ON)
 
 # The test build is Debug with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: build/test/CMakeCache.txt
+# Like "make run", it first installs whatever the build and the tests miss.
+test: deps
+	@$(MAKE) --no-print-directory build/test/CMakeCache.txt
 	cmake --build build/test -j $(JOBS)
 	cd build/test && QUOR_SOURCE_DIR=$(CURDIR) QUOR_BINARY_DIR=$(CURDIR)/build/test \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -29,7 +35,8 @@ test: build/test/CMakeCache.txt
 
 # Opens the sample hypertext in the desktop program when it exists; until then
 # shows what the headless tool reads from it.
-run: deps release
+run: deps
+	@$(MAKE) --no-print-directory release
 	@if [ -x build/release/quor ]; then \
 	  bash scripts/run-desktop build/release/quor examples/sample.nyx; \
 	else \

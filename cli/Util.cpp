@@ -51,6 +51,17 @@ int ParseType(std::string_view s) {
     return -1;
 }
 
+bool SaveReporting(model::TNYXset& set, const std::string& file, bool allowLoss) {
+    set.confirmLossySave = [allowLoss] { return allowLoss; };
+    const bool ok = set.SaveToFile(file);
+    set.confirmLossySave = nullptr;
+    for (const auto& m : set.SaveErrors()) std::fprintf(stderr, "Errore!: %s\n", m.c_str());
+    for (const auto& m : set.SaveWarnings()) std::fprintf(stderr, "Attenzione!: %s\n", m.c_str());
+    if (!ok && !allowLoss && !set.SaveWarnings().empty())
+        std::fprintf(stderr, "(il contenuto illeggibile andrebbe perso: --force salva comunque)\n");
+    return ok && (allowLoss || set.SaveWarnings().empty());
+}
+
 void ApplyProgramOptions(model::TNYXset& set) {
     const shell::TProgramOptions o = shell::ReadProgramOptions(shell::options());
     set.backups = o.bak;

@@ -16,6 +16,13 @@ namespace nyx {
 // undo depth) from the user's options file.
 void ApplyProgramOptions(model::TNYXset& set);
 
+// Saves the hypertext and prints its errors and warnings. A save that could
+// not read some content (its streams would be written empty) replaces the
+// file only when `allowLoss` is set; otherwise the file and its ".bak" stay
+// as they were. True when the file was written with everything in it (or,
+// with `allowLoss`, written at all).
+bool SaveReporting(model::TNYXset& set, const std::string& file, bool allowLoss = false);
+
 // Reads every page's stored text as the editor would and prints one line per
 // problem; returns how many pages have problems.
 std::size_t ReportMarkupProblems(model::TNYXset& set, std::size_t* pages = nullptr);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/Command.h"
 #include "cli/Util.h"
@@ -17,11 +18,6 @@ namespace nyx {
 namespace {
 
 bool Load(TNYXset& set, const std::string& file) { return set.LoadFromFile(file); }
-
-void PrintSaveProblems(const TNYXset& set) {
-    for (const auto& m : set.SaveErrors()) std::fprintf(stderr, "Errore!: %s\n", m.c_str());
-    for (const auto& m : set.SaveWarnings()) std::fprintf(stderr, "Attenzione!: %s\n", m.c_str());
-}
 
 int CmdNew(const Args& a) {
     std::string file, title;
@@ -40,11 +36,7 @@ int CmdNew(const Args& a) {
     TNYXset set;
     set.NewHypertext();
     if (!title.empty()) set.SetTitle(platform::text::Utf8ToCp1252(title));
-    if (!set.SaveToFile(file)) {
-        PrintSaveProblems(set);
-        return kFailed;
-    }
-    return kOk;
+    return SaveReporting(set, file) ? kOk : kFailed;
 }
 
 int CmdInfo(const Args& a) {
@@ -160,14 +152,20 @@ int CmdCheck(const Args& a) {
 }
 
 int CmdResave(const Args& a) {
-    if (a.empty() || a.size() > 2) return kUsage;
+    std::vector<std::string> files;
+    bool force = false;
+    for (const auto& x : a) {
+        if (x == "--force") force = true;
+        else if (x.rfind("--", 0) == 0) return kUsage;
+        else files.push_back(x);
+    }
+    if (files.empty() || files.size() > 2) return kUsage;
     TNYXset set;
     ApplyProgramOptions(set);
-    if (!Load(set, a[0])) return kFailed;
-    const std::string out = a.size() == 2 ? a[1] : a[0];
-    bool ok = set.SaveToFile(out);
-    PrintSaveProblems(set);
-    return ok && set.SaveWarnings().empty() ? kOk : kFailed;
+    if (!Load(set, files[0])) return kFailed;
+    const std::string out = files.size() == 2 ? files[1] : files[0];
+    // Even forced, content that could not be read is a failure to report.
+    return SaveReporting(set, out, force) && set.SaveWarnings().empty() ? kOk : kFailed;
 }
 
 int CmdDump(const Args& a) {
@@ -206,7 +204,7 @@ int CmdDump(const Args& a) {
 Registrar r0({"new", "crea un nuovo ipertesto", "nyx new FILE [--title TITOLO] [--force]", CmdNew});
 Registrar r1({"info", "intestazione e oggetti di un ipertesto", "nyx info FILE [--json]", CmdInfo});
 Registrar r2({"check", "legge un ipertesto e ne verifica i contenuti", "nyx check FILE", CmdCheck});
-Registrar r3({"resave", "carica e salva (in OUT o sul posto)", "nyx resave FILE [OUT]", CmdResave});
+Registrar r3({"resave", "carica e salva (in OUT o sul posto)", "nyx resave FILE [OUT] [--force]", CmdResave});
 Registrar r4({"dump", "byte di un record e dimensioni dei suoi flussi", "nyx dump FILE TIPO INDICE [--markup]", CmdDump});
 
 }  // namespace

@@ -49,17 +49,15 @@ public:
 
 std::size_t ReportMarkupProblems(TNYXset& set, std::size_t* pagesOut) {
     std::size_t pages = 0, bad = 0;
+    // Checked as they will be read: pages in the old markup are upgraded first
+    // (in memory only; the file is not written).
+    model::UpgradeOldPages(set);
     for (std::size_t i = 0; i < set.Count(model::testoHtml); ++i) {
         model::TNYXtesto* page = PageAt(set, static_cast<std::int64_t>(i));
         if (!page) continue;
         ++pages;
         std::string text = page->HasFirstStream() ? page->Text() : std::string();
         std::vector<std::string> problems;
-        if (page->Byte(model::kTextVersionOffset) == 1) {
-            // Checked as it will be read: converted, without touching the hypertext.
-            text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page->Int(89)),
-                                             static_cast<std::uint32_t>(page->Int(93)));
-        }
         Collect sink;
         richtext::TStoredTextBox reader(set);
         reader.Load(text, &sink);

@@ -15,12 +15,7 @@ using model::TNYXset;
 namespace nyx {
 namespace {
 
-int Save(TNYXset& set, const std::string& file) {
-    const bool ok = set.SaveToFile(file);
-    for (const auto& m : set.SaveErrors()) std::fprintf(stderr, "Errore!: %s\n", m.c_str());
-    for (const auto& m : set.SaveWarnings()) std::fprintf(stderr, "Attenzione!: %s\n", m.c_str());
-    return ok ? kOk : kFailed;
-}
+int Save(TNYXset& set, const std::string& file) { return SaveReporting(set, file) ? kOk : kFailed; }
 
 // Adds each path with `add` (a picture or a file), then saves; prints where each went.
 template <class Add>

@@ -1,9 +1,10 @@
 // Editing sequences: every input byte is a key (with Ctrl and Shift), a typed
-// character, a click, a drag, a double click, a copy and paste or a single
-// undo on a small laid-out page with a link, a table and styled runs. After
-// each step every paragraph keeps one character record per character plus
-// its end record; at the end undoing every step gives the text back byte for
-// byte.
+// character, a click, a drag, a double click, a copy and paste, a single
+// undo or a single redo on a small laid-out page with a link, a table and
+// styled runs. After each step every paragraph keeps one character record per
+// character plus its end record; at the end undoing every step gives the text
+// back byte for byte, redoing them all gives the farthest text back, and
+// undoing them again the first.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -109,16 +110,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
                 break;
             case 13: p->attrs.AddRemoveStyle(kBold, 0); break;
+            case 14:
+                if (p->undo.CanRedo()) {
+                    p->undo.RedoOnce();
+                    --undone;
+                }
+                break;
             default: p->keys.Press(EditKey::Enter, false, false); break;
         }
         Check(p->page.box);
     }
     (void)undone;
-    p->undo.UndoSteps(p->undo.Count());
+    // From the farthest state the redo list reaches, back to the start and forth again.
+    p->undo.RedoSteps(p->undo.RedoCount());
     Check(p->page.box);
-    if (BoxText(p->page.box) != before) {
-        std::fprintf(stderr, "undoing every step did not give the text back\n");
-        std::abort();
-    }
+    const std::string last = BoxText(p->page.box);
+    auto expect = [&](const std::string& text, const char* what) {
+        Check(p->page.box);
+        if (BoxText(p->page.box) != text) {
+            std::fprintf(stderr, "%s did not give the text back\n", what);
+            std::abort();
+        }
+    };
+    p->undo.UndoSteps(p->undo.Count());
+    expect(before, "undoing every step");
+    p->undo.RedoSteps(p->undo.RedoCount());
+    expect(last, "redoing every step");
+    p->undo.UndoSteps(p->undo.Count());
+    expect(before, "undoing every redone step");
     return 0;
 }

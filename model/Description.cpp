@@ -2,6 +2,7 @@
 // explanation.
 #include <cstdio>
 
+#include "model/Fields.h"
 #include "model/NYXset.h"
 #include "platform/text.h"
 
@@ -72,22 +73,22 @@ std::string TNYXoggetto::Description() const {
             std::string d;
             switch (Subtype()) {
                 case 1: {
-                    const TNYXoggetto* target = obj(Int(13));
+                    const TNYXoggetto* target = obj(Int(linkrec::kTarget));
                     const std::string title = (target && target != this) ? Title(target->Description()) : "";
-                    const int mode = Byte(18) <= 6 ? Byte(18) : 0;
-                    const std::string win = Str(19, 19);
+                    const int mode = Byte(linkrec::kOpenMode) <= 6 ? Byte(linkrec::kOpenMode) : 0;
+                    const std::string win = Str(linkrec::kWindowName, linkrec::kWindowNameCap);
                     d = title + "|Qui si " + kOpenModes[mode];
                     if (mode == 1) d += win + "\" con";
                     if (mode >= 2 && mode <= 4) d += " \"" + win + "\" ";
                     if (mode == 6) d = "Qui si salta all'interno della pagina corrente, all'ancora: ";
                     if (mode != 6)
-                        d += std::string(" ") + (Byte(17) ? "l'insieme cornici" : "la pagina singola") + ": " + title;
-                    if (Int(9) >= 0) d += " #a" + Num(Int(9));
+                        d += std::string(" ") + (Byte(linkrec::kShows) ? "l'insieme cornici" : "la pagina singola") + ": " + title;
+                    if (Int(linkrec::kAnchor) >= 0) d += " #a" + Num(Int(linkrec::kAnchor));
                     if (target) d += " @" + Num(target->Index());
                     break;
                 }
                 case 2: {
-                    std::string t = "Chiudi finestra: " + Str(19, 19);
+                    std::string t = "Chiudi finestra: " + Str(linkrec::kWindowName, linkrec::kWindowNameCap);
                     if (t.size() > 36) t.resize(36);
                     d = t + "|" + t;
                     break;
@@ -106,7 +107,7 @@ std::string TNYXoggetto::Description() const {
             return htmlTail(d);
         }
         case shortObj: {
-            const std::int32_t v = Int(5);
+            const std::int32_t v = Int(markerrec::kValue);
             auto named = [&](const char* text) {
                 const TNYXset* where = set && set->wrapperSet ? set->wrapperSet : set;
                 const TNYXoggetto* o = where ? where->ObjectByRef(v) : nullptr;

@@ -7,8 +7,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "model/Fields.h"
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
+#include "model/Prototypes.h"
+#include "model/TextLines.h"
 #include "markup/Lexer.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -52,9 +55,9 @@ NameField FileNameOf(int type) {
 
 int StampOffset(int type) {
     switch (type) {
-        case testoHtml: return 196;
-        case zipLink: case genLink: return 89;
-        case immagine: case mappaClic: return 77;
+        case testoHtml: return pagerec::kStamp;
+        case zipLink: case genLink: return filerec::kStamp;
+        case immagine: case mappaClic: return picturerec::kStamp;
         default: return -1;
     }
 }
@@ -123,25 +126,8 @@ void TNYXoggetto::ResetLinkAt(std::size_t off) {
 }
 
 void TNYXoggetto::ResetOwned() {
-    switch (type_) {
-        case immagine:
-            if (set_) set_->UncachePicture(*this);
-            break;
-        case shortObj:
-            if (Subtype() != 14 && Subtype() != 15) ResetLinkAt(5);
-            break;
-        case dbloc:
-            for (int off : {51, 55, 59, 63}) ResetLinkAt(off);
-            break;
-        case immagineNew:
-            for (int i = 0; i < 30; ++i) ResetLinkAt(73 + 16 * i);
-            break;
-        case bottoneCGI:
-            ResetLinkAt(181);
-            break;
-        default:
-            break;
-    }
+    if (type_ == immagine && set_) set_->UncachePicture(*this);
+    ForEachLinkField(*this, luOwned, [&](const TLinkField&, std::size_t off) { ResetLinkAt(off); });
 }
 
 void TNYXoggetto::Reset() {
@@ -156,29 +142,29 @@ void TNYXoggetto::Reset() {
     switch (type_) {
         case testoHtml:
             SetSubtype(3);
-            SetStr(5, 71, "Senza titolo");
+            SetStr(pagerec::kTitle, pagerec::kTitleCap, "Senza titolo");
             if (set_) {
-                SetInt(101, set_->HInt(hdr::kBackColor));
-                SetInt(85, set_->HInt(hdr::kBackPicture));
-                SetInt(89, set_->HInt(hdr::kTextColor));
-                SetInt(93, set_->HInt(hdr::kLinkColor));
-                SetInt(97, set_->HInt(hdr::kVisitedColor));
+                SetInt(pagerec::kBackColour, set_->HInt(hdr::kBackColor));
+                SetInt(pagerec::kBackPicture, set_->HInt(hdr::kBackPicture));
+                SetInt(pagerec::kTextColour, set_->HInt(hdr::kTextColor));
+                SetInt(pagerec::kLinkColour, set_->HInt(hdr::kLinkColor));
+                SetInt(pagerec::kVisitedColour, set_->HInt(hdr::kVisitedColor));
             } else {
-                SetInt(101, 12632256);
-                SetInt(89, 0);
-                SetInt(93, 16711680);
-                SetInt(97, 255);
+                SetInt(pagerec::kBackColour, 12632256);
+                SetInt(pagerec::kTextColour, 0);
+                SetInt(pagerec::kLinkColour, 16711680);
+                SetInt(pagerec::kVisitedColour, 255);
             }
             SetByte(200, 0);
-            SetByte(195, 2);
-            SetInt(196, counter);
-            SetWord(191, 1040);
-            SetByte(189, 1);
+            SetByte(pagerec::kMarkupVersion, pagerec::kCurrentMarkup);
+            SetInt(pagerec::kStamp, counter);
+            SetWord(pagerec::kNewWord, 1040);
+            SetByte(pagerec::kNewFlag, 1);
             break;
         case internetLink:
         case genLink:
             SetSubtype(5);
-            SetInt(89, counter);
+            SetInt(filerec::kStamp, counter);
             break;
         case keyword:
             SetStr(0, 79, "-");
@@ -186,7 +172,7 @@ void TNYXoggetto::Reset() {
         case immagine:
             SetSubtype(3);
             SetByte(666, 0);
-            SetInt(77, counter);
+            SetInt(picturerec::kStamp, counter);
             break;
         case programma:
             SetSubtype(1);
@@ -218,7 +204,7 @@ void TNYXoggetto::Reset() {
             break;
         case speclink:
             SetSubtype(0);
-            SetStr(19, 19, "Ky");
+            SetStr(linkrec::kWindowName, linkrec::kWindowNameCap, "Ky");
             break;
         case custom:
             SetSubtype(0);
@@ -307,7 +293,7 @@ void TNYXoggetto::SetStamp(std::int32_t stamp) {
 std::int64_t TNYXoggetto::ListSize() const {
     switch (type_) {
         case testoHtml: return static_cast<std::int64_t>(FirstStreamSize());
-        case zipLink: case genLink: return Int(85);
+        case zipLink: case genLink: return Int(filerec::kSize);
         case immagine: return first_ ? static_cast<std::int64_t>(first_->size()) : Int(174);
         case custom: return static_cast<std::int64_t>(Int(13)) + Int(76);
         case dbloc: return static_cast<std::int64_t>(Int(13)) + Int(42);
@@ -466,6 +452,8 @@ bool TNYXoggetto::LoadFromStream(std::string_view in, std::size_t& pos) {
     std::uint32_t idx = static_cast<std::uint32_t>(bytes::GetI32(in, pos));
     std::uint8_t t = static_cast<std::uint8_t>(in[pos + 4]);
     if (t >= kTypeCount) return false;
+    // New contents: a decoded picture of the old ones must not be shown again.
+    if (set_ && type_ == immagine) set_->UncachePicture(*this);
     pos += 5;
     if (!registered_) index_ = idx & kMaxIndex;
     if (registered_ && t != type_) {
@@ -573,6 +561,31 @@ bool TNYXoggetto::Equals(const TNYXoggetto& other) const {
     }
 }
 
+namespace {
+
+// Whether a custom component's values name r: the values of its page,
+// picture and album-file parameters are references written in decimal (a
+// slot index is also read as a reference of the parameter's type).
+bool ComponentValuesName(const TNYXoggetto& component, std::int32_t r) {
+    if (!component.Set()) return false;
+    const TPropList values = ComponentValues(*component.Set(), component);
+    for (const TProp& p : values.Entries()) {
+        const int t = p.type == propPage ? testoHtml : p.type == propPicture ? immagine : p.type == propAlbumFile ? genLink : -1;
+        if (t < 0 || t != RefType(r)) continue;
+        std::string_view v = p.value;
+        while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+        while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+        const std::optional<std::int32_t> n = lines::Number(v);
+        if (!n || *n < 0) continue;
+        const std::int32_t named =
+            static_cast<std::uint32_t>(*n) <= kMaxIndex ? MakeRef(t, static_cast<std::uint32_t>(*n)) : *n;
+        if (named == r) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int TNYXoggetto::ReferenceReason(std::int32_t r) const {
     if (IsEmpty() || r == kNoRef) return 0;
     // Text references carried by the HTML text of an object.
@@ -582,41 +595,45 @@ int TNYXoggetto::ReferenceReason(std::int32_t r) const {
             if (second_->find(std::string(tag) + hex) != std::string::npos) return 6;
     }
     auto obj = [&](std::int32_t ref) -> const TNYXoggetto* { return set_ ? set_->ObjectByRef(ref) : nullptr; };
-    // A link (subtype 1) leads to its target.
-    auto leadsTo = [&](std::int32_t v) {
+    // A field leads to r when it holds r, or (for fields that name a link
+    // record) a link of subtype 1 whose target is r.
+    auto leadsTo = [&](std::int32_t v, bool follow) {
         if (v == kNoRef) return false;
         if (v == r) return true;
+        if (!follow) return false;
         const TNYXoggetto* o = obj(v);
-        return o && o->Type() == speclink && o->Subtype() == 1 && o->Int(13) == r;
+        return o && o->Type() == speclink && o->Subtype() == linkrec::kGoTo && o->Int(linkrec::kTarget) == r;
     };
-    auto text = [&]() {
+    // The page's text holds r as a tag, or an object in it refers to r.
+    auto inText = [&](int reason) {
         std::string t;
-        if (type_ == testoHtml) ReadFirstStream(t);
-        return t;
+        ReadFirstStream(t);
+        int found = 0;
+        markup::ForEachObjectRef(t, [&](std::int32_t ref) {
+            if (found) return;
+            if (ref == r) found = reason;
+            else if (const TNYXoggetto* o = obj(ref); o && o != this && o->Type() != testoHtml &&
+                                                      o->ReferenceReason(r) != 0)
+                found = reason;
+        });
+        return found;
     };
     const int rt = RefType(r);
     const std::int32_t ri = static_cast<std::int32_t>(RefIndex(r));
 
     if (rt == keyword) {
         if (type_ == testoHtml)
-            for (int off = 105; off < 185; off += 4)
-                if (Int(off) == ri) return 1;
+            for (std::size_t k = 0; k < pagerec::kKeywordCount; ++k)
+                if (Int(pagerec::kKeywords + 4 * k) == ri) return 1;
         return 0;
     }
     if (rt == immagine) {
+        // Pictures are compared by slot index.
+        for (const TPictureField& row : PictureFieldTable())
+            if ((row.uses & puRefers) && PictureFieldApplies(row, *this) && PictureSlotOf(Int(row.offset)) == ri)
+                return row.reason;
         switch (type_) {
-            case testoHtml: {
-                if (Int(85) == ri) return 2;
-                int found = 0;
-                markup::ForEachObjectRef(text(), [&](std::int32_t ref) {
-                    if (found) return;
-                    if (ref == r) found = 2;
-                    else if (const TNYXoggetto* o = obj(ref); o && o != this && o->Type() != testoHtml &&
-                                                              o->ReferenceReason(r) != 0)
-                        found = 2;
-                });
-                return found;
-            }
+            case testoHtml: return inText(2);
             case tabellaHtml: {
                 std::string s;
                 if (!ReadFirstStream(s)) return 0;
@@ -625,30 +642,22 @@ int TNYXoggetto::ReferenceReason(std::int32_t r) const {
                     if (bytes::GetI32(s, off) == want) return 3;
                 return 0;
             }
-            case dbloc: return Int(47) == ri ? 16 : 0;
-            case immagineNew: return (Int(0) == ri || Int(5) == ri || Int(9) == ri) ? 1 : 0;
-            case inputStat: return (Subtype() == 18 && Int(112) == ri) ? 8 : 0;
-            case bottoneCGI: return Int(177) == ri ? 9 : 0;
-            case multiMedia: return (Subtype() != 6 && Int(21) == ri) ? 7 : 0;
+            case multiMedia:
+                return Subtype() == mediarec::kCustomComponent && ComponentValuesName(*this, r) ? 15 : 0;
             default: return 0;
         }
     }
+    if (type_ == testoHtml) {
+        if (Int(pagerec::kNextSlide) == r) return 5;
+        if (Int(pagerec::kHeaderPage) == r || Int(pagerec::kFooterPage) == r) return 4;
+        return inText(1);
+    }
+    int reason = 0;
+    ForEachLinkField(*this, luRefers, [&](const TLinkField& row, std::size_t off) {
+        if (!reason && leadsTo(Int(off), row.follow)) reason = row.reason;
+    });
+    if (reason) return reason;
     switch (type_) {
-        case testoHtml: {
-            if (Int(227) == r) return 5;
-            if (Int(231) == r || Int(235) == r) return 4;
-            int found = 0;
-            markup::ForEachObjectRef(text(), [&](std::int32_t ref) {
-                if (found) return;
-                if (ref == r) found = 1;
-                else if (const TNYXoggetto* o = obj(ref); o && o != this && o->Type() != testoHtml &&
-                                                          o->ReferenceReason(r) != 0)
-                    found = 1;
-            });
-            return found;
-        }
-        case speclink: return (Subtype() == 1 && Int(13) == r) ? 10 : 0;
-        case shortObj: return (Subtype() == 13 && leadsTo(Int(5))) ? 12 : 0;
         case custom: {
             std::string s;
             if (!ReadFirstStream(s) || s.size() < 4) return 0;
@@ -658,17 +667,9 @@ int TNYXoggetto::ReferenceReason(std::int32_t r) const {
                 if (bytes::GetI32(s, off) == r) return 13;
             return 0;
         }
-        case dbloc:
-            for (int off : {51, 55, 59, 63})
-                if (leadsTo(Int(off))) return 16;
-            return 0;
-        case immagineNew:
-            for (int i = 0; i < 30; ++i)
-                if (leadsTo(Int(73 + 16 * i))) return 11;
-            return 0;
-        case inputStat: return (Subtype() == 18 && leadsTo(Int(108))) ? 8 : 0;
-        case bottoneCGI: return leadsTo(Int(181)) ? 9 : 0;
-        case multiMedia: return Int(17) == r ? (Subtype() == 6 ? 15 : 14) : 0;
+        case multiMedia:
+            if (Subtype() != mediarec::kCustomComponent) return Int(mediarec::kReference) == r ? 14 : 0;
+            return Int(mediarec::kReference) == r || ComponentValuesName(*this, r) ? 15 : 0;
         default: return 0;
     }
 }
@@ -688,7 +689,7 @@ void TNYXoggetto::CollectLinkTargets(std::vector<std::int32_t>& targets) const {
         if (v == kNoRef) return;
         if (RefType(v) == speclink && set_) {
             const TNYXoggetto* l = set_->ObjectByRef(v);
-            if (l && !l->IsEmpty() && l->Subtype() == 1) add(l->Int(13));
+            if (l && !l->IsEmpty() && l->Subtype() == linkrec::kGoTo) add(l->Int(linkrec::kTarget));
         } else {
             add(v);
         }
@@ -705,13 +706,12 @@ void TNYXoggetto::CollectLinkTargets(std::vector<std::int32_t>& targets) const {
             break;
         }
         case internetLink: case genLink: add(Reference()); break;
-        case speclink: if (Subtype() == 1) add(Int(13)); break;
-        case shortObj: if (Subtype() == 13) follow(Int(5)); break;
-        case dbloc: for (int off : {51, 55, 59, 63}) follow(Int(off)); break;
-        case immagineNew: for (int i = 0; i < 30; ++i) follow(Int(73 + 16 * i)); break;
-        case inputStat: if (Subtype() == 18) follow(Int(108)); break;
-        case bottoneCGI: follow(Int(181)); break;
-        default: break;
+        default:
+            ForEachLinkField(*this, luLeads, [&](const TLinkField& row, std::size_t off) {
+                if (row.follow) follow(Int(off));
+                else add(Int(off));
+            });
+            break;
     }
 }
 
@@ -735,10 +735,11 @@ void TNYXoggetto::ReplaceContent(TNYXoggetto& other) {
         platform::ui().Information("ReplaceContent called improperly...");
         return;
     }
+    if (registered_ && set_ && set_->undoRecorder) set_->undoRecorder->SnapshotObject("Modifica immagine " + GetName(), *this);
     std::string form;
     other.SaveToStream(form);
     std::size_t pos = 0;
-    LoadFromStream(form, pos);
+    LoadFromStream(form, pos);  // drops the decoded old picture from the cache
     SetStamp(set_ ? set_->SaveCounter() : 0);
     if (registered_ && set_) set_->SetModified(true);
 }
@@ -751,12 +752,13 @@ void TNYXoggetto::LoadRecord(const std::uint8_t* record, std::size_t size, std::
     switch (type_) {
         case testoHtml:
             if (size <= 242) {
-                SetWord(191, 1040);
-                SetByte(195, 1);
-                SetInt(196, saveCounter - 1);
+                SetWord(pagerec::kNewWord, 1040);
+                SetByte(pagerec::kMarkupVersion, pagerec::kOldMarkup);
+                SetInt(pagerec::kStamp, saveCounter - 1);
                 SetByte(200, 0);
                 SetWord(221, 5);
-                for (int off : {223, 227, 231, 235}) SetInt(off, -1);
+                for (std::size_t off : {std::size_t{223}, pagerec::kNextSlide, pagerec::kHeaderPage, pagerec::kFooterPage})
+                    SetInt(off, -1);
             }
             break;
         case internetLink:
@@ -781,7 +783,7 @@ void TNYXoggetto::LoadRecord(const std::uint8_t* record, std::size_t size, std::
                 if (set_) SetStr(94, 75, set_->UniqueFileName(Str(94, 75)));
                 SetInt(662, -1);
                 SetByte(666, 0);
-                SetInt(77, saveCounter - 1);
+                SetInt(picturerec::kStamp, saveCounter - 1);
             }
             break;
         case mappaClic:
@@ -831,10 +833,7 @@ void TNYXtesto::ResetOwned() {
     if (!Set() || !HasFirstStream()) return;
     // The embedded objects of the page's text belong to the page.
     for (std::int32_t ref : markup::ObjectRefs(Text())) {
-        int t = RefType(ref);
-        bool owned = t == tabellaHtml || t == speclink || t == shortObj || t == dbloc || t == immagineNew ||
-                     (t >= inputStat && t <= multiMedia);
-        if (!owned) continue;
+        if (!OwnedByPageText(RefType(ref))) continue;
         if (TNYXoggetto* o = Set()->ObjectByRef(ref); o && o != this && !o->IsEmpty()) o->Reset();
     }
 }

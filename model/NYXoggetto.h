@@ -156,7 +156,10 @@ public:
     // Name of the HTML element of a form object; `number` is the object's
     // number on its page, used when the object has no name.
     std::string ElementName(int number) const;
-    // Pictures only: takes the contents of another picture.
+    // Pictures only: takes the contents of another picture. A registered
+    // picture first hands itself to the hypertext's undo recorder ("Modifica
+    // immagine " + name); its decoded picture leaves the cache and its stamp
+    // becomes the save counter. The other picture stays the caller's.
     void ReplaceContent(TNYXoggetto& other);
 
     // --- native file ------------------------------------------------------

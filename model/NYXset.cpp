@@ -3,7 +3,9 @@
 #include <random>
 #include <system_error>
 
+#include "model/Fields.h"
 #include "model/LoadedFile.h"
+#include "model/PageOrder.h"
 #include "platform/Env.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -120,6 +122,11 @@ std::int32_t TNYXset::RegisterObject(int type, std::int64_t index, std::unique_p
         return -1;
     }
     TNYXoggetto* raw = obj.get();
+    // A page that takes a slot holding no page in use is a page added to the
+    // hypertext: without numbers of its own it joins the end of the number
+    // order that previous-page and next-page links follow.
+    const TNYXoggetto* before = slot < table.size() ? table[slot].get() : nullptr;
+    const bool addedPage = type == testoHtml && before != raw && (!before || before->IsEmpty());
     if (slot == table.size()) {
         table.push_back(std::move(obj));
     } else if (table[slot].get() != raw) {
@@ -133,6 +140,8 @@ std::int32_t TNYXset::RegisterObject(int type, std::int64_t index, std::unique_p
     raw->SetIndex(static_cast<std::uint32_t>(slot));
     raw->SetRegistered(true);
     NoteFileName(*raw, true);
+    if (addedPage && raw->Type() == testoHtml && !raw->IsEmpty() && raw->SWord(pagerec::kPosition) < 0)
+        NumberNewPage(*this, *raw);
     modified_ = true;
     return static_cast<std::int32_t>(slot);
 }

@@ -49,6 +49,16 @@ public:
     virtual void DropContents() = 0;   // the hypertext is being cleared
 };
 
+// The undo list of whoever edits the hypertext, as the model reaches it: a
+// model operation that changes an object the author may want back (a
+// picture's contents replaced) hands the object over first, and the undo
+// list keeps a copy of it under the operation's label.
+class TObjectUndoRecorder {
+public:
+    virtual ~TObjectUndoRecorder() = default;
+    virtual void SnapshotObject(const std::string& label, TNYXoggetto& object) = 0;
+};
+
 // Header offsets.
 namespace hdr {
 constexpr int kMagic = 0, kTitle = 4, kInfo = 84, kPageTreeHolder = 1342, kExportPrefix = 1346, kPassword = 1363,
@@ -83,6 +93,14 @@ public:
     // Sources that could not be read during the last save (their streams were
     // written empty); each reported once.
     const std::vector<std::string>& SaveWarnings() const { return saveWarnings_; }
+    // The objects (references) whose content the last save could not read.
+    const std::vector<std::int32_t>& SaveLosses() const { return saveLosses_; }
+    // Asked when the new file is complete but some content could not be read
+    // (SaveWarnings, SaveLosses), before the file replaces the target: false
+    // abandons the save, so the target, its ".bak" copy and the hypertext in
+    // memory stay as they were and SaveErrors holds kLossySaveRefused.
+    std::function<bool()> confirmLossySave;
+    static constexpr const char* kLossySaveRefused = "Salvataggio annullato: il file resta com'era.";
     const std::shared_ptr<LoadedFile>& File() const { return file_; }
 
     // Reads the title of one record of another native file without loading it.
@@ -197,6 +215,8 @@ public:
     std::size_t maxCacheImg = 20;
     int undoDeep = 20;
     TNYXset* wrapperSet = nullptr;  // the hypertext that uses this one's prototypes
+    // Where object snapshots go (not owned; none: nothing is recorded).
+    TObjectUndoRecorder* undoRecorder = nullptr;
 
     // Events.
     std::vector<std::function<void()>> onBeforeNew;
@@ -230,6 +250,7 @@ private:
     std::map<std::int32_t, std::int32_t> conversion_;
     std::vector<std::string> saveErrors_;
     std::vector<std::string> saveWarnings_;
+    std::vector<std::int32_t> saveLosses_;
     std::vector<TNYXview*> views_;
     std::vector<std::pair<const TNYXoggetto*, std::shared_ptr<const TNYXpicture>>> cache_;
     bool modified_ = false;

@@ -11,9 +11,11 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "model/Fields.h"
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
 #include "model/Page.h"
+#include "model/Upgrade.h"
 #include "platform/Env.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -353,7 +355,7 @@ bool TNYXset::LoadChecked(const fs::path& file) {
             if (from == mappaClic) {
                 raw->SetInt(662, static_cast<std::int32_t>(RefIndex(oldRef)));
                 raw->SetByte(666, 0);
-                raw->SetInt(77, counter - 1);
+                raw->SetInt(picturerec::kStamp, counter - 1);
             }
             const std::int32_t slot = RegisterObject(to, -1, std::unique_ptr<TNYXoggetto>(raw));
             conversion_[oldRef] = MakeRef(to, static_cast<std::uint32_t>(slot));
@@ -429,8 +431,11 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
     std::string records;
     records.reserve(static_cast<std::size_t>(recordArea));
     std::set<std::string> reported;
+    int lostType = -1;
+    std::size_t lostIndex = 0;
     auto warn = [&](const std::string& name) {
         if (reported.insert(name).second) saveWarnings_.push_back("Errore nell'apertura file: " + name);
+        saveLosses_.push_back(MakeRef(lostType, static_cast<std::uint32_t>(lostIndex)));
     };
     auto writeBlob = [&](const void* p, std::size_t n) {
         if (Fault("write") || !WriteAll(fd, blobStart + blobLen, p, n)) throw std::ios_base::failure("write");
@@ -444,6 +449,8 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
         const int size = RecordSize(k);
         for (std::size_t j = 0; j < tables_[k].size(); ++j) {
             TNYXoggetto* o = tables_[k][j].get();
+            lostType = k;
+            lostIndex = j;
             std::array<std::uint8_t, kDataSize> rec;
             if (!o) {
                 // A slot left without an object is stored as an empty record.
@@ -456,8 +463,6 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
                 // what its lazily read streams need, whatever happens to this save.
                 std::memcpy(rec.data(), o->Data(), kDataSize);
             }
-            // Pages still in the old markup are stored in the current one.
-            if (o && k == testoHtml && ConvertOldMarkup(*o)) std::memcpy(rec.data(), o->Data(), kDataSize);
             if (o && !o->IsEmpty()) {
                 StreamField f1 = FirstStreamField(k);
                 if (f1.pos >= 0) {
@@ -549,10 +554,14 @@ bool TNYXset::WriteNativeFile(int fd, const fs::path& target, std::array<std::ui
 bool TNYXset::SaveToFile(const fs::path& fileArg, int version) {
     saveErrors_.clear();
     saveWarnings_.clear();
+    saveLosses_.clear();
     if (fileArg.empty()) {
         platform::ui().Error("Nome file non valido!");
         return false;
     }
+    // Pages still in the old markup are stored in the current one (with the
+    // placed pictures the upgrade adds, written in the same save).
+    UpgradeOldPages(*this);
     std::error_code ec;
     // Save over what a symbolic link names, not over the link.
     fs::path target = fileArg;
@@ -615,6 +624,13 @@ bool TNYXset::SaveToFile(const fs::path& fileArg, int version) {
         fs::remove(temp, ec);
         reattach();
         return false;  // the target and the loaded hypertext are untouched
+    }
+    // Some content was written empty: whoever saves may keep the old file.
+    if (!saveWarnings_.empty() && confirmLossySave && !confirmLossySave()) {
+        saveErrors_.push_back(kLossySaveRefused);
+        fs::remove(temp, ec);
+        reattach();
+        return false;
     }
 
     // The old file becomes the ".bak" copy (a hard link, so the target never

@@ -12,10 +12,7 @@ namespace model {
 
 namespace {
 
-bool IsPageObjectType(int t) {
-    return t == internetLink || t == tabellaHtml || t == speclink || t == shortObj || t == dbloc ||
-           t == immagineNew || (t >= inputStat && t <= multiMedia);
-}
+bool IsPageObjectType(int t) { return t == internetLink || OwnedByPageText(t); }
 
 
 bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
@@ -30,48 +27,12 @@ bool SameContents(const TNYXoggetto& a, const TNYXoggetto& b) {
 
 }  // namespace
 
-// Offsets inside an object that hold references to URLs or links.
-std::vector<std::size_t> LinkFields(const TNYXoggetto& o) {
-    std::vector<std::size_t> f;
-    switch (o.Type()) {
-        case speclink: f.push_back(13); break;
-        case shortObj:
-            if (o.Subtype() != 14 && o.Subtype() != 15) f.push_back(5);
-            break;
-        case immagineNew:
-            for (int i = 0; i < 30; ++i) f.push_back(73 + 16 * i);
-            break;
-        case bottoneCGI: f.push_back(181); break;
-        default: break;
-    }
-    return f;
-}
-
-std::vector<std::size_t> PictureFields(const TNYXoggetto& o) {
-    if (o.Type() == immagineNew) return {0, 5, 9};
-    return {};
-}
-
-bool ConvertOldMarkup(TNYXoggetto& page) {
-    if (page.Type() != testoHtml || page.Byte(195) != 1 || page.IsEmpty()) return false;
-    std::string text;
-    if (page.HasFirstStream() && page.ReadFirstStream(text)) {
-        while (!text.empty() && text.back() == '\0') text.pop_back();
-        std::string current = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)),
-                                                        static_cast<std::uint32_t>(page.Int(93)));
-        if (current.empty() || current.back() != '\0') current += '\0';
-        page.SetFirstStream(std::move(current));
-    }
-    page.SetByte(195, 2);
-    return true;
-}
-
 bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& position) {
     if (n < 0) return false;
     auto& objects = copy.EmbeddedObjects();
     for (std::size_t i = 0; i < objects.size(); ++i) {
         const TNYXoggetto* o = objects[i].get();
-        if (o && o->Type() == shortObj && o->Subtype() == 14 && o->Int(5) == n) {
+        if (o && o->Type() == shortObj && o->Subtype() == markerrec::kAnchor && o->Int(markerrec::kValue) == n) {
             position = i < copy.EmbeddedPositions().size() ? copy.EmbeddedPositions()[i] : 0;
             return true;
         }
@@ -81,14 +42,14 @@ bool GoToAnchor(TNYXtesto& copy, std::int32_t n, bool viewMode, std::size_t& pos
 }
 
 TNYXoggetto* HeaderPageOf(const TNYXset& set, const TNYXoggetto& page) {
-    std::int32_t idx = page.Int(231);
+    std::int32_t idx = page.Int(pagerec::kHeaderPage);
     if (idx == -1) idx = set.HInt(hdr::kHeaderPage);
     TNYXoggetto* h = idx >= 0 ? set.ObjectAt(testoHtml, idx) : nullptr;
     return h && !h->IsEmpty() ? h : nullptr;
 }
 
 TNYXoggetto* FooterPageOf(const TNYXset& set, const TNYXoggetto& page) {
-    std::int32_t idx = page.Int(235);
+    std::int32_t idx = page.Int(pagerec::kFooterPage);
     if (idx == -1) idx = set.HInt(hdr::kFooterPage);
     TNYXoggetto* f = idx >= 0 ? set.ObjectAt(testoHtml, idx) : nullptr;
     return f && !f->IsEmpty() ? f : nullptr;
@@ -98,8 +59,14 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
     auto copy = std::make_unique<TNYXtesto>();
     copy->SetSet(&set);
     if (page) {
+        // A page still in the old markup is upgraded where it is stored, so
+        // that the pictures the upgrade places belong to the hypertext and the
+        // copy reads them like any other object of the page.
+        if (page->Set() == &set && page->Type() == testoHtml)
+            if (TNYXoggetto* stored = set.ObjectAt(testoHtml, static_cast<std::int64_t>(page->Index())); stored == page)
+                UpgradePageText(set, *stored);
         copy->Assign(*page);
-        ConvertOldMarkup(*copy);
+        UpgradePageText(set, *copy);
         copy->SetSourceIndex(static_cast<std::int32_t>(page->Index()));
     } else {
         copy->Reset();
@@ -241,7 +208,7 @@ TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t
     });
     if (stored.empty() || stored.back() != '\0') stored += '\0';
     copy->SetFirstStream(stored);
-    copy->SetByte(195, 2);
+    copy->SetByte(pagerec::kMarkupVersion, pagerec::kCurrentMarkup);
     if (raiseStamp) copy->SetStamp(set.SaveCounter());
     if (copy->GetName() == "Senza titolo") {
         std::string t = AutomaticTitle(stored);

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/Fields.h"
 #include "model/NYXset.h"
 
 namespace model {
@@ -24,16 +25,6 @@ std::unique_ptr<TNYXtesto> BuildWorkingCopy(TNYXset& set, const TNYXoggetto* pag
 // the save counter when asked, the automatic title, and the page takes slot
 // `index` (-1: a free slot). Returns the registered page.
 TNYXtesto* StorePage(TNYXset& set, std::unique_ptr<TNYXtesto> copy, std::int64_t index, bool raiseStamp);
-
-// Offsets inside an object that hold references to URLs or links.
-std::vector<std::size_t> LinkFields(const TNYXoggetto& o);
-// Offsets inside an object that hold pictures (a whole reference, or the
-// picture's slot index in records made from a picture).
-std::vector<std::size_t> PictureFields(const TNYXoggetto& o);
-
-// A page whose text is still in the old markup (byte 195 = 1) gets it in the
-// current markup (byte 195 = 2). Returns whether it changed anything.
-bool ConvertOldMarkup(TNYXoggetto& page);
 
 // Where the anchor marker numbered n stands in a working copy's text. When
 // there is none and the page is editable, warns "Ancora non trovata: a" + n.

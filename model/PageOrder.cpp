@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <unordered_set>
 
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/TextLines.h"
@@ -286,11 +288,17 @@ bool TNYXorderedTree::Reload() {
     if (holder && holder->HasFirstStream() && holder->FirstStreamSize() > 0 && holder->ReadFirstStream(stored))
         return ReadStoredForm(stored);
     BuildDefault();
-    if (holder) Store();
+    if (holder) StoreForm();
     return true;
 }
 
 bool TNYXorderedTree::Store() {
+    if (!StoreForm()) return false;
+    if (Objects == testoHtml) NumberPages();
+    return true;
+}
+
+bool TNYXorderedTree::StoreForm() {
     TNYXoggetto* holder = Holder();
     if (!holder) return false;
     // Nodes whose object is gone stay without data from now on, even if a new
@@ -404,17 +412,99 @@ bool TNYXorderedTree::RenameNode(TNYXtreeNode* node, std::string_view text) {
     return true;
 }
 
+// --- chapter and position numbers ---------------------------------------------------------------
+
+namespace {
+
+constexpr int kMaxNumber = 32767;  // the numbers are 16-bit
+
+std::int16_t ChapterOf(const TNYXoggetto& p) { return p.SWord(pagerec::kChapter); }
+std::int16_t PositionOf(const TNYXoggetto& p) { return p.SWord(pagerec::kPosition); }
+
+bool SetNumbers(TNYXoggetto& p, int chapter, int position) {
+    const bool changed = ChapterOf(p) != chapter || PositionOf(p) != position;
+    p.SetWord(pagerec::kChapter, static_cast<std::uint16_t>(chapter));
+    p.SetWord(pagerec::kPosition, static_cast<std::uint16_t>(position));
+    return changed;
+}
+
+// Hands out numbers in order.
+class TPageNumbers {
+public:
+    void StartChapter() {
+        if (position_ > 0 && chapter_ < kMaxNumber) {
+            ++chapter_;
+            position_ = 0;
+        }
+    }
+    bool Give(TNYXoggetto& page) {
+        if (position_ > kMaxNumber) {
+            if (chapter_ < kMaxNumber) {
+                ++chapter_;
+                position_ = 0;
+            } else {
+                position_ = kMaxNumber;
+            }
+        }
+        return SetNumbers(page, chapter_, position_++);
+    }
+
+private:
+    int chapter_ = 0, position_ = 0;
+};
+
+}  // namespace
+
+void TNYXorderedTree::NumberPages() {
+    if (!LinkedNYXset || Objects != testoHtml) return;
+    const std::vector<TNYXoggetto*> before = PagesInNumberOrder(*LinkedNYXset);
+    std::unordered_set<const TNYXoggetto*> done;
+    TPageNumbers numbers;
+    bool changed = false;
+    for (TNYXtreeNode* n : NodesInOrder()) {
+        if (n->IsChapter()) {
+            numbers.StartChapter();
+        } else if (TNYXoggetto* p = NodeObject(*n); p && done.insert(p).second) {
+            changed |= numbers.Give(*p);
+        }
+    }
+    for (TNYXoggetto* p : before)
+        if (!done.count(p)) changed |= numbers.Give(*p);
+    if (changed) LinkedNYXset->SetModified(true);
+}
+
+void NumberNewPage(const TNYXset& set, TNYXoggetto& page) {
+    bool any = false;
+    int chapter = 0, position = 0;
+    for (std::size_t i = 0; i < set.Count(testoHtml); ++i) {
+        const TNYXoggetto* p = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i));
+        if (!p || p == &page || p->IsEmpty() || PositionOf(*p) < 0) continue;
+        if (!any || ChapterOf(*p) > chapter || (ChapterOf(*p) == chapter && PositionOf(*p) > position)) {
+            chapter = ChapterOf(*p);
+            position = PositionOf(*p);
+        }
+        any = true;
+    }
+    if (!any) {
+        SetNumbers(page, 0, 0);
+    } else if (position < kMaxNumber) {
+        SetNumbers(page, chapter, position + 1);
+    } else {
+        SetNumbers(page, chapter < kMaxNumber ? chapter + 1 : chapter, chapter < kMaxNumber ? 0 : position);
+    }
+}
+
 // --- previous and next page -------------------------------------------------------------------
 
 std::vector<TNYXoggetto*> PagesInNumberOrder(const TNYXset& set) {
     std::vector<TNYXoggetto*> pages;
     for (std::size_t i = 0; i < set.Count(testoHtml); ++i) {
         TNYXoggetto* p = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i));
-        if (p && !p->IsEmpty() && p->SWord(79) >= 0) pages.push_back(p);
+        if (p && !p->IsEmpty() && PositionOf(*p) >= 0) pages.push_back(p);
     }
     std::stable_sort(pages.begin(), pages.end(), [](const TNYXoggetto* a, const TNYXoggetto* b) {
-        if (a->SWord(77) != b->SWord(77)) return a->SWord(77) < b->SWord(77);
-        return a->SWord(79) < b->SWord(79);
+        if (ChapterOf(*a) != ChapterOf(*b)) return ChapterOf(*a) < ChapterOf(*b);
+        return PositionOf(*a) < PositionOf(*b);
     });
     return pages;
 }
@@ -422,7 +512,7 @@ std::vector<TNYXoggetto*> PagesInNumberOrder(const TNYXset& set) {
 namespace {
 
 TNYXoggetto* Neighbour(const TNYXset& set, const TNYXoggetto& page, int step) {
-    if (page.Type() != testoHtml || page.IsEmpty() || page.SWord(79) < 0) return nullptr;
+    if (page.Type() != testoHtml || page.IsEmpty() || PositionOf(page) < 0) return nullptr;
     const std::vector<TNYXoggetto*> pages = PagesInNumberOrder(set);
     for (std::size_t i = 0; i < pages.size(); ++i)
         if (pages[i]->Index() == page.Index()) {

@@ -90,8 +90,12 @@ public:
     // when it has none, the default tree (then stored). False when the stored
     // form had errors (each error text is shown once).
     bool Reload();
-    // Writes the stored form into the holder's first stream.
+    // Writes the stored form into the holder's first stream; a page tree
+    // also numbers the pages from it (see NumberPages).
     bool Store();
+    // Gives the pages their chapter and position numbers from the tree's
+    // order (the rule is written above PagesInNumberOrder).
+    void NumberPages();
     // The tree as stored / rebuilt from a stored form (false on errors).
     std::string StoredForm() const;
     bool ReadStoredForm(std::string_view stored);
@@ -146,15 +150,36 @@ private:
     std::unique_ptr<TNYXtreeNode> Detach(TNYXtreeNode* node);
     std::string ObjectIcon() const;
     void BuildDefault();
+    bool StoreForm();
 
     std::vector<std::unique_ptr<TNYXtreeNode>> top_;
     TNYXtreeNode* selected_ = nullptr;
 };
 
 // Previous and next page by the chapter and position numbers of the page
-// records (offsets 77 and 79): pages in order of chapter, then position, then
-// slot; a page with a negative position is not in the order.
+// records (16-bit, offsets 77 and 79): pages in order of chapter, then
+// position, then slot; a page with a negative position is not in the order.
+//
+// Where the numbers come from. Numbers read from a file are kept as they are
+// until the author changes the order; then:
+// - Storing the page order (TNYXorderedTree::Store) numbers every page the
+//   tree holds, in the tree's depth-first order: the chapter number starts
+//   at 0 and moves on by one at each chapter node that follows a numbered
+//   page (a chapter without pages takes no number); the position counts the
+//   pages from 0 since the chapter number last moved on, and a chapter full
+//   at 32767 goes on in the next number. A page the tree holds twice keeps
+//   the numbers of its first node. Pages the tree does not hold that were in
+//   the number order follow the tree's pages, in their old order; pages out
+//   of the order stay out. The default tree that Reload makes when nothing
+//   is stored numbers nothing: it only shows the pages in slot order.
+// - A page added to the hypertext (taking a slot that held no page in use)
+//   without numbers of its own goes to the end of the order: the position
+//   after the last page's, in its chapter (chapter 0, position 0 when no
+//   page is in the order yet).
 std::vector<TNYXoggetto*> PagesInNumberOrder(const TNYXset& set);
+// Gives a page added to the hypertext the place after the last page of the
+// number order (the page itself does not count).
+void NumberNewPage(const TNYXset& set, TNYXoggetto& page);
 TNYXoggetto* PreviousPage(const TNYXset& set, const TNYXoggetto& page);
 TNYXoggetto* NextPage(const TNYXset& set, const TNYXoggetto& page);
 

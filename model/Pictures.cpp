@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "model/Fields.h"
 #include "model/ImageCodecs.h"
 #include "model/NYXset.h"
 #include "platform/Ui.h"
@@ -84,10 +85,10 @@ TNYXoggetto* TNYXset::NewPicture(const fs::path& path, bool transparent, int hei
     pic->SetFileName(platform::text::Utf8ToCp1252(path.filename().string()));
     pic->SetName(platform::text::Utf8ToCp1252(path.stem().string()));
     pic->SetSubtype(LowerExt(path) == ".gif" ? 0 : 1);
-    pic->SetInt(170, transparent ? -1 : -2);
-    pic->SetInt(174, static_cast<std::int32_t>(bytes.size()));
-    pic->SetWord(85, static_cast<std::uint16_t>(width));
-    pic->SetWord(87, static_cast<std::uint16_t>(height));
+    pic->SetInt(picturerec::kTransparency, transparent ? -1 : -2);
+    pic->SetInt(picturerec::kSize, static_cast<std::int32_t>(bytes.size()));
+    pic->SetWord(picturerec::kWidth, static_cast<std::uint16_t>(width));
+    pic->SetWord(picturerec::kHeight, static_cast<std::uint16_t>(height));
     pic->SetInt(662, -1);
     pic->SetFirstStream(std::move(bytes));
     // A picture added twice is stored once.
@@ -123,16 +124,16 @@ TNYXoggetto* TNYXset::NewPlacedPicture(TNYXoggetto* picture) {
     if (picture) {
         if (picture->Registered()) std::memcpy(placed->Data() + 73, picture->Data() + 182, 480);
         else RegisterObject(immagine, -1, picture);
-        placed->SetInt(0, static_cast<std::int32_t>(picture->Index()));
+        placed->SetInt(placedrec::kPicture, static_cast<std::int32_t>(picture->Index()));
         placed->SetName(keepPictureNames ? picture->GetName() : std::string());
         placed->SetByte(23, 0);
-        placed->SetWord(15, picture->Word(85));
-        placed->SetWord(17, picture->Word(87));
-        placed->SetWord(19, picture->Word(85));
-        placed->SetWord(21, picture->Word(87));
+        placed->SetWord(15, picture->Word(picturerec::kWidth));
+        placed->SetWord(17, picture->Word(picturerec::kHeight));
+        placed->SetWord(19, picture->Word(picturerec::kWidth));
+        placed->SetWord(21, picture->Word(picturerec::kHeight));
     } else {
         placed->SetName("");
-        placed->SetInt(0, -1);
+        placed->SetInt(placedrec::kPicture, -1);
         for (int off : {15, 17, 19, 21}) placed->SetWord(off, 100);
     }
     placed->SetByte(13, 4);
@@ -142,7 +143,7 @@ TNYXoggetto* TNYXset::NewPlacedPicture(TNYXoggetto* picture) {
 
 std::shared_ptr<const TNYXpicture> TNYXoggetto::GetPicture() {
     if (type_ == immagineNew) {
-        TNYXoggetto* data = set_ ? set_->ObjectAt(immagine, Int(0)) : nullptr;
+        TNYXoggetto* data = set_ ? set_->ObjectAt(immagine, PictureSlotOf(Int(placedrec::kPicture))) : nullptr;
         return data && data != this ? data->GetPicture() : nullptr;
     }
     if (type_ != immagine || IsEmpty()) return nullptr;
@@ -162,8 +163,8 @@ std::shared_ptr<const TNYXpicture> TNYXoggetto::GetPicture() {
     loaded->height = image.height;
     loaded->transparent = image.transparent;
     loaded->rgba = std::move(image.rgba);
-    SetWord(85, static_cast<std::uint16_t>(loaded->width));
-    SetWord(87, static_cast<std::uint16_t>(loaded->height));
+    SetWord(picturerec::kWidth, static_cast<std::uint16_t>(loaded->width));
+    SetWord(picturerec::kHeight, static_cast<std::uint16_t>(loaded->height));
     if (set_) set_->CachePicture(*this, loaded);
     return loaded;
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "model/Fields.h"
 #include "model/LoadedFile.h"
 #include "model/NYXset.h"
 #include "markup/Lexer.h"
@@ -190,9 +191,9 @@ TNYXoggetto* TNYXset::AddFile(const fs::path& path, TNYXoggetto* obj) {
     const fs::path copy = UniqueWorkFileName(path.filename().string());
     if (copy.empty() || !fs::copy_file(path, copy, fs::copy_options::overwrite_existing, ec)) return nullptr;
     obj->SetExternalPath(copy);
-    obj->SetStr(5, 79, name);
+    obj->SetStr(filerec::kName, filerec::kNameCap, name);
     obj->SetSubtype(4);
-    obj->SetInt(85, static_cast<std::int32_t>(std::min<std::uintmax_t>(fs::file_size(copy, ec), 0x7FFFFFFF)));
+    obj->SetInt(filerec::kSize, static_cast<std::int32_t>(std::min<std::uintmax_t>(fs::file_size(copy, ec), 0x7FFFFFFF)));
     if (!obj->Registered()) {
         if (RegisterObject(genLink, -1, fresh ? std::move(fresh) : std::unique_ptr<TNYXoggetto>(obj)) < 0)
             return nullptr;
@@ -241,9 +242,9 @@ int TNYXset::CopyPrototype(const TNYXoggetto& src, bool replace, TNYXoggetto** c
                 if (file->WriteContentsTo(tmp)) {
                     TNYXoggetto* added = NewObject(genLink);
                     added->SetExternalPath(tmp);
-                    added->SetStr(5, 79, file->GetName());
+                    added->SetStr(filerec::kName, filerec::kNameCap, file->GetName());
                     added->SetSubtype(4);
-                    added->SetInt(85, file->Int(85));
+                    added->SetInt(filerec::kSize, file->Int(filerec::kSize));
                     mine = added->Reference();
                 }
             }

@@ -242,14 +242,28 @@ std::string UpgradeVersion1(std::string_view v1, std::uint32_t textColour, std::
     return u.Run(v1);
 }
 
-bool UpgradePageText(model::TNYXtesto& page, model::TNYXset* set) {
-    if (page.Byte(kTextVersionOffset) != 1) return false;
-    std::string old = page.HasFirstStream() ? page.Text() : std::string();
-    std::string text = UpgradeVersion1(old, static_cast<std::uint32_t>(page.Int(89)),
-                                       static_cast<std::uint32_t>(page.Int(93)), set ? set : page.Set());
-    page.SetText(text);
+bool UpgradePageText(TNYXset& set, TNYXoggetto& page) {
+    if (page.Type() != testoHtml || page.Byte(kTextVersionOffset) != 1) return false;
+    if (!page.IsEmpty()) {
+        std::string old;
+        if (page.HasFirstStream() && page.ReadFirstStream(old)) {
+            while (!old.empty() && old.back() == '\0') old.pop_back();
+            std::string current = UpgradeVersion1(old, static_cast<std::uint32_t>(page.Int(89)),
+                                                  static_cast<std::uint32_t>(page.Int(93)), &set);
+            if (current.empty() || current.back() != '\0') current += '\0';
+            page.SetFirstStream(std::move(current));
+        }
+    }
     page.SetByte(kTextVersionOffset, 2);
     return true;
+}
+
+std::size_t UpgradeOldPages(TNYXset& set) {
+    std::size_t n = 0;
+    // Upgrading adds placed pictures and form objects, never pages.
+    for (std::size_t i = 0; i < set.Count(testoHtml); ++i)
+        if (TNYXoggetto* page = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i)); page && UpgradePageText(set, *page)) ++n;
+    return n;
 }
 
 }  // namespace model

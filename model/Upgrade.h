@@ -2,17 +2,20 @@
 // the current markup.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "model/Fields.h"
+
 namespace model {
 
 class TNYXset;
-class TNYXtesto;
+class TNYXoggetto;
 
 // Byte of a page record that holds its text's markup version (1 old, 2 current).
-constexpr std::size_t kTextVersionOffset = 195;
+constexpr std::size_t kTextVersionOffset = pagerec::kMarkupVersion;
 
 // Converts version-1 text. `textColour` and `linkColour` are the page's (0x00BBGGRR).
 // With a hypertext, references are brought up to date: converted embedded
@@ -21,8 +24,16 @@ constexpr std::size_t kTextVersionOffset = 195;
 std::string UpgradeVersion1(std::string_view v1, std::uint32_t textColour, std::uint32_t linkColour,
                             model::TNYXset* set = nullptr);
 
-// Upgrades a page whose text is still version 1 and marks it version 2.
-// Returns true when it converted something.
-bool UpgradePageText(model::TNYXtesto& page, model::TNYXset* set);
+// The one upgrade of a page whose text is still version 1 (byte 195 = 1): the
+// text is converted with the hypertext that holds the page (pictures and
+// click-zone pictures become placed pictures, converted embedded files get
+// their new keys, a table gets all its cells) and the page is marked
+// version 2. Every reader of page text goes through it before reading: the
+// save, opening a page, the exports, the markup check. Returns true when it
+// converted something; a page already in the current markup is left alone.
+bool UpgradePageText(TNYXset& set, TNYXoggetto& page);
+
+// Upgrades every page of the hypertext still in version 1; returns how many.
+std::size_t UpgradeOldPages(TNYXset& set);
 
 }  // namespace model

@@ -249,10 +249,10 @@ bool TNYXediting::InsertChar(unsigned char c) {
     deleting_ = false;
     TTextPos at = Clamp(box_.caret);
     const bool inTable = Para(at.para).IsTableParagraph();
-    if (typing_ && Undo() && Undo()->Newest() != typingSnap_) typing_ = false;
+    if (typing_ && Undo() && Undo()->NewestSerial() != typingSnap_) typing_ = false;
     if (!typing_ || inTable) {
         TboBackup* snap = Snap("Inserimento caratteri", at.para, at.para);
-        typingSnap_ = snap;
+        typingSnap_ = snap ? snap->Serial() : 0;
         typing_ = true;
         if (inTable) {
             // The character gets a paragraph of its own, after the table or before it.
@@ -326,11 +326,11 @@ bool TNYXediting::DeleteRange(TTextPos lo, TTextPos hi, bool run) {
     // A run shares its snapshot while it stays inside one paragraph.
     TcancelBackup* snap = nullptr;
     const bool shared = run && deleting_ && lo.para == hi.para && lo.para == runPara_ &&
-                        (!Undo() || Undo()->Newest() == deletingSnap_);
+                        (!Undo() || Undo()->NewestSerial() == deletingSnap_);
     if (!shared) {
         if (TNYXundoList* u = Undo()) {
             snap = u->TakeDeletion(oneObject ? "Cancella oggetto" : "Cancella selezione", box_, lo, hi);
-            deletingSnap_ = snap;
+            deletingSnap_ = snap ? snap->Serial() : 0;
         }
     }
     std::string m;
@@ -851,7 +851,7 @@ bool TNYXediting::DragMove(TTextPos drop) {
     }
     SetCaret(drop);
     if (!PasteContainer(container, "Inserimento tramite trascina selezione")) {
-        if (TNYXundoList* u = Undo()) u->UndoOnce();
+        if (TNYXundoList* u = Undo()) u->Revert();
         return false;
     }
     return true;

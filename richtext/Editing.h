@@ -103,9 +103,10 @@ private:
     TNYXTextAttributes& attrs_;
     bool typing_ = false;
     bool deleting_ = false;
-    // The snapshots the runs share: another operation's snapshot ends a run.
-    const void* typingSnap_ = nullptr;
-    const void* deletingSnap_ = nullptr;
+    // The serials of the snapshots the runs share: another operation's
+    // snapshot (or an undo or redo) ends a run.
+    std::uint64_t typingSnap_ = 0;
+    std::uint64_t deletingSnap_ = 0;
     std::int32_t runPara_ = -1;  // the paragraph of the deleting run's snapshot
 };
 

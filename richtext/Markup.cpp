@@ -811,7 +811,7 @@ void StoreBoxText(const TNYXbox& box, model::TNYXtesto& page) {
 }
 
 void LoadBoxFromPage(TNYXbox& box, model::TNYXtesto& page, TMarkupProblemSink* sink) {
-    if (page.Byte(model::kTextVersionOffset) == 1) model::UpgradePageText(page, box.Set());
+    if (model::TNYXset* s = box.Set() ? box.Set() : page.Set()) model::UpgradePageText(*s, page);
     std::string text = page.HasFirstStream() ? page.Text() : std::string();
     LoadBox(box, 0, text, {}, {}, sink);
 }

@@ -9,6 +9,10 @@
 namespace richtext {
 namespace {
 
+// Cells nest no deeper than the markup reader builds them; this only bounds
+// the walk over them.
+constexpr int kDeepestCell = 64;
+
 TSelRange SelectionOf(const TNYXbox& box) { return {box.selStart, box.selEnd, box.caret}; }
 
 void PutSelection(TNYXbox& box, const TSelRange& r) {
@@ -84,7 +88,7 @@ void EraseParagraphs(TNYXbox& box, std::int32_t first, std::int32_t last) {
 // --- TNYXbackup -------------------------------------------------------------------
 
 TNYXbackup::TNYXbackup(TNYXundoList& list, TNYXbox* target, std::string label, int listNumber)
-    : list_(list), label_(std::move(label)), listNumber_(listNumber) {
+    : list_(list), label_(std::move(label)), listNumber_(listNumber), serial_(list.NextSerial()) {
     if (!target) return;
     if (target->IsCell() && target->ownerTable->PlacedIn() && target->ownerTable->PlacedIn()->box) {
         const auto& cells = target->ownerTable->Cells();
@@ -97,22 +101,22 @@ TNYXbackup::TNYXbackup(TNYXundoList& list, TNYXbox* target, std::string label, i
     }
 }
 
-TNYXbox* TNYXbackup::Locate() const {
+TNYXbox* TNYXbackup::Locate(bool quiet) const {
     if (path_.empty()) return nullptr;
     TNYXbox* outer = list_.FindBox(path_.back());
     if (!outer) {
-        platform::ui().Error("Errore nella catena undo list!");
+        if (!quiet) platform::ui().Error("Errore nella catena undo list!");
         return nullptr;
     }
     if (path_.size() == 1) return outer;
     TNYXembedded* table = outer->Registry() ? outer->Registry()->Find(path_[path_.size() - 2]) : nullptr;
     if (!table) {
-        platform::ui().Error("Error in undo list chain!");
+        if (!quiet) platform::ui().Error("Error in undo list chain!");
         return nullptr;
     }
     const std::int32_t cell = path_[0];
     if (cell < 0 || static_cast<std::size_t>(cell) >= table->Cells().size()) {
-        platform::ui().Error("Error in undo list chain!");
+        if (!quiet) platform::ui().Error("Error in undo list chain!");
         return nullptr;
     }
     return table->Cells()[static_cast<std::size_t>(cell)].get();
@@ -173,7 +177,14 @@ TNYXbox* TboBackup::Restore() {
     }
     PutSelection(*box, before_);
     box->Layout(first_, end);
+    SetRestored(first_, end);
     return box;
+}
+
+std::unique_ptr<TNYXbackup> TboBackup::Inverse(int listNumber) {
+    TNYXbox* box = Locate(true);
+    if (!box || box->paragraphs.empty()) return nullptr;
+    return std::make_unique<TswapBackup>(list_, *box, Label(), first_, lastAfter_, listNumber);
 }
 
 // --- TcancelBackup ---------------------------------------------------------------------
@@ -224,8 +235,90 @@ TNYXbox* TcancelBackup::Restore() {
     }
     const std::size_t n = ReadParagraphsAt(*box, start_.para, saved_, wmStore, kinds_);
     PutSelection(*box, before_);
-    box->Layout(start_.para, start_.para + static_cast<std::int32_t>(n) - 1);
+    const std::int32_t last = start_.para + static_cast<std::int32_t>(n) - 1;
+    box->Layout(start_.para, last);
+    SetRestored(start_.para, last);
     return box;
+}
+
+std::unique_ptr<TNYXbackup> TcancelBackup::Inverse(int listNumber) {
+    TNYXbox* box = Locate(true);
+    if (!box || box->paragraphs.empty()) return nullptr;
+    return std::make_unique<TswapBackup>(list_, *box, Label(), start_.para, start_.para + left_ - 1, listNumber);
+}
+
+// --- TswapBackup ----------------------------------------------------------------------
+
+void TswapBackup::Collect(const TNYXbox& box, std::int32_t first, std::int32_t last, std::vector<Obj>& out,
+                          int depth) {
+    const auto n = static_cast<std::int32_t>(box.paragraphs.size());
+    for (std::int32_t i = std::max(first, 0); i <= last && i < n; ++i) {
+        const TNYXparag& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        for (const TNYXembedded* e : p.Objects()) {
+            if (!e || e->PlacedIn() != &p) continue;
+            Obj o{e->Id(), e->Record() ? e->Record()->Type() : -1, e->width, e->height, {}};
+            if (e->Record()) e->Record()->SaveToStream(o.record);
+            out.push_back(std::move(o));
+            if (depth >= kDeepestCell) continue;
+            for (const auto& cell : e->Cells())
+                if (cell) Collect(*cell, 0, static_cast<std::int32_t>(cell->paragraphs.size()) - 1, out, depth + 1);
+        }
+    }
+}
+
+TswapBackup::TswapBackup(TNYXundoList& list, TNYXbox& box, std::string label, std::int32_t first,
+                         std::int32_t last, int listNumber)
+    : TNYXbackup(list, &box, std::move(label), listNumber) {
+    first_ = Clamp(box, std::min(first, last));
+    lastAfter_ = first_;
+    const std::int32_t to = Clamp(box, std::max(first, last));
+    for (std::int32_t i = first_; i <= to; ++i) {
+        const TNYXparag& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        WriteParagraph(p, saved_, wmStore);
+        kinds_.push_back(p.kind);
+    }
+    saved_ += '\0';
+    Collect(box, first_, to, objects_, box.depth);
+    before_ = SelectionOf(box);
+}
+
+void TswapBackup::SetRangeAfter(std::int32_t first, std::int32_t last) {
+    first_ = first;
+    lastAfter_ = last;  // below first: the restore left no paragraph
+}
+
+TNYXbox* TswapBackup::Restore() {
+    TNYXbox* box = Locate();
+    if (!box) return nullptr;
+    box->selStart = box->selEnd = box->caret;
+    EraseParagraphs(*box, first_, lastAfter_);
+    // Objects the other restore freed come back under their old ids; those
+    // still registered are the same objects and are shown again. Objects
+    // the replaced paragraphs showed stay registered, as after a deletion.
+    if (TNYXundoIndiciList* reg = box->Registry()) {
+        for (const Obj& o : objects_) {
+            if (reg->Find(o.id)) continue;
+            model::TNYXoggetto* rec = nullptr;
+            if (o.kind >= 0) {
+                rec = box->NewEmbeddedRecord(o.kind);
+                std::size_t pos = 0;
+                if (rec) rec->LoadFromStream(o.record, pos);
+            }
+            reg->Put(o.id, std::make_unique<TNYXembedded>(rec, o.width, o.height));
+        }
+    }
+    const std::size_t n = ReadParagraphsAt(*box, first_, saved_, wmStore, kinds_);
+    PutSelection(*box, before_);
+    const std::int32_t last = first_ + static_cast<std::int32_t>(n) - 1;
+    box->Layout(first_, last);
+    SetRestored(first_, last);
+    return box;
+}
+
+std::unique_ptr<TNYXbackup> TswapBackup::Inverse(int listNumber) {
+    TNYXbox* box = Locate(true);
+    if (!box || box->paragraphs.empty()) return nullptr;
+    return std::make_unique<TswapBackup>(list_, *box, Label(), first_, lastAfter_, listNumber);
 }
 
 // --- TogBackup -----------------------------------------------------------------------------
@@ -248,12 +341,30 @@ TNYXbox* TogBackup::Restore() {
         RelayoutParagraphs(*b, 0, static_cast<std::int32_t>(b->paragraphs.size()) - 1);
         b->Layout(0, static_cast<std::int32_t>(b->paragraphs.size()) - 1);
     }
+    SetRestored(0, -1);
     return nullptr;
+}
+
+std::unique_ptr<TNYXbackup> TogBackup::Inverse(int listNumber) {
+    model::TNYXset* set = list_.Set();
+    model::TNYXoggetto* live = set && !record_.empty() ? set->ObjectAt(type_, index_) : nullptr;
+    if (!live) return nullptr;
+    return std::make_unique<TogBackup>(list_, *live, Label(), listNumber);
 }
 
 // --- TNYXundoList -----------------------------------------------------------------------------
 
-TNYXundoList::~TNYXundoList() = default;
+TNYXundoList::TNYXundoList(model::TNYXset* set) : set_(set) {
+    if (set_) set_->undoRecorder = this;
+}
+
+TNYXundoList::~TNYXundoList() {
+    if (set_ && set_->undoRecorder == this) set_->undoRecorder = nullptr;
+}
+
+void TNYXundoList::SnapshotObject(const std::string& label, model::TNYXoggetto& object) {
+    AddUndo(std::make_unique<TogBackup>(*this, object, label));
+}
 
 std::int32_t TNYXundoList::BoxId(TNYXbox& box) {
     for (std::size_t i = 0; i < boxes_.size(); ++i)
@@ -277,29 +388,50 @@ void TNYXundoList::SetDepth(int depth) {
     if (depth < 2) return;
     depth_ = depth;
     while (undo_.size() > static_cast<std::size_t>(depth_)) undo_.erase(undo_.begin());
+    // The redo entries farthest ahead go first.
+    while (redo_.size() > static_cast<std::size_t>(depth_)) redo_.erase(redo_.begin());
 }
 
 void TNYXundoList::Settle() {
-    if (!undo_.empty() && !undo_.back()->Changed()) undo_.pop_back();
+    if (!undo_.empty() && !undo_.back()->Changed()) {
+        if (undo_.back()->Serial() == redoGuard_) redoGuard_ = 0;
+        undo_.pop_back();
+    }
+    if (redoGuard_ != 0 && !undo_.empty() && undo_.back()->Serial() == redoGuard_) {
+        // A new change after an undo: what was undone cannot be redone.
+        redo_.clear();
+        redoGuard_ = 0;
+    }
+}
+
+void TNYXundoList::Push(std::vector<std::unique_ptr<TNYXbackup>>& list, std::unique_ptr<TNYXbackup> b) {
+    if (list.size() > static_cast<std::size_t>(depth_)) list.erase(list.begin());
+    list.push_back(std::move(b));
 }
 
 void TNYXundoList::AddUndo(std::unique_ptr<TNYXbackup> b) {
     if (!b) return;
     Settle();
-    redo_.clear();
-    if (undo_.size() > static_cast<std::size_t>(depth_)) undo_.erase(undo_.begin());
-    undo_.push_back(std::move(b));
+    redoGuard_ = redo_.empty() ? 0 : b->Serial();
+    Push(undo_, std::move(b));
 }
 
 void TNYXundoList::AddRedo(std::unique_ptr<TNYXbackup> b) {
-    if (b) redo_.push_back(std::move(b));
+    if (b) Push(redo_, std::move(b));
 }
 
 bool TNYXundoList::CanUndo() { return Count() > 0; }
 
+bool TNYXundoList::CanRedo() { return RedoCount() > 0; }
+
 std::size_t TNYXundoList::Count() {
     Settle();
     return undo_.size();
+}
+
+std::size_t TNYXundoList::RedoCount() {
+    Settle();
+    return redo_.size();
 }
 
 std::vector<std::string> TNYXundoList::Labels() {
@@ -309,16 +441,35 @@ std::vector<std::string> TNYXundoList::Labels() {
     return out;
 }
 
+std::vector<std::string> TNYXundoList::RedoLabels() {
+    Settle();
+    std::vector<std::string> out;
+    for (auto it = redo_.rbegin(); it != redo_.rend(); ++it) out.push_back((*it)->Label());
+    return out;
+}
+
 TNYXbackup* TNYXundoList::Newest() { return undo_.empty() ? nullptr : undo_.back().get(); }
 
-TNYXbox* TNYXundoList::UndoOnce() {
+TNYXbox* TNYXundoList::Step(std::vector<std::unique_ptr<TNYXbackup>>& from,
+                            std::vector<std::unique_ptr<TNYXbackup>>& to, int toNumber) {
     if (busy_) return nullptr;
     Settle();
-    if (undo_.empty()) return nullptr;
-    std::unique_ptr<TNYXbackup> b = std::move(undo_.back());
-    undo_.pop_back();
-    return b->Restore();
+    if (from.empty()) return nullptr;
+    std::unique_ptr<TNYXbackup> b = std::move(from.back());
+    from.pop_back();
+    // What the restore replaces, taken while it is still there.
+    std::unique_ptr<TNYXbackup> inverse = b->Inverse(toNumber);
+    TNYXbox* focus = b->Restore();
+    if (inverse && b->Restored()) {
+        inverse->SetRangeAfter(b->RestoredFirst(), b->RestoredLast());
+        Push(to, std::move(inverse));
+    }
+    return focus;
 }
+
+TNYXbox* TNYXundoList::UndoOnce() { return Step(undo_, redo_, 1); }
+
+TNYXbox* TNYXundoList::RedoOnce() { return Step(redo_, undo_, 0); }
 
 TNYXbox* TNYXundoList::UndoSteps(std::size_t steps) {
     TNYXbox* focus = nullptr;
@@ -331,9 +482,29 @@ TNYXbox* TNYXundoList::UndoSteps(std::size_t steps) {
     return focus;
 }
 
+TNYXbox* TNYXundoList::RedoSteps(std::size_t steps) {
+    TNYXbox* focus = nullptr;
+    for (std::size_t i = 0; i < steps; ++i) {
+        if (!CanRedo()) break;
+        if (focus) focus->selStart = focus->selEnd = focus->caret;
+        if (TNYXbox* b = RedoOnce()) focus = b;
+    }
+    return focus;
+}
+
+TNYXbox* TNYXundoList::Revert() {
+    if (undo_.empty()) return nullptr;
+    std::unique_ptr<TNYXbackup> b = std::move(undo_.back());
+    undo_.pop_back();
+    // The operation never happened: the redo list it would have emptied stays.
+    if (b->Serial() == redoGuard_) redoGuard_ = 0;
+    return b->Restore();
+}
+
 void TNYXundoList::Clear() {
     undo_.clear();
     redo_.clear();
+    redoGuard_ = 0;
 }
 
 void TNYXundoList::Snapshot(const std::string& label, TNYXbox& box, std::int32_t firstPara, std::int32_t lastPara) {
@@ -357,7 +528,9 @@ TcancelBackup* TNYXundoList::TakeDeletion(const std::string& label, TNYXbox& box
 }
 
 void TNYXundoList::DropNewest() {
-    if (!undo_.empty()) undo_.pop_back();
+    if (undo_.empty()) return;
+    if (undo_.back()->Serial() == redoGuard_) redoGuard_ = 0;
+    undo_.pop_back();
 }
 
 }  // namespace richtext

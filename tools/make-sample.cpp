@@ -1,5 +1,6 @@
-// Makes the sample hypertext shipped in examples/: a few linked pages, an
-// embedded file and a picture drawn here, all by our own code.
+// Makes the sample hypertext shipped in examples/: a few linked pages in a
+// page order with a chapter, previous-page and next-page links, an embedded
+// file and a picture drawn here, all by our own code.
 #include <gif_lib.h>
 
 #include <cstdio>
@@ -8,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "model/Fields.h"
 #include "model/NYXset.h"
+#include "model/PageOrder.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -75,12 +78,21 @@ int main(int argc, char** argv) {
 
     auto linkTo = [&](TNYXoggetto* target) {
         TNYXoggetto* l = set.NewObject(speclink);
-        l->SetInt(13, target->Reference());
-        l->SetInt(9, -1);
-        l->SetByte(17, 0);
-        l->SetByte(18, 0);
+        l->SetInt(linkrec::kTarget, target->Reference());
+        l->SetInt(linkrec::kAnchor, -1);
+        l->SetByte(linkrec::kShows, 0);
+        l->SetByte(linkrec::kOpenMode, 0);
         return l;
     };
+    // Previous and next page by the page order, each link a record of its own.
+    auto step = [&](std::uint8_t kind, const char* text) {
+        TNYXoggetto* l = set.NewObject(speclink);
+        l->SetSubtype(kind);
+        l->SetInt(linkrec::kAnchor, -1);
+        return Ref(l->Reference()) + B(text) + "<%>";
+    };
+    auto previous = [&] { return step(linkrec::kPreviousPage, "pagina precedente"); };
+    auto next = [&] { return step(linkrec::kNextPage, "pagina seguente"); };
 
     // The picture: data object plus its placement on a page.
     const fs::path gifPath = fs::temp_directory_path() / "quor-sample-logo.gif";
@@ -112,12 +124,23 @@ int main(int argc, char** argv) {
     cover->SetText(B("<Z S0 A2 ><Y c0000FF s18 y1 >Benvenuti nella guida di esempio<Z S0 ><Y y0 >Questa guida mostra ") +
                    B("pagine collegate, un'immagine e un file incorporato. Leggete ") + Ref(linkTo(about)->Reference()) +
                    B("che cos'è un ipertesto<%>, oppure passate alle ") + Ref(linkTo(pictures)->Reference()) +
-                   B("immagini<%>."));
+                   B("immagini<%>.<Z S0 >") + next());
     about->SetText(B("<Z S0 >Un ipertesto è un insieme di pagine unite da collegamenti. Ogni pagina contiene testo ") +
                    B("formattato e oggetti: immagini con zone cliccabili, tabelle, pulsanti.<Z S0 >Torna alla ") +
-                   Ref(linkTo(cover)->Reference()) + B("copertina<%>."));
+                   Ref(linkTo(cover)->Reference()) + B("copertina<%>.<Z S0 >") + previous() + " - " + next());
     pictures->SetText(B("<Z S0 >Il logo della guida:<Z S0 >") + Ref(placed->Reference()) +
-                      B("<Z S0 >E qui il file di note incorporato."));
+                      B("<Z S0 >E qui il file di note incorporato.<Z S0 >") + previous());
+
+    // The page order: the cover, then a chapter with the other pages. Storing
+    // it gives the pages the numbers the previous and next links follow.
+    TNYXorderedTree order(&set, testoHtml);
+    auto node = [](int level, std::int32_t number, const std::string& text) {
+        return "a" + std::to_string(level) + "," + std::to_string(number) + "," + text + "\r\n";
+    };
+    order.ReadStoredForm(node(0, -2, platform::text::Utf8ToCp1252(out.filename().string())) +
+                         node(1, cover->Reference(), "x") + node(1, -3, B("Guida")) + node(2, about->Reference(), "x") +
+                         node(2, pictures->Reference(), "x"));
+    order.Store();
 
     set.backups = false;
     if (!set.SaveToFile(out)) {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace platform::qt {
@@ -124,5 +125,33 @@ bool TQtDispatch::IsUiThread() const {
     QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
+
+namespace {
+
+class TQtTimer : public Timer {
+public:
+    TQtTimer() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            // The callback may stop, restart or free this timer.
+            std::function<void()> fn = fn_;
+            if (fn) fn();
+        });
+    }
+    void Start(int ms, std::function<void()> fn, bool repeat) override {
+        fn_ = std::move(fn);
+        timer_.setSingleShot(!repeat);
+        timer_.start(ms);
+    }
+    void Stop() override { timer_.stop(); }
+    bool Active() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+    std::function<void()> fn_;
+};
+
+}  // namespace
+
+std::unique_ptr<Timer> TQtTimers::MakeTimer() { return std::make_unique<TQtTimer>(); }
 
 }  // namespace platform::qt

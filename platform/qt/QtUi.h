@@ -1,13 +1,16 @@
-// The desktop answers of platform::Ui and platform::Dispatch: real Qt message
-// boxes, an error-list window, the busy cursor, event processing, and calls
-// from worker threads into the Qt main thread.
+// The desktop answers of platform::Ui, platform::Dispatch and
+// platform::Timer: real Qt message boxes, an error-list window, the busy
+// cursor, event processing, calls from worker threads into the Qt main
+// thread, and timers on the Qt event loop.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Dispatch.h"
+#include "platform/Timer.h"
 #include "platform/Ui.h"
 
 class QWidget;
@@ -48,6 +51,13 @@ public:
     void CallAndWait(std::function<void()> fn) override;
     bool RunPending() override;
     bool IsUiThread() const override;
+};
+
+// Timers of the Qt event loop: restarting one (as every keystroke restarts a
+// page's idle timer) costs no thread. Made and used on the UI thread.
+class TQtTimers : public TimerFactory {
+public:
+    std::unique_ptr<Timer> MakeTimer() override;
 };
 
 }  // namespace platform::qt

@@ -354,6 +354,7 @@ void TNYXboxWidget::StartEditing() {
     editing_ = std::make_unique<TNYXediting>(*box_, *attrs_);
     keys_ = std::make_unique<TNYXkeyboard>(*editing_);
     keys_->enterTables = false;  // cells are not shown as boxes of their own yet
+    editing_->autoEngQuote = autoEngQuote_;
     mouse_ = std::make_unique<TNYXmouse>(*editing_);
 }
 
@@ -418,6 +419,18 @@ void TNYXboxWidget::ScrollToCaret() {
     else if (r.bottom() + 1 > v->value() + vh) v->setValue(r.bottom() + 1 - vh);
 }
 
+void TNYXboxWidget::ScrollCaretToTop() {
+    const QRect r = CaretRect();
+    if (r.isNull()) return;
+    const auto body = static_cast<std::size_t>(box_->BodyBegin());
+    const bool firstLine = body < box_->paragraphs.size() && box_->caret.para <= box_->BodyBegin() &&
+                           r.top() <= TextTop(*box_->paragraphs[body]);
+    verticalScrollBar()->setValue(firstLine ? 0 : r.top());
+    QScrollBar* h = horizontalScrollBar();
+    if (r.left() < h->value() || r.left() + 3 > h->value() + viewport()->width())
+        h->setValue(std::max(0, r.left() + 3 - viewport()->width()));
+}
+
 void TNYXboxWidget::AfterEdit(bool textChanged) {
     if (textChanged) UpdateScrollBars();
     ScrollToCaret();
@@ -430,7 +443,10 @@ void TNYXboxWidget::AfterEdit(bool textChanged) {
         viewport()->update();
     shownSelStart_ = box_->selStart;
     shownSelEnd_ = box_->selEnd;
-    if (textChanged && onEdited) onEdited();
+    if (textChanged) {
+        TextChanged();
+        if (onEdited) onEdited();
+    }
     if (onSelectionChanged) onSelectionChanged();
 }
 
@@ -488,9 +504,20 @@ void TNYXboxWidget::ToggleStyle(std::uint8_t bit) {
 }
 
 void TNYXboxWidget::Undo(std::size_t steps) {
-    if (!undoList_ || undoList_->Busy() || steps == 0) return;
+    if (!undoList_ || undoList_->Busy() || steps == 0 || readOnly_ || !look_.editable) return;
     undoList_->UndoSteps(steps);
     AfterEdit(true);
+}
+
+void TNYXboxWidget::Redo(std::size_t steps) {
+    if (!undoList_ || undoList_->Busy() || steps == 0 || readOnly_ || !look_.editable) return;
+    undoList_->RedoSteps(steps);
+    AfterEdit(true);
+}
+
+void TNYXboxWidget::SetTypographicQuotes(bool on) {
+    autoEngQuote_ = on;
+    if (editing_) editing_->autoEngQuote = on;
 }
 
 QPoint TNYXboxWidget::BoxPoint(const QPoint& pt) const {
@@ -670,9 +697,11 @@ bool TNYXboxWidget::HandleKey(QKeyEvent* e) {
             case Qt::Key_X: return Cut(), true;
             case Qt::Key_V: return Paste(), true;
             case Qt::Key_Z: return Undo(1), true;
+            case Qt::Key_Y: return Redo(1), true;
             default: break;
         }
     }
+    if (ctrl && shift && !(mods & Qt::AltModifier) && e->key() == Qt::Key_Z) return Redo(1), true;
     keys_->readOnly = readOnly_ || !look_.editable;
     EditKey key;
     if (ToEditKey(e->key(), key)) {
@@ -724,117 +753,41 @@ QVariant TNYXboxWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
 TNYXpageView::TNYXpageView(QWidget* parent) : TNYXboxWidget(parent) {}
 
 TNYXpageView::~TNYXpageView() {
-    box_.reset();
-    registry_.reset();
+    // The box shows objects of the working copy: both go while the widget
+    // and its undo list are whole.
+    session_.ClosePage();
 }
 
-const model::TNYXoggetto* TNYXpageView::LinkRecord(std::int32_t key) const {
-    if (key == -1) return nullptr;
-    if (home_)
-        if (const model::TNYXoggetto* o = home_->LocalLink(key)) return o;
-    if ((static_cast<std::uint32_t>(key) >> 24) == (model::kPageLocalBase >> 24)) return nullptr;
-    const model::TNYXoggetto* o = set_ ? set_->ObjectByRef(key) : nullptr;
-    return o && !o->IsEmpty() ? o : nullptr;
-}
-
-bool TNYXpageView::Edited() const { return copy_ && BoxText(*box_) != shownText_; }
-
-bool TNYXpageView::LeavePage() {
-    bool stored = false;
-    if (copy_ && set_ && Edited()) {
-        model::TNYXset& set = *set_;
-        StoreBoxInWorkingCopy(*box_, *copy_);
-        // The box shows objects of the copy: it goes before the copy does.
-        ResetBox(nullptr);
-        home_.reset();
-        stored = model::StorePage(set, std::move(copy_), slot_, true) != nullptr;
-        set.SetModified(true);
-    }
-    ClosePage();
-    return stored;
-}
-
-void TNYXpageView::ClosePage() {
-    ResetBox(nullptr);
-    home_.reset();
-    shownText_.clear();
-    copy_.reset();
-    slot_ = -1;
-    look_ = [&] {
-        TBoxLook l = look_;
-        l.picture = QImage();
-        l.fixedBackground = false;
-        return l;
-    }();
-    viewport()->update();
-}
-
-bool TNYXpageView::ShowPage(model::TNYXset& set, std::int64_t slot) {
-    ClosePage();
-    const model::TNYXoggetto* page = nullptr;
-    if (slot >= 0 && slot <= model::kMaxIndex) page = set.ObjectAt(model::testoHtml, slot);
-    if (page && page->IsEmpty()) page = nullptr;
-    copy_ = model::BuildWorkingCopy(set, page);
-    if (!copy_) return false;
-    slot_ = page ? slot : -1;
-    ResetBox(&set);
-    auto addObjects = [&](model::TNYXtesto& t, std::int32_t base) {
-        auto& objs = t.EmbeddedObjects();
-        for (std::size_t i = 0; i < objs.size(); ++i)
-            registry_->Put(base + static_cast<std::int32_t>(i), std::make_unique<TNYXembedded>(objs[i].get()));
-    };
-    addObjects(*copy_, 0);
-    std::string header, footer;
-    if (model::TNYXtesto* h = copy_->HeaderCopy()) {
-        const auto base = static_cast<std::int32_t>(registry_->Size());
-        addObjects(*h, base);
-        header = ShiftInstanceIds(h->Text(), base);
-    }
-    if (model::TNYXtesto* f = copy_->FooterCopy()) {
-        const auto base = static_cast<std::int32_t>(registry_->Size());
-        addObjects(*f, base);
-        footer = ShiftInstanceIds(f->Text(), base);
-    }
-    // The page's background: colour, picture, fixed flag.
-    look_.pageBox = true;
-    look_.transparent = false;
-    look_.background = FromColour(static_cast<std::uint32_t>(copy_->Int(101)));
-    look_.fixedBackground = copy_->Byte(288) == 1;
-    look_.picture = QImage();
-    look_.pictureOpaque = true;
-    const std::int32_t picSlot = copy_->Int(85);
-    if (picSlot >= 0)
-        if (model::TNYXoggetto* pic = set.ObjectAt(model::immagine, picSlot))
-            if (auto decoded = pic->GetPicture()) {
-                look_.picture = ToImage(*decoded);
-                look_.pictureOpaque = !decoded->transparent;
-            }
-    const std::string body = copy_->Text();
+void TNYXpageView::ReadTexts(std::string_view body, std::string_view header, std::string_view footer) {
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     LoadText(body, header, footer);
-    home_ = std::make_unique<TWorkingCopyHome>(*copy_);
-    box_->objectHome = home_.get();
-    shownText_ = BoxText(*box_);
-    editing_->SetCaret({box_->BodyBegin(), 0});
-    UpdateCaret();
-    return page != nullptr;
 }
 
-bool TNYXpageView::ShowCoverPage(model::TNYXset& set) {
-    const std::int32_t cover = set.HInt(model::hdr::kCoverPage);
-    if (cover >= 0) {
-        const model::TNYXoggetto* p = set.ObjectAt(model::testoHtml, cover);
-        if (p && !p->IsEmpty()) return ShowPage(set, cover);
+void TNYXpageView::PutCaret(TTextPos pos) {
+    editing_->SetCaret(pos);
+    ScrollCaretToTop();
+    AfterEdit(false);
+}
+
+void TNYXpageView::BackgroundChanged() {
+    const TPageBackground& b = session_.Background();
+    if (session_.WorkingCopy()) {
+        look_.pageBox = true;
+        look_.transparent = false;
+        look_.background = FromColour(b.colour);
+        look_.fixedBackground = b.fixed;
+        look_.picture = b.picture ? ToImage(*b.picture) : QImage();
+        look_.pictureOpaque = !b.picture || !b.picture->transparent;
+    } else {
+        look_.picture = QImage();
+        look_.fixedBackground = false;
     }
-    for (std::size_t i = 0; i < set.Count(model::testoHtml); ++i) {
-        const model::TNYXoggetto* p = set.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
-        if (p && !p->IsEmpty()) return ShowPage(set, static_cast<std::int64_t>(i));
-    }
-    return ShowPage(set, -1);
+    viewport()->update();
 }
 
 void TNYXpageView::SetViewMode(bool on) {
+    session_.SetViewMode(on);
     look_.editable = !on;
     SetReadOnly(on);
     viewport()->update();

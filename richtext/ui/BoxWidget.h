@@ -1,7 +1,8 @@
 // The rich-text box on screen: a scrolling view of a TNYXbox, laid out at the
 // viewport's width, painted by damaged rectangle, its text exposed to
 // accessibility (objects as U+FFFC). TNYXpageView shows one page of a
-// hypertext in it, with the page's header and footer texts.
+// hypertext in it, with the page's header and footer texts: a thin shell
+// over the page session (richtext/PageSession) that holds the page's logic.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -18,6 +19,7 @@
 #include "richtext/Editing.h"
 #include "richtext/Keys.h"
 #include "richtext/Mouse.h"
+#include "richtext/PageSession.h"
 #include "richtext/PageText.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
@@ -76,8 +78,13 @@ public:
     void ToggleStyle(std::uint8_t bit);
     // True when the style bit is in force at the caret (pending values first).
     bool StyleOn(std::uint8_t bit) const;
-    // Undoes `steps` entries of the undo list (1: the newest).
+    // Undoes `steps` entries of the undo list (1: the newest); Redo redoes
+    // entries of the redo list. Neither does anything in a read-only box.
     void Undo(std::size_t steps = 1);
+    void Redo(std::size_t steps = 1);
+    // Typed straight quotes become typographic ones (the "Virgolette" option).
+    void SetTypographicQuotes(bool on);
+    bool TypographicQuotes() const { return autoEngQuote_; }
     // The caret's rectangle in box coordinates (3 pixels wide, the line's height).
     QRect CaretRect() const;
     // True while the caret is drawn (focused editable box without a selection, blink on).
@@ -136,6 +143,11 @@ protected:
     void StartEditing();
     // After an operation: repaint what changed, caret into view, notify.
     void AfterEdit(bool textChanged);
+    // Called by AfterEdit when the text changed, before onEdited.
+    virtual void TextChanged() {}
+    // Scrolls so that the caret's line is at the top of the view (the top of
+    // the text for its first line).
+    void ScrollCaretToTop();
     // Shows the caret of this box and makes it blink (hides it when it cannot show).
     void UpdateCaret();
     void BlinkTick();
@@ -158,6 +170,7 @@ protected:
     std::unique_ptr<TNYXkeyboard> keys_;
     std::unique_ptr<TNYXmouse> mouse_;
     bool readOnly_ = false;
+    bool autoEngQuote_ = false;
     bool blinkOn_ = false;
     QRect caretPainted_;
     bool paintSkipped_ = false;
@@ -165,39 +178,52 @@ protected:
     friend class TCaretBlink;
 };
 
-class TNYXpageView : public TNYXboxWidget {
+class TNYXpageView : public TNYXboxWidget, private TPageBoxHost {
     Q_OBJECT
 public:
     explicit TNYXpageView(QWidget* parent = nullptr);
     ~TNYXpageView() override;
 
+    // The page's logic: working copy, storing, anchors, links, idle timer.
+    TNYXpageSession& Session() { return session_; }
+    const TNYXpageSession& Session() const { return session_; }
+
     // Shows the page at a slot of the hypertext (-1 or a missing page: an
     // empty new text), with its header and footer texts, background and
     // colours. False when the slot holds no page.
-    bool ShowPage(model::TNYXset& set, std::int64_t slot);
+    bool ShowPage(model::TNYXset& set, std::int64_t slot) { return session_.ShowPage(set, slot); }
     // The cover page (the hypertext's start page), else the first page.
-    bool ShowCoverPage(model::TNYXset& set);
+    bool ShowCoverPage(model::TNYXset& set) { return session_.ShowCoverPage(set); }
     // Shows nothing; the working copy is dropped unchanged.
-    void ClosePage();
+    void ClosePage() { session_.ClosePage(); }
     // True when the text differs from the page as it was shown.
-    bool Edited() const;
+    bool Edited() const { return session_.Edited(); }
     // Stores the edited text back into its page (nothing when unchanged) and
     // shows nothing; true when it stored. The hypertext is then modified.
-    bool LeavePage();
+    bool LeavePage() { return session_.LeavePage(); }
     // The record a link key of the text names: a link of the page's own, or
     // an object of the hypertext; nullptr when there is none.
-    const model::TNYXoggetto* LinkRecord(std::int32_t key) const;
+    const model::TNYXoggetto* LinkRecord(std::int32_t key) const { return session_.LinkRecord(key); }
+    // The caret to the anchor numbered n, its line at the top of the view.
+    bool GoToAnchor(std::int32_t n) { return session_.GoToAnchor(n); }
 
-    model::TNYXtesto* WorkingCopy() const { return copy_.get(); }
-    std::int64_t PageSlot() const { return slot_; }
+    model::TNYXtesto* WorkingCopy() const { return session_.WorkingCopy(); }
+    std::int64_t PageSlot() const { return session_.PageSlot(); }
     // View mode: read-only, no hatching of header and footer text.
     void SetViewMode(bool on);
 
+protected:
+    void TextChanged() override { session_.Changed(0); }
+
 private:
-    std::unique_ptr<model::TNYXtesto> copy_;
-    std::unique_ptr<TWorkingCopyHome> home_;
-    std::string shownText_;  // the body as the box wrote it right after loading
-    std::int64_t slot_ = -1;
+    // TPageBoxHost
+    void NewBox(model::TNYXset* set) override { ResetBox(set); }
+    TNYXbox& CurrentBox() override { return *box_; }
+    void ReadTexts(std::string_view body, std::string_view header, std::string_view footer) override;
+    void PutCaret(TTextPos pos) override;
+    void BackgroundChanged() override;
+
+    TNYXpageSession session_{*this};
 };
 
 // Puts a page view into a window's central area (replacing what was there)

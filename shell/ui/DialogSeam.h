@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "shell/MainDocument.h"
+
 class QDialog;
 class QWidget;
 
@@ -19,17 +21,8 @@ int RunDialog(QDialog& dialog);
 // Installs a runner (empty: exec() again); returns the previous one.
 TDialogRunner SetDialogRunner(TDialogRunner runner);
 
-struct TFileRequest {
-    enum Kind { Open, Save, Folder } kind = Open;  // Folder: an existing folder
-    std::string caption;           // UTF-8
-    std::filesystem::path folder;  // where the dialog starts
-    std::string suggested;         // proposed name (Save)
-    std::string filter;            // Qt filter, ";;"-separated
-};
-struct TFileAnswer {
-    std::filesystem::path file;
-    int type = 1;  // 1-based index of the chosen filter
-};
+using shell::TFileAnswer;
+using shell::TFileRequest;
 using TFileChooser = std::function<std::optional<TFileAnswer>(QWidget* parent, const TFileRequest&)>;
 std::optional<TFileAnswer> ChooseFile(QWidget* parent, const TFileRequest& request);
 TFileChooser SetFileChooser(TFileChooser chooser);

@@ -392,6 +392,25 @@ void TFfinestre::Apply() {
 
 // --- TAboutBox, TTipForm -------------------------------------------------------------------
 
+// --- TFpassword -------------------------------------------------------------------
+
+TFpassword::TFpassword(const std::string& prompt, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TFpassword"));
+    setWindowTitle(QStringLiteral("Solo lettura"));
+    auto* lay = new QVBoxLayout(this);
+    auto* label = new QLabel(Q(prompt), this);
+    label->setObjectName(QStringLiteral("lbPassword"));
+    lay->addWidget(label);
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("edPassword"));
+    password_->setEchoMode(QLineEdit::Password);
+    label->setBuddy(password_);
+    lay->addWidget(password_);
+    lay->addWidget(OkCancel(this));
+}
+
+std::string TFpassword::Password() const { return password_->text().toStdString(); }
+
 TAboutBox::TAboutBox(QWidget* parent, bool splash) : QDialog(parent, splash ? Qt::SplashScreen : Qt::Dialog) {
     setObjectName(QStringLiteral("TAboutBox"));
     setWindowTitle(QStringLiteral("Informazioni su Quor"));

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <string>
 #include <vector>
 
 #include "model/NYXset.h"
@@ -75,6 +76,17 @@ public:
 
 private:
     std::vector<std::pair<QWidget*, QCheckBox*>> windows_;
+};
+
+// The password question of a read-only hypertext ("edPassword", masked).
+class TFpassword : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFpassword(const std::string& prompt, QWidget* parent = nullptr);  // prompt in UTF-8
+    std::string Password() const;  // UTF-8
+
+private:
+    QLineEdit* password_ = nullptr;
 };
 
 class TAboutBox : public QDialog {

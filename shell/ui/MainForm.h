@@ -1,8 +1,8 @@
-// The main window of the desktop program: owns the hypertext being edited and
-// the prototype library, the command map (menus, shortcuts, toolbar), the
-// document commands, the recent files, the save reminder and the delayed
-// start action. Until the page editor exists the central area lists the
-// pages and shows the selected page's text read-only.
+// The main window of the desktop program: a Qt shell over the document
+// (shell/MainDocument.h), which holds the hypertext, the prototype library and
+// the document commands. The window builds the command map (menus, shortcuts,
+// toolbars), shows the pages on the left and the selected page in the page
+// view, asks for files and passwords, and runs the delayed start action.
 #pragma once
 
 #include <QMainWindow>
@@ -12,12 +12,15 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/NYXset.h"
+#include "shell/MainDocument.h"
 #include "shell/ProgramOptions.h"
-#include "shell/ui/StartLogic.h"
+#include "shell/StartLogic.h"
 
 class QAction;
 class QListWidget;
@@ -35,9 +38,15 @@ class TUndoDropDown;
 
 namespace shell::ui {
 
-extern const char* const kAppTitle;  // "Quor"
+using shell::kAppTitle;
+using shell::TNextAction;
+using shell::TProgramPaths;
+using shell::TStartCommand;
 
-class TMainForm : public QMainWindow, public shell::TOptionsTarget, public model::TNYXview {
+class TMainForm : public QMainWindow,
+                  public shell::TOptionsTarget,
+                  public model::TNYXview,
+                  private shell::TDocumentHost {
     Q_OBJECT
 public:
     explicit TMainForm(TProgramPaths paths, QWidget* parent = nullptr);
@@ -47,27 +56,30 @@ public:
     // line (or the default start), the one-shot start timer.
     void Start(const TStartCommand& command);
 
-    // --- document commands --------------------------------------------------
-    bool NewDocument();                          // "Nuovo ipertesto" (asks first)
-    bool NewFromModel();                         // "Nuovo da..."
-    bool OpenDocument(const std::filesystem::path& file, bool ask);
-    bool OpenNative(const std::filesystem::path& file, bool asNew);
-    bool SaveAll();                              // "Salva tutto"
-    bool SaveAs();                               // "Salva con nome..."
-    bool SaveAsTemplate();                       // "Salva come modello..."
-    bool SaveDocument(const std::filesystem::path& file, int type, bool ask, bool asTemplate);
-    // False when the user cancelled (or a wanted save failed).
-    bool AskSaveChanges();
-    void SetCaption(const std::filesystem::path& file);
-    void AddRecent(const std::filesystem::path& file);
-    void RemoveRecent(const std::filesystem::path& file);
+    // --- document commands (the document's, see shell/MainDocument.h) -------
+    shell::TMainDocument& MainDocument() { return document_; }
+    bool NewDocument() { return document_.NewDocument(); }
+    bool NewFromModel() { return document_.NewFromModel(); }
+    bool OpenDocument(const std::filesystem::path& file, bool ask) { return document_.OpenDocument(file, ask); }
+    bool OpenNative(const std::filesystem::path& file, bool asNew) { return document_.OpenNative(file, asNew); }
+    bool SaveAll() { return document_.SaveAll(); }
+    bool SaveAs() { return document_.SaveAs(); }
+    bool SaveAsTemplate() { return document_.SaveAsTemplate(); }
+    bool SaveDocument(const std::filesystem::path& file, int type, bool ask, bool asTemplate) {
+        return document_.SaveDocument(file, type, ask, asTemplate);
+    }
+    bool AskSaveChanges() { return document_.AskSaveChanges(); }
+    void AddRecent(const std::filesystem::path& file) { document_.AddRecent(file); }
+    void RemoveRecent(const std::filesystem::path& file) { document_.RemoveRecent(file); }
     // Close query: asks to save changes; false keeps the window open.
     bool CanClose();
-    // The save reminder's tick (the timer calls it).
-    void SaveReminderFired();
+    void SaveReminderFired() { document_.SaveReminderFired(); }
     // Files dropped on the window: a native file or library opens (after the
     // save question); pictures and other files wait for the page editor.
     void DropFiles(const std::vector<std::filesystem::path>& files);
+    // "Solo lettura" (F11): view mode on or off; off for a read-only
+    // hypertext first asks for its password.
+    void SetViewMode(bool on);
     void ShowOptionsDialog();
     // "Esporta pagine..." / "Esporta Html...": the whole hypertext as a web
     // site in a folder the user chooses. Returns whether every file was written.
@@ -84,28 +96,32 @@ public:
     richtext::TNYXundoList& UndoList() { return *undo_; }
     // Stores the edits of the page shown and shows it again; true when it stored.
     bool CommitPageEdits();
-    // Opens the drop-down list of undo steps under its toolbar button.
+    // Opens the drop-down list of undo (redo) steps under its toolbar button.
     void OpenUndoList();
+    void OpenRedoList();
     richtext::ui::TUndoDropDown* UndoDropDown() const { return undoDrop_; }
+    richtext::ui::TUndoDropDown* RedoDropDown() const { return redoDrop_; }
     // Follows a link of the page shown: a link to a page of the hypertext
-    // shows that page (the page left keeps its edits); false for any other.
+    // shows that page (the page left keeps its edits), and a link to an
+    // anchor puts the caret there, in that page or the one shown; false for
+    // any other.
     bool FollowLink(std::int32_t key);
     // Enables the Modifica commands for the state of the page shown.
     void UpdateEditCommands();
 
     // --- state ---------------------------------------------------------------
-    model::TNYXset& Document() { return doc_; }
-    model::TNYXset& Library() { return library_; }
-    const std::filesystem::path& LibraryFile() const { return libraryFile_; }
+    model::TNYXset& Document() { return document_.Set(); }
+    model::TNYXset& Library() { return document_.Library(); }
+    const std::filesystem::path& LibraryFile() const { return document_.LibraryFile(); }
     // "" for an untitled hypertext.
-    const std::filesystem::path& DocumentName() const { return documentName_; }
-    const std::vector<std::string>& RecentFiles() const { return recent_.Files(); }
-    TNextAction NextAction() const { return nextAction_; }
-    bool Saved() const { return saved_; }
-    bool Busy() const { return busy_ > 0; }
-    bool SaveReminderRunning() const { return timerSave_.isActive(); }
-    int SaveReminderInterval() const { return timerSave_.interval(); }
-    const TProgramPaths& Paths() const { return paths_; }
+    const std::filesystem::path& DocumentName() const { return document_.DocumentName(); }
+    const std::vector<std::string>& RecentFiles() const { return document_.RecentFiles(); }
+    TNextAction NextAction() const { return document_.NextAction(); }
+    bool Saved() const { return document_.Saved(); }
+    bool Busy() const { return document_.Busy(); }
+    bool SaveReminderRunning() const { return document_.SaveReminderRunning(); }
+    int SaveReminderInterval() const { return document_.SaveReminderInterval(); }
+    const TProgramPaths& Paths() const { return document_.Paths(); }
     // A command by object name ("actApri", ...); nullptr when unknown.
     QAction* Command(const std::string& name) const;
     std::vector<QAction*> Commands() const;
@@ -114,13 +130,16 @@ public:
     // Stores the options kept by the window (recent files, last file,
     // placement, toolbars); also done when the window is destroyed.
     void StoreOptions();
+    // How many texts the interface texts file set when the window was made.
+    int LocalizedTexts() const { return localizedTexts_; }
 
     // --- TOptionsTarget --------------------------------------------------------
-    void SetPictureCacheSize(int pictures) override;
+    void SetPictureCacheSize(int pictures) override { document_.SetPictureCacheSize(pictures); }
     void SetUndoDepth(int steps) override;
-    void SetSaveReminder(bool on, int minutes) override;
-    void SetAltFromPictureNames(bool on) override;
-    void SetBackups(bool on) override;
+    void SetSaveReminder(bool on, int minutes) override { document_.SetSaveReminder(on, minutes); }
+    void SetAltFromPictureNames(bool on) override { document_.SetAltFromPictureNames(on); }
+    void SetTypographicQuotes(bool on) override;
+    void SetBackups(bool on) override { document_.SetBackups(on); }
     void SetBrowsers(const std::vector<shell::TBrowser>& browsers) override;
 
     // --- TNYXview --------------------------------------------------------------
@@ -132,42 +151,41 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    class TBusyScope;
+    // --- TDocumentHost ---------------------------------------------------------
+    std::optional<shell::TFileAnswer> ChooseFile(const shell::TFileRequest& request) override;
+    std::optional<std::string> AskPassword(std::string_view prompt) override;
+    void BusyChanged(bool busy) override;
+    void CaptionChanged(const std::string& caption) override;
+    void RecentFilesChanged() override { BuildRecentMenu(); }
+    void DocumentReplaced() override;
+    void ReadOnlyChanged() override;
+    bool HasPendingEdits() const override;
+    bool CanAskNow() const override;
+    void StatusMessage(const std::string& text) override;
+
     void BuildCommands();
     void BuildRecentMenu();
     void RestorePlacement();
     void ApplyLanguage();
-    void OpenLibrary();
-    void DefaultStart();
-    void NewDocumentNoAsk();
     void TimerNextActionFired();
     void ShowPages();
     void ShowPage(int row);
     // The list entry of a page takes the page's title again.
     void RefreshPageTitle(std::int64_t slot);
-    void ChooseAndOpen(const char* caption, bool anyFile);
     void ShowWindowsDialog();
     void ShowAbout();
     void ShowTips();
-    void RunInstallationSetup();
-    std::string DocumentTitle() const;
 
-    TProgramPaths paths_;
-    model::TNYXset doc_;
-    model::TNYXset library_;
-    std::filesystem::path libraryFile_;
-    std::filesystem::path documentName_;
-    std::filesystem::path lastDocument_;
-    TRecentFiles recent_;
-    TNextAction nextAction_ = TNextAction::Normal;
-    bool saved_ = false;
-    bool closing_ = false;
+    QListWidget* pages_ = nullptr;
+    richtext::ui::TNYXpageView* pageView_ = nullptr;
+    shell::TMainDocument document_;
+    model::TNYXset& doc_;  // the document's hypertext
+    std::unique_ptr<richtext::TNYXundoList> undo_;  // over the document's hypertext: goes first
     bool optionsStored_ = false;
-    bool reminderOn_ = false;
-    int busy_ = 0;
-    QTimer timerSave_;
+    int localizedTexts_ = 0;
     QTimer timerNextAction_;
 
     std::map<std::string, QAction*> actions_;
@@ -180,11 +198,10 @@ private:
     std::vector<QAction*> browserActions_;
     QToolBar* toolbar_ = nullptr;
     QToolBar* formatBar_ = nullptr;
-    QListWidget* pages_ = nullptr;
-    richtext::ui::TNYXpageView* pageView_ = nullptr;
-    std::unique_ptr<richtext::TNYXundoList> undo_;
     richtext::ui::TUndoDropDown* undoDrop_ = nullptr;
+    richtext::ui::TUndoDropDown* redoDrop_ = nullptr;
     int detachedRow_ = -1;
+    bool detached_ = false;  // a save took the pages away and has not shown them again
     bool clipboardPastable_ = false;
 };
 

@@ -20,9 +20,14 @@
 #include "shell/ProgramOptions.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/StartLogic.h"
+#include "shell/StartLogic.h"
 
 namespace shell::ui {
+
+using shell::ChooseStartWindow;
+using shell::CloseTipsAfterStart;
+using shell::ParseCommandLine;
+using shell::TStartWindow;
 
 int RunQuor(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -33,6 +38,8 @@ int RunQuor(int argc, char** argv) {
     platform::ScopedUi uiScope(qtUi);
     platform::qt::TQtDispatch qtDispatch;
     platform::Dispatch* previousDispatch = platform::SetDispatch(&qtDispatch);
+    platform::qt::TQtTimers qtTimers;
+    platform::TimerFactory* previousTimers = platform::SetTimers(&qtTimers);
     platform::SystemEnv sysEnv;
     if (QScreen* s = QGuiApplication::primaryScreen()) sysEnv.SetPixelsPerInch(static_cast<int>(s->logicalDotsPerInch() + 0.5));
     platform::Env* previousEnv = platform::SetEnv(&sysEnv);
@@ -98,6 +105,7 @@ int RunQuor(int argc, char** argv) {
     if (!scripted && form) form->StoreOptions();
     form.reset();
     platform::SetEnv(previousEnv);
+    platform::SetTimers(previousTimers);
     platform::SetDispatch(previousDispatch);
     return status;
 }

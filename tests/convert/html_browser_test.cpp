@@ -14,6 +14,8 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "platform/text.h"
+#include "support/Needs.h"
 
 using namespace model;
 namespace fs = std::filesystem;
@@ -196,13 +198,13 @@ protected:
 };
 
 TEST_F(Site, OpensInChromiumWithoutErrors) {
-    if (!Have("chromium")) GTEST_SKIP() << "chromium non installato (scripts/install-deps)";
+    QUOR_NEEDS(Have("chromium"), "chromium non installato (scripts/install-deps)");
     CheckInChromium(tmp.path() / "site", tmp.path(), pages);
 }
 
 TEST_F(Site, NuCheckerFindsNoParseErrors) {
     const fs::path jar = fs::path(QUOR_SOURCE_DIR) / "build/tools/node_modules/vnu-jar/build/dist/vnu.jar";
-    if (!fs::exists(jar) || !Have("java")) GTEST_SKIP() << "vnu.jar o java mancanti (scripts/install-deps)";
+    QUOR_NEEDS(fs::exists(jar) && Have("java"), "vnu.jar o java mancanti (scripts/install-deps)");
     std::string files;
     for (auto& p : pages) files += " '" + (tmp.path() / "site" / p).string() + "'";
     const std::string out = RunTool("java -jar '" + jar.string() + "' --errors-only --format text" + files + " 2>&1");
@@ -219,7 +221,7 @@ TEST_F(Site, NuCheckerFindsNoParseErrors) {
 }
 
 TEST(SampleSite, TheSampleHypertextOpensInChromium) {
-    if (!Have("chromium")) GTEST_SKIP() << "chromium non installato (scripts/install-deps)";
+    QUOR_NEEDS(Have("chromium"), "chromium non installato (scripts/install-deps)");
     platform::testing::FixedEnv env;
     platform::testing::ScriptedUiScope ui;
     platform::testing::TempDir tmp;
@@ -233,6 +235,47 @@ TEST(SampleSite, TheSampleHypertextOpensInChromium) {
         if (e.path().extension() == ".html") pages.push_back(e.path().filename().string());
     ASSERT_FALSE(pages.empty());
     CheckInChromium(x.ExportPath, tmp.path(), pages);
+}
+
+// The sample's pages follow each other by its page order: Chromium clicks
+// "pagina seguente" and "pagina precedente" and lands on the page after and
+// the page before.
+TEST(SampleSite, NextAndPreviousLinksLandOnTheRightPages) {
+    QUOR_NEEDS(Have("chromium"), "chromium non installato (scripts/install-deps)");
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    platform::testing::TempDir tmp;
+    TNYXset set;
+    ASSERT_TRUE(set.LoadFromFile(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx"));
+    ASSERT_GE(set.Count(testoHtml), 3u);
+    convert::html::TNYXtoHtml x(&set);
+    x.ExportPath = tmp.path() / "site";
+    ASSERT_TRUE(x.Export(convert::AllPages(set)));
+    auto title = [&](int slot) { return platform::text::Cp1252ToUtf8(set.ObjectAt(testoHtml, slot)->GetName()); };
+    const std::string start = x.PageFileName(set.ObjectAt(testoHtml, 0), 0);
+    // The pages send their links to the top window; the checker keeps them in its frame.
+    std::ofstream(x.ExportPath / "zz_steps.htm")
+        << "<!DOCTYPE html><html><head><meta charset=utf-8></head><body><pre id=out></pre><iframe id=f></iframe><script>\n"
+           "const steps=['pagina seguente','pagina seguente','pagina precedente','pagina precedente'];\n"
+           "let i=0;const out=document.getElementById('out');const f=document.getElementById('f');\n"
+           "f.onload=()=>{ const d=f.contentDocument; out.textContent+='AT '+d.title.trim()+'\\n';\n"
+           " if(i>=steps.length){out.textContent+='DONE\\n';return;}\n"
+           " for(const b of d.querySelectorAll('base')) b.target='_self';\n"
+           " const a=[...d.querySelectorAll('a')].find(e=>e.textContent.trim()===steps[i]); i++;\n"
+           " if(!a){out.textContent+='MISSING\\nDONE\\n';return;}\n"
+           " a.click(); };\n"
+           "f.src='" << start << "';\n</script></body></html>\n";
+    const std::string cmd = "timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                            "--disable-background-networking --disable-component-update --disable-sync "
+                            "--allow-file-access-from-files --virtual-time-budget=10000 --user-data-dir='" +
+                            (tmp.path() / "profile").string() + "' --dump-dom 'file://" +
+                            (x.ExportPath / "zz_steps.htm").string() + "' 2>/dev/null";
+    const std::string dom = RunTool(cmd);
+    const std::size_t from = dom.find("<pre id=\"out\">"), to = dom.find("</pre>");
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos && to > from) << dom;
+    const std::string seen = dom.substr(from + 14, to - from - 14);
+    EXPECT_EQ(seen, "AT " + title(0) + "\nAT " + title(1) + "\nAT " + title(2) + "\nAT " + title(1) + "\nAT " +
+                        title(0) + "\nDONE\n");
 }
 
 }  // namespace

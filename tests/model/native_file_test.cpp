@@ -4,7 +4,9 @@
 
 #include <fstream>
 
+#include "markup/Lexer.h"
 #include "model/LoadedFile.h"
+#include "model/Page.h"
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
@@ -311,6 +313,62 @@ TEST_F(NativeFile, VersionOneConversion) {
     EXPECT_EQ(page->Byte(195), 2);
     EXPECT_EQ(page->Text().rfind("<Z", 0), 0u) << page->Text();
     EXPECT_NE(page->Text().find("testo di una volta"), std::string::npos) << page->Text();
+}
+
+// Version-1 page text was once upgraded without the hypertext: its pictures
+// and click-zone pictures were dropped as unknown links and a table got a
+// single cell. Opened, saved and read again, the page keeps all three.
+TEST_F(NativeFile, VersionOnePageLosesItsPictures) {
+    NyxBuilder b;
+    b.K = 12;
+    b.header().I16(1621, 1);
+    auto& mc = b.Add(6);
+    mc.rec.U8(4, 0).Str(5, "mappa").Str(94, "mappa.gif").I32(174, 0);
+    mc.first = "GIF89a-mappa";
+    testsupport::AddPicture(b, "foto", "GIF87a-foto");
+    b.Add(8).rec.U8(4, 1).U8(93, 1).U8(94, 2);
+    testsupport::AddPage(b, "Vecchia", "foto<$05000000> mappa<$06000000><$08000000>uno<TF>due<TE>fine").rec.U8(195, 1);
+    b.Write(P("v1.nyx"));
+
+    TNYXset set;
+    ASSERT_TRUE(set.LoadFromFile(P("v1.nyx")));
+    // Opening the page for editing upgrades it where it is stored.
+    auto copy = BuildWorkingCopy(set, set.ObjectAt(testoHtml, 0), false);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(set.ObjectAt(testoHtml, 0)->Byte(195), 2);
+    ASSERT_TRUE(set.SaveToFile(P("v2.nyx")));
+
+    TNYXset again;
+    ASSERT_TRUE(again.LoadFromFile(P("v2.nyx")));
+    auto* page = static_cast<TNYXtesto*>(again.ObjectAt(testoHtml, 0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Byte(195), 2);
+    const std::string text = page->Text();
+    std::vector<std::string> pictures;
+    int tables = 0;
+    for (std::int32_t r : markup::ObjectRefs(text)) {
+        TNYXoggetto* o = again.ObjectByRef(r);
+        ASSERT_NE(o, nullptr) << std::hex << r << " in " << text;
+        if (o->Type() == immagineNew) {
+            // A placed picture names its picture by slot.
+            TNYXoggetto* picture = again.ObjectAt(immagine, o->Int(0));
+            ASSERT_NE(picture, nullptr);
+            std::string bytes;
+            ASSERT_TRUE(picture->ReadFirstStream(bytes));
+            pictures.push_back(bytes);
+        } else if (o->Type() == tabellaHtml) {
+            ++tables;
+        }
+    }
+    EXPECT_EQ(pictures, (std::vector<std::string>{"GIF87a-foto", "GIF89a-mappa"})) << text;
+    EXPECT_EQ(tables, 1) << text;
+    // One row of two cells: each closed by its own cell end.
+    const std::size_t uno = text.find("uno"), due = text.find("due"), fine = text.find("fine");
+    ASSERT_NE(uno, std::string::npos);
+    ASSERT_NE(due, std::string::npos);
+    ASSERT_NE(fine, std::string::npos);
+    EXPECT_NE(text.substr(uno, due - uno).find("<T>"), std::string::npos) << text;
+    EXPECT_NE(text.substr(due, fine - due).find("<T>"), std::string::npos) << text;
 }
 
 TEST_F(NativeFile, SameFileSaveKeepsABackupAndNeverWritesInPlace) {

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "model/NYXset.h"
+#include "model/Page.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "support/NyxBuilder.h"
@@ -295,6 +296,14 @@ TEST_F(Objects, ReferenceReasons) {
     table->SetFirstStream(cells);
     TNYXoggetto* media = Add(multiMedia);
     media->SetInt(17, r);
+    TNYXoggetto* over = Add(immagine);
+    TNYXoggetto* wholeRef = Add(immagineNew);
+    wholeRef->SetInt(9, over->Reference());  // the pointer-over picture as a whole reference
+    TNYXoggetto* button = Add(bottoneCGI);
+    button->SetInt(177, over->Reference());
+    TNYXoggetto* sound = Add(multiMedia);
+    sound->SetSubtype(1);
+    sound->SetInt(21, static_cast<std::int32_t>(over->Index()));
     std::vector<Case> cases = {
         {"link target", link, r, 10},
         {"text tag", byText, r, 1},
@@ -309,12 +318,61 @@ TEST_F(Objects, ReferenceReasons) {
         {"placed picture data", placed, pic->Reference(), 1},
         {"cell background", table, pic->Reference(), 3},
         {"keyword", bg, kw->Reference(), 1},
+        {"picture field holding a whole reference", wholeRef, over->Reference(), 1},
+        {"button picture", button, over->Reference(), 9},
+        {"sound's other picture", sound, over->Reference(), 7},
         {"unrelated", byText, pic->Reference(), 0},
         {"none", link, kNoRef, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.obj->ReferenceReason(c.ref), c.reason) << c.what;
     link->Reset();
     EXPECT_EQ(link->ReferenceReason(r), 0);  // empty objects refer to nothing
+}
+
+// Each kind of record with a link field, and what the field serves: page-
+// local copies in working copies, the link owned (reset with the record),
+// the reason the record refers to the page the link leads to, and that page
+// among the record's link targets.
+TEST_F(Objects, EveryLinkFieldServesTheUsesOfItsKind) {
+    struct Case {
+        const char* what;
+        int type, subtype;
+        std::size_t offset;
+        bool local, owned;
+        int reason;  // 0: the record neither refers nor leads there
+    };
+    const Case cases[] = {
+        {"link", speclink, 1, 13, true, false, 10},
+        {"previous-page link", speclink, 4, 13, true, false, 0},
+        {"window launch", shortObj, 13, 5, true, true, 12},
+        {"prototype field", shortObj, 22, 5, true, true, 0},
+        {"anchor", shortObj, 14, 5, false, false, 0},
+        {"catalogue link", shortObj, 15, 5, false, false, 0},
+        {"database connection, first link", dbloc, 7, 51, false, true, 16},
+        {"database connection, last link", dbloc, 7, 63, false, true, 16},
+        {"placed picture, last zone", immagineNew, 1, 73 + 16 * 29, true, true, 11},
+        {"floating frame", inputStat, 18, 108, false, false, 8},
+        {"text box", inputStat, 1, 108, false, false, 0},
+        {"button", bottoneCGI, 1, 181, true, true, 9},
+    };
+    TNYXoggetto* target = AddPage("<Z S0 >bersaglio");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TNYXoggetto* link = Add(speclink);
+        link->SetInt(13, target->Reference());
+        TNYXoggetto* o = Add(c.type);
+        o->SetSubtype(static_cast<std::uint8_t>(c.subtype));
+        // A link record holds the page itself, the others hold the link.
+        o->SetInt(c.offset, c.type == speclink ? target->Reference() : link->Reference());
+        const std::vector<std::size_t> local = LinkFields(*o);
+        EXPECT_EQ(std::find(local.begin(), local.end(), c.offset) != local.end(), c.local);
+        EXPECT_EQ(o->ReferenceReason(target->Reference()), c.reason);
+        std::vector<std::int32_t> targets;
+        o->CollectLinkTargets(targets);
+        EXPECT_EQ(targets, c.reason ? std::vector<std::int32_t>{target->Reference()} : std::vector<std::int32_t>{});
+        o->Reset();
+        EXPECT_EQ(link->IsEmpty(), c.owned);
+    }
 }
 
 TEST_F(Objects, ContentsAsFiles) {

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "model/NYXset.h"
+#include "model/Page.h"
 #include "model/PageOrder.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
@@ -409,4 +410,79 @@ TEST_F(PageOrder, PreviousAndNextPagesFollowChapterAndPosition) {
         EXPECT_EQ(slot(PreviousPage(set, page)), c.previous);
         EXPECT_EQ(slot(NextPage(set, page)), c.next);
     }
+}
+
+TEST_F(PageOrder, StoringTheOrderNumbersThePages) {
+    // Pages as read from a file keep their numbers, also when the default
+    // tree is made for a file without a stored one.
+    Load(nullptr);
+    set.ObjectAt(testoHtml, 1)->SetWord(79, 4);
+    {
+        TNYXorderedTree tree(&set, testoHtml);
+        ASSERT_TRUE(tree.Reload());
+    }
+    EXPECT_EQ(set.ObjectAt(testoHtml, 1)->SWord(79), 4);
+    EXPECT_EQ(set.ObjectAt(testoHtml, 2)->SWord(79), 0);
+
+    const std::string stored =
+        "a0,-2,guida.nyx\r\n"
+        "a1,5,x\r\n"
+        "a1,-3,Uno\r\n"
+        "a2,2,x\r\n"
+        "a2,0,x\r\n"
+        "a1,-3,Vuoto\r\n"
+        "a1,-3,Due\r\n"
+        "a2,2,x\r\n"
+        "a2,6,x\r\n";
+    Load(&stored);
+    set.ObjectAt(testoHtml, 4)->SetWord(79, 0xFFFF);  // out of the order
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    set.SetModified(false);
+    ASSERT_TRUE(tree.Store());
+    EXPECT_TRUE(set.Modified());
+    // slot: chapter, position. P2 keeps its first node's numbers; P1 is not
+    // in the tree but was in the order, P4 stays out, P3 is empty.
+    auto numbers = [&](int slot) {
+        const TNYXoggetto* p = set.ObjectAt(testoHtml, slot);
+        return std::to_string(p->SWord(77)) + "," + std::to_string(p->SWord(79));
+    };
+    EXPECT_EQ(numbers(5), "0,0");
+    EXPECT_EQ(numbers(2), "1,0");
+    EXPECT_EQ(numbers(0), "1,1");
+    EXPECT_EQ(numbers(6), "2,0");
+    EXPECT_EQ(numbers(1), "2,1");
+    EXPECT_EQ(set.ObjectAt(testoHtml, 4)->SWord(79), -1);
+    std::string order;
+    for (const TNYXoggetto* p : PagesInNumberOrder(set)) order += p->GetName() + " ";
+    EXPECT_EQ(order, "P5 P2 P0 P6 P1 ");
+    EXPECT_EQ(NextPage(set, *set.ObjectAt(testoHtml, 0))->GetName(), "P6");
+    EXPECT_EQ(ui.ui.AllTexts(), kNoErrors);
+}
+
+TEST_F(PageOrder, AddedPagesJoinTheEndOfTheOrder) {
+    set.NewHypertext();
+    auto numbers = [](const TNYXoggetto* p) { return std::to_string(p->SWord(77)) + "," + std::to_string(p->SWord(79)); };
+    TNYXoggetto* a = set.NewObject(testoHtml);
+    TNYXoggetto* b = set.NewObject(testoHtml);
+    EXPECT_EQ(numbers(a), "0,0");
+    EXPECT_EQ(numbers(b), "0,1");
+    b->SetWord(77, 3);
+    b->SetWord(79, 32767);  // a full chapter: the next page opens the next one
+    EXPECT_EQ(numbers(set.NewObject(testoHtml)), "4,0");
+    // A page out of the order stays out when its working copy is stored back.
+    TNYXoggetto* out = set.NewObject(testoHtml);
+    out->SetWord(79, 0xFFFF);
+    const std::uint32_t outSlot = out->Index();
+    ASSERT_NE(StorePage(set, BuildWorkingCopy(set, out), outSlot, true), nullptr);
+    EXPECT_EQ(set.ObjectAt(testoHtml, outSlot)->SWord(79), -1);
+    // A new text stored as a page, and a page in the slot of a deleted one.
+    TNYXtesto* fresh = StorePage(set, BuildWorkingCopy(set, nullptr), -1, true);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(numbers(fresh), "4,1");
+    a->Reset();
+    TNYXoggetto* reused = set.NewObject(testoHtml);
+    EXPECT_EQ(reused->Index(), 0u);
+    EXPECT_EQ(numbers(reused), "4,2");
+    EXPECT_EQ(PreviousPage(set, *reused), fresh);
 }

@@ -25,6 +25,12 @@ std::string Form(std::int32_t n, const std::string& lines) {
     return s + lines;
 }
 
+std::string Tag(std::int32_t r) {
+    char b[16];
+    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
+    return b;
+}
+
 std::string Defs(const TPropList& l) {
     std::string out;
     for (const TProp& p : l.Entries()) out += (out.empty() ? "" : " ") + p.name + ":" + std::to_string(p.type);
@@ -449,4 +455,38 @@ TEST_F(Prototypes, CustomComponentsOnPages) {
     EXPECT_EQ(ComponentPrototype(pages, *third), copy);
     EXPECT_EQ(pages.Count(custom), 1u);
     EXPECT_EQ(ui.ui.AllTexts(), std::vector<std::string>{});
+}
+
+// A page, picture or file that only a custom component's values name is in
+// use: deleting it would leave the component pointing at nothing.
+TEST_F(Prototypes, ObjectsNamedOnlyByComponentValuesAreInUse) {
+    TNYXset set;
+    set.NewHypertext();
+    TNYXoggetto* home = set.NewObject(testoHtml);
+    TNYXoggetto* shown = set.NewObject(testoHtml);
+    TNYXoggetto* pic = set.NewObject(immagine);
+    TNYXoggetto* file = set.AddFile(Write("dati.txt", "1;2"));
+    TNYXoggetto* proto = MakePrototype(set, "Galleria", {},
+                                       {{"Pagina", propPage}, {"Foto", propPicture}, {"Allegato", propAlbumFile},
+                                        {"Quanti", propNumber}});
+    TPropList values = PrototypeParameters(*proto);
+    values.mode = TPropList::Mode::Value;
+    values.SetValue("pagina", std::to_string(shown->Reference()));
+    values.SetValue("foto", std::to_string(pic->Reference()));
+    values.SetValue("allegato", " " + std::to_string(file->Index()) + " ");  // a slot index reads as a file's
+    values.SetValue("quanti", std::to_string(home->Reference()));          // a number, not a page
+    auto made = MakeCustomComponent(set, *proto, values, 10, 10, false);
+    ASSERT_NE(made, nullptr);
+    TNYXoggetto* comp = made.get();
+    ASSERT_GE(set.RegisterObject(multiMedia, -1, std::move(made)), 0);
+    static_cast<TNYXtesto*>(home)->SetText("<Z S0 >" + Tag(comp->Reference()));
+
+    EXPECT_EQ(comp->ReferenceReason(shown->Reference()), 15);
+    EXPECT_EQ(comp->ReferenceReason(pic->Reference()), 15);
+    EXPECT_EQ(comp->ReferenceReason(file->Reference()), 15);
+    EXPECT_EQ(comp->ReferenceReason(proto->Reference()), 15);
+    EXPECT_EQ(comp->ReferenceReason(home->Reference()), 0);
+    // The page showing the component uses what the component names.
+    EXPECT_EQ(home->ReferenceReason(pic->Reference()), 2);
+    EXPECT_EQ(home->ReferenceReason(shown->Reference()), 1);
 }

@@ -228,6 +228,45 @@ TEST_F(SetOps, PictureCacheEvictsTheOldest) {
     EXPECT_EQ(ui.ui.Texts(Message::Error), std::vector<std::string>{"What happens? Image cache bug?"});
 }
 
+TEST_F(SetOps, ReplacingAPictureTakesASnapshotAndDropsTheOldLook) {
+    struct Recorder : TObjectUndoRecorder {
+        std::vector<std::pair<std::string, std::string>> got;  // label, record in stream form
+        void SnapshotObject(const std::string& label, TNYXoggetto& o) override {
+            std::string form;
+            o.SaveToStream(form);
+            got.emplace_back(label, form);
+        }
+    } recorder;
+    set.undoRecorder = &recorder;
+    TNYXoggetto* pic = set.AddPicture(Write("a.gif", Gif(4, 3, 0x0000FFu)));
+    ASSERT_NE(pic, nullptr);
+    const std::uint32_t slot = pic->Index();
+    ASSERT_NE(pic->GetPicture(), nullptr);
+    std::string before;
+    pic->SaveToStream(before);
+    std::unique_ptr<TNYXoggetto> other(set.NewPicture(Write("b.gif", Gif(7, 5, 0x00FF00u)), false, 5, 7));
+    ASSERT_FALSE(other->Registered());
+    set.SetHInt(hdr::kSaveCounter, 9);
+    pic->ReplaceContent(*other);
+    ASSERT_EQ(recorder.got.size(), 1u);
+    EXPECT_EQ(recorder.got[0].first, "Modifica immagine a");
+    EXPECT_EQ(recorder.got[0].second, before);
+    auto shown = pic->GetPicture();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->width, 7);
+    EXPECT_EQ(pic->GetFileName(), "b.gif");
+    EXPECT_EQ(pic->GetStamp(), 9);
+    EXPECT_EQ(pic->Index(), slot);
+    // A picture outside the tables has nothing to undo; other types refuse.
+    other->ReplaceContent(*pic);
+    EXPECT_EQ(recorder.got.size(), 1u);
+    TNYXoggetto* page = set.NewObject(testoHtml);
+    page->ReplaceContent(*pic);
+    EXPECT_EQ(page->Type(), testoHtml);
+    EXPECT_EQ(ui.ui.Texts(Message::Information), std::vector<std::string>{"ReplaceContent called improperly..."});
+    EXPECT_EQ(recorder.got.size(), 1u);
+}
+
 TEST_F(SetOps, FilesAndPrototypes) {
     const fs::path src = Write("dati.csv", "a;b\n1;2\n");
     TNYXoggetto* f = set.AddFile(src);

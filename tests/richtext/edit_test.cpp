@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ImageCodecs.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/testing/ScriptedUi.h"
@@ -346,7 +347,7 @@ TEST_F(EditTest, DropDownStepsAndBusyFlag) {
     undo.SetBusy(false);
     undo.UndoSteps(3);  // the third row of the list
     EXPECT_EQ(Text(), "<Z S0 >1abc");
-    EXPECT_FALSE(undo.CanRedo());
+    EXPECT_EQ(undo.RedoCount(), 3u);
 }
 
 TEST_F(EditTest, BrokenChainRestoresNothing) {
@@ -390,6 +391,38 @@ TEST_F(EditTest, StyleSnapshotWritesTheRecordBack) {
     std::string after;
     style->SaveToStream(after);
     EXPECT_EQ(after, before);
+}
+
+// Replacing a picture's contents is undone like any edit, and neither the
+// new nor the old contents are shown from a stale decoded copy.
+TEST_F(EditTest, ReplacedPictureComesBackWithItsOldLook) {
+    auto gif = [](int w) {
+        model::codecs::Image img;
+        img.width = w;
+        img.height = 2;
+        img.rgba.assign(static_cast<std::size_t>(w) * 2, 0xFF0000FFu);
+        std::string out;
+        EXPECT_TRUE(model::codecs::EncodeGif(img, out));
+        return out;
+    };
+    auto width = [](model::TNYXoggetto& p) {
+        auto shown = p.GetPicture();
+        return shown ? shown->width : -1;
+    };
+    model::TNYXoggetto* pic = page.set.NewObject(model::immagine);
+    pic->SetName("logo");
+    pic->SetFirstStream(gif(3));
+    EXPECT_EQ(width(*pic), 3);
+    auto other = model::MakeObject(model::immagine);
+    other->SetSet(&page.set);
+    other->Reset();
+    other->MakeNew();
+    other->SetFirstStream(gif(5));
+    pic->ReplaceContent(*other);
+    EXPECT_EQ(undo.Labels(), std::vector<std::string>{"Modifica immagine logo"});
+    EXPECT_EQ(width(*pic), 5);
+    undo.UndoOnce();
+    EXPECT_EQ(width(*pic), 3);
 }
 
 }  // namespace

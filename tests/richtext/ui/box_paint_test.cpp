@@ -41,6 +41,8 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "uitest_richtext";
     static char* argv[] = {name, nullptr};
+    // Another test file of this program may have made it first.
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
     static QApplication* app = [] {
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         return new QApplication(argc, argv);

@@ -3,6 +3,8 @@
 // reminder, the dialogs, the command map.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -13,8 +15,11 @@
 #include <QDialog>
 #include <QMenu>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QToolButton>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -32,16 +37,19 @@
 #include "richtext/ui/UndoDropDown.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "shell/CommandMap.h"
+#include "shell/Languager.h"
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/StartLogic.h"
+#include "shell/StartLogic.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
 using platform::testing::Message;
+using namespace shell;
 using namespace shell::ui;
 
 namespace {
@@ -119,53 +127,6 @@ protected:
     fs::path chosen;  // what the file dialog answers ("" cancels)
     std::vector<TFileRequest> requests;
 };
-
-TEST(CommandLine, SwitchesAndFileNames) {
-    struct Case {
-        std::vector<std::string> args;
-        TNextAction action;
-        bool init;
-        std::string file;
-    } cases[] = {
-        {{}, TNextAction::Normal, false, ""},
-        {{"/home/a/my", "hyper", "text.nyx"}, TNextAction::Normal, false, "/home/a/my hyper text.nyx"},
-        {{"/PRINT", "x.nyx"}, TNextAction::Print, false, "x.nyx"},
-        {{"/print", "my", "file.nyx"}, TNextAction::Print, false, "my file.nyx"},
-        {{"/PQuor", "s.nyx"}, TNextAction::PublishServer, false, "s.nyx"},
-        {{"/pftp"}, TNextAction::PublishFtp, false, ""},
-        {{"/INIT"}, TNextAction::Normal, true, ""},
-        {{"/tmp/other", "f.nyx"}, TNextAction::Normal, false, "/tmp/other f.nyx"},
-        {{"/init.nyx"}, TNextAction::Normal, false, "/init.nyx"},
-    };
-    for (const auto& c : cases) {
-        const TStartCommand s = ParseCommandLine(c.args);
-        EXPECT_EQ(s.action, c.action) << c.file;
-        EXPECT_EQ(s.init, c.init) << c.file;
-        EXPECT_EQ(s.file, c.file);
-    }
-}
-
-TEST(StartWindow, TipsUnlessAStartActionFollows) {
-    const TStartCommand plain = ParseCommandLine({"a.nyx"});
-    const TStartCommand print = ParseCommandLine({"/PRINT", "a.nyx"});
-    const TStartCommand ftp = ParseCommandLine({"/PFTP", "a.nyx"});
-    EXPECT_EQ(ChooseStartWindow(true, plain), TStartWindow::Tips);
-    EXPECT_EQ(ChooseStartWindow(false, plain), TStartWindow::Splash);
-    EXPECT_EQ(ChooseStartWindow(true, print), TStartWindow::Splash);
-    EXPECT_EQ(ChooseStartWindow(true, ftp), TStartWindow::Splash);
-    EXPECT_FALSE(CloseTipsAfterStart(false, plain));
-    EXPECT_TRUE(CloseTipsAfterStart(true, plain));
-    EXPECT_TRUE(CloseTipsAfterStart(false, print));
-}
-
-TEST(PlainText, TagsEntitiesAndParagraphs) {
-    EXPECT_EQ(MarkupToPlainText("<Z S0 >Uno<Y y1 >due<Z S0 >a &lt;b&gt; &amp; &#233;"),
-              "Unodue\na <b> & \xE9");
-    EXPECT_EQ(MarkupToPlainText("<Z S0 >x<$00000001>link<%>"
-                                "\r\n<$FF000000>y"), "xlinky");
-    EXPECT_EQ(MarkupToPlainText(std::string("<Z S0 >fine\0dopo", 17)), "fine");
-    EXPECT_EQ(MarkupToPlainText("<Z S0 >senza chiusura<Y"), "senza chiusura");
-}
 
 TEST_F(MainFormTest, FileNameWithSpacesArrivesSplitAndOpens) {
     const fs::path file = MakeNyx("due parole.nyx");
@@ -491,13 +452,6 @@ TEST_F(MainFormTest, InitWritesADesktopEntry) {
     EXPECT_NE(text.find("[Desktop Entry]"), std::string::npos);
     EXPECT_NE(text.find("Exec=\""), std::string::npos);
     EXPECT_EQ(store->ReadSectionOption("ftpnet", "numMax"), "222");
-}
-
-TEST(DesktopEntry, QuotesTheProgramPath) {
-    platform::testing::TempDir dir;
-    const fs::path e = WriteDesktopEntry("/opt/my $dir/quor", dir.path());
-    ASSERT_FALSE(e.empty());
-    EXPECT_NE(ReadAll(e).find("Exec=\"/opt/my \\$dir/quor\" %f"), std::string::npos);
 }
 
 }  // namespace
@@ -828,4 +782,271 @@ TEST_F(MainFormTest, TheFormatBarSetsTheStyleOfTheNextTypedText) {
     EXPECT_TRUE(P().FontAt(0).style & richtext::kItalic);
     EXPECT_FALSE(P().FontAt(4).style & richtext::kItalic);
     EXPECT_EQ(form->UndoList().Count(), 2u);
+}
+
+// --- interface texts, read-only hypertexts, saves that would lose content -------------------
+
+TEST_F(MainFormTest, TheShippedInterfaceTextsAreReadAtStart) {
+    const fs::path file = shell::LocalizationFileFor(paths.dataFolder, "TMainForm");
+    ASSERT_TRUE(fs::exists(file));
+    int pairs = 0;
+    {
+        std::ifstream in(file, std::ios::binary);
+        for (std::string line; std::getline(in, line);) pairs += line.rfind("*_*", 0) == 0;
+    }
+    auto form = Form();
+    // Every text of the file names a part of the window, and was set.
+    EXPECT_GT(pairs, 100);
+    EXPECT_EQ(form->LocalizedTexts(), pairs);
+    // The hints come from the file alone.
+    EXPECT_EQ(form->Command("actSalvaTutto")->statusTip().toStdString(), "Salva l'ipertesto");
+    EXPECT_EQ(form->Command("actRipetiIpertesto")->toolTip().toStdString(), "Ripeti nell'ipertesto");
+    // Its captions are the command map's.
+    for (const shell::TCommandDef& c : shell::MainCommands()) {
+        if (std::string_view(c.name) == "-") continue;
+        EXPECT_EQ(form->Command(c.name)->text().toStdString(), c.caption);
+    }
+    for (const shell::TMenuDef& m : shell::MainMenus())
+        EXPECT_EQ(form->findChild<QMenu*>(QString::fromLatin1(m.name))->title().toStdString(), m.caption);
+}
+
+TEST_F(MainFormTest, ReadOnlyHypertextIsShownAsAReaderSeesItUntilItsPasswordIsGiven) {
+    const fs::path file = dir / "chiuso.nyx";
+    {
+        model::TNYXset s;
+        ASSERT_TRUE(s.LoadFromFile(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx"));
+        s.SetHByte(model::hdr::kReadOnly, 1);
+        s.SetHStr(model::hdr::kPassword, 16, "chiave");
+        ASSERT_TRUE(s.SaveToFile(file));
+    }
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto* view = form->PageView();
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    QAction* readOnly = form->Command("actSoloLettura");
+    EXPECT_TRUE(readOnly->isChecked());
+    EXPECT_TRUE(view->ReadOnly());
+    EXPECT_FALSE(form->Command("actIncolla")->isEnabled());
+
+    // Typing is refused with a message, on every page; so are the properties.
+    Type(view, QStringLiteral("x"));
+    pages->setCurrentRow(1);
+    EXPECT_TRUE(view->ReadOnly());
+    Key(view, Qt::Key_Return);
+    EXPECT_FALSE(view->Edited());
+    EXPECT_EQ(scripted.ui.Texts(Message::Information).size(), 2u);
+    int dialogs = 0;
+    SetDialogRunner([&](QDialog&) { return ++dialogs, int(QDialog::Accepted); });
+    form->ShowPropertiesDialog();
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(scripted.ui.Texts(Message::Information).size(), 3u);
+
+    // "Solo lettura" off asks for the password: a wrong one keeps it read-only.
+    std::string typed = "sbagliata";
+    SetDialogRunner([&](QDialog& d) {
+        Child<QLineEdit>(d, "edPassword")->setText(QString::fromStdString(typed));
+        return int(QDialog::Accepted);
+    });
+    readOnly->trigger();
+    EXPECT_TRUE(readOnly->isChecked());
+    EXPECT_TRUE(view->ReadOnly());
+    EXPECT_EQ(scripted.ui.Texts(Message::Error).size(), 1u);
+    typed = "chiave";
+    readOnly->trigger();
+    EXPECT_FALSE(readOnly->isChecked());
+    EXPECT_FALSE(view->ReadOnly());
+    Type(view, QStringLiteral("Ora si scrive"));
+    EXPECT_TRUE(view->Edited());
+    // From now on F11 is the author's own preview: no password.
+    readOnly->trigger();
+    readOnly->trigger();
+    EXPECT_FALSE(view->ReadOnly());
+    EXPECT_EQ(scripted.ui.Texts(Message::Error).size(), 1u);
+}
+
+TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
+    const fs::path file = dir / "perdita.nyx";
+    {
+        model::TNYXset s;
+        s.NewHypertext();
+        s.NewObject(model::testoHtml)->SetName("Copertina");
+        std::ofstream(dir / "dati.txt", std::ios::binary) << std::string(4000, 'D');
+        ASSERT_NE(s.AddFile(dir / "dati.txt"), nullptr);
+        ASSERT_TRUE(s.SaveToFile(file));
+    }
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(fs::file_size(file) - 2000)), 0);
+    const std::string cut = ReadAll(file);
+    form->Document().SetModified(true);
+
+    scripted.ui.answers = {Answer::No};
+    EXPECT_FALSE(form->SaveAll());
+    const auto lists = scripted.ui.Texts(Message::ErrorList);
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_NE(lists[0].find("\"dati.txt\""), std::string::npos);
+    EXPECT_EQ(ReadAll(file), cut);
+    EXPECT_FALSE(fs::exists(dir / "perdita.bak"));
+    EXPECT_TRUE(form->Document().Modified());
+    // The page is shown again after the save gave up, also when closing asked for it.
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    EXPECT_EQ(pages->count(), 1);
+    EXPECT_EQ(form->PageView()->PageSlot(), 0);
+    scripted.ui.answers = {Answer::Yes, Answer::No};
+    EXPECT_FALSE(form->CanClose());
+    EXPECT_EQ(scripted.ui.Texts(Message::ErrorList).size(), 2u);
+    EXPECT_EQ(pages->count(), 1);
+    EXPECT_EQ(form->PageView()->PageSlot(), 0);
+    EXPECT_EQ(ReadAll(file), cut);
+}
+
+namespace {
+
+std::string RefTag(std::int32_t r) {
+    char b[16];
+    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
+    return b;
+}
+
+// The position just inside the n-th link of the body (0: the first).
+richtext::TTextPos OnLink(const richtext::TNYXbox& box, int n) {
+    for (std::int32_t i = box.BodyBegin(); i < box.BodyEnd(); ++i) {
+        const auto& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        std::int32_t last = -1;
+        for (std::size_t k = 0; k < p.text.size(); ++k) {
+            if (p.recs[k].link != -1 && p.recs[k].link != last && n-- == 0)
+                return {i, static_cast<std::int32_t>(k) + 1};
+            last = p.recs[k].link;
+        }
+    }
+    return {-1, 0};
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, RedoFromTheMenuTheToolbarListAndTheKeys) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    QAction* redo = form->Command("actRedo");
+    ASSERT_NE(redo, nullptr);
+    EXPECT_EQ(redo->text().toStdString(), "&Redo");
+    EXPECT_EQ(redo->statusTip().toStdString(), "Rifai l'ultima operazione annullata");
+    EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    auto* arrow = form->findChild<QToolButton*>(QStringLiteral("tbRedoLista"));
+    ASSERT_NE(arrow, nullptr);
+    Type(view, QStringLiteral("abc"));
+    Key(view, Qt::Key_Return);
+    Type(view, QStringLiteral("d"));
+    const std::string typed = richtext::BoxText(view->Box());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_FALSE(arrow->isEnabled());
+    for (int i = 0; i < 3; ++i) form->Command("actUndo")->trigger();
+    EXPECT_FALSE(view->Edited());
+    EXPECT_TRUE(redo->isEnabled());
+    EXPECT_TRUE(arrow->isEnabled());
+
+    redo->trigger();  // "abc" again
+    form->OpenRedoList();
+    auto* list = form->RedoDropDown();
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text().toStdString(), "Inserimento paragrafo");
+    redo->trigger();  // ignored while the list is open
+    Key(list, Qt::Key_Down);
+    Key(list, Qt::Key_Return);
+    EXPECT_EQ(richtext::BoxText(view->Box()), typed);
+    EXPECT_FALSE(redo->isEnabled());
+
+    // In the text: Ctrl+Z, then Ctrl+Y and Ctrl+Shift+Z; a new change ends the redo steps.
+    Key(view, Qt::Key_Z, Qt::ControlModifier);
+    Key(view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(richtext::BoxText(view->Box()), typed);
+    Key(view, Qt::Key_Z, Qt::ControlModifier);
+    Key(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(richtext::BoxText(view->Box()), typed);
+    form->Command("actUndo")->trigger();
+    EXPECT_TRUE(redo->isEnabled());
+    Type(view, QStringLiteral("e"));
+    EXPECT_FALSE(redo->isEnabled());
+}
+
+TEST_F(MainFormTest, TheVirgoletteOptionMakesTypedQuotesTypographic) {
+    store->WriteOption("Virgolette", "1");
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    const std::int32_t para = view->Box().BodyBegin();
+    view->Editing().SetCaret({para, 0});
+    Type(view, QStringLiteral("\"x\""));
+    EXPECT_EQ(view->Box().paragraphs[static_cast<std::size_t>(para)]->text.substr(0, 3), "\x93x\x94");
+    // Turned off in the options dialog: straight quotes again.
+    SetDialogRunner([](QDialog& d) {
+        Child<QCheckBox>(d, "cbVirgolette")->setChecked(false);
+        return int(QDialog::Accepted);
+    });
+    form->ShowOptionsDialog();
+    EXPECT_EQ(store->ReadOption("Virgolette"), "0");
+    view->Editing().SetCaret({para, 0});
+    Type(view, QStringLiteral("'"));
+    EXPECT_EQ(view->Box().paragraphs[static_cast<std::size_t>(para)]->text[0], '\'');
+}
+
+TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
+    // Page 0 links to anchor 2 of page 1 and to its own anchor 1; both
+    // anchors stand below sixty lines of text.
+    const fs::path file = dir / "ancore.nyx";
+    {
+        model::TNYXset s;
+        s.NewHypertext();
+        auto anchor = [&](std::int32_t n) {
+            model::TNYXoggetto* a = s.NewObject(model::shortObj);
+            a->SetSubtype(14);
+            a->SetInt(5, n);
+            return a->Reference();
+        };
+        auto* first = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        auto* second = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        first->SetName("Prima");
+        second->SetName("Seconda");
+        model::TNYXoggetto* there = s.NewObject(model::speclink);
+        there->SetSubtype(1);
+        there->SetInt(13, second->Reference());
+        there->SetInt(9, 2);
+        model::TNYXoggetto* here = s.NewObject(model::speclink);
+        here->SetSubtype(1);
+        here->SetInt(13, -1);
+        here->SetInt(9, 1);
+        here->SetByte(18, 6);  // an anchor in the current page
+        std::string lines;
+        for (int i = 0; i < 60; ++i) lines += "<Z S0 >riga " + std::to_string(i);
+        first->SetText("<Z S0 >" + RefTag(there->Reference()) + "vai<%> e " + RefTag(here->Reference()) + "qui<%>" +
+                       lines + "<Z S0 >" + RefTag(anchor(1)) + "uno");
+        second->SetText(lines + "<Z S0 >ecco " + RefTag(anchor(2)) + "due" + lines);
+        s.SetHInt(model::hdr::kCoverPage, static_cast<std::int32_t>(first->Index()));
+        ASSERT_TRUE(s.SaveToFile(file));
+    }
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto* view = form->PageView();
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    ASSERT_EQ(view->PageSlot(), 0);
+    QScrollBar* v = view->verticalScrollBar();
+
+    view->Editing().SetCaret(OnLink(view->Box(), 0));
+    form->Command("actSegui")->trigger();
+    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(view->Box().caret, (richtext::TTextPos{60, 5}));
+    EXPECT_GT(v->value(), 0);
+    EXPECT_EQ(view->CaretRect().top(), v->value());
+
+    pages->setCurrentRow(0);
+    EXPECT_EQ(v->value(), 0);
+    view->Editing().SetCaret(OnLink(view->Box(), 1));
+    form->Command("actSegui")->trigger();
+    EXPECT_EQ(pages->currentRow(), 0);
+    EXPECT_EQ(view->Box().caret, (richtext::TTextPos{61, 0}));
+    EXPECT_GT(v->value(), 0);
+    EXPECT_TRUE(scripted.ui.messages.empty());
 }

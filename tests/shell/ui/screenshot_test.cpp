@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+#include "support/Needs.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -25,7 +27,7 @@ std::string Quoted(const std::string& s) {
 }
 
 TEST(Screenshot, MainWindowWithTheSampleIsNotBlank) {
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run not installed";
+    QUOR_NEEDS(std::system("command -v xvfb-run >/dev/null 2>&1") == 0, "xvfb-run not installed");
     // The build folder is where this test runs from, unless told otherwise.
     std::error_code ec;
     const char* binEnv = std::getenv("QUOR_BINARY_DIR");
@@ -33,7 +35,7 @@ TEST(Screenshot, MainWindowWithTheSampleIsNotBlank) {
     const char* srcEnv = std::getenv("QUOR_SOURCE_DIR");
     const std::string src = srcEnv && *srcEnv ? std::string(srcEnv) : std::string(QUOR_SOURCE_DIR);
     const fs::path quor = fs::path(bin) / "quor";
-    if (!fs::exists(quor)) GTEST_SKIP() << "quor not built";
+    QUOR_NEEDS(fs::exists(quor), "quor not built");
     const fs::path out = fs::path(bin) / "artifacts";
     fs::create_directories(out);
     const fs::path image = out / "quor-main-window.png";

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace shell::ui {
+namespace shell {
 
 // What the one-shot start timer does once the window is up.
 enum class TNextAction { Normal = 0, Print = 1, PublishServer = 2, PublishFtp = 3 };
@@ -53,6 +53,7 @@ private:
 
 // Where the program finds its shipped files and keeps the user's.
 struct TProgramPaths {
+    std::filesystem::path executable;     // the program itself ("" when unknown)
     std::filesystem::path programFolder;  // the folder of the executable
     std::filesystem::path dataFolder;     // shipped data (Custom/, lang/)
     std::filesystem::path userFolder;     // $XDG_DATA_HOME/quor, else ~/.local/share/quor
@@ -86,8 +87,8 @@ std::filesystem::path WriteDesktopEntry(const std::filesystem::path& executable,
                                         const std::filesystem::path& applicationsFolder);
 std::filesystem::path UserApplicationsFolder();
 
-// Plain text of stored page markup for the read-only preview: tags dropped,
-// paragraph and line-break tags become line breaks, "<<" an angle bracket.
+// Plain text of stored page markup: tags dropped, paragraphs become lines,
+// cell ends tabs, entities their characters.
 std::string MarkupToPlainText(std::string_view markup);
 
-}  // namespace shell::ui
+}  // namespace shell

@@ -1,4 +1,4 @@
-#include "shell/ui/StartLogic.h"
+#include "shell/StartLogic.h"
 
 #include "markup/Lexer.h"
 
@@ -13,7 +13,7 @@
 namespace fs = std::filesystem;
 namespace text = platform::text;
 
-namespace shell::ui {
+namespace shell {
 
 TStartCommand ParseCommandLine(const std::vector<std::string>& args) {
     TStartCommand c;
@@ -92,6 +92,7 @@ TProgramPaths TProgramPaths::Find(const fs::path& executable) {
     std::error_code ec;
     fs::path exe = fs::weakly_canonical(executable, ec);
     if (ec) exe = executable;
+    p.executable = exe;
     p.programFolder = exe.parent_path();
     const fs::path source = QUOR_SOURCE_DIR;
     if (fs::path d = EnvPath("QUOR_DATA_DIR"); IsDir(d)) p.dataFolder = d;
@@ -204,4 +205,4 @@ std::string MarkupToPlainText(std::string_view m) {
     return out;
 }
 
-}  // namespace shell::ui
+}  // namespace shell

@@ -1,0 +1,457 @@
+#include "shell/MainDocument.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "model/LoadedFile.h"
+#include "model/NYXoggetto.h"
+#include "platform/Ui.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+namespace text = platform::text;
+
+namespace shell {
+
+const char* const kAppTitle = "Quor";
+
+namespace {
+
+std::string LowerExt(const fs::path& f) { return text::Lower(f.extension().string()); }
+
+// A question asked in the middle of a save should not come under the
+// hourglass.
+class TBusyPause {
+public:
+    TBusyPause() { platform::ui().EndBusy(); }
+    ~TBusyPause() { platform::ui().BeginBusy(); }
+    TBusyPause(const TBusyPause&) = delete;
+    TBusyPause& operator=(const TBusyPause&) = delete;
+};
+
+constexpr int kReminderRetryMs = 5000;
+constexpr int kPasswordCap = 16;  // the header's read-only password
+
+}  // namespace
+
+TMainDocument::TBusyScope::TBusyScope(TMainDocument& d) : d_(d) {
+    if (d_.busy_++ == 0) d_.host_.BusyChanged(true);
+}
+
+TMainDocument::TBusyScope::~TBusyScope() {
+    if (--d_.busy_ == 0) d_.host_.BusyChanged(false);
+}
+
+TMainDocument::TMainDocument(TProgramPaths paths, TDocumentHost& host)
+    : paths_(std::move(paths)),
+      host_(host),
+      timerSave_(platform::timers().MakeTimer()),
+      timerRetry_(platform::timers().MakeTimer()) {
+    doc_.confirmLossySave = [this] { return ConfirmLossySave(); };
+    recent_.Assign(ReadRecentFiles(options()));
+}
+
+TMainDocument::~TMainDocument() {
+    timerSave_->Stop();
+    timerRetry_->Stop();
+    doc_.confirmLossySave = nullptr;
+}
+
+// --- start -------------------------------------------------------------------------
+
+void TMainDocument::Start(const TStartCommand& command) {
+    OpenLibrary();
+    if (command.init) RunInstallationSetup();
+    nextAction_ = command.action;
+    std::error_code ec;
+    if (!command.file.empty() && fs::is_regular_file(fs::path(command.file), ec))
+        OpenDocument(fs::path(command.file), false);
+    else
+        DefaultStart();
+}
+
+void TMainDocument::OpenLibrary() {
+    const TProgramOptions opts = ReadProgramOptions(options());
+    libraryFile_ = DefaultLibraryFile(opts.defaultLib, paths_.userFolder);
+    std::error_code ec;
+    if (!fs::exists(libraryFile_, ec)) {
+        fs::create_directories(libraryFile_.parent_path(), ec);
+        // The shipped library is the user's first one.
+        if (libraryFile_ == paths_.userFolder / "Custom" / "default.cus" && fs::exists(paths_.ShippedLibrary(), ec))
+            fs::copy_file(paths_.ShippedLibrary(), libraryFile_, ec);
+    }
+    if (fs::exists(libraryFile_, ec) && library_.LoadFromFile(libraryFile_)) return;
+    if (fs::exists(libraryFile_, ec)) return;  // unreadable: reported, kept as it is
+    library_.NewHypertext();
+    library_.SaveToFile(libraryFile_, 2);
+}
+
+void TMainDocument::DefaultStart() {
+    const TProgramOptions opts = ReadProgramOptions(options());
+    const fs::path last(text::Cp1252ToUtf8(opts.lastFile));
+    std::error_code ec;
+    if (!opts.lastFile.empty() && !opts.atStartBlank && fs::is_regular_file(last, ec) && OpenDocument(last, false))
+        return;
+    NewDocumentNoAsk();
+}
+
+void TMainDocument::RunInstallationSetup() {
+    WriteInstallationDefaults(options());
+    const fs::path apps = UserApplicationsFolder();
+    std::error_code ec;
+    fs::create_directories(apps, ec);
+    if (!fs::is_directory(apps, ec)) {
+        platform::ui().Information("PM: No set link!");
+        return;
+    }
+    const fs::path exe = paths_.executable.empty() ? paths_.programFolder / "quor" : paths_.executable;
+    if (WriteDesktopEntry(exe, apps).empty()) platform::ui().Warning("PM error 2");
+}
+
+// --- document commands ---------------------------------------------------------------
+
+std::string TMainDocument::DocumentTitle() const {
+    return documentName_.empty() ? std::string("Senza titolo") : documentName_.string();
+}
+
+std::string TMainDocument::Caption() const {
+    if (documentName_.empty()) return std::string("Senza titolo - ") + kAppTitle;
+    return CaptionFor(documentName_, paths_.examplesFolder, kAppTitle);
+}
+
+void TMainDocument::SetCaption(const fs::path& file) {
+    documentName_ = file;
+    host_.CaptionChanged(Caption());
+}
+
+bool TMainDocument::AskSaveChanges() {
+    // Edits of the page shown count as changes before they are stored.
+    if (!doc_.Modified() && !host_.HasPendingEdits()) return true;
+    switch (platform::ui().AskYesNoCancel("Salvo le modifiche fatte a " + DocumentTitle() + "?")) {
+        case platform::Answer::Cancel: return false;
+        case platform::Answer::No: return true;
+        case platform::Answer::Yes: return SaveAll();
+    }
+    return false;
+}
+
+void TMainDocument::NewDocumentNoAsk() {
+    TBusyScope busy(*this);
+    SetCaption({});
+    doc_.NewHypertext();
+    SetReadOnly(false);
+    host_.DocumentReplaced();
+}
+
+bool TMainDocument::NewDocument() {
+    if (busy_ || !AskSaveChanges()) return false;
+    NewDocumentNoAsk();
+    return true;
+}
+
+bool TMainDocument::NewFromModel() {
+    if (busy_) return false;
+    std::error_code ec;
+    fs::create_directories(paths_.TemplatesFolder(), ec);
+    TFileRequest r;
+    r.kind = TFileRequest::Open;
+    r.caption = "Nuovo da...";
+    r.folder = paths_.TemplatesFolder();
+    r.filter = "Modelli di ipertesto (*.nyx)";
+    const auto model = host_.ChooseFile(r);
+    if (!AskSaveChanges()) return false;
+    if (model && !model->file.empty()) return OpenNative(model->file, true);
+    NewDocumentNoAsk();
+    return true;
+}
+
+bool TMainDocument::ChooseAndOpen(const char* caption, bool anyFile) {
+    if (busy_) return false;
+    TFileRequest r;
+    r.kind = TFileRequest::Open;
+    r.caption = caption;
+    r.folder = documentName_.empty() ? paths_.examplesFolder : documentName_.parent_path();
+    r.filter = anyFile ? "Tutti i file (*)" : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Tutti i file (*)";
+    const auto a = host_.ChooseFile(r);
+    return a && OpenDocument(a->file, true);
+}
+
+bool TMainDocument::OpenDocument(const fs::path& given, bool ask) {
+    if (busy_) return false;
+    std::error_code ec;
+    const fs::path file = given.empty() ? given : fs::absolute(given, ec).lexically_normal();
+    const std::string ext = LowerExt(file);
+    if (ext == ".nyx") {
+        if (ask && !AskSaveChanges()) return false;
+        return OpenNative(file, false);
+    }
+    if (ext == ".cus") {
+        TBusyScope busy(*this);
+        if (!library_.LoadFromFile(file)) return false;
+        libraryFile_ = file;
+        host_.StatusMessage("Libreria di prototipi: " + file.string());
+        return true;
+    }
+    // CD-ROM settings, pictures and the importable formats are handled by
+    // their own windows; until those exist nothing is opened.
+    return false;
+}
+
+bool TMainDocument::OpenNative(const fs::path& file, bool asNew) {
+    if (busy_) return false;
+    TBusyScope busy(*this);
+    platform::ui().ProcessEvents(25);
+    // The document becomes untitled first: should loading fail, no later
+    // "Salva tutto" can write an empty hypertext over the file.
+    SetCaption({});
+    doc_.NewHypertext();
+    const bool ok = doc_.LoadFromFile(file);
+    if (!ok || doc_.NYXFileName() != file) {
+        RemoveRecent(file);
+        SetReadOnly(false);
+        host_.DocumentReplaced();
+        return false;
+    }
+    if (!asNew) {
+        SetCaption(file);
+        AddRecent(file);
+        lastDocument_ = file;
+    }
+    // A hypertext marked read-only opens as a reader sees it.
+    SetReadOnly(doc_.HByte(model::hdr::kReadOnly) != 0);
+    host_.DocumentReplaced();
+    return true;
+}
+
+bool TMainDocument::SaveAll() {
+    if (busy_) return false;
+    if (documentName_.empty()) return SaveAs();
+    return SaveDocument(documentName_, 1, true, false);
+}
+
+bool TMainDocument::SaveAs() {
+    if (busy_) return false;
+    TFileRequest r;
+    r.kind = TFileRequest::Save;
+    r.caption = "Salva con nome";
+    r.folder = documentName_.empty() ? paths_.userFolder : documentName_.parent_path();
+    r.suggested = documentName_.empty() ? std::string("Senza titolo") : documentName_.stem().string();
+    r.filter = "Ipertesti Quor (*.nyx)";
+    const auto a = host_.ChooseFile(r);
+    if (!a || a->file.empty()) return false;
+    fs::path f = a->file;
+    if (f.extension().empty()) f += ".nyx";
+    doc_.SetExpPrefix(PrefixForFile(f));
+    return SaveDocument(f, a->type, true, false);
+}
+
+bool TMainDocument::SaveAsTemplate() {
+    if (busy_) return false;
+    std::error_code ec;
+    fs::create_directories(paths_.TemplatesFolder(), ec);
+    TFileRequest r;
+    r.kind = TFileRequest::Save;
+    r.caption = "Salva come modello";
+    r.folder = paths_.TemplatesFolder();
+    r.suggested = documentName_.empty() ? std::string("Senza titolo1.nyx") : documentName_.filename().string();
+    r.filter = "Modelli di ipertesto (*.nyx)";
+    const auto a = host_.ChooseFile(r);
+    if (!a || a->file.empty()) return false;
+    fs::path f = a->file;
+    if (f.extension().empty()) f += ".nyx";
+    doc_.SetExpPrefix(PrefixForFile(f));
+    return SaveDocument(f, a->type, true, true);
+}
+
+bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, bool asTemplate) {
+    if (busy_) return false;
+    if (LowerExt(file) != ".nyx") {
+        // Exports of the current page come with the converters.
+        platform::ui().Warning("Si possono salvare soltanto ipertesti (.nyx): " + file.string());
+        return false;
+    }
+    if (ask) {
+        const char* question = nullptr;
+        if (IsInFolder(file, paths_.examplesFolder))
+            question = "Sei sicuro di voler salvare questo file nella directory degli esempi? Scegli No per cambiare il path.";
+        else if (!asTemplate && IsInFolder(file, paths_.TemplatesFolder()))
+            question = "Sei sicuro di voler salvare questo file come modello? Scegli No per cambiare il path.";
+        if (question) {
+            switch (platform::ui().AskYesNoCancel(question)) {
+                case platform::Answer::Cancel: return false;
+                case platform::Answer::No: return SaveAs();
+                case platform::Answer::Yes: break;
+            }
+        }
+    }
+    bool ok;
+    lossRefused_ = false;
+    {
+        TBusyScope busy(*this);
+        platform::BusyCursor cursor;
+        ok = doc_.SaveToFile(file, 2);
+    }
+    if (!ok) {
+        saved_ = false;
+        doc_.SetModified(true);
+        // Refused by the user, who has seen why: nothing more to say.
+        if (!lossRefused_) platform::ui().ShowErrorList("Salvataggio non riuscito!", doc_.SaveErrors());
+        return false;
+    }
+    saved_ = true;
+    SetCaption(file);
+    AddRecent(file);
+    lastDocument_ = file;
+    return true;
+}
+
+std::vector<std::string> TMainDocument::LossList() const {
+    std::vector<std::string> lines;
+    for (std::int32_t ref : doc_.SaveLosses()) {
+        const model::TNYXoggetto* o = doc_.ObjectByRef(ref);
+        const int type = model::RefType(ref);
+        std::string line = type == model::immagine ? "Immagine" : type == model::genLink ? "File" : "Oggetto";
+        line += " " + std::to_string(model::RefIndex(ref));
+        if (!o) {
+            lines.push_back(line);
+            continue;
+        }
+        if (const std::string title = o->DescriptionTitle(); !title.empty())
+            line += " \"" + text::Cp1252ToUtf8(title) + "\"";
+        fs::path source = o->ExternalPath();
+        if (o->FirstStreamInFile() && o->LazyFile()) source = o->LazyFile()->path();
+        line += ": non si legge da " + source.string();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool TMainDocument::ConfirmLossySave() {
+    TBusyPause pause;
+    platform::ui().ShowErrorList("Il contenuto di questi oggetti non si pu\xC3\xB2 leggere: salvando andrebbe perso.",
+                                 LossList());
+    if (platform::ui().AskYesNo("Il contenuto di alcuni oggetti andrebbe perso (vedi la finestra \"Errori\").\n"
+                                "Salvo comunque? Scegli No per lasciare il file e la sua copia .bak come sono.") ==
+        platform::Answer::Yes)
+        return true;
+    lossRefused_ = true;
+    return false;
+}
+
+void TMainDocument::AddRecent(const fs::path& file) {
+    if (IsInFolder(file, paths_.examplesFolder)) return;
+    recent_.Add(file.string());
+    host_.RecentFilesChanged();
+}
+
+void TMainDocument::RemoveRecent(const fs::path& file) {
+    if (recent_.Remove(file.string())) host_.RecentFilesChanged();
+}
+
+bool TMainDocument::CanClose() {
+    if (busy_) return false;
+    closing_ = true;
+    doc_.closing = true;
+    if (!AskSaveChanges()) {
+        closing_ = false;
+        doc_.closing = false;
+        return false;
+    }
+    timerSave_->Stop();
+    timerRetry_->Stop();
+    return true;
+}
+
+std::vector<fs::path> TMainDocument::DropFiles(const std::vector<fs::path>& files) {
+    std::vector<fs::path> left;
+    if (busy_) return files;
+    bool opened = false;
+    for (const fs::path& f : files) {
+        const std::string ext = LowerExt(f);
+        if (!opened && (ext == ".nyx" || ext == ".cus")) {
+            opened = true;  // one document at a time
+            OpenDocument(f, true);
+            continue;
+        }
+        if (!opened) left.push_back(f);
+    }
+    return left;
+}
+
+// --- save reminder --------------------------------------------------------------------
+
+void TMainDocument::SetSaveReminder(bool on, int minutes) {
+    reminderOn_ = on;
+    timerRetry_->Stop();
+    if (!on) {
+        timerSave_->Stop();
+        return;
+    }
+    reminderMs_ = std::max(1, minutes) * 60 * 1000;
+    timerSave_->Start(reminderMs_, [this] { SaveReminderFired(); }, true);
+}
+
+bool TMainDocument::SaveReminderRunning() const { return timerSave_->Active(); }
+
+void TMainDocument::SaveReminderFired() {
+    timerSave_->Stop();
+    if (!reminderOn_ || closing_) return;
+    // Never inside another operation: an open or save in progress, or a
+    // dialog on screen. Ask again a little later.
+    if (busy_ > 0 || !host_.CanAskNow()) {
+        timerRetry_->Start(kReminderRetryMs, [this] {
+            if (reminderOn_ && !timerSave_->Active()) SaveReminderFired();
+        });
+        return;
+    }
+    if (platform::ui().AskYesNo("Promemoria: vuoi salvare?") == platform::Answer::Yes) SaveAll();
+    if (reminderOn_ && !closing_) timerSave_->Start(reminderMs_, [this] { SaveReminderFired(); }, true);
+}
+
+// --- read-only hypertexts ---------------------------------------------------------------
+
+void TMainDocument::SetReadOnly(bool on) {
+    readOnly_ = on;
+    host_.ReadOnlyChanged();
+}
+
+bool TMainDocument::Unlock() {
+    if (!readOnly_) return true;
+    const std::string password = doc_.HStr(model::hdr::kPassword, kPasswordCap);
+    if (!password.empty()) {
+        const auto typed = host_.AskPassword("Ipertesto in sola lettura. Password per modificarlo:");
+        if (!typed) return false;
+        if (text::Utf8ToCp1252(*typed) != password) {
+            platform::ui().Error("Password errata: l'ipertesto resta in sola lettura.");
+            return false;
+        }
+    }
+    SetReadOnly(false);
+    return true;
+}
+
+bool TMainDocument::RefuseEdit() {
+    if (!readOnly_) return false;
+    platform::ui().Information(
+        "L'ipertesto \xC3\xA8 in sola lettura. Per modificarlo togli \"Solo lettura\" (F11) e introduci la password.");
+    return true;
+}
+
+// --- options -------------------------------------------------------------------------
+
+void TMainDocument::SetPictureCacheSize(int pictures) { doc_.maxCacheImg = static_cast<std::size_t>(pictures); }
+void TMainDocument::SetUndoDepth(int steps) { doc_.undoDeep = steps; }
+void TMainDocument::SetAltFromPictureNames(bool on) { doc_.keepPictureNames = on; }
+void TMainDocument::SetBackups(bool on) {
+    doc_.backups = on;
+    library_.backups = on;
+}
+
+void TMainDocument::StoreOptions(TOptionsStore& store) const {
+    WriteRecentFiles(store, recent_.Files());
+    std::error_code ec;
+    if (!lastDocument_.empty() && fs::exists(lastDocument_, ec))
+        store.WriteOption("LastFile", text::Utf8ToCp1252(lastDocument_.string()));
+}
+
+}  // namespace shell

@@ -1,0 +1,199 @@
+// The document of the main window without the window: the hypertext being
+// edited and the prototype library, opening, saving and their questions, the
+// recent files, the save reminder, the start sequence and the read-only state
+// of a hypertext. It asks the user through platform::Ui and asks the window
+// that shows it (TDocumentHost) for file choices, the password and what it
+// shows; the desktop's main window is a thin Qt shell over it, and tests and
+// the command-line tool drive it headless.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/NYXset.h"
+#include "platform/Timer.h"
+#include "shell/OptionsStore.h"
+#include "shell/ProgramOptions.h"
+#include "shell/StartLogic.h"
+
+namespace shell {
+
+extern const char* const kAppTitle;  // "Quor"
+
+// A file the user is asked to choose.
+struct TFileRequest {
+    enum Kind { Open, Save, Folder } kind = Open;  // Folder: an existing folder
+    std::string caption;           // UTF-8
+    std::filesystem::path folder;  // where the choice starts
+    std::string suggested;         // proposed name (Save)
+    std::string filter;            // ";;"-separated, "Nome (*.ext)" each
+};
+struct TFileAnswer {
+    std::filesystem::path file;
+    int type = 1;  // 1-based index of the chosen filter
+};
+
+// What the document needs from the window that shows it. Everything but the
+// file choice and the password has an empty default.
+class TDocumentHost {
+public:
+    virtual ~TDocumentHost() = default;
+    // nullopt when the user cancels.
+    virtual std::optional<TFileAnswer> ChooseFile(const TFileRequest& request) = 0;
+    // The password that makes a read-only hypertext editable (UTF-8);
+    // nullopt when the user cancels.
+    virtual std::optional<std::string> AskPassword(std::string_view prompt) = 0;
+    // A document operation begins (true) or ends (false): commands that would
+    // start another one must be off meanwhile.
+    virtual void BusyChanged(bool /*busy*/) {}
+    virtual void CaptionChanged(const std::string& /*utf8*/) {}
+    virtual void RecentFilesChanged() {}
+    // Another hypertext is in place (new, opened, or a failed open's new one).
+    virtual void DocumentReplaced() {}
+    // ReadOnly() changed, or a new document starts in its own state.
+    virtual void ReadOnlyChanged() {}
+    // The page shown holds edits not yet stored into the hypertext.
+    virtual bool HasPendingEdits() const { return false; }
+    // False while another question or dialog is on screen.
+    virtual bool CanAskNow() const { return true; }
+    virtual void StatusMessage(const std::string& /*utf8*/) {}
+};
+
+class TMainDocument : public TOptionsTarget {
+public:
+    TMainDocument(TProgramPaths paths, TDocumentHost& host);
+    ~TMainDocument() override;
+    TMainDocument(const TMainDocument&) = delete;
+    TMainDocument& operator=(const TMainDocument&) = delete;
+
+    // --- start ------------------------------------------------------------------
+    // Opens the prototype library, runs the installation set-up when asked,
+    // opens the command line's file (or makes the default start) and keeps
+    // the start action for later.
+    void Start(const TStartCommand& command);
+    // `DefaultLib`, else the user's "Custom/default.cus" (copied from the
+    // shipped one on first use, created empty when there is none). A library
+    // that cannot be read is reported and kept as it is on disk.
+    void OpenLibrary();
+    // `LastFile` unless `AtStartBlank` is "1", else a new untitled hypertext.
+    void DefaultStart();
+    // "/INIT": the installation defaults and the desktop entry.
+    void RunInstallationSetup();
+
+    // --- document commands ------------------------------------------------------
+    bool NewDocument();     // "Nuovo ipertesto" (asks first)
+    bool NewFromModel();    // "Nuovo da..."
+    // "Apri..." ("Trova file..." with `anyFile`): asks for a file and opens it.
+    bool ChooseAndOpen(const char* caption, bool anyFile);
+    bool OpenDocument(const std::filesystem::path& file, bool ask);
+    bool OpenNative(const std::filesystem::path& file, bool asNew);
+    bool SaveAll();         // "Salva tutto"
+    bool SaveAs();          // "Salva con nome..."
+    bool SaveAsTemplate();  // "Salva come modello..."
+    bool SaveDocument(const std::filesystem::path& file, int type, bool ask, bool asTemplate);
+    // "Salvo le modifiche fatte a ...?"; false when the user cancelled or a
+    // wanted save failed.
+    bool AskSaveChanges();
+    void AddRecent(const std::filesystem::path& file);
+    void RemoveRecent(const std::filesystem::path& file);
+    // The close query: asks to save changes. True: the document may go (and
+    // stays in its closing state); false: it stays open.
+    bool CanClose();
+    // Files dropped on the window: the first native file or library opens
+    // (after the save question). Returns the files not taken.
+    std::vector<std::filesystem::path> DropFiles(const std::vector<std::filesystem::path>& files);
+
+    // --- save reminder ------------------------------------------------------------
+    void SetSaveReminder(bool on, int minutes) override;
+    // The reminder's tick: "Promemoria: vuoi salvare?", never inside another
+    // operation (then it asks again a little later).
+    void SaveReminderFired();
+    bool SaveReminderRunning() const;
+    int SaveReminderInterval() const { return reminderMs_; }  // milliseconds
+
+    // --- read-only hypertexts -----------------------------------------------------
+    // True while a hypertext whose read-only flag is set is shown as a reader
+    // sees it: it opens so and stays so until its password is given.
+    bool ReadOnly() const { return readOnly_; }
+    // Makes it editable: asks for the password when it has one. True when
+    // it is editable afterwards.
+    bool Unlock();
+    // For an editing attempt: true (and the user is told why) when the
+    // hypertext is read-only.
+    bool RefuseEdit();
+
+    // --- options ------------------------------------------------------------------
+    void SetPictureCacheSize(int pictures) override;
+    void SetUndoDepth(int steps) override;
+    void SetAltFromPictureNames(bool on) override;
+    void SetBackups(bool on) override;
+    // Recent files and `LastFile` (when the last document still exists).
+    void StoreOptions(TOptionsStore& store) const;
+
+    // --- state --------------------------------------------------------------------
+    model::TNYXset& Set() { return doc_; }
+    const model::TNYXset& Set() const { return doc_; }
+    model::TNYXset& Library() { return library_; }
+    const std::filesystem::path& LibraryFile() const { return libraryFile_; }
+    // "" for an untitled hypertext.
+    const std::filesystem::path& DocumentName() const { return documentName_; }
+    // "Senza titolo" or the file name.
+    std::string DocumentTitle() const;
+    // The main window's caption (UTF-8).
+    std::string Caption() const;
+    const std::vector<std::string>& RecentFiles() const { return recent_.Files(); }
+    TNextAction NextAction() const { return nextAction_; }
+    bool Saved() const { return saved_; }
+    bool Busy() const { return busy_ > 0; }
+    bool Closing() const { return closing_; }
+    const TProgramPaths& Paths() const { return paths_; }
+
+    // The lines of the "Errori" window before a save that would lose
+    // content: one per object whose content cannot be read.
+    std::vector<std::string> LossList() const;
+
+    // While alive, document operations are refused and the host has its
+    // commands off.
+    class TBusyScope {
+    public:
+        explicit TBusyScope(TMainDocument& d);
+        ~TBusyScope();
+        TBusyScope(const TBusyScope&) = delete;
+        TBusyScope& operator=(const TBusyScope&) = delete;
+
+    private:
+        TMainDocument& d_;
+    };
+
+private:
+    void NewDocumentNoAsk();
+    void SetCaption(const std::filesystem::path& file);
+    void SetReadOnly(bool on);
+    bool ConfirmLossySave();
+
+    TProgramPaths paths_;
+    TDocumentHost& host_;
+    model::TNYXset doc_;
+    model::TNYXset library_;
+    std::filesystem::path libraryFile_;
+    std::filesystem::path documentName_;
+    std::filesystem::path lastDocument_;
+    TRecentFiles recent_;
+    TNextAction nextAction_ = TNextAction::Normal;
+    bool saved_ = false;
+    bool closing_ = false;
+    bool readOnly_ = false;
+    bool lossRefused_ = false;
+    bool reminderOn_ = false;
+    int reminderMs_ = 0;
+    int busy_ = 0;
+    std::unique_ptr<platform::Timer> timerSave_;
+    std::unique_ptr<platform::Timer> timerRetry_;
+};
+
+}  // namespace shell
