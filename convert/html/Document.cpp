@@ -3,8 +3,6 @@
 // frame set with the page as its no-frames part, the BODY with the header,
 // page and footer texts, the preload script of rollover pictures; and the
 // alias documents that send a reader on to a page.
-#include <functional>
-
 #include "convert/html/TextWalk.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -50,35 +48,6 @@ constexpr const char* kDocumentStart =
 std::string Colours(const TNYXoggetto& page) {
     auto col = [&](std::size_t off) { return TNYXtoHtml::ColourText(static_cast<std::uint32_t>(page.Int(off))); };
     return " TEXT=#" + col(89) + " LINK=#" + col(93) + " VLINK=#" + col(97) + " BGCOLOR=#" + col(101);
-}
-
-void FrameSet(TNYXtoHtml& x, TNYXset& set, const present::TFrameTree& t, std::size_t i, std::string& out, int depth,
-              const std::function<void(std::int32_t)>& addFrame) {
-    const present::TFrameNode& f = t.nodes[i];
-    if (f.container && !f.children.empty() && depth < 32) {
-        out += "<FRAMESET ";
-        if (f.place == 1 || f.place == 4 || f.place == 5) out += "ROWS=";
-        else if (f.place < 6) out += "COLS=";
-        out += "\"";
-        for (std::size_t c = 0; c < f.children.size(); ++c) {
-            const present::TFrameNode& ch = t.nodes[f.children[c]];
-            if (c) out += ",";
-            out += ch.rule == 0 ? std::to_string(ch.percent) + "%" : ch.rule == 1 ? std::to_string(ch.pixels) : "*";
-        }
-        out += "\" BORDER=" + std::to_string(f.childBorder) + " FRAMESPACING=" + std::to_string(f.childBorder) + " >\r\n";
-        for (std::size_t c : f.children) FrameSet(x, set, t, c, out, depth + 1, addFrame);
-        out += "</FRAMESET>\r\n";
-        return;
-    }
-    const TNYXoggetto* page = set.ObjectByRef(f.pageRef);
-    std::string src;
-    if (Exists(page) && page->Type() == model::testoHtml) {
-        src = x.PageFileName(page, 1);
-        addFrame(page->Reference());
-    }
-    std::string name = f.name.substr(0, 19);
-    out += "<FRAME NAME=\"" + TNYXtoHtml::EscapeText(TNYXtoHtml::CleanAttribute(name)) + "\" SRC=\"" + TNYXtoHtml::EscapeUrl(src) +
-           "\" SCROLLING=" + (f.scrolling ? "auto " : "no ") + (f.border ? "" : "FRAMEBORDER=no ") + (f.resizable ? ">\r\n" : "NORESIZE>\r\n");
 }
 
 std::string ScriptBlock(int flags) {
@@ -141,14 +110,21 @@ std::string TNYXtoHtml::WritePage(const TNYXoggetto& page, int kind) {
     std::string body;
     bool frames = false;
     if (kind == 0) {
-        const TNYXoggetto* map = page.Int(81) >= 0 ? set.ObjectAt(model::mappaFrame, page.Int(81)) : nullptr;
-        if (Exists(map)) {
-            const present::TFrameTree tree = present::ReadFrameTree(*map);
-            if (!tree.Empty()) {
-                FrameSet(*this, set, tree, 0, body, 0, [&](std::int32_t r) { AddFrame(r); });
-                body += "\r\n<NOFRAMES>\r\n";
-                frames = true;
-            }
+        // The frames show their pages' frame-content documents.
+        const TNYXoggetto* map = present::PageMap(set, page);
+        const auto top = map ? present::ReadFrameMap(*map) : nullptr;
+        present::TFrameSetHtml how;
+        how.source = [&](std::int32_t ref) {
+            const TNYXoggetto* shown = set.ObjectByRef(ref);
+            if (!Exists(shown) || shown->Type() != model::testoHtml) return std::string();
+            AddFrame(shown->Reference());
+            return EscapeUrl(PageFileName(shown, 1));
+        };
+        how.escapeName = [](std::string_view name) { return EscapeText(CleanAttribute(name)); };
+        const std::string frameSet = top ? present::FrameSetText(*top, how) : std::string();
+        if (!frameSet.empty()) {
+            body += frameSet + "\r\n<NOFRAMES>\r\n";
+            frames = true;
         }
     }
     const TNYXoggetto* header = model::HeaderPageOf(set, page);
