@@ -4,6 +4,7 @@
 // page and footer texts, the preload script of rollover pictures; and the
 // alias documents that send a reader on to a page.
 #include "convert/html/TextWalk.h"
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Page.h"
@@ -23,7 +24,8 @@ std::string PageText(const TNYXoggetto& page) {
     if (!t || !t->HasFirstStream()) return {};
     std::string text = t->Text();
     if (page.Byte(model::kTextVersionOffset) == 1)
-        text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)), static_cast<std::uint32_t>(page.Int(93)), nullptr);
+        text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(model::pagerec::kTextColour)),
+                                      static_cast<std::uint32_t>(page.Int(model::pagerec::kLinkColour)), nullptr);
     return text;
 }
 
@@ -47,7 +49,8 @@ constexpr const char* kDocumentStart =
 
 std::string Colours(const TNYXoggetto& page) {
     auto col = [&](std::size_t off) { return TNYXtoHtml::ColourText(static_cast<std::uint32_t>(page.Int(off))); };
-    return " TEXT=#" + col(89) + " LINK=#" + col(93) + " VLINK=#" + col(97) + " BGCOLOR=#" + col(101);
+    using namespace model::pagerec;
+    return " TEXT=#" + col(kTextColour) + " LINK=#" + col(kLinkColour) + " VLINK=#" + col(kVisitedColour) + " BGCOLOR=#" + col(kBackColour);
 }
 
 std::string ScriptBlock(int flags) {
@@ -82,8 +85,8 @@ std::string TNYXtoHtml::WritePage(const TNYXoggetto& page, int kind) {
     std::string head = kDocumentStart;
     head += "<TITLE>" + Title(page) + "\r\n</TITLE>\r\n";
     bool anyKey = false;
-    for (int i = 0; i < 20; ++i) {
-        const TNYXoggetto* k = set.ObjectAt(model::keyword, page.Int(105 + 4 * static_cast<std::size_t>(i)));
+    for (std::size_t i = 0; i < model::pagerec::kKeywordCount; ++i) {
+        const TNYXoggetto* k = set.ObjectAt(model::keyword, page.Int(model::pagerec::kKeywords + 4 * i));
         if (!Exists(k)) continue;
         if (!anyKey) head += "<META NAME=\"keywords\" CONTENT=\"";
         anyKey = true;
@@ -130,7 +133,7 @@ std::string TNYXtoHtml::WritePage(const TNYXoggetto& page, int kind) {
     const TNYXoggetto* header = model::HeaderPageOf(set, page);
     const TNYXoggetto* footer = model::FooterPageOf(set, page);
     body += "<BODY";
-    const TNYXoggetto* bg = page.Int(85) >= 0 ? set.ObjectAt(model::immagine, page.Int(85)) : nullptr;
+    const TNYXoggetto* bg = page.Int(model::pagerec::kBackPicture) >= 0 ? set.ObjectAt(model::immagine, page.Int(model::pagerec::kBackPicture)) : nullptr;
     if (Exists(bg)) {
         AddFile(bg->Reference());
         body += " BACKGROUND=\"" + EscapeUrl(PageFileName(bg, 2)) + "\"";
@@ -169,7 +172,7 @@ std::string TNYXtoHtml::AliasPageText(const TNYXoggetto& page) {
     std::string o = std::string(kDocumentStart) + "<TITLE>" + Title(page) + "\r\n</TITLE>\r\n";
     o += Marker(page, *LinkedNYXset);
     o += "<META HTTP-EQUIV=\"refresh\" CONTENT=\"0;URL=" + target + "\">\r\n</HEAD>\r\n<BODY";
-    const TNYXoggetto* bg = page.Int(85) >= 0 ? LinkedNYXset->ObjectAt(model::immagine, page.Int(85)) : nullptr;
+    const TNYXoggetto* bg = page.Int(model::pagerec::kBackPicture) >= 0 ? LinkedNYXset->ObjectAt(model::immagine, page.Int(model::pagerec::kBackPicture)) : nullptr;
     if (Exists(bg)) {
         AddFile(bg->Reference());
         o += " BACKGROUND=\"" + EscapeUrl(PageFileName(bg, 2)) + "\"";

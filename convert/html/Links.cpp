@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "convert/html/TextWalk.h"
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/PageOrder.h"
@@ -15,13 +16,14 @@ using model::TNYXoggetto;
 
 namespace {
 
-// Special links (kind 10): subtypes and the open modes of subtype 1.
-enum TSpecial { kGoTo = 1, kCloseWindow = 2, kKeywords = 3, kPrevious = 4, kNext = 5, kAutoImport = 6 };
-enum TOpenMode { kThisFrame = 0, kNamedFrame = 1, kSeparate = 2, kNewBrowser = 3, kPopup = 4, kJump = 5, kAnchor = 6 };
+using namespace model::linkrec;
 
-int OpenMode(const TNYXoggetto& l) { return l.Byte(18); }
-int AnchorOf(const TNYXoggetto& l) { return l.Int(9); }
-bool WithFeatures(int mode) { return mode == kSeparate || mode == kPopup; }
+// The open modes of a link of subtype 1.
+enum TOpenMode { omThisFrame = 0, omNamedFrame = 1, omSeparate = 2, omNewBrowser = 3, omPopup = 4, omJump = 5, omAnchor = 6 };
+
+int OpenMode(const TNYXoggetto& l) { return l.Byte(kOpenMode); }
+int AnchorOf(const TNYXoggetto& l) { return l.Int(kAnchor); }
+bool WithFeatures(int mode) { return mode == omSeparate || mode == omPopup; }
 
 }  // namespace
 
@@ -52,10 +54,10 @@ std::string TTextWalk::LinkStartTag(const TNYXoggetto& l) {
 }
 
 std::string TTextWalk::TargetFile(const TNYXoggetto& l, bool addFrame) {
-    const TNYXoggetto* target = Obj(l.Int(13));
+    const TNYXoggetto* target = Obj(l.Int(kTarget));
     if (!target) return {};
     if (target->Type() != model::testoHtml) return TNYXtoHtml::EscapeUrl(x_.PageFileName(target, 0));
-    const bool frameFlag = l.Byte(17) == 1;
+    const bool frameFlag = l.Byte(kShows) == 1;
     std::string f = x_.PageFileName(target, frameFlag ? 0 : 1);
     if (!frameFlag && addFrame) x_.AddFrame(target->Reference());
     return TNYXtoHtml::EscapeUrl(f);
@@ -64,14 +66,14 @@ std::string TTextWalk::TargetFile(const TNYXoggetto& l, bool addFrame) {
 std::string TTextWalk::NeighbourFile(const TNYXoggetto& l) {
     // The page before or after by chapter and position, when it is exported too.
     if (!doc_.page) return {};
-    const TNYXoggetto* to = l.Subtype() == kPrevious ? model::PreviousPage(set_, *doc_.page) : model::NextPage(set_, *doc_.page);
+    const TNYXoggetto* to = l.Subtype() == kPreviousPage ? model::PreviousPage(set_, *doc_.page) : model::NextPage(set_, *doc_.page);
     const auto& order = x_.pageOrder;
     if (to && std::find(order.begin(), order.end(), static_cast<std::int32_t>(to->Index())) != order.end())
         return x_.PageFileName(to, 0);
     return {};
 }
 
-std::string TTextWalk::WindowName(const TNYXoggetto& l) const { return TNYXtoHtml::CleanAttribute(l.Str(19, 19)); }
+std::string TTextWalk::WindowName(const TNYXoggetto& l) const { return TNYXtoHtml::CleanAttribute(l.Str(kWindowName, kWindowNameCap)); }
 
 std::string TTextWalk::Features(const TNYXoggetto& l) {
     std::string rec;
@@ -138,14 +140,14 @@ std::string TTextWalk::TargetPart(const TNYXoggetto& l) {
     switch (l.Subtype()) {
         case kGoTo:
             switch (OpenMode(l)) {
-                case kThisFrame: part = "TARGET=_self HREF=\"" + T() + "\""; break;
-                case kNamedFrame: part = "TARGET=\"" + win + "\" HREF=\"" + T() + "\""; break;
-                case kNewBrowser:
+                case omThisFrame: part = "TARGET=_self HREF=\"" + T() + "\""; break;
+                case omNamedFrame: part = "TARGET=\"" + win + "\" HREF=\"" + T() + "\""; break;
+                case omNewBrowser:
                     part = "HREF=\"javascript:QuorF_openB('" + ScriptString(TargetFile(l, true)) + "');\"";
                     doc_.flags |= TDocContext::kPlainOpen;
                     break;
-                case kJump: part = "HREF=\"" + T() + "\""; break;
-                case kAnchor: part = "HREF=\"#an" + Str(anchor) + "\" TARGET=_self"; break;
+                case omJump: part = "HREF=\"" + T() + "\""; break;
+                case omAnchor: part = "HREF=\"#an" + Str(anchor) + "\" TARGET=_self"; break;
                 default:
                     part = "HREF=\"" + TNYXtoHtml::EscapeText(WindowCall(0, l, WithFeatures(OpenMode(l)), anchor)) + "\"";
             }
@@ -154,8 +156,8 @@ std::string TTextWalk::TargetPart(const TNYXoggetto& l) {
             part = "HREF=\"javascript:QuorF_close('" + ScriptString(win) + "');\" ";
             doc_.flags |= TDocContext::kClose;
             break;
-        case kPrevious:
-        case kNext: {
+        case kPreviousPage:
+        case kNextPage: {
             const std::string f = NeighbourFile(l);
             part = "HREF=\"" + TNYXtoHtml::EscapeUrl(f.empty() ? "#" : f) + "\"";
             break;
@@ -187,19 +189,19 @@ std::string TTextWalk::ButtonClick(const TNYXoggetto& l) {
                 return f;
             };
             switch (mode) {
-                case kThisFrame: h = go("location", T()); break;
-                case kJump: h = go("top.location", T()); break;
-                case kNamedFrame:
+                case omThisFrame: h = go("location", T()); break;
+                case omJump: h = go("top.location", T()); break;
+                case omNamedFrame:
                     h = " onClick=\"javascript:open('" + ScriptString(T()) + "','" + ScriptString(WindowName(l)) + "');\" ";
                     break;
-                case kNewBrowser: h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(3, l, false, -1)) + "\""; break;
-                case kAnchor: h = " onClick=\"javascript:location='#an" + Str(anchor) + "'\" "; break;
+                case omNewBrowser: h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(3, l, false, -1)) + "\""; break;
+                case omAnchor: h = " onClick=\"javascript:location='#an" + Str(anchor) + "'\" "; break;
                 default: h = " onClick=\"" + TNYXtoHtml::EscapeText(WindowCall(0, l, WithFeatures(mode), anchor)) + "\"";
             }
             break;
         }
-        case kPrevious:
-        case kNext: {
+        case kPreviousPage:
+        case kNextPage: {
             // Like the link in text; without a neighbour the button does nothing.
             const std::string f = NeighbourFile(l);
             if (!f.empty()) h = go("top.location", TNYXtoHtml::EscapeUrl(f));

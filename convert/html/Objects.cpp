@@ -6,6 +6,7 @@
 
 #include "convert/html/Placeholders.h"
 #include "convert/html/TextWalk.h"
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Page.h"
@@ -73,18 +74,18 @@ void TTextWalk::ShortObject(const TNYXoggetto& o) {
             break;
         }
         case 11: out_ += Expand(o); break;  // inline HTML
-        case 13: {                          // a window opened or closed where the text is read
-            const TNYXoggetto* l = Obj(o.Int(5));
+        case model::markerrec::kWindowLaunch: {  // a window opened or closed where the text is read
+            const TNYXoggetto* l = Obj(o.Int(model::markerrec::kValue));
             if (!l || l->Type() != model::speclink) break;
-            if (l->Subtype() == 2) {
+            if (l->Subtype() == model::linkrec::kCloseWindow) {
                 out_ += CloseScript(*l);
             } else {
-                const int m = l->Byte(18);
+                const int m = l->Byte(model::linkrec::kOpenMode);
                 out_ += WindowCall(1, *l, m == 2 || m == 4, -1);
             }
             break;
         }
-        case 14: Anchor(o); break;
+        case model::markerrec::kAnchor: Anchor(o); break;
         default: break;
     }
 }
@@ -95,7 +96,7 @@ void TTextWalk::Anchor(const TNYXoggetto& o) {
         reopen = OpenTagOf("A");
         Close("A");
     }
-    out_ += "<A NAME=\"an" + Str(o.Int(5)) + "\"></A>";
+    out_ += "<A NAME=\"an" + Str(o.Int(model::markerrec::kValue)) + "\"></A>";
     if (link_ && !reopen.empty()) Open("A", reopen);
 }
 
