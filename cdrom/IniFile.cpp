@@ -102,7 +102,11 @@ bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
 
 bool TIniFile::AddSection(std::string_view section) {
     if (std::string why = SectionProblem(section); !why.empty()) {
-        rejected_.push_back("[" + std::string(section) + "]: " + why);
+        std::string line = "[";
+        line += section;
+        line += "]: ";
+        line += why;
+        rejected_.push_back(std::move(line));
         return false;
     }
     Ensure(section);
@@ -247,7 +251,10 @@ bool WriteFileAtomically(const fs::path& file, std::string_view bytes, std::stri
         return false;
     };
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    std::string tmpl = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name += file.filename().string();
+    name += ".XXXXXX";
+    std::string tmpl = (folder / name).string();
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return fail("impossibile creare un file in " + folder.string());
     const fs::path tmp(tmpl);
