@@ -27,6 +27,7 @@
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/ui/UndoDropDown.h"
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -101,7 +102,7 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
         const model::TNYXoggetto* link = pageView_->LinkRecord(key);
         if (!link) return {};
         if (link->Type() == model::speclink && link->Subtype() == 1)
-            if (const model::TNYXoggetto* page = doc_.ObjectByRef(link->Int(13)); page && !page->IsEmpty())
+            if (const model::TNYXoggetto* page = doc_.ObjectByRef(link->Int(model::linkrec::kTarget)); page && !page->IsEmpty())
                 return platform::text::Cp1252ToUtf8(page->DescriptionTitle());
         return platform::text::Cp1252ToUtf8(link->Description());
     };
