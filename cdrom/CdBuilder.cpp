@@ -48,6 +48,9 @@ std::string DestinationProblem(const std::string& dest) {
         return "La cartella di destinazione non pu\xC3\xB2 essere la radice \"/\".";
     std::error_code ec;
     if (fs::exists(d, ec) && !fs::is_directory(d, ec)) return "La destinazione non \xC3\xA8 una cartella: " + dest;
+    // A link that leads to the root is the root.
+    if (const fs::path real = fs::weakly_canonical(d, ec); !ec && real == "/")
+        return "La cartella di destinazione non pu\xC3\xB2 essere la radice \"/\".";
     return {};
 }
 

@@ -167,14 +167,15 @@ TEST(CdBuild, RefusedBeforeAnythingIsWritten) {
     TCdFixture fx;
     const fs::path cwd = fs::current_path();
     fs::current_path(fx.dir.path());
+    fs::create_directory_symlink("/", fx.dir / "radice");
     struct Case {
         std::string dest;
         bool noEntries;
-    } cases[] = {{"", false}, {"relativa/cd", false}, {"/", false}, {"//", false}, {"/../", false}, {"@", true}};
+    } cases[] = {{"", false}, {"relativa/cd", false}, {"/", false}, {"//", false}, {"/../", false}, {"@radice", false}, {"@", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dest);
         TCdSettings s = fx.Settings();
-        s.destPath = c.dest == "@" ? fx.dest.string() : c.dest;
+        s.destPath = c.dest == "@" ? fx.dest.string() : c.dest == "@radice" ? (fx.dir / "radice").string() : c.dest;
         if (c.noEntries) s.entries.clear();
         const TBuildReport r = BuildCd(s, {fx.utils, {}});
         EXPECT_FALSE(r.refused.empty());
