@@ -315,7 +315,8 @@ std::vector<std::string> TMainDocument::LossList() const {
         const model::TNYXoggetto* o = doc_.ObjectByRef(ref);
         const int type = model::RefType(ref);
         std::string line = type == model::immagine ? "Immagine" : type == model::genLink ? "File" : "Oggetto";
-        line += " " + std::to_string(model::RefIndex(ref));
+        line += ' ';
+        line += std::to_string(model::RefIndex(ref));
         if (!o) {
             lines.push_back(line);
             continue;
