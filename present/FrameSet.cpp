@@ -277,6 +277,15 @@ void TNYXCustomFrameSet::Reattach() {
     if (n >= 0 && PageAt(set_, n)) ShowPage(n);
 }
 
+void TNYXCustomFrameSet::Drop() {
+    preview_->Stop();
+    ReleasePages();
+    layout_->Clear();
+    layoutDirty_ = false;
+    mainPage_ = -1;
+    Changed();
+}
+
 void TNYXCustomFrameSet::MakePages() {
     TNonVisCornice* top = layout_->Top();
     if (!top || !set_ || framesOnly_) return;

@@ -154,6 +154,9 @@ public:
     // them first with SaveOnExit; Reattach shows the same page again.
     void Detach();
     void Reattach();
+    // Shows nothing and drops what was shown unstored (the hypertext is
+    // being cleared, or a page it showed was deleted).
+    void Drop();
 
     // --- frames ---------------------------------------------------------------------
     TFrameLayout& Layout() { return *layout_; }

@@ -127,6 +127,8 @@ void TNYXFrame::Focus() {
 TInsiemeCornici::TInsiemeCornici(QWidget* parent, int nesting)
     : QWidget(parent), TNYXCustomFrameSet(static_cast<TFramePageMaker&>(*this), nesting) {
     setObjectName(QStringLiteral("TInsiemeCornici"));
+    // A size to lay pages out at until the window that holds it is shown.
+    resize(640, 480);
     // Links are followed on the next turn of the event loop; a request
     // still queued when the frame set goes is dropped with it.
     post = [this](std::function<void()> fn) { QTimer::singleShot(0, this, std::move(fn)); };
@@ -180,10 +182,11 @@ void TInsiemeCornici::GiveBack(richtext::ui::TNYXpageView* view) {
     view->onFollowLink = nullptr;
     view->onEdited = nullptr;
     view->onSelectionChanged = nullptr;
-    view->hide();
+    // Hidden once the frames are placed, unless a frame takes it again at once.
     if (spare_.size() < kSpareViews) {
         spare_.push_back(view);
     } else {
+        view->hide();
         view->SetUndoList(nullptr);
         view->deleteLater();
     }
@@ -275,6 +278,13 @@ QRect TInsiemeCornici::ContentRect(const TNonVisCornice& leaf) const {
 
 void TInsiemeCornici::FramesChanged() {
     if (placing_) return;
+    // Before the first resize event (a window not shown yet) the frames take
+    // the widget's size; the layout then calls back here.
+    const TFrameRect& area = Layout().Area();
+    if (area.width != width() || area.height != height()) {
+        SetArea(width(), height());
+        return;
+    }
     placing_ = true;
     TNonVisCornice* top = Top();
     const bool editing = !ReadOnly();
@@ -336,6 +346,7 @@ void TInsiemeCornici::FramesChanged() {
         f->View()->setGeometry(ContentRect(*p->Leaf()));
         f->View()->show();
     }
+    for (auto* v : spare_) v->hide();
     placing_ = false;
     update();
 }
