@@ -288,11 +288,15 @@ bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, b
     }
     bool ok;
     lossRefused_ = false;
+    // What was deleted stays deleted once written; a failed save keeps it undoable.
+    present::TPageTrash deleted = std::move(trash_);
+    trash_.Clear();
     {
         TBusyScope busy(*this);
         platform::BusyCursor cursor;
         ok = doc_.SaveToFile(file, 2);
     }
+    if (!ok) trash_ = std::move(deleted);
     if (!ok) {
         saved_ = false;
         doc_.SetModified(true);
@@ -301,8 +305,6 @@ bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, b
         return false;
     }
     saved_ = true;
-    // What was deleted stays deleted once written.
-    trash_.Clear();
     SetCaption(file);
     AddRecent(file);
     lastDocument_ = file;
