@@ -3,6 +3,8 @@
 // of the event loop, the history, the preview timer, the page commands.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -10,6 +12,7 @@
 #include "model/NYXset.h"
 #include "model/PageOrder.h"
 #include "platform/Dispatch.h"
+#include "platform/testing/FixedEnv.h"
 #include "platform/testing/ManualTimers.h"
 #include "platform/testing/ScriptedUi.h"
 #include "present/FrameData.h"
@@ -363,6 +366,43 @@ TEST(PageCommands, RowsSortByTitleNumberAndSize) {
     EXPECT_EQ(slots().front(), 1);
     SortPageRows(rows, TPageColumn::kNumber, true);
     EXPECT_EQ(slots(), (std::vector<std::int64_t>{0, 1, 2}));
+}
+
+}  // namespace
+
+namespace {
+
+int Nyx(const std::string& args, std::string* out) {
+    const std::string cmd = std::string(QUOR_BINARY_DIR) + "/nyx " + args + " 2>&1";
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return -1;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->append(buf, n);
+    const int st = pclose(f);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+TEST(NyxAddPage, AddsTitledAndDividedPagesThatInfoLists) {
+    platform::testing::TempDir dir;
+    const std::string file = (dir / "pagine.nyx").string();
+    const std::string model = std::string(QUOR_SOURCE_DIR) + "/data/ModelliCornici/Indice a sinistra.frm";
+    std::string out;
+    ASSERT_EQ(Nyx("new '" + file + "'", &out), 0) << out;
+    ASSERT_EQ(Nyx("add-page '" + file + "' --title 'Però'", &out), 0) << out;
+    ASSERT_EQ(Nyx("add-page '" + file + "' --title Indice --frames '" + model + "'", &out), 0) << out;
+    EXPECT_EQ(Nyx("add-page '" + file + "' --frames '" + dir.path().string() + "/manca.frm'", &out), 1);
+    EXPECT_EQ(Nyx("add-page", &out), 2);
+    out.clear();
+    ASSERT_EQ(Nyx("info '" + file + "'", &out), 0);
+    EXPECT_NE(out.find("0  Però"), std::string::npos) << out;
+    EXPECT_NE(out.find("1  Indice"), std::string::npos) << out;
+    model::TNYXset set;
+    ASSERT_TRUE(set.LoadFromFile(file));
+    const model::TNYXoggetto* map = PageMap(set, *set.ObjectAt(model::testoHtml, 1));
+    ASSERT_NE(map, nullptr);
+    EXPECT_GT(ReadFrameMap(*map)->CountFrames(), 1u);
+    EXPECT_EQ(model::NextPage(set, *set.ObjectAt(model::testoHtml, 0)), set.ObjectAt(model::testoHtml, 1));
 }
 
 }  // namespace
