@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <map>
 
 #include "model/Fields.h"
 #include "model/NYXoggetto.h"
@@ -339,16 +340,35 @@ void TInsiemeCornici::FramesChanged() {
         bars_[i]->hide();
         bars_[i]->container = nullptr;
     }
-    // The pages.
+    // The pages. Only what moved is painted again: the frame set paints the
+    // borders around the frames, and the views that kept their place keep
+    // their pixels.
+    QRegion dirty;
+    std::map<const TNonVisCornice*, QRect> placed;
+    if (top)
+        top->ForEach([&](const TNonVisCornice& f) {
+            if (!f.IsLeaf()) return;
+            const QRect r = ContentRect(f);
+            placed[&f] = r;
+            auto was = placed_.find(&f);
+            if (was == placed_.end() || was->second != r) {
+                dirty += r.adjusted(-2, -2, 2, 2);
+                if (was != placed_.end()) dirty += was->second.adjusted(-2, -2, 2, 2);
+            }
+        });
+    for (const auto& [f, r] : placed_)
+        if (!placed.count(f)) dirty += r.adjusted(-2, -2, 2, 2);
+    placed_ = std::move(placed);
     for (TFramePage* p : Pages()) {
         auto* f = static_cast<TNYXFrame*>(p);
         if (!p->Leaf()) continue;
-        f->View()->setGeometry(ContentRect(*p->Leaf()));
+        f->View()->setGeometry(placed_[p->Leaf()]);
         f->View()->show();
     }
     for (auto* v : spare_) v->hide();
     placing_ = false;
-    update();
+    if (ShowFramesOnly() || !top) update();
+    else if (!dirty.isEmpty()) update(dirty);
 }
 
 void TInsiemeCornici::DragBarTo(TNonVisCornice& container, std::size_t i, int size, bool released) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -146,6 +147,7 @@ private:
     std::vector<TTigerSplit*> tigers_;
     std::vector<QRect> strips_;  // the create bars shown, left ones first
     std::vector<bool> stripIsLeft_;
+    std::map<const TNonVisCornice*, QRect> placed_;  // where each frame's page view was put
     QRubberBand* guide_ = nullptr;
     richtext::TNYXundoList* undo_ = nullptr;
     bool quotes_ = false;
