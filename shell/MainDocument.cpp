@@ -64,10 +64,13 @@ void TMainDocument::Start(const TStartCommand& command) {
     if (command.init) RunInstallationSetup();
     nextAction_ = command.action;
     std::error_code ec;
-    if (!command.file.empty() && fs::is_regular_file(fs::path(command.file), ec))
+    if (!command.file.empty() && fs::is_regular_file(fs::path(command.file), ec)) {
+        // CD-ROM settings open in the builder, over the usual start.
+        if (LowerExt(fs::path(command.file)) == ".wzz") DefaultStart();
         OpenDocument(fs::path(command.file), false);
-    else
+    } else {
         DefaultStart();
+    }
 }
 
 void TMainDocument::OpenLibrary() {
@@ -172,7 +175,7 @@ bool TMainDocument::ChooseAndOpen(const char* caption, bool anyFile) {
     r.kind = TFileRequest::Open;
     r.caption = caption;
     r.folder = documentName_.empty() ? paths_.examplesFolder : documentName_.parent_path();
-    r.filter = anyFile ? "Tutti i file (*)" : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Tutti i file (*)";
+    r.filter = anyFile ? "Tutti i file (*)" : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Impostazioni creazione CD quor (*.wzz);;Tutti i file (*)";
     const auto a = host_.ChooseFile(r);
     return a && OpenDocument(a->file, true);
 }
@@ -193,8 +196,9 @@ bool TMainDocument::OpenDocument(const fs::path& given, bool ask) {
         host_.StatusMessage("Libreria di prototipi: " + file.string());
         return true;
     }
-    // CD-ROM settings, pictures and the importable formats are handled by
-    // their own windows; until those exist nothing is opened.
+    if (ext == ".wzz") return host_.OpenCdRomSettings(file);
+    // Pictures and the importable formats are handled by their own windows;
+    // until those exist nothing is opened.
     return false;
 }
 

@@ -63,6 +63,9 @@ public:
     // False while another question or dialog is on screen.
     virtual bool CanAskNow() const { return true; }
     virtual void StatusMessage(const std::string& /*utf8*/) {}
+    // A CD-ROM builder settings file (".wzz") to open in the builder's
+    // window; false when there is no such window.
+    virtual bool OpenCdRomSettings(const std::filesystem::path& /*file*/) { return false; }
 };
 
 class TMainDocument : public TOptionsTarget {

@@ -221,7 +221,7 @@ void TMainForm::BuildCommands() {
     fileMenu_ = menus["mnFile"];
     publishMenu_ = menus["mnPubblica"];
 
-    const std::map<std::string, std::function<void()>> handlers = {
+    std::map<std::string, std::function<void()>> handlers = {
         {"actNuovoIpertesto", [this] { document_.NewDocument(); }},
         {"actNuovoDa", [this] { document_.NewFromModel(); }},
         {"actApri", [this] { document_.ChooseAndOpen("Apri", false); }},
@@ -267,6 +267,9 @@ void TMainForm::BuildCommands() {
         {"actCaricaCornici", [this] { LoadFrameLayout(); }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
+    // Windows of the layers above: present when the program registered them.
+    if (HasRegisteredWindow("TFcd"))
+        handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));
@@ -470,6 +473,8 @@ bool TMainForm::HasPendingEdits() const { return frameSet_->Edited(); }
 bool TMainForm::CanAskNow() const { return QApplication::activeModalWidget() == nullptr; }
 
 void TMainForm::StatusMessage(const std::string& text) { statusBar()->showMessage(Q(text), 5000); }
+
+bool TMainForm::OpenCdRomSettings(const fs::path& file) { return OpenRegisteredWindow("TFcd", this, document_, file); }
 
 void TMainForm::SetViewMode(bool on) {
     // Leaving view mode on a read-only hypertext takes its password.

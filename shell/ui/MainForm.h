@@ -199,6 +199,7 @@ private:
     bool HasPendingEdits() const override;
     bool CanAskNow() const override;
     void StatusMessage(const std::string& text) override;
+    bool OpenCdRomSettings(const std::filesystem::path& file) override;
 
     void BuildCommands();
     void BuildRecentMenu();
