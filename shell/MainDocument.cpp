@@ -140,6 +140,7 @@ bool TMainDocument::AskSaveChanges() {
 
 void TMainDocument::NewDocumentNoAsk() {
     TBusyScope busy(*this);
+    trash_.Clear();
     SetCaption({});
     doc_.NewHypertext();
     SetReadOnly(false);
@@ -208,6 +209,7 @@ bool TMainDocument::OpenNative(const fs::path& file, bool asNew) {
     // The document becomes untitled first: should loading fail, no later
     // "Salva tutto" can write an empty hypertext over the file.
     SetCaption({});
+    trash_.Clear();
     doc_.NewHypertext();
     const bool ok = doc_.LoadFromFile(file);
     if (!ok || doc_.NYXFileName() != file) {
@@ -290,11 +292,15 @@ bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, b
     }
     bool ok;
     lossRefused_ = false;
+    // What was deleted stays deleted once written; a failed save keeps it undoable.
+    present::TPageTrash deleted = std::move(trash_);
+    trash_.Clear();
     {
         TBusyScope busy(*this);
         platform::BusyCursor cursor;
         ok = doc_.SaveToFile(file, 2);
     }
+    if (!ok) trash_ = std::move(deleted);
     if (!ok) {
         saved_ = false;
         doc_.SetModified(true);
@@ -443,6 +449,24 @@ bool TMainDocument::RefuseEdit() {
 }
 
 // --- options -------------------------------------------------------------------------
+
+// --- pages -----------------------------------------------------------------------------
+
+std::int64_t TMainDocument::AddPage(std::string_view title, const fs::path& layoutModel) {
+    if (busy_ || RefuseEdit()) return -1;
+    model::TNYXoggetto* page = present::AddNewPage(doc_, title, layoutModel);
+    return page ? static_cast<std::int64_t>(page->Index()) : -1;
+}
+
+bool TMainDocument::DeletePage(std::int64_t slot) {
+    if (busy_ || RefuseEdit()) return false;
+    return trash_.Delete(doc_, slot) == present::TPageTrash::TResult::kDeleted;
+}
+
+std::int64_t TMainDocument::UndoPageDeletion() {
+    if (busy_ || RefuseEdit()) return -1;
+    return trash_.Undo(doc_);
+}
 
 void TMainDocument::SetPictureCacheSize(int pictures) { doc_.maxCacheImg = static_cast<std::size_t>(pictures); }
 void TMainDocument::SetUndoDepth(int steps) { doc_.undoDeep = steps; }
