@@ -39,6 +39,21 @@ void TFrameLayout::Clear() {
     Changed();
 }
 
+void TFrameLayout::SetSet(model::TNYXset* set) {
+    if (set == set_) return;
+    Clear();
+    set_ = set;
+}
+
+void TFrameLayout::ShowEmpty(std::int32_t n) {
+    Clear();
+    report_ = {};
+    mainPage_ = n;
+    auto top = std::make_unique<TNonVisCornice>();
+    top->rec.SetPageRef(-1);
+    SetTop(std::move(top));
+}
+
 bool TFrameLayout::ShowPage(std::int32_t n) {
     Clear();
     report_ = {};

@@ -71,6 +71,8 @@ public:
     int barWidth = 10;        // of the create bars
     TFramePageHost* host = nullptr;
     model::TNYXset* Set() const { return set_; }
+    // Another hypertext: what was shown goes.
+    void SetSet(model::TNYXset* set);
     bool Editing() const { return !readOnly; }
 
     // --- what is shown ----------------------------------------------------------
@@ -78,6 +80,8 @@ public:
     // showing the page itself ("Map problem." when the map holds no frame).
     // False, showing nothing, when page n does not exist.
     bool ShowPage(std::int32_t n);
+    // One frame "Pag" + n showing a new, empty page (page n does not exist).
+    void ShowEmpty(std::int32_t n);
     void Clear();
     std::int32_t MainPage() const { return mainPage_; }
     TNonVisCornice* Top() const { return top_.get(); }

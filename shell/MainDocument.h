@@ -17,6 +17,7 @@
 
 #include "model/NYXset.h"
 #include "platform/Timer.h"
+#include "present/Pages.h"
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/StartLogic.h"
@@ -62,6 +63,9 @@ public:
     // False while another question or dialog is on screen.
     virtual bool CanAskNow() const { return true; }
     virtual void StatusMessage(const std::string& /*utf8*/) {}
+    // A CD-ROM builder settings file (".wzz") to open in the builder's
+    // window; false when there is no such window.
+    virtual bool OpenCdRomSettings(const std::filesystem::path& /*file*/) { return false; }
 };
 
 class TMainDocument : public TOptionsTarget {
@@ -107,6 +111,18 @@ public:
     // Files dropped on the window: the first native file or library opens
     // (after the save question). Returns the files not taken.
     std::vector<std::filesystem::path> DropFiles(const std::vector<std::filesystem::path>& files);
+
+    // --- pages ----------------------------------------------------------------------
+    // "Aggiungi nuova pagina" / "Nuova pagina...": a new page (with a title,
+    // and divided as a ".frm" layout model when one is given); its slot, -1
+    // when refused (a read-only hypertext).
+    std::int64_t AddPage(std::string_view title = {}, const std::filesystem::path& layoutModel = {});
+    // Deletes a page from the page list: refused with who uses it, else
+    // asked; the deletion can be taken back until the hypertext is saved.
+    bool DeletePage(std::int64_t slot);
+    bool CanUndoPageDeletion() const { return trash_.CanUndo(); }
+    // The slot of the page that came back, -1 for none.
+    std::int64_t UndoPageDeletion();
 
     // --- save reminder ------------------------------------------------------------
     void SetSaveReminder(bool on, int minutes) override;
@@ -184,6 +200,7 @@ private:
     std::filesystem::path documentName_;
     std::filesystem::path lastDocument_;
     TRecentFiles recent_;
+    present::TPageTrash trash_;
     TNextAction nextAction_ = TNextAction::Normal;
     bool saved_ = false;
     bool closing_ = false;
