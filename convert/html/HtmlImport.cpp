@@ -238,6 +238,7 @@ struct TOut {
     std::int32_t linkWritten = -1;
     std::int32_t linkWanted = -1;
     std::string pend;           // blanks waiting for the next character
+    bool lastSpace = false;     // the last character written is a blank (objects leave it as it is)
     TFont pendFont;
     std::int32_t pendLink = -1;
 };
@@ -660,6 +661,7 @@ void THtmlScan::OpenParagraph(TOut& o) {
     o.paraLen = 0;
     o.paraBase = StyleFont(style);
     o.written = o.paraBase;
+    o.lastSpace = false;
     o.lastRunTag = std::string::npos;
     o.linkWritten = -1;
     o.pendingList = -1;
@@ -667,6 +669,9 @@ void THtmlScan::OpenParagraph(TOut& o) {
 }
 
 void THtmlScan::CloseParagraph(TOut& o) {
+    // In a page this program exported, a paragraph holding only the
+    // non-breaking space the exporter ends every paragraph with is an empty one.
+    if (!o.paraOpen && marked_ && o.pend == "\xA0") OpenParagraph(o);
     o.pend.clear();
     if (!o.paraOpen) return;
     if (o.linkWritten >= 0) o.text += "<%>";
@@ -736,6 +741,7 @@ void THtmlScan::FlushPend(TOut& o) {
     SyncFont(o, o.pendFont);
     for (char c : o.pend) markup::AppendEscaped(o.text, c);
     o.paraLen += o.pend.size();
+    o.lastSpace = o.pend.back() == ' ';
     o.pend.clear();
     o.lastRunTag = std::string::npos;
 }
@@ -757,6 +763,7 @@ void THtmlScan::AppendRun(std::string_view run) {
         const std::size_t k = std::min(run.size(), room);
         o.text.append(run.data(), k);
         o.paraLen += k;
+        o.lastSpace = false;
         o.lastRunTag = std::string::npos;
         run.remove_prefix(k);
         if (o.paraLen >= kParaHard) CloseParagraph(o);
@@ -782,6 +789,7 @@ void THtmlScan::Char(unsigned char c) {
     TOut& o = Out();
     markup::AppendEscaped(o.text, static_cast<char>(c));
     ++o.paraLen;
+    o.lastSpace = false;
     o.lastRunTag = std::string::npos;
     if (o.paraLen >= kParaHard) CloseParagraph(o);
 }
@@ -804,13 +812,20 @@ void THtmlScan::Whitespace() {
 }
 
 // A non-breaking space in a page this program exported: the exporter writes
-// one after every blank of a run of blanks and one at every paragraph end.
-// After a blank it is a blank again; at a paragraph end it goes.
+// one after every blank of a run of blanks (objects between them included)
+// and one at every paragraph end. After a blank it is a blank again; at a
+// paragraph end it goes.
 void THtmlScan::Nbsp() {
     TOut& o = Out();
     if (!o.pend.empty()) {
         for (char& c : o.pend) c = ' ';
         if (o.pend.size() < kParaHard) o.pend += ' ';
+        return;
+    }
+    if (o.paraOpen && o.lastSpace) {
+        o.pend = " ";
+        o.pendFont = Cur().font;
+        o.pendLink = o.linkWanted;
         return;
     }
     o.pend = "\xA0";
@@ -834,6 +849,7 @@ void THtmlScan::PreBlank(unsigned char c) {
         TOut& o = Out();
         o.text += ' ';
         ++o.paraLen;
+        o.lastSpace = true;
         o.lastRunTag = std::string::npos;
         if (o.paraLen >= kParaHard) CloseParagraph(o);
     }
@@ -2016,7 +2032,8 @@ void THtmlScan::Select() {
         }
         const TTagId t = TagOf(name);
         if (t == tSelect || t == tInput || t == tTextarea || t == tTable || t == tTr || t == tTd || t == tTh ||
-            (end && (t == tForm || t == tTable || t == tTd || t == tTr))) break;  // the element ends here
+            (!end && IsBlockish(t)) || (end && (t == tForm || t == tTable || t == tTd || t == tTr)))
+            break;  // the element ends here
         if (!end && t == tOption) {
             p_ = ParseAttributes(q);
             const bool selected = Attr("SELECTED") != nullptr;
@@ -2433,8 +2450,20 @@ void THtmlImport::ResolveLocalLinks() {
         if (!l || l->IsEmpty() || l->Subtype() != model::linkrec::kAutoImport) continue;
         std::string name;
         if (!l->ReadFirstStream(name)) continue;
-        auto it = pagesByFile_.find(PathKey(fs::path(platform::text::Cp1252ToUtf8(name))));
-        if (it == pagesByFile_.end()) continue;
+        const fs::path file(platform::text::Cp1252ToUtf8(name));
+        auto it = pagesByFile_.find(PathKey(file));
+        if (it == pagesByFile_.end()) {
+            // The exporter's frame-content document of a page ("P-000001.htm")
+            // shows the same page as its page document ("P_000001.htm").
+            std::string stem = file.stem().string();
+            const std::size_t dash = stem.rfind('-');
+            const std::string tail = dash == std::string::npos ? std::string() : stem.substr(dash + 1);
+            const bool page = tail == "index" || (tail.size() == 6 && tail.find_first_not_of("0123456789abcdef") == std::string::npos);
+            if (!page) continue;
+            stem[dash] = '_';
+            it = pagesByFile_.find(PathKey(file.parent_path() / (stem + file.extension().string())));
+            if (it == pagesByFile_.end()) continue;
+        }
         l->SetSubtype(model::linkrec::kGoTo);
         l->SetInt(model::linkrec::kTarget, it->second);
         l->SetInt(model::linkrec::kAnchor, -1);
