@@ -204,7 +204,7 @@ bool LooksBinary(std::string_view bytes) {
         if (d.encoding.compare(0, 6, "utf-16") != 0) return true;
         return false;
     }
-    return n > 0 && control * 20 > n;  // more than one byte in twenty
+    return control >= 8 && control * 10 > n;  // more than one byte in ten
 }
 
 std::string TNYXtoTxt::TextToMarkup(std::string_view text, int style) {
