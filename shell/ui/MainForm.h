@@ -36,6 +36,8 @@ class TNYXpageView;
 class TUndoDropDown;
 }
 
+class QProgressDialog;
+
 namespace shell::ui {
 
 using shell::kAppTitle;
@@ -165,6 +167,9 @@ private:
     bool HasPendingEdits() const override;
     bool CanAskNow() const override;
     void StatusMessage(const std::string& text) override;
+    std::int32_t CurrentPage() const override;
+    void PagesImported(std::int32_t first) override;
+    bool Progress(const std::string& text) override;
 
     void BuildCommands();
     void BuildRecentMenu();
@@ -176,6 +181,7 @@ private:
     // The list entry of a page takes the page's title again.
     void RefreshPageTitle(std::int64_t slot);
     void ShowWindowsDialog();
+    void ShowImportDialog();
     void ShowAbout();
     void ShowTips();
 
@@ -203,6 +209,7 @@ private:
     int detachedRow_ = -1;
     bool detached_ = false;  // a save took the pages away and has not shown them again
     bool clipboardPastable_ = false;
+    QProgressDialog* progress_ = nullptr;  // of an import that takes longer than a moment
 };
 
 }  // namespace shell::ui
