@@ -103,7 +103,7 @@ protected:
 };
 
 TEST_F(ImportUi, DroppedAndOpenedFilesBecomePagesAndTheFirstIsShown) {
-    auto* list = form->findChild<QListWidget*>();
+    auto* list = form->findChild<QListWidget*>("lvPagine");
     ASSERT_TRUE(list);
     const int before = list->count();
     form->DropFiles({dir / "pagina.html"});
