@@ -460,6 +460,7 @@ private:
     std::size_t ParseAttributes(std::size_t p);
     const std::string* Attr(std::string_view upperName) const;
     std::string DecodeAttr(std::string_view raw);
+    void DecodeAttrInto(std::string_view raw, std::string& out);
     std::string DecodeText(std::string_view raw);
     std::size_t ElementEnd(std::size_t from, std::string_view lowName, std::size_t* contentEnd);
     void EndHead() { inHead_ = false; }
@@ -500,6 +501,7 @@ private:
         bool outside = false;
     };
     TRef Resolve(std::string_view value);
+    TRef ResolveNew(std::string_view value);
     std::int32_t LinkFor(std::string_view value);
     std::int32_t LoadPicture(std::string_view value);
     std::int64_t Colour(std::string_view v) const { return ParseColour(v); }
@@ -521,6 +523,7 @@ private:
     std::unordered_map<std::string, int> faceIndex_;
     std::map<int, TFont> styleFonts_;
     std::vector<TAttr> attrs_;
+    std::size_t nAttrs_ = 0;
     bool inHead_ = false;
     bool marked_ = false;
     std::string head_, title_;
@@ -533,6 +536,7 @@ private:
     std::vector<std::pair<TNYXoggetto*, std::string>> usemaps_;
     std::map<std::string, std::pair<std::shared_ptr<TSheetStyles>, TSheetStyles::TClass*>> classes_;
     std::vector<std::pair<int, int>> pendingColumns_;  // "<!qu_t": rule and width of each column
+    std::unordered_map<std::string, TRef> resolved_;   // references already resolved (by base and value)
 };
 
 const TNYXoggetto* THtmlScan::Style(int n) const {
@@ -947,7 +951,7 @@ void THtmlScan::Tag() {
 // Attributes up to the tag's ">": names in upper case, values without their
 // quotes and with their character references decoded.
 std::size_t THtmlScan::ParseAttributes(std::size_t p) {
-    attrs_.clear();
+    nAttrs_ = 0;
     const std::size_t n = s_.size();
     while (p < n) {
         while (p < n && (IsBlank(s_[p]) || s_[p] == '/')) ++p;
@@ -957,8 +961,14 @@ std::size_t THtmlScan::ParseAttributes(std::size_t p) {
         while (p < n && !IsBlank(s_[p]) && s_[p] != '>' && s_[p] != '=' && !(s_[p] == '/' && p + 1 < n && s_[p + 1] == '>'))
             ++p;
         if (p == nb) ++p;  // a lone "=": skipped
-        TAttr a;
-        a.name = Upper(s_.substr(nb, p - nb));
+        // The entries are kept from tag to tag, so their strings are too.
+        if (nAttrs_ == attrs_.size()) attrs_.emplace_back();
+        TAttr& a = attrs_[nAttrs_];
+        const bool keep = nAttrs_ < 64;
+        if (keep) ++nAttrs_;
+        a.name.assign(s_.data() + nb, p - nb);
+        for (char& c : a.name) c = Up(c);
+        a.value.clear();
         std::size_t q = p;
         while (q < n && IsBlank(s_[q])) ++q;
         if (q < n && s_[q] == '=') {
@@ -977,22 +987,31 @@ std::size_t THtmlScan::ParseAttributes(std::size_t p) {
                 raw = s_.substr(vb, q - vb);
                 p = q;
             }
-            a.value = DecodeAttr(raw);
+            DecodeAttrInto(raw, a.value);
         }
-        if (attrs_.size() < 64) attrs_.push_back(std::move(a));
+        (void)keep;
     }
     return n;
 }
 
 const std::string* THtmlScan::Attr(std::string_view upperName) const {
-    for (const TAttr& a : attrs_)
-        if (a.name == upperName) return &a.value;
+    for (std::size_t i = 0; i < nAttrs_; ++i)
+        if (attrs_[i].name == upperName) return &attrs_[i].value;
     return nullptr;
 }
 
 std::string THtmlScan::DecodeAttr(std::string_view raw) {
-    if (raw.find('&') == std::string_view::npos) return std::string(raw);
     std::string o;
+    DecodeAttrInto(raw, o);
+    return o;
+}
+
+void THtmlScan::DecodeAttrInto(std::string_view raw, std::string& o) {
+    o.clear();
+    if (raw.find('&') == std::string_view::npos) {
+        o.assign(raw.data(), raw.size());
+        return;
+    }
     o.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size();) {
         if (raw[i] != '&') {
@@ -1016,7 +1035,6 @@ std::string THtmlScan::DecodeAttr(std::string_view raw) {
         }
         i = next;
     }
-    return o;
 }
 
 // Text of a title or an option: references decoded, blanks collapsed, trimmed.
@@ -1234,7 +1252,17 @@ void THtmlScan::StartTag(std::size_t begin) {
     const std::size_t n = s_.size();
     std::size_t q = begin + 1;
     while (q < n && (IsAlpha(s_[q]) || IsDigit(s_[q]) || s_[q] == '-' || s_[q] == ':' || s_[q] == '_')) ++q;
-    const std::string name = Upper(s_.substr(begin + 1, q - begin - 1));
+    char nameBuf[16];
+    const std::size_t len = q - begin - 1;
+    std::string_view name;
+    std::string longName;
+    if (len < sizeof nameBuf) {
+        for (std::size_t i = 0; i < len; ++i) nameBuf[i] = Up(s_[begin + 1 + i]);
+        name = std::string_view(nameBuf, len);
+    } else {
+        longName = Upper(s_.substr(begin + 1, len));
+        name = longName;
+    }
     p_ = ParseAttributes(q);
     const std::string_view raw = s_.substr(begin, p_ - begin);
     TTagId t = TagOf(name);
@@ -1610,6 +1638,17 @@ void THtmlScan::Anchor() {
 }
 
 THtmlScan::TRef THtmlScan::Resolve(std::string_view value) {
+    // A page names the same files again and again: each is looked up once.
+    std::string key = baseUrl_.empty() ? baseDir_.string() : baseUrl_;
+    key += '\n';
+    key += value;
+    if (auto it = resolved_.find(key); it != resolved_.end()) return it->second;
+    TRef r = ResolveNew(value);
+    if (resolved_.size() < 100000) resolved_.emplace(std::move(key), r);
+    return r;
+}
+
+THtmlScan::TRef THtmlScan::ResolveNew(std::string_view value) {
     TRef r;
     const std::string v(Trim(value));
     if (v.empty()) return r;
@@ -1737,10 +1776,25 @@ std::int32_t THtmlScan::LinkFor(std::string_view value) {
         return -1;
     }
     if (address.size() > 127) address.resize(127);
+    // An address already in the hypertext is used again (the addresses of
+    // the hypertext are read once a run, not once a link).
+    if (!imp_.urlsIndexed_) {
+        imp_.urlsIndexed_ = true;
+        for (std::size_t i = 0; i < set_.Count(model::internetLink); ++i) {
+            const TNYXoggetto* u = set_.ObjectAt(model::internetLink, static_cast<std::int64_t>(i));
+            if (u && !u->IsEmpty()) imp_.urls_.emplace(u->GetName(), u->Reference());
+        }
+    }
+    if (auto it = imp_.urls_.find(address); it != imp_.urls_.end()) {
+        const TNYXoggetto* u = set_.ObjectByRef(it->second);
+        if (u && !u->IsEmpty() && u->GetName() == address) return it->second;
+    }
     std::unique_ptr<TNYXoggetto> url = set_.NewURL(address);
-    if (TNYXoggetto* same = set_.FindEqual(*url)) return same->Reference();
     const std::int32_t slot = set_.RegisterObject(model::internetLink, -1, std::move(url));
-    return slot < 0 ? -1 : model::MakeRef(model::internetLink, static_cast<std::uint32_t>(slot));
+    if (slot < 0) return -1;
+    const std::int32_t ref = model::MakeRef(model::internetLink, static_cast<std::uint32_t>(slot));
+    imp_.urls_[address] = ref;
+    return ref;
 }
 
 std::int32_t THtmlScan::LoadPicture(std::string_view value) {
@@ -2364,6 +2418,8 @@ void THtmlImport::BeginRun() {
     pictures_.clear();
     sheets_.clear();
     outsideSeen_.clear();
+    urls_.clear();
+    urlsIndexed_ = false;
 }
 
 bool THtmlImport::OutsideAllowed(const fs::path& file, const std::string& what) {

@@ -93,6 +93,9 @@ private:
     // Style sheets read in this run, by file.
     std::map<std::string, std::shared_ptr<TSheetStyles>> sheets_;
     std::vector<std::string> outsideSeen_;
+    // The hypertext's addresses, read on first need in a run.
+    std::map<std::string, std::int32_t> urls_;
+    bool urlsIndexed_ = false;
 };
 
 // The normalised key of a path for the run's maps (absolute, lexically normal).
