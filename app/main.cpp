@@ -1,4 +1,9 @@
 // The desktop program `quor`.
+#include "cdrom/ui/Fcd.h"
 #include "shell/ui/StartUp.h"
 
-int main(int argc, char** argv) { return shell::ui::RunQuor(argc, argv); }
+int main(int argc, char** argv) {
+    // The windows of the layers above the main window's own.
+    cdrom::ui::RegisterFcd();
+    return shell::ui::RunQuor(argc, argv);
+}

@@ -7,6 +7,7 @@
 
 #include "cli/Command.h"
 #include "cli/Util.h"
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/PageOrder.h"
@@ -61,7 +62,7 @@ int CmdPages(const Args& a) {
     if (numbers) {
         // The sequence that previous-page and next-page links follow.
         for (const TNYXoggetto* p : PagesInNumberOrder(set))
-            std::printf("%4d %4d  %s  #%u\n", p->SWord(77), p->SWord(79), Out(p->GetName()).c_str(), p->Index());
+            std::printf("%4d %4d  %s  #%u\n", p->SWord(model::pagerec::kChapter), p->SWord(model::pagerec::kPosition), Out(p->GetName()).c_str(), p->Index());
         return kOk;
     }
     const bool stored = HasStoredTree(set, testoHtml);

@@ -1,50 +1,90 @@
 #include "present/FrameData.h"
 
-#include "model/Bytes.h"
 #include "model/NYXoggetto.h"
+#include "model/NYXset.h"
 
 namespace present {
 
-TFrameTree ReadFrameTree(std::string_view s) {
-    TFrameTree t;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
-    const std::size_t n = s.size();
-    std::vector<std::size_t> path;  // indexes of the open ancestors
-    for (std::size_t off = 0; off + kFrameRecordSize <= n; off += kFrameRecordSize) {
-        namespace b = model::bytes;
-        TFrameNode f;
-        f.id = b::I32(p, n, off + 0);
-        f.parent = b::I32(p, n, off + 4);
-        f.name = b::Str(p, n, off + 8, 19);
-        f.place = p[off + 28];
-        f.scrolling = p[off + 31] == 1;
-        f.container = p[off + 32] == 1;
-        f.resizable = p[off + 33] == 1;
-        f.pageRef = b::I32(p, n, off + 34);
-        f.percent = b::I32(p, n, off + 38);
-        f.border = p[off + 51] == 1;
-        f.pixels = b::I32(p, n, off + 52);
-        f.childBorder = p[off + 56];
-        f.rule = p[off + 57];
-        if (t.nodes.empty()) {
-            t.nodes.push_back(std::move(f));
-            path.push_back(0);
-            continue;
-        }
-        while (!path.empty() && t.nodes[path.back()].id != f.parent) path.pop_back();
-        if (path.empty()) break;
-        const std::size_t idx = t.nodes.size();
-        t.nodes[path.back()].children.push_back(idx);
-        t.nodes.push_back(std::move(f));
-        path.push_back(idx);
+std::size_t MapRecordLength(const model::TNYXoggetto& map) {
+    const std::int32_t l = map.Int(kMapRecordLengthField);
+    // Maps written before the length was kept hold 58-byte records.
+    if (l < static_cast<std::int32_t>(kMinRecordLength) || l > static_cast<std::int32_t>(kMaxRecordLength))
+        return kFrameRecordSize;
+    return static_cast<std::size_t>(l);
+}
+
+std::unique_ptr<TNonVisCornice> ReadFrameMap(const model::TNYXoggetto& map, TFrameReadReport* report) {
+    std::string s;
+    if (!map.HasFirstStream() || !map.ReadFirstStream(s)) return nullptr;
+    return ReadFrameRecords(s, MapRecordLength(map), report);
+}
+
+void WriteFrameMap(model::TNYXoggetto& map, const TNonVisCornice& top) {
+    map.SetInt(kMapRecordLengthField, static_cast<std::int32_t>(kFrameRecordSize));
+    map.SetFirstStream(WriteFrameRecords(top));
+}
+
+model::TNYXoggetto* PageMap(const model::TNYXset& set, const model::TNYXoggetto& page) {
+    std::int32_t v = page.Int(kPageMapField);
+    if (v < 0) return nullptr;
+    if (model::RefType(v) == model::mappaFrame) v = static_cast<std::int32_t>(model::RefIndex(v));
+    model::TNYXoggetto* m = set.ObjectAt(model::mappaFrame, v);
+    return m && m->Type() == model::mappaFrame && !m->IsEmpty() ? m : nullptr;
+}
+
+void StorePageMap(model::TNYXset& set, model::TNYXoggetto& page, const TNonVisCornice* top) {
+    model::TNYXoggetto* map = PageMap(set, page);
+    if (!top || top->IsLeaf()) {
+        if (map) map->Reset();
+        page.SetInt(kPageMapField, -1);
+        set.SetModified(true);
+        return;
     }
+    if (!map) map = set.NewObject(model::mappaFrame);
+    if (!map) return;
+    WriteFrameMap(*map, *top);
+    page.SetInt(kPageMapField, static_cast<std::int32_t>(map->Index()));
+    set.SetModified(true);
+}
+
+TFrameTree Flatten(const TNonVisCornice& top) {
+    TFrameTree t;
+    std::function<std::size_t(const TNonVisCornice&)> add = [&](const TNonVisCornice& f) {
+        const std::size_t idx = t.nodes.size();
+        TFrameNode n;
+        const TFrameRecord& r = f.rec;
+        n.id = r.Id();
+        n.parent = r.ParentId();
+        n.name = r.Name();
+        n.place = r.PlaceCode();
+        n.scrolling = r.Scrolling();
+        n.container = !f.IsLeaf();
+        n.resizable = r.Resizable();
+        n.pageRef = r.PageRef();
+        n.percent = r.Percent();
+        n.border = r.Border();
+        n.pixels = r.Pixels();
+        n.childBorder = r.BorderWidth();
+        n.rule = r.RuleCode();
+        t.nodes.push_back(std::move(n));
+        for (const auto& c : f.children) {
+            const std::size_t ci = add(*c);
+            t.nodes[idx].children.push_back(ci);
+        }
+        return idx;
+    };
+    add(top);
     return t;
 }
 
+TFrameTree ReadFrameTree(std::string_view records) {
+    auto top = ReadFrameRecords(records, kFrameRecordSize);
+    return top ? Flatten(*top) : TFrameTree{};
+}
+
 TFrameTree ReadFrameTree(const model::TNYXoggetto& map) {
-    std::string s;
-    if (!map.HasFirstStream() || !map.ReadFirstStream(s)) return {};
-    return ReadFrameTree(s);
+    auto top = ReadFrameMap(map);
+    return top ? Flatten(*top) : TFrameTree{};
 }
 
 }  // namespace present

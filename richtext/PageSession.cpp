@@ -1,5 +1,6 @@
 #include "richtext/PageSession.h"
 
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Page.h"
@@ -15,15 +16,11 @@
 namespace richtext {
 namespace {
 
-// Link records: offset 9 the anchor number in the target page, 13 the
-// target, 18 the open mode (6: an anchor of the current page).
-constexpr std::size_t kLinkAnchor = 9, kLinkTarget = 13, kLinkOpenMode = 18;
-constexpr int kOpenAnchorHere = 6;
-constexpr int kAnchorMarker = 14;  // marker subtype; its number at offset 5
+constexpr int kOpenAnchorHere = 6;  // link open mode: an anchor of the current page
 
 bool IsAnchor(const TNYXembedded* e, std::int32_t n) {
     const model::TNYXoggetto* r = e ? e->Record() : nullptr;
-    return r && r->Type() == model::shortObj && r->Subtype() == kAnchorMarker && r->Int(5) == n;
+    return r && r->Type() == model::shortObj && r->Subtype() == model::markerrec::kAnchor && r->Int(model::markerrec::kValue) == n;
 }
 
 // Whether a table's cells (at any depth) show the anchor.
@@ -96,9 +93,9 @@ bool TNYXpageSession::ShowPage(model::TNYXset& set, std::int64_t slot) {
         addObjects(*f, base);
         footer = ShiftInstanceIds(f->Text(), base);
     }
-    background_.colour = static_cast<std::uint32_t>(copy_->Int(101));
+    background_.colour = static_cast<std::uint32_t>(copy_->Int(model::pagerec::kBackColour));
     background_.fixed = copy_->Byte(288) == 1;
-    background_.pictureSlot = copy_->Int(85);
+    background_.pictureSlot = copy_->Int(model::pagerec::kBackPicture);
     background_.picture = nullptr;
     if (background_.pictureSlot >= 0)
         if (model::TNYXoggetto* pic = set.ObjectAt(model::immagine, background_.pictureSlot))
@@ -159,10 +156,10 @@ TLinkTarget TNYXpageSession::LinkTarget(std::int32_t key) const {
     std::int32_t target = key;
     if (const model::TNYXoggetto* link = LinkRecord(key);
         link && link->Type() == model::speclink && link->Subtype() == 1) {
-        target = link->Int(kLinkTarget);
-        const std::int32_t anchor = link->Int(kLinkAnchor);
+        target = link->Int(model::linkrec::kTarget);
+        const std::int32_t anchor = link->Int(model::linkrec::kAnchor);
         t.anchor = anchor >= 0 ? anchor : -1;
-        if (link->Byte(kLinkOpenMode) == kOpenAnchorHere) {
+        if (link->Byte(model::linkrec::kOpenMode) == kOpenAnchorHere) {
             t.page = slot_;
             t.samePage = true;
             return t;

@@ -16,7 +16,7 @@ const std::vector<TMenuDef>& MainMenus() {
 }
 
 bool IsObjectMenu(std::string_view menu) {
-    return menu == "mnCornice" || menu == "mnBottone" || menu == "mnImmagine" || menu == "mnTabella";
+    return menu == "mnBottone" || menu == "mnImmagine" || menu == "mnTabella";
 }
 
 const std::vector<TCommandDef>& MainCommands() {
@@ -53,6 +53,10 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnCerca", "actRipetiIpertesto", "Ripeti nell'&ipertesto", "F4"},
         {"mnCerca", "actCercaParola", "Cerca per parola c&hiave...", "Ctrl+F3"},
         {"mnCerca", "actCercaOperatori", "Cerca con &operatori...", ""},
+        {"mnCornice", "actProprietaCornici", "Proprietà &insieme cornici...", ""},
+        {"mnCornice", "-", "", ""},
+        {"mnCornice", "actSalvaCornici", "Salva &disposizione cornici...", ""},
+        {"mnCornice", "actCaricaCornici", "&Carica disposizione cornici...", ""},
         {"mnInserisci", "actSimbolo", "&Simbolo...", "Shift+F2"},
         {"mnInserisci", "actImmagine", "&Immagine/mappa...", "Ctrl+I"},
         {"mnInserisci", "actTabella", "&Tabella...", "Ctrl+T"},
@@ -64,6 +68,7 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnFormato", "actSegui", "Segui colle&gamento (doppio clic)...", "F9"},
         {"mnFormato", "actProprietaPagina", "&Proprietà pagina...", "Ctrl+F11"},
         {"mnIpertesto", "actSoloLettura", "Solo &lettura", "F11"},
+        {"mnIpertesto", "actIndietro", "&Indietro", "Alt+Left"},
         {"mnIpertesto", "-", "", ""},
         {"mnIpertesto", "actPaginaPiu", "Pagina +1", "Ctrl+="},
         {"mnIpertesto", "actPaginaMeno", "Pagina -1", "Ctrl+-"},
@@ -76,6 +81,8 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnIpertesto", "actAlbum", "&Album immagini - files - pagine e cancellazioni...", "F12"},
         // Ctrl+F12 belongs to "Apri...": a shortcut given to two actions fires neither.
         {"mnIpertesto", "actTutteLePagine", "Tutte le pagine dell'&ipertesto...", ""},
+        {"mnIpertesto", "actEliminaPagina", "&Elimina pagina", ""},
+        {"mnIpertesto", "actRipristinaPagina", "Ripristina pagina &cancellata", ""},
         {"mnIpertesto", "actProprietaIpertesto", "&Proprietà dell'ipertesto corrente...", ""},
         {"mnPubblica", "actPubblicaFtp", "&Pubblica ipertesto in rete...", "Ctrl+P"},
         {"mnPubblica", "actPubblicaPaginaFtp", "Pubblica pa&gina corrente in rete...", ""},
@@ -141,6 +148,21 @@ std::vector<std::pair<std::string, bool>> EditCommandStates(const TEditState& s)
     };
     for (const TStyleCommandDef& d : StyleCommands()) out.emplace_back(d.name, s.editable);
     return out;
+}
+
+std::vector<std::pair<std::string, bool>> PageCommandStates(const TPageState& s) {
+    return {
+        {"actAggiungiPagina", s.editable},
+        {"actNuovaPagina", s.editable},
+        {"actTutteLePagine", true},
+        {"actEliminaPagina", s.editable && s.pageShown},
+        {"actRipristinaPagina", s.editable && s.canUndoDeletion},
+        {"actIndietro", s.canGoBack},
+        {"actSegui", s.pageShown},
+        {"actProprietaCornici", s.editable && s.pageShown},
+        {"actSalvaCornici", s.pageShown},
+        {"actCaricaCornici", s.editable && s.pageShown},
+    };
 }
 
 }  // namespace shell

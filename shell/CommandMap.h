@@ -27,8 +27,8 @@ struct TCommandDef {
 
 // The top-level menus in order.
 const std::vector<TMenuDef>& MainMenus();
-// The object menus (free frame, button, picture, table), empty and disabled
-// until an object of their kind is selected.
+// The object menus (button, picture, table), disabled until an object of
+// their kind is selected. "Cornice libera" holds the frame set's commands.
 bool IsObjectMenu(std::string_view menu);
 // The commands of the menus in order, separators included. "Esci" is not
 // here: it closes the File menu, after the recent files.
@@ -60,5 +60,17 @@ struct TEditState {
 // "Seleziona tutto", the style buttons and the undo and redo list buttons
 // ("tbUndoLista", "tbRedoLista").
 std::vector<std::pair<std::string, bool>> EditCommandStates(const TEditState& s);
+
+// What the page and frame commands' enabled state follows.
+struct TPageState {
+    bool editable = false;        // the frame set is not read-only
+    bool pageShown = false;       // a page is shown
+    bool canGoBack = false;       // the history holds a page
+    bool canUndoDeletion = false; // a page deleted since the last save can come back
+};
+// (command name, enabled) for the page commands ("Aggiungi nuova pagina",
+// "Nuova pagina...", "Tutte le pagine...", deleting and restoring pages,
+// "Indietro", "Segui collegamento") and the frame commands of "Cornice libera".
+std::vector<std::pair<std::string, bool>> PageCommandStates(const TPageState& s);
 
 }  // namespace shell

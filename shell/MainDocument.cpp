@@ -68,10 +68,13 @@ void TMainDocument::Start(const TStartCommand& command) {
     if (command.init) RunInstallationSetup();
     nextAction_ = command.action;
     std::error_code ec;
-    if (!command.file.empty() && fs::is_regular_file(fs::path(command.file), ec))
+    if (!command.file.empty() && fs::is_regular_file(fs::path(command.file), ec)) {
+        // CD-ROM settings open in the builder, over the usual start.
+        if (LowerExt(fs::path(command.file)) == ".wzz") DefaultStart();
         OpenDocument(fs::path(command.file), false);
-    else
+    } else {
         DefaultStart();
+    }
 }
 
 void TMainDocument::OpenLibrary() {
@@ -141,6 +144,7 @@ bool TMainDocument::AskSaveChanges() {
 
 void TMainDocument::NewDocumentNoAsk() {
     TBusyScope busy(*this);
+    trash_.Clear();
     SetCaption({});
     doc_.NewHypertext();
     SetReadOnly(false);
@@ -176,8 +180,8 @@ bool TMainDocument::ChooseAndOpen(const char* caption, bool anyFile) {
     r.caption = caption;
     r.folder = documentName_.empty() ? paths_.examplesFolder : documentName_.parent_path();
     r.filter = anyFile ? "Tutti i file (*)"
-                       : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Pagine HTML (*.htm *.html);;"
-                         "Testo (*.txt *.ini *.asc);;Tutti i file (*)";
+                       : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Impostazioni creazione CD quor (*.wzz);;"
+                         "Pagine HTML (*.htm *.html);;Testo (*.txt *.ini *.asc);;Tutti i file (*)";
     const auto a = host_.ChooseFile(r);
     return a && OpenDocument(a->file, true);
 }
@@ -205,8 +209,9 @@ bool TMainDocument::OpenDocument(const fs::path& given, bool ask) {
         c.files = {file};
         return !ImportPages(c).report.pages.empty();
     }
-    // CD-ROM settings, pictures, RTF and DOC files are handled by their own
-    // windows; until those exist nothing is opened.
+    if (ext == ".wzz") return host_.OpenCdRomSettings(file);
+    // Pictures, RTF and DOC files are handled by their own windows; until
+    // those exist nothing is opened.
     return false;
 }
 
@@ -272,6 +277,7 @@ bool TMainDocument::OpenNative(const fs::path& file, bool asNew) {
     // The document becomes untitled first: should loading fail, no later
     // "Salva tutto" can write an empty hypertext over the file.
     SetCaption({});
+    trash_.Clear();
     doc_.NewHypertext();
     const bool ok = doc_.LoadFromFile(file);
     if (!ok || doc_.NYXFileName() != file) {
@@ -405,11 +411,15 @@ bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, b
     }
     bool ok;
     lossRefused_ = false;
+    // What was deleted stays deleted once written; a failed save keeps it undoable.
+    present::TPageTrash deleted = std::move(trash_);
+    trash_.Clear();
     {
         TBusyScope busy(*this);
         platform::BusyCursor cursor;
         ok = doc_.SaveToFile(file, 2);
     }
+    if (!ok) trash_ = std::move(deleted);
     if (!ok) {
         saved_ = false;
         doc_.SetModified(true);
@@ -430,7 +440,8 @@ std::vector<std::string> TMainDocument::LossList() const {
         const model::TNYXoggetto* o = doc_.ObjectByRef(ref);
         const int type = model::RefType(ref);
         std::string line = type == model::immagine ? "Immagine" : type == model::genLink ? "File" : "Oggetto";
-        line += " " + std::to_string(model::RefIndex(ref));
+        line += ' ';
+        line += std::to_string(model::RefIndex(ref));
         if (!o) {
             lines.push_back(line);
             continue;
@@ -562,6 +573,24 @@ bool TMainDocument::RefuseEdit() {
 }
 
 // --- options -------------------------------------------------------------------------
+
+// --- pages -----------------------------------------------------------------------------
+
+std::int64_t TMainDocument::AddPage(std::string_view title, const fs::path& layoutModel) {
+    if (busy_ || RefuseEdit()) return -1;
+    model::TNYXoggetto* page = present::AddNewPage(doc_, title, layoutModel);
+    return page ? static_cast<std::int64_t>(page->Index()) : -1;
+}
+
+bool TMainDocument::DeletePage(std::int64_t slot) {
+    if (busy_ || RefuseEdit()) return false;
+    return trash_.Delete(doc_, slot) == present::TPageTrash::TResult::kDeleted;
+}
+
+std::int64_t TMainDocument::UndoPageDeletion() {
+    if (busy_ || RefuseEdit()) return -1;
+    return trash_.Undo(doc_);
+}
 
 void TMainDocument::SetPictureCacheSize(int pictures) { doc_.maxCacheImg = static_cast<std::size_t>(pictures); }
 void TMainDocument::SetUndoDepth(int steps) { doc_.undoDeep = steps; }

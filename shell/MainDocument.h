@@ -18,6 +18,7 @@
 #include "convert/html/ImportJob.h"
 #include "model/NYXset.h"
 #include "platform/Timer.h"
+#include "present/Pages.h"
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/StartLogic.h"
@@ -69,6 +70,9 @@ public:
     virtual void PagesImported(std::int32_t /*first*/) {}
     // Progress of a long operation (UTF-8); true when the user asks to stop.
     virtual bool Progress(const std::string& /*utf8*/) { return false; }
+    // A CD-ROM builder settings file (".wzz") to open in the builder's
+    // window; false when there is no such window.
+    virtual bool OpenCdRomSettings(const std::filesystem::path& /*file*/) { return false; }
 };
 
 class TMainDocument : public TOptionsTarget {
@@ -121,6 +125,18 @@ public:
     // "Apri..." of an HTML file: the page of the native file its page marker
     // names, or the page imported into this hypertext.
     bool OpenHtml(const std::filesystem::path& file);
+
+    // --- pages ----------------------------------------------------------------------
+    // "Aggiungi nuova pagina" / "Nuova pagina...": a new page (with a title,
+    // and divided as a ".frm" layout model when one is given); its slot, -1
+    // when refused (a read-only hypertext).
+    std::int64_t AddPage(std::string_view title = {}, const std::filesystem::path& layoutModel = {});
+    // Deletes a page from the page list: refused with who uses it, else
+    // asked; the deletion can be taken back until the hypertext is saved.
+    bool DeletePage(std::int64_t slot);
+    bool CanUndoPageDeletion() const { return trash_.CanUndo(); }
+    // The slot of the page that came back, -1 for none.
+    std::int64_t UndoPageDeletion();
 
     // --- save reminder ------------------------------------------------------------
     void SetSaveReminder(bool on, int minutes) override;
@@ -198,6 +214,7 @@ private:
     std::filesystem::path documentName_;
     std::filesystem::path lastDocument_;
     TRecentFiles recent_;
+    present::TPageTrash trash_;
     TNextAction nextAction_ = TNextAction::Normal;
     bool saved_ = false;
     bool closing_ = false;

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QFileDialog>
 
+#include <map>
+
 namespace shell::ui {
 
 namespace {
@@ -13,6 +15,10 @@ TDialogRunner& Runner() {
 TFileChooser& Chooser() {
     static TFileChooser c;
     return c;
+}
+std::map<std::string, TWindowOpener>& Windows() {
+    static std::map<std::string, TWindowOpener> w;
+    return w;
 }
 }  // namespace
 
@@ -54,6 +60,19 @@ TFileChooser SetFileChooser(TFileChooser chooser) {
     TFileChooser previous = std::move(Chooser());
     Chooser() = std::move(chooser);
     return previous;
+}
+
+void RegisterWindow(const std::string& name, TWindowOpener opener) {
+    if (opener) Windows()[name] = std::move(opener);
+    else Windows().erase(name);
+}
+
+bool HasRegisteredWindow(const std::string& name) { return Windows().count(name) > 0; }
+
+bool OpenRegisteredWindow(const std::string& name, QWidget* parent, shell::TMainDocument& document,
+                          const std::filesystem::path& file) {
+    auto it = Windows().find(name);
+    return it != Windows().end() && it->second(parent, document, file);
 }
 
 }  // namespace shell::ui

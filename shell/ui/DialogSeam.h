@@ -27,4 +27,17 @@ using TFileChooser = std::function<std::optional<TFileAnswer>(QWidget* parent, c
 std::optional<TFileAnswer> ChooseFile(QWidget* parent, const TFileRequest& request);
 TFileChooser SetFileChooser(TFileChooser chooser);
 
+// Windows of the layers above the shell (the CD-ROM builder, ...) are
+// registered under their name before the main window is made; the main
+// window enables the commands that open them and hands them its document
+// and, when there is one, the file to open in them.
+using TWindowOpener =
+    std::function<bool(QWidget* parent, shell::TMainDocument& document, const std::filesystem::path& file)>;
+// An empty opener removes the window's registration.
+void RegisterWindow(const std::string& name, TWindowOpener opener);
+bool HasRegisteredWindow(const std::string& name);
+// False when no window of that name is registered (or it did not open).
+bool OpenRegisteredWindow(const std::string& name, QWidget* parent, shell::TMainDocument& document,
+                          const std::filesystem::path& file);
+
 }  // namespace shell::ui

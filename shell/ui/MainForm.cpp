@@ -24,10 +24,17 @@
 #include <system_error>
 
 #include "convert/html/NYXtoHtml.h"
+#include "present/FrameLayout.h"
+#include "present/FrameProperties.h"
+#include "present/FrameSet.h"
+#include "present/ui/FrameDialogs.h"
+#include "present/ui/InsiemeCornici.h"
+#include "present/ui/PageDialogs.h"
 #include "richtext/Clipboard.h"
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/ui/UndoDropDown.h"
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
@@ -85,42 +92,52 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
     split->setObjectName(QStringLiteral("spCentrale"));
     pages_ = new QListWidget(split);
     pages_->setObjectName(QStringLiteral("lvPagine"));
-    // The selected page, laid out as it will look.
-    pageView_ = new richtext::ui::TNYXpageView(split);
-    pageView_->setObjectName(QStringLiteral("mePagina"));
+    pages_->setContextMenuPolicy(Qt::CustomContextMenu);
+    pages_->installEventFilter(this);
+    // Every page is shown and edited through the frame set.
+    frameSet_ = new present::ui::TInsiemeCornici(split);
+    frameSet_->setObjectName(QStringLiteral("fsEditor"));
     split->addWidget(pages_);
-    split->addWidget(pageView_);
+    split->addWidget(frameSet_);
     split->setStretchFactor(1, 3);
     setCentralWidget(split);
+    idleView_ = new richtext::ui::TNYXpageView(this);
+    idleView_->setObjectName(QStringLiteral("mePaginaVuota"));
+    idleView_->hide();
     connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) { ShowPage(row); });
     undo_ = std::make_unique<richtext::TNYXundoList>(&doc_);
-    // A read-only hypertext refuses typing with a message.
-    pageView_->installEventFilter(this);
-    pageView_->SetUndoList(undo_.get());
-    pageView_->onEdited = [this] { UpdateEditCommands(); };
-    pageView_->onSelectionChanged = [this] { UpdateEditCommands(); };
-    pageView_->onLinkHint = [this](std::int32_t key) -> std::string {
-        const model::TNYXoggetto* link = pageView_->LinkRecord(key);
-        if (!link) return {};
-        if (link->Type() == model::speclink && link->Subtype() == 1)
-            if (const model::TNYXoggetto* page = doc_.ObjectByRef(link->Int(13)); page && !page->IsEmpty())
-                return platform::text::Cp1252ToUtf8(page->DescriptionTitle());
-        return platform::text::Cp1252ToUtf8(link->Description());
+    frameSet_->SetLinkedNYXset(&doc_);
+    frameSet_->SetUndoList(undo_.get());
+    // A read-only hypertext refuses typing with a message, in every frame.
+    frameSet_->onViewMade = [this](richtext::ui::TNYXpageView& v) { v.installEventFilter(this); };
+    frameSet_->onEdited = [this] { UpdateEditCommands(); };
+    frameSet_->onViewSelectionChanged = [this] { UpdateEditCommands(); };
+    frameSet_->onSelectionChange = [this] { UpdateEditCommands(); };
+    frameSet_->onPageChanged = [this] {
+        SyncPageList();
+        UpdateEditCommands();
     };
-    // Later: showing another page replaces the box whose handler is running.
-    pageView_->onFollowLink = [this](std::int32_t key) {
-        QTimer::singleShot(0, this, [this, key] { FollowLink(key); });
+    frameSet_->onPagesStored = [this] { SyncPageList(); };
+    frameSet_->onFrameSetChanged = [this] { UpdateEditCommands(); };
+    frameSet_->onDoLink = [this](present::TFramePage* sender, const model::TNYXoggetto* record) {
+        LinkFollowed(sender, record);
     };
+    connect(pages_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        for (const char* n : {"actAggiungiPagina", "actNuovaPagina", "actEliminaPagina", "actRipristinaPagina"})
+            if (QAction* a = Command(n)) menu.addAction(a);
+        menu.exec(pages_->viewport()->mapToGlobal(at));
+    });
     undoDrop_ = new richtext::ui::TUndoDropDown(this);
     undoDrop_->onClosed = [this](std::size_t steps) {
         undo_->SetBusy(false);
         if (steps > 0) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            pageView_->Undo(steps);
+            PageView()->Undo(steps);
             QApplication::restoreOverrideCursor();
         }
         UpdateEditCommands();
-        pageView_->setFocus();
+        PageView()->setFocus();
     };
     redoDrop_ = new richtext::ui::TUndoDropDown(this);
     redoDrop_->setObjectName(QStringLiteral("lbRedo"));
@@ -128,11 +145,11 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
         undo_->SetBusy(false);
         if (steps > 0) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            pageView_->Redo(steps);
+            PageView()->Redo(steps);
             QApplication::restoreOverrideCursor();
         }
         UpdateEditCommands();
-        pageView_->setFocus();
+        PageView()->setFocus();
     };
     // What the clipboard offers is asked when it changes, not at every keystroke.
     auto readClipboard = [this] {
@@ -171,8 +188,16 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
 TMainForm::~TMainForm() {
     StoreOptions();
     doc_.DetachView(this);
-    // The page view outlives the members: it lets go of the undo list first.
-    pageView_->SetUndoList(nullptr);
+    // The frame set outlives the members: it lets go of the hypertext and
+    // the undo list first.
+    frameSet_->Drop();
+    frameSet_->SetUndoList(nullptr);
+    frameSet_->SetLinkedNYXset(nullptr);
+}
+
+richtext::ui::TNYXpageView* TMainForm::PageView() const {
+    richtext::ui::TNYXpageView* v = frameSet_->CurrentView();
+    return v ? v : idleView_;
 }
 
 QAction* TMainForm::Command(const std::string& name) const {
@@ -198,7 +223,7 @@ void TMainForm::BuildCommands() {
     fileMenu_ = menus["mnFile"];
     publishMenu_ = menus["mnPubblica"];
 
-    const std::map<std::string, std::function<void()>> handlers = {
+    std::map<std::string, std::function<void()>> handlers = {
         {"actNuovoIpertesto", [this] { document_.NewDocument(); }},
         {"actNuovoDa", [this] { document_.NewFromModel(); }},
         {"actApri", [this] { document_.ChooseAndOpen("Apri", false); }},
@@ -216,24 +241,38 @@ void TMainForm::BuildCommands() {
         {"actPaginaInBrowser", [this] { ShowCurrentPageInBrowser(); }},
         {"actSuggerimenti", [this] { ShowTips(); }},
         {"actUndo", [this] {
-             pageView_->Undo(1);
+             PageView()->Undo(1);
              UpdateEditCommands();
          }},
         {"actRedo", [this] {
-             pageView_->Redo(1);
+             PageView()->Redo(1);
              UpdateEditCommands();
          }},
-        {"actTaglia", [this] { pageView_->Cut(); }},
-        {"actCopia", [this] { pageView_->Copy(); }},
-        {"actIncolla", [this] { pageView_->Paste(); }},
-        {"actSelezionaTutto", [this] { pageView_->SelectAll(); }},
+        // The clipboard commands go to the frame set's current object.
+        {"actTaglia", [this] { frameSet_->Cut(); }},
+        {"actCopia", [this] { frameSet_->Copy(); }},
+        {"actIncolla", [this] { frameSet_->Paste(); }},
+        {"actSelezionaTutto", [this] { PageView()->SelectAll(); }},
         {"actSoloLettura", [this] { SetViewMode(Command("actSoloLettura")->isChecked()); }},
         {"actSegui", [this] {
-             const std::int32_t key = pageView_->LinkAt(pageView_->Box().caret);
+             richtext::ui::TNYXpageView* v = PageView();
+             const std::int32_t key = v->LinkAt(v->Box().caret);
              if (key != -1) FollowLink(key);
          }},
+        {"actIndietro", [this] { GoBack(); }},
+        {"actAggiungiPagina", [this] { AddNewPage(); }},
+        {"actNuovaPagina", [this] { NewPageDialog(); }},
+        {"actTutteLePagine", [this] { ShowAllPages(); }},
+        {"actEliminaPagina", [this] { DeleteSelectedPage(); }},
+        {"actRipristinaPagina", [this] { RestoreDeletedPage(); }},
+        {"actProprietaCornici", [this] { ShowFrameProperties(); }},
+        {"actSalvaCornici", [this] { SaveFrameLayout(); }},
+        {"actCaricaCornici", [this] { LoadFrameLayout(); }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
+    // Windows of the layers above: present when the program registered them.
+    if (HasRegisteredWindow("TFcd"))
+        handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));
@@ -315,7 +354,7 @@ void TMainForm::BuildCommands() {
         const std::uint8_t bit = d.bit;
         connect(a, &QAction::triggered, this, [this, bit] {
             if (document_.Busy()) return;
-            pageView_->ToggleStyle(bit);
+            PageView()->ToggleStyle(bit);
             UpdateEditCommands();
         });
         formatBar_->addAction(a);
@@ -427,18 +466,21 @@ void TMainForm::DocumentReplaced() { ShowPages(); }
 void TMainForm::ReadOnlyChanged() {
     const bool locked = document_.ReadOnly();
     Command("actSoloLettura")->setChecked(locked);
-    pageView_->SetViewMode(locked);
+    frameSet_->SetReadOnly(locked);
     if (locked) statusBar()->showMessage(QStringLiteral("Ipertesto in sola lettura"), 5000);
     UpdateEditCommands();
 }
 
-bool TMainForm::HasPendingEdits() const { return pageView_->Edited(); }
+bool TMainForm::HasPendingEdits() const { return frameSet_->Edited(); }
 
 bool TMainForm::CanAskNow() const { return QApplication::activeModalWidget() == nullptr; }
 
 void TMainForm::StatusMessage(const std::string& text) { statusBar()->showMessage(Q(text), 5000); }
 
-std::int32_t TMainForm::CurrentPage() const { return static_cast<std::int32_t>(pageView_->PageSlot()); }
+std::int32_t TMainForm::CurrentPage() const {
+    const auto* view = PageView();
+    return view ? static_cast<std::int32_t>(view->PageSlot()) : -1;
+}
 
 // --- imports ------------------------------------------------------------------------------
 
@@ -470,20 +512,29 @@ bool TMainForm::Progress(const std::string& text) {
     QCoreApplication::processEvents();
     return progress_->wasCanceled();
 }
+bool TMainForm::OpenCdRomSettings(const fs::path& file) { return OpenRegisteredWindow("TFcd", this, document_, file); }
 
 void TMainForm::SetViewMode(bool on) {
     // Leaving view mode on a read-only hypertext takes its password.
     if (!on && document_.ReadOnly() && !document_.Unlock()) on = true;
     Command("actSoloLettura")->setChecked(on);
-    pageView_->SetViewMode(on);
+    frameSet_->SetReadOnly(on);
     UpdateEditCommands();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == pageView_ && e->type() == QEvent::KeyPress && document_.ReadOnly() &&
-        IsEditingKey(*static_cast<QKeyEvent*>(e))) {
-        document_.RefuseEdit();
-        return true;
+    if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (watched == pages_) {
+            if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::NoModifier) {
+                if (!document_.Busy()) DeleteSelectedPage();
+                return true;
+            }
+        } else if (document_.ReadOnly() && qobject_cast<richtext::ui::TNYXpageView*>(watched) &&
+                   IsEditingKey(*k)) {
+            document_.RefuseEdit();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }
@@ -495,7 +546,7 @@ void TMainForm::SetUndoDepth(int steps) {
     if (undo_) undo_->SetDepth(steps);
 }
 
-void TMainForm::SetTypographicQuotes(bool on) { pageView_->SetTypographicQuotes(on); }
+void TMainForm::SetTypographicQuotes(bool on) { frameSet_->SetTypographicQuotes(on); }
 
 void TMainForm::SetBrowsers(const std::vector<shell::TBrowser>& browsers) {
     for (QAction* a : browserActions_) {
@@ -615,9 +666,8 @@ bool TMainForm::ExportHtml() {
 
 bool TMainForm::ShowCurrentPageInBrowser() {
     CommitPageEdits();
-    const int row = pages_->currentRow();
-    if (row < 0) return false;
-    const auto index = static_cast<std::int32_t>(pages_->item(row)->data(Qt::UserRole).toLongLong());
+    const std::int32_t index = frameSet_->MainPageNumber();
+    if (index < 0 || !doc_.ObjectAt(model::testoHtml, index)) return false;
     const fs::path folder = doc_.WorkFolder() / "anteprima";
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -637,88 +687,224 @@ bool TMainForm::ShowCurrentPageInBrowser() {
     return true;
 }
 
+namespace {
+
+std::string PageTitle(const model::TNYXoggetto& p, std::int64_t slot) {
+    std::string title = p.DescriptionTitle();
+    return title.empty() ? "Pagina " + std::to_string(slot) : title;
+}
+
+}  // namespace
+
 void TMainForm::ShowPages() {
     detached_ = false;
     const int keep = pages_->currentRow();
-    QSignalBlocker block(pages_);
-    pages_->clear();
-    const std::size_t n = doc_.Count(model::testoHtml);
-    for (std::size_t i = 0; i < n; ++i) {
-        model::TNYXoggetto* o = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
-        if (!o || o->IsEmpty()) continue;
-        std::string title = o->DescriptionTitle();
-        if (title.empty()) title = "Pagina " + std::to_string(i);
-        auto* item = new QListWidgetItem(QFromCp(title), pages_);
-        item->setData(Qt::UserRole, static_cast<qlonglong>(i));
+    {
+        QSignalBlocker block(pages_);
+        pages_->clear();
     }
+    SyncPageList();
     int row = keep >= 0 && keep < pages_->count() ? keep : 0;
     // Start at the cover page.
     const std::int32_t cover = doc_.HInt(model::hdr::kCoverPage);
     for (int r = 0; keep < 0 && r < pages_->count(); ++r)
         if (pages_->item(r)->data(Qt::UserRole).toLongLong() == cover) row = r;
-    if (pages_->count() > 0) pages_->setCurrentRow(row);
-    block.unblock();
+    {
+        QSignalBlocker block(pages_);
+        if (pages_->count() > 0) pages_->setCurrentRow(row);
+    }
     ShowPage(pages_->currentRow());
 }
 
 void TMainForm::ShowPage(int row) {
-    // The page left behind keeps what was typed in it.
-    const std::int64_t left = pageView_->PageSlot();
-    if (pageView_->LeavePage()) RefreshPageTitle(left);
+    // The frame set stores the page left behind with what was typed in it.
     if (row < 0 || row >= pages_->count()) {
-        pageView_->ClosePage();
+        frameSet_->ShowPage(-1);
         UpdateEditCommands();
         return;
     }
     const auto index = pages_->item(row)->data(Qt::UserRole).toLongLong();
-    if (!pageView_->ShowPage(doc_, index)) pageView_->ClosePage();
+    frameSet_->ShowPage(static_cast<std::int32_t>(index));
     UpdateEditCommands();
 }
 
-void TMainForm::RefreshPageTitle(std::int64_t slot) {
-    if (slot < 0) return;
-    model::TNYXoggetto* o = doc_.ObjectAt(model::testoHtml, slot);
-    if (!o || o->IsEmpty()) return;
-    std::string title = o->DescriptionTitle();
-    if (title.empty()) title = "Pagina " + std::to_string(slot);
+bool TMainForm::ShowPageSlot(std::int64_t slot) {
+    const model::TNYXoggetto* p = doc_.ObjectAt(model::testoHtml, slot);
+    if (!p || p->IsEmpty()) return false;
+    frameSet_->ShowPage(static_cast<std::int32_t>(slot));
+    UpdateEditCommands();
+    return true;
+}
+
+void TMainForm::SyncPageList() {
+    if (detached_) return;
+    QSignalBlocker block(pages_);
+    // The rows: one per page in use, in slot order.
+    std::vector<std::pair<std::int64_t, const model::TNYXoggetto*>> want;
+    const std::size_t n = doc_.Count(model::testoHtml);
+    for (std::size_t i = 0; i < n; ++i)
+        if (const model::TNYXoggetto* o = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i)); o && !o->IsEmpty())
+            want.emplace_back(static_cast<std::int64_t>(i), o);
+    bool same = static_cast<int>(want.size()) == pages_->count();
+    for (int r = 0; same && r < pages_->count(); ++r)
+        same = pages_->item(r)->data(Qt::UserRole).toLongLong() == want[static_cast<std::size_t>(r)].first;
+    if (!same) {
+        pages_->clear();
+        for (const auto& [slot, o] : want) {
+            auto* item = new QListWidgetItem(QFromCp(PageTitle(*o, slot)), pages_);
+            item->setData(Qt::UserRole, static_cast<qlonglong>(slot));
+        }
+    } else {
+        for (int r = 0; r < pages_->count(); ++r) {
+            const auto& [slot, o] = want[static_cast<std::size_t>(r)];
+            const QString title = QFromCp(PageTitle(*o, slot));
+            if (pages_->item(r)->text() != title) pages_->item(r)->setText(title);
+        }
+    }
+    const std::int32_t shown = frameSet_->MainPageNumber();
     for (int r = 0; r < pages_->count(); ++r)
-        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == slot) pages_->item(r)->setText(QFromCp(title));
+        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == shown) {
+            if (pages_->currentRow() != r) pages_->setCurrentRow(r);
+            return;
+        }
 }
 
 bool TMainForm::CommitPageEdits() {
-    if (!pageView_->Edited()) return false;
-    const std::int64_t slot = pageView_->PageSlot();
-    const bool stored = pageView_->LeavePage();
-    if (slot < 0) {
-        ShowPages();  // a new text became a page
-    } else {
-        RefreshPageTitle(slot);
-        if (!pageView_->ShowPage(doc_, slot)) pageView_->ClosePage();
-    }
+    if (!frameSet_->Edited()) return false;
+    const bool stored = frameSet_->StorePages();
+    SyncPageList();
     UpdateEditCommands();
     return stored;
 }
 
 bool TMainForm::FollowLink(std::int32_t key) {
-    // A link record of kind "page" names its page, and maybe an anchor in it.
-    const richtext::TLinkTarget target = pageView_->Session().LinkTarget(key);
-    if (target.samePage) {
-        if (target.anchor >= 0) pageView_->GoToAnchor(target.anchor);
-        return true;
+    if (key == -1) return false;
+    frameSet_->DoLink(frameSet_->CurrentOrFirst(), key);
+    return true;
+}
+
+bool TMainForm::GoBack() {
+    const bool back = frameSet_->GoBack();
+    UpdateEditCommands();
+    return back;
+}
+
+void TMainForm::LinkFollowed(present::TFramePage*, const model::TNYXoggetto* record) {
+    if (!record) return;
+    if (record->Type() == model::testoHtml) return;  // shown by the frame set
+    if (record->Type() == model::speclink && record->Subtype() == 1) {
+        const std::int32_t target = record->Int(model::linkrec::kTarget);
+        if (model::RefType(target) == model::testoHtml) {
+            statusBar()->showMessage(QStringLiteral("La pagina del collegamento non esiste."), 5000);
+            return;
+        }
+        if (record->Byte(model::linkrec::kOpenMode) == 6) return;  // an anchor of the page shown
     }
-    if (target.page < 0) {
-        statusBar()->showMessage(QStringLiteral("Questo collegamento si segue nel browser o nell'esportazione."), 5000);
+    statusBar()->showMessage(QStringLiteral("Questo collegamento si segue nel browser o nell'esportazione."), 5000);
+}
+
+// --- pages ------------------------------------------------------------------------------
+
+std::int64_t TMainForm::AddNewPage() {
+    const std::int64_t slot = document_.AddPage();
+    if (slot >= 0) ShowPageSlot(slot);
+    return slot;
+}
+
+std::int64_t TMainForm::NewPageDialog() {
+    if (document_.RefuseEdit()) return -1;
+    present::ui::TFnuovaPagina dlg(present::ListFrameModels(document_.Paths().dataFolder), this);
+    if (RunDialog(dlg) != QDialog::Accepted) return -1;
+    const std::int64_t slot = document_.AddPage(dlg.Title(), dlg.Model());
+    if (slot >= 0) ShowPageSlot(slot);
+    return slot;
+}
+
+bool TMainForm::ShowAllPages() {
+    frameSet_->StorePages();  // titles and sizes as they are now
+    SyncPageList();
+    present::ui::TFtuttePagine dlg(doc_, frameSet_->MainPageNumber(), this);
+    if (RunDialog(dlg) != QDialog::Accepted) return false;
+    return ShowPageSlot(dlg.Chosen());
+}
+
+bool TMainForm::DeleteSelectedPage() {
+    const int row = pages_->currentRow();
+    if (row < 0 || row >= pages_->count()) return false;
+    const std::int64_t slot = pages_->item(row)->data(Qt::UserRole).toLongLong();
+    // What was typed counts: a link just written keeps its page.
+    frameSet_->StorePages();
+    if (!document_.DeletePage(slot)) {
+        UpdateEditCommands();
         return false;
     }
-    const auto slot = static_cast<qlonglong>(target.page);
-    for (int r = 0; r < pages_->count(); ++r)
-        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == slot) {
-            pages_->setCurrentRow(r);
-            if (target.anchor >= 0 && pageView_->PageSlot() == slot) pageView_->GoToAnchor(target.anchor);
-            return true;
-        }
-    statusBar()->showMessage(QStringLiteral("La pagina del collegamento non esiste."), 5000);
-    return false;
+    // The frames showed copies of what is gone: they go unstored.
+    bool shown = frameSet_->MainPageNumber() == slot || frameSet_->PageShowing(slot);
+    if (shown) frameSet_->Drop();
+    SyncPageList();
+    if (shown && pages_->count() > 0) ShowPage(std::min(row, pages_->count() - 1));
+    UpdateEditCommands();
+    return true;
+}
+
+bool TMainForm::RestoreDeletedPage() {
+    const std::int64_t slot = document_.UndoPageDeletion();
+    SyncPageList();
+    if (slot >= 0) ShowPageSlot(slot);
+    UpdateEditCommands();
+    return slot >= 0;
+}
+
+bool TMainForm::ShowFrameProperties() {
+    if (document_.RefuseEdit()) return false;
+    const std::int32_t page = frameSet_->MainPageNumber();
+    if (page < 0 || !doc_.ObjectAt(model::testoHtml, page)) return false;
+    // The dialog edits a copy of the layout as stored.
+    frameSet_->Detach();
+    present::ui::TFproprietaCornici dlg(doc_, page, document_.Paths().dataFolder, this);
+    dlg.chooseSaveFile = [this]() -> std::optional<fs::path> {
+        TFileRequest r;
+        r.kind = TFileRequest::Save;
+        r.caption = "Salva disposizione cornici";
+        r.filter = "Disposizione cornici (*.frm)";
+        auto a = shell::ui::ChooseFile(this, r);
+        if (!a) return std::nullopt;
+        return a->file;
+    };
+    const bool ok = RunDialog(dlg) == QDialog::Accepted && dlg.Apply();
+    frameSet_->Reattach();
+    SyncPageList();
+    UpdateEditCommands();
+    return ok;
+}
+
+bool TMainForm::SaveFrameLayout() {
+    if (frameSet_->MainPageNumber() < 0) return false;
+    TFileRequest r;
+    r.kind = TFileRequest::Save;
+    r.caption = "Salva disposizione cornici";
+    r.filter = "Disposizione cornici (*.frm)";
+    r.folder = doc_.NYXFileName().empty() ? fs::path() : doc_.NYXFileName().parent_path();
+    auto answer = shell::ui::ChooseFile(this, r);
+    if (!answer) return false;
+    fs::path file = answer->file;
+    if (file.extension().empty()) file += ".frm";
+    return frameSet_->SaveLayoutFile(file);
+}
+
+bool TMainForm::LoadFrameLayout() {
+    if (document_.RefuseEdit() || frameSet_->MainPageNumber() < 0) return false;
+    TFileRequest r;
+    r.kind = TFileRequest::Open;
+    r.caption = "Carica disposizione cornici";
+    r.filter = "Disposizione cornici (*.frm)";
+    r.folder = document_.Paths().dataFolder / present::kFrameModelsFolder;
+    auto answer = shell::ui::ChooseFile(this, r);
+    if (!answer) return false;
+    if (platform::ui().AskYesNo("Sei sicuro?") != platform::Answer::Yes) return false;
+    const bool ok = frameSet_->LoadLayoutFile(answer->file, present::kCopyMode);
+    UpdateEditCommands();
+    return ok;
 }
 
 void TMainForm::OpenUndoList() {
@@ -738,9 +924,10 @@ void TMainForm::OpenRedoList() {
 }
 
 void TMainForm::UpdateEditCommands() {
+    richtext::ui::TNYXpageView* view = PageView();
     shell::TEditState st;
-    st.editable = !pageView_->ReadOnly();
-    st.selection = pageView_->Box().HasSelection();
+    st.editable = view != idleView_ && !view->ReadOnly();
+    st.selection = view->Box().HasSelection();
     st.canUndo = undo_->CanUndo();
     st.canRedo = undo_->CanRedo();
     st.undoBusy = undo_->Busy();
@@ -757,30 +944,44 @@ void TMainForm::UpdateEditCommands() {
         if (document_.Busy()) a->setProperty("quorWasEnabled", on);
         else a->setEnabled(on);
     }
+    shell::TPageState ps;
+    ps.editable = !frameSet_->ReadOnly() && !document_.ReadOnly();
+    ps.pageShown = frameSet_->MainPageNumber() >= 0 && frameSet_->Top();
+    ps.canGoBack = frameSet_->CanGoBack();
+    ps.canUndoDeletion = document_.CanUndoPageDeletion();
+    for (const auto& [name, on] : shell::PageCommandStates(ps)) {
+        QAction* a = Command(name);
+        if (!a) continue;
+        if (document_.Busy()) a->setProperty("quorWasEnabled", on);
+        else a->setEnabled(on);
+    }
     for (const shell::TStyleCommandDef& d : shell::StyleCommands())
-        if (QAction* a = Command(d.name)) a->setChecked(pageView_->StyleOn(d.bit));
+        if (QAction* a = Command(d.name)) a->setChecked(view->StyleOn(d.bit));
 }
 
 void TMainForm::DetachFromSet() {
+    // Edits go into the hypertext before it is written; the working copies
+    // point into the objects a save replaces.
+    frameSet_->Detach();
     detached_ = true;
-    detachedRow_ = pages_->currentRow();
-    // Edits go into the hypertext before it is written.
-    pageView_->LeavePage();
     QSignalBlocker block(pages_);
     pages_->clear();
-    pageView_->ClosePage();  // its working copy points into the objects a save replaces
 }
 
 void TMainForm::ReattachToSet() {
     if (document_.Closing()) return;
-    ShowPages();
-    if (detachedRow_ >= 0 && detachedRow_ < pages_->count()) pages_->setCurrentRow(detachedRow_);
+    detached_ = false;
+    SyncPageList();
+    frameSet_->Reattach();
+    if (frameSet_->MainPageNumber() < 0) ShowPages();
+    SyncPageList();
+    UpdateEditCommands();
 }
 
 void TMainForm::DropContents() {
     QSignalBlocker block(pages_);
     pages_->clear();
-    pageView_->ClosePage();
+    frameSet_->Drop();
 }
 
 // --- other windows ----------------------------------------------------------------------

@@ -1,8 +1,9 @@
 // The main window of the desktop program: a Qt shell over the document
 // (shell/MainDocument.h), which holds the hypertext, the prototype library and
 // the document commands. The window builds the command map (menus, shortcuts,
-// toolbars), shows the pages on the left and the selected page in the page
-// view, asks for files and passwords, and runs the delayed start action.
+// toolbars), lists the pages on the left and shows and edits the selected
+// page through the frame set, asks for files and passwords, and runs the
+// delayed start action.
 #pragma once
 
 #include <QMainWindow>
@@ -34,6 +35,15 @@ class TNYXundoList;
 namespace richtext::ui {
 class TNYXpageView;
 class TUndoDropDown;
+}
+namespace model {
+class TNYXoggetto;
+}
+namespace present {
+class TFramePage;
+}
+namespace present::ui {
+class TInsiemeCornici;
 }
 
 class QProgressDialog;
@@ -92,8 +102,11 @@ public:
     void ShowPropertiesDialog();
 
     // --- editing ---------------------------------------------------------------
-    // The page being edited (the central area's box).
-    richtext::ui::TNYXpageView* PageView() const { return pageView_; }
+    // The frame set through which every page is shown and edited.
+    present::ui::TInsiemeCornici* FrameSet() const { return frameSet_; }
+    // The page being edited: the current frame's page view (else the first
+    // frame's; an empty one when nothing is shown).
+    richtext::ui::TNYXpageView* PageView() const;
     // The hypertext's undo list.
     richtext::TNYXundoList& UndoList() { return *undo_; }
     // Stores the edits of the page shown and shows it again; true when it stored.
@@ -103,13 +116,34 @@ public:
     void OpenRedoList();
     richtext::ui::TUndoDropDown* UndoDropDown() const { return undoDrop_; }
     richtext::ui::TUndoDropDown* RedoDropDown() const { return redoDrop_; }
-    // Follows a link of the page shown: a link to a page of the hypertext
-    // shows that page (the page left keeps its edits), and a link to an
-    // anchor puts the caret there, in that page or the one shown; false for
-    // any other.
+    // Follows a link of the page being edited through the frame set, on the
+    // next turn of the event loop: a link to a page shows it (the page left
+    // keeps its edits), one to an anchor puts the caret there; links of
+    // other kinds are told on the status line. False when there is none.
     bool FollowLink(std::int32_t key);
-    // Enables the Modifica commands for the state of the page shown.
+    // "Indietro": the page shown before.
+    bool GoBack();
+    // Enables the Modifica, page and frame commands for the state of the page shown.
     void UpdateEditCommands();
+
+    // --- pages -----------------------------------------------------------------
+    // "Aggiungi nuova pagina": a new empty page, shown at once; its slot or -1.
+    std::int64_t AddNewPage();
+    // "Nuova pagina...": a title and, optionally, a frame layout model.
+    std::int64_t NewPageDialog();
+    // "Tutte le pagine dell'ipertesto...": the chosen page is shown.
+    bool ShowAllPages();
+    // Deletes the page selected in the page list (asked; refused when in use).
+    bool DeleteSelectedPage();
+    // "Ripristina pagina cancellata".
+    bool RestoreDeletedPage();
+    // Shows a page of the hypertext (its slot); the page list follows.
+    bool ShowPageSlot(std::int64_t slot);
+    // "Proprietà insieme cornici...", "Salva disposizione cornici...",
+    // "Carica disposizione cornici..." (after "Sei sicuro?").
+    bool ShowFrameProperties();
+    bool SaveFrameLayout();
+    bool LoadFrameLayout();
 
     // --- state ---------------------------------------------------------------
     model::TNYXset& Document() { return document_.Set(); }
@@ -170,6 +204,7 @@ private:
     std::int32_t CurrentPage() const override;
     void PagesImported(std::int32_t first) override;
     bool Progress(const std::string& text) override;
+    bool OpenCdRomSettings(const std::filesystem::path& file) override;
 
     void BuildCommands();
     void BuildRecentMenu();
@@ -178,15 +213,19 @@ private:
     void TimerNextActionFired();
     void ShowPages();
     void ShowPage(int row);
-    // The list entry of a page takes the page's title again.
-    void RefreshPageTitle(std::int64_t slot);
+    // The page list follows the hypertext's pages (added, renamed, deleted)
+    // and selects the page shown.
+    void SyncPageList();
+    // What the frame set passes on after following a link.
+    void LinkFollowed(present::TFramePage* sender, const model::TNYXoggetto* record);
     void ShowWindowsDialog();
     void ShowImportDialog();
     void ShowAbout();
     void ShowTips();
 
     QListWidget* pages_ = nullptr;
-    richtext::ui::TNYXpageView* pageView_ = nullptr;
+    present::ui::TInsiemeCornici* frameSet_ = nullptr;
+    richtext::ui::TNYXpageView* idleView_ = nullptr;  // stands in while nothing is shown
     shell::TMainDocument document_;
     model::TNYXset& doc_;  // the document's hypertext
     std::unique_ptr<richtext::TNYXundoList> undo_;  // over the document's hypertext: goes first
@@ -206,7 +245,6 @@ private:
     QToolBar* formatBar_ = nullptr;
     richtext::ui::TUndoDropDown* undoDrop_ = nullptr;
     richtext::ui::TUndoDropDown* redoDrop_ = nullptr;
-    int detachedRow_ = -1;
     bool detached_ = false;  // a save took the pages away and has not shown them again
     bool clipboardPastable_ = false;
     QProgressDialog* progress_ = nullptr;  // of an import that takes longer than a moment

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMimeData>
@@ -45,6 +47,9 @@
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
 #include "shell/StartLogic.h"
+#include "present/FrameLayout.h"
+#include "present/ui/InsiemeCornici.h"
+#include "present/ui/NYXListView.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -376,9 +381,10 @@ TEST_F(MainFormTest, CommandMapHasEachShortcutOnceAndDisablesUnbuiltCommands) {
     EXPECT_EQ(form->Command("actUndo")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
     EXPECT_EQ(form->Command("actTaglia")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     for (const char* n : {"actNuovoIpertesto", "actNuovoDa", "actApri", "actSalvaTutto", "actSalvaConNome",
-                          "actSalvaModello", "actEsci", "actOpzioni", "actProprietaIpertesto"})
+                          "actSalvaModello", "actEsci", "actOpzioni", "actProprietaIpertesto", "actTutteLePagine",
+                          "actAggiungiPagina", "actNuovaPagina"})
         EXPECT_TRUE(form->Command(n)->isEnabled()) << n;
-    for (const char* n : {"actUndo", "actCerca", "actStampa", "actAlbum", "actTutteLePagine", "actPubblicaFtp"})
+    for (const char* n : {"actUndo", "actCerca", "actStampa", "actAlbum", "actIndietro", "actPubblicaFtp"})
         EXPECT_FALSE(form->Command(n)->isEnabled()) << n;
 }
 
@@ -748,12 +754,14 @@ TEST_F(MainFormTest, FollowingALinkShowsItsPageAndKeepsTheEdits) {
     ASSERT_GE(onLink.para, 0);
     view->Editing().SetCaret(onLink);
     form->Command("actSegui")->trigger();
+    QApplication::processEvents();  // links are followed on the next turn of the event loop
     EXPECT_EQ(pages->currentRow(), 1);
     EXPECT_EQ(view->PageSlot(), 1);
     EXPECT_NE(PageText(form->Document(), 0).find("Nota. "), std::string::npos);
     // A position without a link follows nothing (the box is the new page's).
     view->Editing().SetCaret({view->Box().BodyBegin(), 0});
     form->Command("actSegui")->trigger();
+    QApplication::processEvents();  // links are followed on the next turn of the event loop
     EXPECT_EQ(pages->currentRow(), 1);
 }
 
@@ -1036,6 +1044,7 @@ TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
 
     view->Editing().SetCaret(OnLink(view->Box(), 0));
     form->Command("actSegui")->trigger();
+    QApplication::processEvents();  // links are followed on the next turn of the event loop
     EXPECT_EQ(pages->currentRow(), 1);
     EXPECT_EQ(view->Box().caret, (richtext::TTextPos{60, 5}));
     EXPECT_GT(v->value(), 0);
@@ -1045,8 +1054,172 @@ TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
     EXPECT_EQ(v->value(), 0);
     view->Editing().SetCaret(OnLink(view->Box(), 1));
     form->Command("actSegui")->trigger();
+    QApplication::processEvents();  // links are followed on the next turn of the event loop
     EXPECT_EQ(pages->currentRow(), 0);
     EXPECT_EQ(view->Box().caret, (richtext::TTextPos{61, 0}));
     EXPECT_GT(v->value(), 0);
     EXPECT_TRUE(scripted.ui.messages.empty());
+}
+
+// --- pages and frames in the main window ------------------------------------------------
+
+namespace {
+
+std::string RunNyx(const std::string& args) {
+    const std::string cmd = std::string(QUOR_BINARY_DIR) + "/nyx " + args + " 2>&1";
+    std::string out;
+    if (FILE* f = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        pclose(f);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, AddedPagesAreListedAtOnceAndSaved) {
+    auto form = Form();
+    form->Start({});
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    const int before = pages->count();
+    for (int i = 1; i <= 3; ++i) {
+        form->Command("actAggiungiPagina")->trigger();
+        ASSERT_EQ(pages->count(), before + i);
+        EXPECT_EQ(pages->currentRow(), before + i - 1);  // shown at once
+        Type(form->PageView(), QString::fromStdString("Aggiunta " + std::to_string(i)));
+    }
+    chosen = dir / "tre.nyx";
+    ASSERT_TRUE(form->SaveAll());
+    const std::string info = RunNyx("info '" + chosen.string() + "'");
+    for (int i = 1; i <= 3; ++i) EXPECT_NE(info.find("Aggiunta " + std::to_string(i)), std::string::npos) << info;
+    // The list shows the titles the pages took from their text.
+    EXPECT_EQ(pages->item(before + 2)->text().toStdString(), "Aggiunta 3");
+}
+
+TEST_F(MainFormTest, ANewPageDividedAsAModelAndTheListOfEveryPage) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    SetDialogRunner([](QDialog& d) {
+        Child<QLineEdit>(d, "edTitolo")->setText(QStringLiteral("Con cornici"));
+        Child<QComboBox>(d, "cbModello")->setCurrentIndex(1);
+        return int(QDialog::Accepted);
+    });
+    const std::int64_t slot = form->NewPageDialog();
+    ASSERT_EQ(slot, 3);
+    EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 3)->GetName(), "Con cornici");
+    EXPECT_EQ(form->FrameSet()->MainPageNumber(), 3);
+    ASSERT_NE(form->FrameSet()->Top(), nullptr);
+    EXPECT_FALSE(form->FrameSet()->Top()->IsLeaf());
+    EXPECT_GE(form->FrameSet()->Views().size(), 2u);
+
+    // Every page, sorted by size; the one chosen is shown.
+    SetDialogRunner([](QDialog& d) {
+        auto* list = Child<present::ui::TNYXListView>(d, "lvTuttePagine");
+        EXPECT_EQ(list->topLevelItemCount(), 4);
+        EXPECT_EQ(list->headerItem()->text(1).toStdString(), "Numero");
+        list->sortByColumn(2, Qt::DescendingOrder);
+        list->setCurrentItem(list->topLevelItem(0));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(form->ShowAllPages());
+    std::int64_t biggest = 0;
+    for (std::int64_t i = 1; i < 4; ++i)
+        if (form->Document().ObjectAt(model::testoHtml, i)->ListSize() >
+            form->Document().ObjectAt(model::testoHtml, biggest)->ListSize())
+            biggest = i;
+    EXPECT_EQ(form->FrameSet()->MainPageNumber(), biggest);
+    EXPECT_EQ(form->findChild<QListWidget*>(QStringLiteral("lvPagine"))->currentRow(), biggest);
+}
+
+TEST_F(MainFormTest, DeletingAPageIsRefusedWhileItIsUsedElseAskedAndUndoneUntilSaved) {
+    const fs::path file = dir / "guida.nyx";
+    fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", file);
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    pages->setCurrentRow(1);
+    Key(pages, Qt::Key_Delete);
+    const auto lists = scripted.ui.Texts(Message::ErrorList);
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_NE(lists[0].find("Copertina"), std::string::npos);
+    EXPECT_EQ(pages->count(), 3);
+
+    form->Command("actAggiungiPagina")->trigger();
+    ASSERT_EQ(pages->count(), 4);
+    EXPECT_FALSE(form->Command("actRipristinaPagina")->isEnabled());
+    scripted.ui.answers = {Answer::Yes};
+    form->Command("actEliminaPagina")->trigger();
+    EXPECT_EQ(pages->count(), 3);
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo).size(), 1u);
+    EXPECT_TRUE(form->Document().ObjectAt(model::testoHtml, 3)->IsEmpty());
+    ASSERT_TRUE(form->Command("actRipristinaPagina")->isEnabled());
+    form->Command("actRipristinaPagina")->trigger();
+    EXPECT_EQ(pages->count(), 4);
+    EXPECT_EQ(form->FrameSet()->MainPageNumber(), 3);
+
+    // Saved, a deletion stays.
+    scripted.ui.answers = {Answer::Yes};
+    form->Command("actEliminaPagina")->trigger();
+    ASSERT_TRUE(form->SaveAll());
+    EXPECT_FALSE(form->Command("actRipristinaPagina")->isEnabled());
+    EXPECT_EQ(pages->count(), 3);
+}
+
+TEST_F(MainFormTest, ALinkFollowedInViewModeAndBack) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    QAction* back = form->Command("actIndietro");
+    EXPECT_EQ(back->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Left));
+    EXPECT_FALSE(back->isEnabled());
+    form->Command("actSoloLettura")->trigger();
+    ASSERT_TRUE(form->PageView()->ReadOnly());
+    ASSERT_TRUE(form->FollowLink(form->PageView()->LinkAt(OnLink(form->PageView()->Box(), 0))));
+    QApplication::processEvents();
+    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_TRUE(form->PageView()->ReadOnly());
+    ASSERT_TRUE(back->isEnabled());
+    back->trigger();
+    EXPECT_EQ(pages->currentRow(), 0);
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(form->Document().Modified());
+}
+
+TEST_F(MainFormTest, TheFramePropertiesAndLayoutFilesOfThePageShown) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    SetDialogRunner([](QDialog& d) {
+        auto* models = Child<QListWidget>(d, "lbModelli");
+        EXPECT_GE(models->count(), 4);
+        models->setCurrentRow(0);
+        Child<QPushButton>(d, "btCaricaModello")->click();
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(form->ShowFrameProperties());
+    auto* fs = form->FrameSet();
+    ASSERT_TRUE(fs->Top() && !fs->Top()->IsLeaf());
+    const std::size_t frames = fs->Top()->CountFrames();
+    EXPECT_EQ(fs->MainPageNumber(), 0);
+
+    chosen = dir / "layout";
+    form->Command("actSalvaCornici")->trigger();
+    ASSERT_TRUE(fs::exists(dir / "layout.frm"));
+    chosen = dir / "layout.frm";
+    form->findChild<QListWidget*>(QStringLiteral("lvPagine"))->setCurrentRow(2);
+    ASSERT_TRUE(fs->Top()->IsLeaf());
+    scripted.ui.answers = {Answer::Yes};
+    form->Command("actCaricaCornici")->trigger();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo), std::vector<std::string>{"Sei sicuro?"});
+    EXPECT_EQ(fs->Top()->CountFrames(), frames);
+
+    // "No cornici" takes the division away again.
+    SetDialogRunner([](QDialog& d) {
+        Child<QPushButton>(d, "btNoCornici")->click();
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(form->ShowFrameProperties());
+    EXPECT_TRUE(fs->Top()->IsLeaf());
+    EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 2)->Int(81), -1);
 }
