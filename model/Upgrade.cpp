@@ -266,4 +266,19 @@ std::size_t UpgradeOldPages(TNYXset& set) {
     return n;
 }
 
+std::string CurrentPageText(TNYXset& set, const TNYXoggetto& page) {
+    if (page.Type() != testoHtml) return {};
+    if (page.Byte(kTextVersionOffset) == 1 && page.Set() == &set)
+        if (TNYXoggetto* stored = set.ObjectAt(testoHtml, static_cast<std::int64_t>(page.Index())); stored == &page)
+            UpgradePageText(set, *stored);
+    std::string text;
+    if (!page.HasFirstStream() || !page.ReadFirstStream(text)) return {};
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    if (page.Byte(kTextVersionOffset) == 1) {
+        // A page outside the hypertext (a copy) is read as it would be upgraded.
+        text = UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(89)), static_cast<std::uint32_t>(page.Int(93)), &set);
+    }
+    return text;
+}
+
 }  // namespace model

@@ -36,4 +36,10 @@ bool UpgradePageText(TNYXset& set, TNYXoggetto& page);
 // Upgrades every page of the hypertext still in version 1; returns how many.
 std::size_t UpgradeOldPages(TNYXset& set);
 
+// The stored text of a page in the current markup (without its closing NUL;
+// empty when it has none). A page of `set` still in the old markup is upgraded
+// where the hypertext stores it first, so every reader (the exports, the text
+// export, floating frames) sees the same pictures and cells.
+std::string CurrentPageText(TNYXset& set, const TNYXoggetto& page);
+
 }  // namespace model

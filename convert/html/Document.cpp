@@ -19,16 +19,6 @@ using model::TNYXset;
 
 namespace {
 
-std::string PageText(const TNYXoggetto& page) {
-    const auto* t = dynamic_cast<const model::TNYXtesto*>(&page);
-    if (!t || !t->HasFirstStream()) return {};
-    std::string text = t->Text();
-    if (page.Byte(model::kTextVersionOffset) == 1)
-        text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(model::pagerec::kTextColour)),
-                                      static_cast<std::uint32_t>(page.Int(model::pagerec::kLinkColour)), nullptr);
-    return text;
-}
-
 std::string Title(const TNYXoggetto& page) {
     std::string t = page.GetName();
     if (t.size() > 71) t.resize(71);
@@ -143,7 +133,7 @@ std::string TNYXtoHtml::WritePage(const TNYXoggetto& page, int kind) {
         if (!Exists(t)) return;
         doc.page = t;
         TTextWalk w(*this, doc, body);
-        w.Walk(PageText(*t));
+        w.Walk(model::CurrentPageText(*LinkedNYXset, *t));
     };
     walk(header);
     walk(&page);

@@ -6,6 +6,7 @@
 
 #include "convert/html/Placeholders.h"
 #include "convert/html/TextWalk.h"
+#include "model/Upgrade.h"
 #include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -121,7 +122,7 @@ std::string TTextWalk::Expand(const TNYXoggetto& o) {
                     if (page && depth_ < 4 && page->HasFirstStream()) {
                         TTextWalk inner(x_, doc_, r);
                         inner.depth_ = depth_ + 1;
-                        inner.Walk(page->Text());
+                        inner.Walk(model::CurrentPageText(*x_.LinkedNYXset, *page));
                     }
                 }
                 return true;

@@ -32,16 +32,6 @@ std::string Hex8Lower(std::uint32_t v) {
     return b;
 }
 
-std::string PageMarkup(const TNYXoggetto& page) {
-    const auto* t = dynamic_cast<const model::TNYXtesto*>(&page);
-    if (!t || !t->HasFirstStream()) return {};
-    std::string text = t->Text();
-    if (page.Byte(model::kTextVersionOffset) == model::pagerec::kOldMarkup)
-        text = model::UpgradeVersion1(text, static_cast<std::uint32_t>(page.Int(model::pagerec::kTextColour)),
-                                      static_cast<std::uint32_t>(page.Int(model::pagerec::kLinkColour)), nullptr);
-    return text;
-}
-
 // The marker references of free HTML texts, by marker subtype 21..28.
 const char* RefName(int subtype) {
     switch (subtype) {
@@ -164,7 +154,7 @@ std::string TNYXtoTxt::PagesText(const std::vector<std::int32_t>& pages) const {
             problems_.push_back("Pagina inesistente: " + std::to_string(pages[i]));
             continue;
         }
-        all += MarkupToText(PageMarkup(*page));
+        all += MarkupToText(model::CurrentPageText(*LinkedNYXset, *page));
     }
     return all;
 }

@@ -185,3 +185,22 @@ TEST_F(HtmlRegressions, ZoneStoredWithReferenceZeroIsNotALinkToPageZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page still in the old markup was exported from a conversion made without
+// the hypertext: its picture was dropped as an unknown link.
+TEST_F(HtmlRegressions, VersionOnePageExportsWithoutItsPicture) {
+    TNYXoggetto* pic = Picture("vecchia.gif");
+    ASSERT_NE(pic, nullptr);
+    TNYXtesto* page = Page("Vecchia", "prima" + Tag(pic->Reference()) + "dopo");
+    page->SetByte(195, 1);
+    const std::string html = x.WritePage(*page, 0);
+    EXPECT_NE(html.find("<IMG"), std::string::npos) << html;
+    EXPECT_NE(html.find("prima"), std::string::npos);
+    // The page is upgraded where it is stored, once.
+    EXPECT_EQ(page->Byte(195), 2);
+    EXPECT_EQ(x.WritePage(*page, 0), html);
+}
+
+}  // namespace
