@@ -19,6 +19,7 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Attributes.h"
+#include "richtext/StyleSheet.h"
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 #include "shell/OptionsStore.h"
@@ -128,6 +129,7 @@ TEST_F(FormatBarTest, SizeColourListAndStyleFromTheBarAreEachOneUndoStep) {
     EXPECT_EQ(P().style.Get(richtext::pfList), 6);
     EXPECT_EQ(NewestLabel(), "Numerazione 6");
 
+    ASSERT_TRUE(richtext::AddStyle(form->Document(), "Titolo"));
     auto* styles = Bar<QComboBox>("cbStile");
     emit styles->textActivated(QStringLiteral("Titolo"));
     ASSERT_NE(P().style.Named(), nullptr);
