@@ -109,8 +109,10 @@ TEST(FormatChoices, StyleEditorStoresEveryField) {
     auto again = model::MakeObject(model::stileParagrafo);
     again->Reset();
     ASSERT_TRUE(back.Store(*again, &error));
-    for (int f = pfColour; f < kParaFieldCount; ++f)
-        if (f != pfName) EXPECT_EQ(StyleValue(again.get(), ParaField(f)), StyleValue(rec.get(), ParaField(f))) << f;
+    for (int f = pfColour; f < kParaFieldCount; ++f) {
+        if (f == pfName) continue;
+        EXPECT_EQ(StyleValue(again.get(), ParaField(f)), StyleValue(rec.get(), ParaField(f))) << f;
+    }
 
     struct Bad {
         std::string name, font, size;
