@@ -11,10 +11,15 @@
 #include "shell/ProgramOptions.h"
 
 namespace nyx {
+
+// cli/import.cpp
+int ExportText(const Args& a, const std::vector<std::int32_t>& pages, bool cp1252);
+
 namespace {
 
 const char* kUsageText =
     "nyx export html FILE OUTDIR [--pages LIST]\n"
+    "nyx export text FILE OUT [--pages LIST] [--cp1252]   (UTF-8 unless --cp1252)\n"
     "  LIST: page numbers separated by commas (default: every page, in slot order)";
 
 bool ParseList(const std::string& s, std::vector<std::int32_t>& out) {
@@ -32,19 +37,23 @@ bool ParseList(const std::string& s, std::vector<std::int32_t>& out) {
 
 int CmdExport(const Args& a);
 
-const Registrar reg{{"export", "esporta un ipertesto (html: un sito web)", kUsageText, CmdExport}};
+const Registrar reg{{"export", "esporta un ipertesto (html: un sito web; text: testo)", kUsageText, CmdExport}};
 
 int CmdExport(const Args& a) {
     const Command self{"export", "", kUsageText, {}};
-    if (a.size() < 3 || a[0] != "html") return UsageError(self, "argomenti mancanti");
+    if (a.size() < 3 || (a[0] != "html" && a[0] != "text")) return UsageError(self, "argomenti mancanti");
     std::vector<std::int32_t> pages;
+    bool cp1252 = false;
     for (std::size_t i = 3; i < a.size(); ++i) {
-        if (a[i] == "--pages" && i + 1 < a.size()) {
+        if (a[i] == "--cp1252" && a[0] == "text") {
+            cp1252 = true;
+        } else if (a[i] == "--pages" && i + 1 < a.size()) {
             if (!ParseList(a[++i], pages)) return UsageError(self, "lista di pagine non valida: " + a[i]);
         } else {
             return UsageError(self, "argomento sconosciuto: " + a[i]);
         }
     }
+    if (a[0] == "text") return ExportText(a, pages, cp1252);
     model::TNYXset set;
     if (!set.LoadFromFile(a[1])) {
         std::fprintf(stderr, "nyx export: impossibile leggere %s\n", a[1].c_str());

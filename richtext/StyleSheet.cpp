@@ -60,7 +60,8 @@ model::TNYXoggetto* AddStyle(model::TNYXset& set, std::string_view name, const m
     if (!s) return nullptr;
     if (model) {
         std::memcpy(s->Data() + 5, model->Data() + 5, model::kDataSize - 5);
-        s->SetSubtype(0);
+        // Subtype 0 is the empty style: a copy keeps the subtype of a style in use.
+        s->SetSubtype(1);
     }
     s->SetName(unique);
     return s;

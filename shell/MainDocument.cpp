@@ -1,8 +1,12 @@
 #include "shell/MainDocument.h"
 
 #include <algorithm>
+#include <fstream>
 #include <system_error>
 
+#include "convert/html/HtmlImport.h"
+#include "convert/html/NYXtoHtml.h"
+#include "convert/text/NYXtoTxt.h"
 #include "model/LoadedFile.h"
 #include "model/NYXoggetto.h"
 #include "platform/Ui.h"
@@ -175,7 +179,9 @@ bool TMainDocument::ChooseAndOpen(const char* caption, bool anyFile) {
     r.kind = TFileRequest::Open;
     r.caption = caption;
     r.folder = documentName_.empty() ? paths_.examplesFolder : documentName_.parent_path();
-    r.filter = anyFile ? "Tutti i file (*)" : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Impostazioni creazione CD quor (*.wzz);;Tutti i file (*)";
+    r.filter = anyFile ? "Tutti i file (*)"
+                       : "Ipertesti Quor (*.nyx);;Librerie di prototipi (*.cus);;Impostazioni creazione CD quor (*.wzz);;"
+                         "Pagine HTML (*.htm *.html);;Testo (*.txt *.ini *.asc);;Tutti i file (*)";
     const auto a = host_.ChooseFile(r);
     return a && OpenDocument(a->file, true);
 }
@@ -196,10 +202,72 @@ bool TMainDocument::OpenDocument(const fs::path& given, bool ask) {
         host_.StatusMessage("Libreria di prototipi: " + file.string());
         return true;
     }
+    if (ext == ".htm" || ext == ".html") return OpenHtml(file);
+    if (ext == ".txt" || ext == ".ini" || ext == ".asc") {
+        convert::html::TImportChoices c;
+        c.format = convert::html::ifText;
+        c.files = {file};
+        return !ImportPages(c).report.pages.empty();
+    }
     if (ext == ".wzz") return host_.OpenCdRomSettings(file);
-    // Pictures and the importable formats are handled by their own windows;
-    // until those exist nothing is opened.
+    // Pictures, RTF and DOC files are handled by their own windows; until
+    // those exist nothing is opened.
     return false;
+}
+
+bool TMainDocument::OpenHtml(const fs::path& file) {
+    if (busy_) return false;
+    const convert::html::TPageMarker m = convert::html::THtmlImport::ReadPageMarker(file);
+    if (!m.nyxName.empty()) {
+        fs::path native = fs::path(m.nyxName);
+        std::error_code ec;
+        if (!native.is_absolute() || !fs::exists(native, ec)) native = file.parent_path() / native.filename();
+        const bool found = fs::exists(native, ec);
+        std::string q = "Questa pagina html deriva dall'ipertesto  \"" + m.nyxName + "\"";
+        if (found) {
+            q += ": Quor utilizzer\xC3\xA0 la pagina in formato nativo, prelevandola dall'ipertesto. \n\n"
+                 "S\xC3\xAC: editare questa pagina nel corrispondente ipertesto in formato nativo\n"
+                 "No: inserire la pagina scelta nel corrente ipertesto";
+        } else {
+            q += ", che Quor non riesce a trovare: \xC3\xA8 consigliabile scegliere Cerca per cercarlo. Editando l'Html per "
+                 "conto suo vanno perse alcune caratteristiche di formattazione.\n\n"
+                 "S\xC3\xAC: inserire la pagina scelta nel corrente ipertesto";
+        }
+        const platform::Answer a = found ? platform::ui().AskYesNoCancel(q) : platform::ui().AskYesNo(q);
+        if (a == platform::Answer::Cancel || (!found && a == platform::Answer::No)) return false;
+        if (found && a == platform::Answer::Yes) {
+            if (!AskSaveChanges()) return false;
+            if (!OpenNative(native, false)) return false;
+            host_.PagesImported(m.page);
+            return true;
+        }
+    }
+    convert::html::TImportChoices c;
+    c.format = convert::html::ifHtml;
+    c.files = {file};
+    return !ImportPages(c).report.pages.empty();
+}
+
+convert::html::TImportOutcome TMainDocument::ImportPages(const convert::html::TImportChoices& choices, bool showReport) {
+    convert::html::TImportOutcome out;
+    if (busy_) return out;
+    {
+        TBusyScope busy(*this);
+        bool stop = false;
+        out = convert::html::RunImport(
+            doc_, choices, [&](const std::string& t) { stop = host_.Progress(t) || stop; }, [&] { return stop || host_.Progress({}); });
+    }
+    if (!out.ran) {
+        platform::ui().Information(out.message);
+        return out;
+    }
+    const auto& r = out.report;
+    host_.PagesImported(r.pages.empty() ? -1 : r.pages.front());
+    host_.StatusMessage("Pagine importate: " + std::to_string(r.pages.size()));
+    if (showReport && (r.unmapped || !r.outside.empty() || !r.skipped.empty() || !r.problems.empty() || r.stopped ||
+                       r.picturesMissing))
+        platform::ui().ShowErrorList("Report importazione", r.Lines());
+    return out;
 }
 
 bool TMainDocument::OpenNative(const fs::path& file, bool asNew) {
@@ -242,12 +310,12 @@ bool TMainDocument::SaveAs() {
     r.caption = "Salva con nome";
     r.folder = documentName_.empty() ? paths_.userFolder : documentName_.parent_path();
     r.suggested = documentName_.empty() ? std::string("Senza titolo") : documentName_.stem().string();
-    r.filter = "Ipertesti Quor (*.nyx)";
+    r.filter = "Ipertesti Quor (*.nyx);;Pagina corrente in HTML (*.htm *.html);;Testo (*.txt)";
     const auto a = host_.ChooseFile(r);
     if (!a || a->file.empty()) return false;
     fs::path f = a->file;
-    if (f.extension().empty()) f += ".nyx";
-    doc_.SetExpPrefix(PrefixForFile(f));
+    if (f.extension().empty()) f += a->type == 2 ? ".htm" : a->type == 3 ? ".txt" : ".nyx";
+    if (LowerExt(f) == ".nyx") doc_.SetExpPrefix(PrefixForFile(f));
     return SaveDocument(f, a->type, true, false);
 }
 
@@ -271,9 +339,60 @@ bool TMainDocument::SaveAsTemplate() {
 
 bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, bool asTemplate) {
     if (busy_) return false;
-    if (LowerExt(file) != ".nyx") {
-        // Exports of the current page come with the converters.
-        platform::ui().Warning("Si possono salvare soltanto ipertesti (.nyx): " + file.string());
+    const std::string ext = LowerExt(file);
+    if (ext == ".txt" || ext == ".c" || ext == ".pas" || ext == ".asc" || ext == ".ini") {
+        // Plain text of every page.
+        convert::text::TNYXtoTxt txt(&doc_);
+        txt.ExportFileName = file;
+        TBusyScope busy(*this);
+        if (!txt.ExportPages(convert::AllPages(doc_))) {
+            std::vector<std::string> lines;
+            for (const auto& p : txt.Problems()) lines.push_back(text::Cp1252ToUtf8(p));
+            platform::ui().ShowErrorList("Salvataggio non riuscito!", lines);
+            return false;
+        }
+        host_.StatusMessage("Salvato come testo: " + file.string());
+        return true;
+    }
+    if (ext == ".htm" || ext == ".html") {
+        // The current page as an HTML document, with the style sheet, pictures and files it uses beside it.
+        const std::int32_t n = host_.CurrentPage() >= 0 ? host_.CurrentPage() : doc_.HInt(model::hdr::kCoverPage);
+        const model::TNYXoggetto* page = doc_.ObjectAt(model::testoHtml, n);
+        if (!page || page->IsEmpty()) {
+            platform::ui().Warning("Nessuna pagina da salvare.");
+            return false;
+        }
+        TBusyScope busy(*this);
+        convert::html::TNYXtoHtml x(&doc_);
+        x.ExportPath = file.parent_path();
+        x.options.expTipoExt = ext == ".htm" ? 0 : 1;
+        x.WriteStyleSheet();
+        const std::string html = x.WritePage(*page, 0);
+        std::vector<std::string> problems = x.Report().problems;
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out.write(html.data(), static_cast<std::streamsize>(html.size()));
+            if (!out.flush()) problems.push_back("Errore nella scrittura del file: \"" + text::Utf8ToCp1252(file.string()) + "\"");
+        }
+        for (std::int32_t ref : x.UsedFiles()) {
+            const model::TNYXoggetto* o = doc_.ObjectByRef(ref);
+            if (!o) continue;
+            const fs::path target = file.parent_path() / text::Cp1252ToUtf8(x.PageFileName(o, 2));
+            std::error_code ec;
+            fs::create_directories(target.parent_path(), ec);
+            if (!o->WriteContentsTo(target)) problems.push_back("File non copiato: \"" + o->GetFileName() + "\"");
+        }
+        if (!problems.empty()) {
+            std::vector<std::string> lines;
+            for (const auto& p : problems) lines.push_back(text::Cp1252ToUtf8(p));
+            platform::ui().ShowErrorList("Salvataggio non riuscito!", lines);
+            return false;
+        }
+        host_.StatusMessage("Pagina salvata in HTML: " + file.string());
+        return true;
+    }
+    if (ext != ".nyx") {
+        platform::ui().Warning("Formato di file non previsto: " + file.string());
         return false;
     }
     if (ask) {
@@ -382,6 +501,11 @@ std::vector<fs::path> TMainDocument::DropFiles(const std::vector<fs::path>& file
         if (!opened && (ext == ".nyx" || ext == ".cus")) {
             opened = true;  // one document at a time
             OpenDocument(f, true);
+            continue;
+        }
+        // HTML and text files come in as pages of the hypertext.
+        if (!opened && (ext == ".htm" || ext == ".html" || ext == ".txt" || ext == ".ini" || ext == ".asc")) {
+            OpenDocument(f, false);
             continue;
         }
         if (!opened) left.push_back(f);

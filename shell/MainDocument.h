@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/html/ImportJob.h"
 #include "model/NYXset.h"
 #include "platform/Timer.h"
 #include "present/Pages.h"
@@ -63,6 +64,12 @@ public:
     // False while another question or dialog is on screen.
     virtual bool CanAskNow() const { return true; }
     virtual void StatusMessage(const std::string& /*utf8*/) {}
+    // The page shown (-1: none), for the exports of the current page.
+    virtual std::int32_t CurrentPage() const { return -1; }
+    // An import added pages; `first` is the first of them (-1: none was made).
+    virtual void PagesImported(std::int32_t /*first*/) {}
+    // Progress of a long operation (UTF-8); true when the user asks to stop.
+    virtual bool Progress(const std::string& /*utf8*/) { return false; }
     // A CD-ROM builder settings file (".wzz") to open in the builder's
     // window; false when there is no such window.
     virtual bool OpenCdRomSettings(const std::filesystem::path& /*file*/) { return false; }
@@ -111,6 +118,13 @@ public:
     // Files dropped on the window: the first native file or library opens
     // (after the save question). Returns the files not taken.
     std::vector<std::filesystem::path> DropFiles(const std::vector<std::filesystem::path>& files);
+    // Files in as new pages ("Importa/apri pagine...", and HTML and text
+    // files opened or dropped), with progress and Stop through the host. The
+    // report goes to the user when it says more than how many pages came in.
+    convert::html::TImportOutcome ImportPages(const convert::html::TImportChoices& choices, bool showReport = true);
+    // "Apri..." of an HTML file: the page of the native file its page marker
+    // names, or the page imported into this hypertext.
+    bool OpenHtml(const std::filesystem::path& file);
 
     // --- pages ----------------------------------------------------------------------
     // "Aggiungi nuova pagina" / "Nuova pagina...": a new page (with a title,

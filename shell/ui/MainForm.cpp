@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QThread>
@@ -44,6 +45,7 @@
 #include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
+#include "shell/ui/ImportDialog.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -227,6 +229,7 @@ void TMainForm::BuildCommands() {
         {"actNuovoDa", [this] { document_.NewFromModel(); }},
         {"actApri", [this] { document_.ChooseAndOpen("Apri", false); }},
         {"actTrovaFile", [this] { document_.ChooseAndOpen("Trova file", true); }},
+        {"actImportaPagine", [this] { ShowImportDialog(); }},
         {"actSalvaTutto", [this] { document_.SaveAll(); }},
         {"actSalvaConNome", [this] { document_.SaveAs(); }},
         {"actSalvaModello", [this] { document_.SaveAsTemplate(); }},
@@ -476,6 +479,41 @@ bool TMainForm::CanAskNow() const { return QApplication::activeModalWidget() == 
 
 void TMainForm::StatusMessage(const std::string& text) { statusBar()->showMessage(Q(text), 5000); }
 
+std::int32_t TMainForm::CurrentPage() const {
+    const auto* view = PageView();
+    return view ? static_cast<std::int32_t>(view->PageSlot()) : -1;
+}
+
+// --- imports ------------------------------------------------------------------------------
+
+void TMainForm::ShowImportDialog() {
+    TFimp dialog(document_, this);
+    RunDialog(dialog);
+}
+
+void TMainForm::PagesImported(std::int32_t first) {
+    delete progress_;
+    progress_ = nullptr;
+    ShowPages();
+    // The first page that came in, or the page shown before when none did.
+    for (int r = 0; first >= 0 && r < pages_->count(); ++r)
+        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == first) pages_->setCurrentRow(r);
+}
+
+bool TMainForm::Progress(const std::string& text) {
+    if (!progress_) {
+        progress_ = new QProgressDialog(Q(text), Q("Stop"), 0, 0, this);
+        progress_->setObjectName("dlgProgresso");
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(500);
+    }
+    if (!text.empty()) {
+        progress_->setLabelText(Q(text));
+        statusBar()->showMessage(Q(text));
+    }
+    QCoreApplication::processEvents();
+    return progress_->wasCanceled();
+}
 bool TMainForm::OpenCdRomSettings(const fs::path& file) { return OpenRegisteredWindow("TFcd", this, document_, file); }
 
 void TMainForm::SetViewMode(bool on) {

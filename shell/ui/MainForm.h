@@ -46,6 +46,8 @@ namespace present::ui {
 class TInsiemeCornici;
 }
 
+class QProgressDialog;
+
 namespace shell::ui {
 
 using shell::kAppTitle;
@@ -199,6 +201,9 @@ private:
     bool HasPendingEdits() const override;
     bool CanAskNow() const override;
     void StatusMessage(const std::string& text) override;
+    std::int32_t CurrentPage() const override;
+    void PagesImported(std::int32_t first) override;
+    bool Progress(const std::string& text) override;
     bool OpenCdRomSettings(const std::filesystem::path& file) override;
 
     void BuildCommands();
@@ -214,6 +219,7 @@ private:
     // What the frame set passes on after following a link.
     void LinkFollowed(present::TFramePage* sender, const model::TNYXoggetto* record);
     void ShowWindowsDialog();
+    void ShowImportDialog();
     void ShowAbout();
     void ShowTips();
 
@@ -241,6 +247,7 @@ private:
     richtext::ui::TUndoDropDown* redoDrop_ = nullptr;
     bool detached_ = false;  // a save took the pages away and has not shown them again
     bool clipboardPastable_ = false;
+    QProgressDialog* progress_ = nullptr;  // of an import that takes longer than a moment
 };
 
 }  // namespace shell::ui

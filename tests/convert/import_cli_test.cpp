@@ -1,0 +1,63 @@
+// nyx import and nyx export text, run as a script would.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/testing/FixedEnv.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct NyxResult {
+    int status;
+    std::string out;
+};
+
+NyxResult Nyx(const std::string& args) {
+    // The tool sits beside the test program.
+    const char* env = std::getenv("QUOR_BINARY_DIR");
+    std::string bin = env ? env : fs::read_symlink("/proc/self/exe").parent_path().string();
+    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
+    NyxResult r{-1, {}};
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return r;
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
+    const int st = pclose(f);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ImportCli, ImportsFollowsReportsAndExportsText) {
+    platform::testing::TempDir dir;
+    std::ofstream(dir / "a.html") << "<title>A</title><p>Prima &egrave; <a href='b.html'>seconda</a> \xE2\x98\xBA";
+    std::ofstream(dir / "b.html") << "<p>Pagina B";
+    std::ofstream(dir / "c.txt") << "riga\tuno\n";
+    const std::string nyx = (dir / "t.nyx").string();
+    NyxResult r = Nyx("import html " + nyx + " " + (dir / "a.html").string() + " --follow 1 --report");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Pagine importate: 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("sostituiti da \"?\": 1"), std::string::npos) << r.out;
+    r = Nyx("import text " + nyx + " " + (dir / "c.txt").string());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Nyx("export text " + nyx + " " + (dir / "out.txt").string()).status, 0);
+    EXPECT_EQ(ReadAll(dir / "out.txt"), "Prima \xC3\xA8 seconda ?\r\nPagina B\r\nriga        uno");
+    EXPECT_EQ(Nyx("export text " + nyx + " " + (dir / "w.txt").string() + " --cp1252").status, 0);
+    EXPECT_EQ(ReadAll(dir / "w.txt").substr(0, 8), "Prima \xE8 ");
+    EXPECT_EQ(Nyx("import html " + nyx).status, 2);
+    EXPECT_EQ(Nyx("import html " + nyx + " " + (dir / "none.html").string()).status, 1);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// Importing as a person does: HTML and text files dropped on the window and
+// opened with "Apri...", the dialog "Importa/apri pagine...", "Salva con
+// nome" to a text file and to an HTML page.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "model/NYXset.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "richtext/ui/BoxWidget.h"
+#include "shell/OptionsStore.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/ImportDialog.h"
+#include "shell/ui/MainForm.h"
+
+namespace fs = std::filesystem;
+using namespace shell;
+using namespace shell::ui;
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "uitest_shell";
+    static char* argv[] = {name, nullptr};
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
+    struct Owner : ::testing::Environment {
+        QApplication* app = nullptr;
+        void TearDown() override {
+            delete app;
+            app = nullptr;
+        }
+    };
+    static Owner* owner = [] {
+        auto* o = new Owner;
+        ::testing::AddGlobalTestEnvironment(o);
+        return o;
+    }();
+    if (!owner->app) owner->app = new QApplication(argc, argv);
+    return *owner->app;
+}
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ImportUi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
+        previousStore = shell::SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
+            if (chosen.empty()) return std::nullopt;
+            TFileAnswer a;
+            a.file = chosen;
+            a.type = chosenType;
+            return a;
+        });
+        std::ofstream(dir / "pagina.html") << "<html><head><title>Importata</title></head><body><p>Ciao <b>mondo</b></body></html>";
+        std::ofstream(dir / "note.txt") << "prima riga\nseconda riga\n";
+        form = std::make_unique<TMainForm>(paths);
+        form->Start({});
+    }
+    void TearDown() override {
+        form.reset();
+        SetFileChooser({});
+        SetDialogRunner({});
+        shell::SetOptions(previousStore);
+        unsetenv("XDG_DATA_HOME");
+    }
+    model::TNYXset& Set() { return form->MainDocument().Set(); }
+    std::string ShownTitle() {
+        const model::TNYXoggetto* p = Set().ObjectAt(model::testoHtml, form->PageView()->PageSlot());
+        return p ? p->GetName() : std::string();
+    }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<shell::TOptionsStore> store;
+    shell::TOptionsStore* previousStore = nullptr;
+    TProgramPaths paths;
+    fs::path chosen;
+    int chosenType = 1;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ImportUi, DroppedAndOpenedFilesBecomePagesAndTheFirstIsShown) {
+    auto* list = form->findChild<QListWidget*>("lvPagine");
+    ASSERT_TRUE(list);
+    const int before = list->count();
+    form->DropFiles({dir / "pagina.html"});
+    EXPECT_EQ(list->count(), before + 1);
+    EXPECT_EQ(ShownTitle(), "Importata");
+    chosen = dir / "note.txt";
+    form->findChild<QAction*>("actApri")->trigger();
+    EXPECT_EQ(list->count(), before + 2);
+    EXPECT_EQ(ShownTitle(), "note.txt");
+    EXPECT_TRUE(Set().Modified());
+}
+
+TEST_F(ImportUi, TheImportDialogImportsAndShowsItsReport) {
+    std::string report;
+    int pagesAfter = 0;
+    SetDialogRunner([&](QDialog& d) {
+        auto* imp = dynamic_cast<TFimp*>(&d);
+        if (!imp) return static_cast<int>(QDialog::Rejected);
+        // Nothing chosen: the user is told so.
+        imp->findChild<QPushButton*>("btImporta")->click();
+        imp->AddFiles({dir / "pagina.html", dir / "manca.html"});
+        imp->findChild<QPushButton*>("btImporta")->click();
+        report = imp->findChild<QPlainTextEdit*>("teReport")->toPlainText().toStdString();
+        pagesAfter = static_cast<int>(imp->Outcome().report.pages.size());
+        return static_cast<int>(QDialog::Accepted);
+    });
+    form->findChild<QAction*>("actImportaPagine")->trigger();
+    const auto texts = scripted.ui.AllTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Occorre scegliere almeno un file"), texts.end());
+    EXPECT_EQ(pagesAfter, 1);
+    EXPECT_NE(report.find("Pagine importate: 1"), std::string::npos) << report;
+    EXPECT_NE(report.find("manca.html: file inesistente"), std::string::npos) << report;
+    EXPECT_EQ(ShownTitle(), "Importata");
+}
+
+TEST_F(ImportUi, SaveAsWritesTextAndTheCurrentPageAsHtml) {
+    form->DropFiles({dir / "pagina.html"});
+    chosen = dir / "tutto";
+    chosenType = 3;
+    EXPECT_TRUE(form->SaveAs());
+    EXPECT_NE(ReadAll(dir / "tutto.txt").find("Ciao mondo"), std::string::npos);
+    chosen = dir / "pagina-corrente.htm";
+    chosenType = 2;
+    EXPECT_TRUE(form->SaveAs());
+    const std::string html = ReadAll(dir / "pagina-corrente.htm");
+    EXPECT_NE(html.find("<B>mondo"), std::string::npos) << html;
+    EXPECT_NE(html.find("<!--pageQuor="), std::string::npos);
+}
+
+}  // namespace
