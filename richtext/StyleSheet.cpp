@@ -7,6 +7,9 @@
 #include "platform/Ui.h"
 #include "platform/text.h"
 #include "richtext/Attributes.h"
+#include "richtext/Box.h"
+#include "richtext/Markup.h"
+#include "richtext/PageText.h"
 
 namespace richtext {
 namespace {
@@ -93,6 +96,35 @@ bool ModifyStyle(model::TNYXset& set, model::TNYXoggetto* style, const model::TN
     style->SetName(name);
     set.SetModified(true);
     return true;
+}
+
+std::map<std::int32_t, std::int64_t> StyleUsage(model::TNYXset& set) {
+    std::map<std::int32_t, std::int64_t> out;
+    class Quiet : public TMarkupProblemSink {
+        void Report(const TMarkupDiagnostics&) override {}
+    } quiet;
+    for (std::size_t i = 0; i < set.Count(model::testoHtml); ++i) {
+        auto* page = dynamic_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i)));
+        if (!page || page->IsEmpty() || !page->HasFirstStream()) continue;
+        TStoredTextBox reader(set);
+        reader.Load(page->Text(), &quiet);
+        for (const auto& p : reader.box.paragraphs) ++out[TNYXbox::StyleNumber(p->style.Named())];
+    }
+    return out;
+}
+
+bool DeleteStyle(model::TNYXset& set, model::TNYXoggetto* style) {
+    if (!style) return false;
+    for (std::size_t i = 0; i < set.Count(model::stileParagrafo); ++i) {
+        if (set.ObjectAt(model::stileParagrafo, static_cast<std::int64_t>(i)) != style) continue;
+        if (i < 2) return false;
+        // Emptied in place, not freed: boxes on screen still point at it
+        // until they read their text again.
+        style->Reset();
+        set.SetModified(true);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace richtext

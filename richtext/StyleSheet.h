@@ -2,7 +2,9 @@
 // by name, listed, named uniquely, created and imported.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,5 +39,14 @@ model::TNYXoggetto* ImportStyle(model::TNYXset& set, const model::TNYXoggetto& f
 // "StileDaMod must not be undef" is shown and false returned.
 bool ModifyStyle(model::TNYXset& set, model::TNYXoggetto* style, const model::TNYXoggetto& edited,
                  std::string_view newName, const std::function<void(const std::string& label)>& snapshot = {});
+
+// How many paragraphs of the hypertext's pages (headers and footers
+// included) name each style, by style slot. A paragraph whose style number
+// is not a style of the hypertext counts for style 0, as it is shown.
+std::map<std::int32_t, std::int64_t> StyleUsage(model::TNYXset& set);
+
+// Removes a style from the hypertext. The two built-in styles (slots 0 and 1)
+// cannot go: false. Paragraphs that named it are shown in style 0.
+bool DeleteStyle(model::TNYXset& set, model::TNYXoggetto* style);
 
 }  // namespace richtext

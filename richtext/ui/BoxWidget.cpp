@@ -503,6 +503,21 @@ void TNYXboxWidget::ToggleStyle(std::uint8_t bit) {
     AfterEdit(box_->HasSelection() && BoxText(*box_) != before);
 }
 
+bool TNYXboxWidget::Format(const std::function<void(TNYXTextAttributes&, TNYXParaAttributes&)>& op) {
+    if (readOnly_ || !look_.editable || box_->UpdateCount() > 0 || !op) return false;
+    TNYXParaAttributes para(*box_);
+    op(*attrs_, para);
+    AfterEdit(true);
+    return true;
+}
+
+bool TNYXboxWidget::InsertSymbol(unsigned char c) {
+    if (readOnly_ || !look_.editable || box_->UpdateCount() > 0) return false;
+    const bool done = editing_->InsertChar(c);
+    AfterEdit(done);
+    return done;
+}
+
 void TNYXboxWidget::Undo(std::size_t steps) {
     if (!undoList_ || undoList_->Busy() || steps == 0 || readOnly_ || !look_.editable) return;
     undoList_->UndoSteps(steps);

@@ -78,6 +78,12 @@ public:
     void ToggleStyle(std::uint8_t bit);
     // True when the style bit is in force at the caret (pending values first).
     bool StyleOn(std::uint8_t bit) const;
+    // Runs a character or paragraph operation on the selection (each takes
+    // its own undo snapshot), then repaints and notifies. Nothing happens in
+    // a read-only box or during an update: false.
+    bool Format(const std::function<void(TNYXTextAttributes&, TNYXParaAttributes&)>& op);
+    // Types one Windows-1252 character at the caret, replacing the selection.
+    bool InsertSymbol(unsigned char c);
     // Undoes `steps` entries of the undo list (1: the newest); Redo redoes
     // entries of the redo list. Neither does anything in a read-only box.
     void Undo(std::size_t steps = 1);

@@ -1,4 +1,5 @@
 #include "shell/ui/MainForm.h"
+#include "shell/ui/FormatCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -360,6 +361,7 @@ void TMainForm::BuildCommands() {
         formatBar_->addAction(a);
         actions_[d.name] = a;
     }
+    AddFormatCommands(*this, formatBar_);
 }
 
 void TMainForm::BuildRecentMenu() {

@@ -9,6 +9,7 @@
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
+#include "richtext/StyleSheet.h"
 
 namespace {
 
@@ -63,6 +64,25 @@ TEST(MarkupCliTest, PrintsAndChecksPageMarkup) {
     EXPECT_NE(r.out.find("pagina 1: parametro troncato"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("pagina 1: testo prima del primo paragrafo"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("pagina 0"), std::string::npos) << r.out;
+}
+
+TEST(StylesCliTest, ListsTheStylesWithTheParagraphsUsingThem) {
+    platform::testing::TempDir dir;
+    const std::string file = (dir / "t.nyx").string();
+    {
+        model::TNYXset set;
+        set.NewHypertext();
+        ASSERT_TRUE(richtext::AddStyle(set, "Titolo"));
+        auto* page = dynamic_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+        // The unknown style 9 is shown, and counted, as the body style.
+        page->SetText("<Z S2 >a<Z S2 >b<Z S0 >c<Z S9 >d");
+        ASSERT_TRUE(set.SaveToFile(file));
+    }
+    NyxResult r = Nyx("styles " + file);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0\t[nessuno stile]\t2\n1\t[nessuno stile tabella]\t0\n2\tTitolo\t2\n");
+    EXPECT_EQ(Nyx("styles").status, 2);
+    EXPECT_EQ(Nyx("styles " + (dir / "missing.nyx").string()).status, 1);
 }
 
 TEST(LayoutCliTest, PrintsTheLinesOfAPage) {

@@ -1,0 +1,162 @@
+// The "Formato" toolbar on a page of the sample hypertext: size, colour, a
+// numbered list and a paragraph style applied to the selection, each one
+// undo step with its label, and "Simbolo..." typing the chosen character.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <filesystem>
+#include <memory>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "richtext/Attributes.h"
+#include "richtext/StyleSheet.h"
+#include "richtext/Undo.h"
+#include "richtext/ui/BoxWidget.h"
+#include "shell/OptionsStore.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/MainForm.h"
+
+namespace fs = std::filesystem;
+using namespace shell;
+using namespace shell::ui;
+
+namespace {
+
+QApplication& FormatApp() {
+    static int argc = 1;
+    static char name[] = "uitest_shell";
+    static char* argv[] = {name, nullptr};
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
+    struct Owner : ::testing::Environment {
+        QApplication* app = nullptr;
+        void TearDown() override {
+            delete app;
+            app = nullptr;
+        }
+    };
+    static Owner* owner = [] {
+        auto* o = new Owner;
+        ::testing::AddGlobalTestEnvironment(o);
+        return o;
+    }();
+    if (!owner->app) owner->app = new QApplication(argc, argv);
+    return *owner->app;
+}
+
+class FormatBarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FormatApp();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<TOptionsStore>(dir / "options.ini");
+        previous = SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        form = std::make_unique<TMainForm>(paths);
+        ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+        view = form->PageView();
+        para = view->Box().BodyBegin() + 1;
+        view->Editing().Select({para, 0}, {para, 4});
+    }
+    void TearDown() override {
+        form.reset();
+        SetDialogRunner({});
+        SetOptions(previous);
+        unsetenv("XDG_DATA_HOME");
+    }
+    const richtext::TNYXparag& P() const { return *view->Box().paragraphs[static_cast<std::size_t>(para)]; }
+    template <class W>
+    W* Bar(const char* name) {
+        auto* w = form->findChild<QToolBar*>(QStringLiteral("tbFormato"))->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QAction* BarAction(const char* name) {
+        for (QAction* a : form->findChild<QToolBar*>(QStringLiteral("tbFormato"))->actions())
+            if (a->objectName() == QLatin1String(name)) return a;
+        ADD_FAILURE() << name;
+        return nullptr;
+    }
+    std::string NewestLabel() { return form->UndoList().Labels().front(); }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<TOptionsStore> store;
+    TOptionsStore* previous = nullptr;
+    TProgramPaths paths;
+    std::unique_ptr<TMainForm> form;
+    richtext::ui::TNYXpageView* view = nullptr;
+    std::int32_t para = 0;
+};
+
+TEST_F(FormatBarTest, SizeColourListAndStyleFromTheBarAreEachOneUndoStep) {
+    const richtext::TMyFont before = P().FontAt(0);
+    const std::int32_t listBefore = P().style.Get(richtext::pfList);
+    ASSERT_EQ(listBefore, 0);
+
+    auto* sizes = Bar<QComboBox>("cbDimensione");
+    emit sizes->textActivated(QStringLiteral("30"));
+    EXPECT_EQ(P().FontAt(0).size, 30);
+    EXPECT_EQ(P().FontAt(4).size, before.size);  // only the selection
+    EXPECT_EQ(NewestLabel(), "Applica dimensione font 30");
+
+    emit sizes->textActivated(QStringLiteral("3000"));  // refused with a message, nothing done
+    EXPECT_EQ(scripted.ui.Texts(platform::testing::Message::Warning).size(), 1u);
+    EXPECT_EQ(P().FontAt(0).size, 30);
+
+    auto* colour = Bar<QToolButton>("tbColore");
+    QAction* red = colour->menu()->findChild<QAction*>(QStringLiteral("actColore0000ff"));
+    ASSERT_NE(red, nullptr);
+    red->trigger();
+    EXPECT_EQ(P().FontAt(0).colour, 0x0000FFu);
+    EXPECT_EQ(NewestLabel(), "Applica colore Rosso");
+
+    BarAction("actNumerazione")->trigger();
+    EXPECT_EQ(P().style.Get(richtext::pfList), 6);
+    EXPECT_EQ(NewestLabel(), "Numerazione 6");
+
+    ASSERT_TRUE(richtext::AddStyle(form->Document(), "Titolo"));
+    auto* styles = Bar<QComboBox>("cbStile");
+    emit styles->textActivated(QStringLiteral("Titolo"));
+    ASSERT_NE(P().style.Named(), nullptr);
+    EXPECT_EQ(P().style.Named()->GetName(), "Titolo");
+    EXPECT_EQ(NewestLabel(), "Stile Titolo");
+
+    // Undoing walks back through every step.
+    form->Command("actUndo")->trigger();
+    EXPECT_NE(P().style.Named()->GetName(), "Titolo");
+    form->Command("actUndo")->trigger();
+    EXPECT_EQ(P().style.Get(richtext::pfList), 0);
+    form->Command("actUndo")->trigger();
+    EXPECT_EQ(P().FontAt(0).colour, before.colour);
+    form->Command("actUndo")->trigger();
+    EXPECT_EQ(P().FontAt(0).size, before.size);
+}
+
+TEST_F(FormatBarTest, SymbolTypesTheChosenCharacter) {
+    view->Editing().SetCaret({para, 0});
+    SetDialogRunner([](QDialog& d) {
+        if (auto* b = d.findChild<QToolButton*>(QStringLiteral("sym233"))) b->click();  // e acute
+        return d.result();
+    });
+    QAction* symbol = form->Command("actSimbolo");
+    ASSERT_TRUE(symbol->isEnabled());
+    symbol->trigger();
+    EXPECT_EQ(static_cast<unsigned char>(P().text[0]), 0xE9);
+}
+
+}  // namespace
