@@ -15,6 +15,8 @@
 #include "model/NYXset.h"
 #include "platform/text.h"
 #include "richtext/Undo.h"
+#include "present/ui/ObjectLife.h"
+#include "present/ui/ObjectPainter.h"
 #include "richtext/ui/BoxWidget.h"
 
 namespace present::ui {
@@ -151,6 +153,14 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
         view = new richtext::ui::TNYXpageView(this);
         view->setObjectName(QStringLiteral("mePagina"));
         view->installEventFilter(this);
+        view->onMeasureObject = [view](richtext::TNYXembedded& e, std::int32_t lineWidth) {
+            return MeasureEmbedded(e, lineWidth, view->ReadOnly());
+        };
+        auto* objects = new TViewObjects(*view);
+        objects->setObjectName(QStringLiteral("oggettiPagina"));
+        view->onPaintObject = [objects](QPainter& p, const richtext::TNYXembedded& e, const QRect& r) {
+            return e.Record() && PaintEmbedded(p, *e.Record(), r, objects->StateOf(*e.Record()));
+        };
     }
     view->SetUndoList(undo_);
     view->SetTypographicQuotes(quotes_);

@@ -268,7 +268,13 @@ void TNYXboxWidget::ObjectsMoved(std::int32_t first, std::int32_t last) {
     }
 }
 
+bool TNYXboxWidget::MeasureObject(TNYXembedded& e, std::int32_t lineWidth) {
+    if (onMeasureObject) return onMeasureObject(e, lineWidth);
+    return TLayoutHost::MeasureObject(e, lineWidth);
+}
+
 void TNYXboxWidget::PaintObject(QPainter& p, const TNYXembedded& e, const QRect& r) {
+    if (onPaintObject && onPaintObject(p, e, r)) return;
     const model::TNYXoggetto* rec = e.Record();
     if (set_ && rec && rec->Type() == model::immagineNew) {
         auto it = pictures_.find(rec);
@@ -365,7 +371,13 @@ void TNYXboxWidget::SetUndoList(TNYXundoList* list) {
 }
 
 void TNYXboxWidget::SetReadOnly(bool on) {
+    const bool changed = readOnly_ != on;
     readOnly_ = on;
+    // Objects may be shown differently to a reader (markers vanish).
+    if (changed && onMeasureObject && box_ && !box_->paragraphs.empty()) {
+        LayoutBox(*box_);
+        viewport()->update();
+    }
     UpdateCaret();
 }
 

@@ -49,6 +49,11 @@ public:
     // Called after layout for every object whose place changed (box
     // coordinates): object controls are moved here, never from painting.
     std::function<void(TNYXembedded&, const QRect&)> onPlaceObject;
+    // Whoever shows the page may size and paint its embedded objects; without
+    // these the stored sizes and a placeholder are used. onMeasureObject
+    // answers false for an object not shown in the current mode.
+    std::function<bool(TNYXembedded&, std::int32_t lineWidth)> onMeasureObject;
+    std::function<bool(QPainter&, const TNYXembedded&, const QRect&)> onPaintObject;
 
     // The text as accessibility sees it: paragraphs joined by "\n", objects as U+FFFC.
     QString AccessibleText() const;
@@ -61,6 +66,9 @@ public:
 
     // --- editing -------------------------------------------------------------------
     TNYXediting& Editing() { return *editing_; }
+    // After an edit made through Editing() from outside the widget: repaint,
+    // caret into view, notify.
+    void EditedOutside(bool textChanged) { AfterEdit(textChanged); }
     TNYXTextAttributes& Attributes() { return *attrs_; }
     // The hypertext's undo list (not owned); the box's snapshots go there.
     void SetUndoList(TNYXundoList* list);
@@ -120,6 +128,7 @@ public:
     void ContentSizeChanged() override;
     void UpdateEnded() override;
     void ObjectsMoved(std::int32_t first, std::int32_t last) override;
+    bool MeasureObject(TNYXembedded& e, std::int32_t lineWidth) override;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

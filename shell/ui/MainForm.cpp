@@ -1,5 +1,6 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/FormatCommands.h"
+#include "shell/ui/ObjectCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -274,6 +275,7 @@ void TMainForm::BuildCommands() {
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
+    AddObjectCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "model/NYXset.h"
+#include "model/Types.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "present/ObjectKinds.h"
+
+using namespace model;
+using present::TControlKind;
+
+namespace {
+
+class ObjectKinds : public ::testing::Test {
+protected:
+    TNYXoggetto* Make(TOggettiHel type, int sub) {
+        TNYXoggetto* o = set.NewObject(type);
+        o->SetSubtype(static_cast<std::uint8_t>(sub));
+        return o;
+    }
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    TNYXset set;
+    void SetUp() override { set.NewHypertext(); }
+};
+
+TEST_F(ObjectKinds, KindTableIconsAndViewVisibility) {
+    struct Case {
+        TOggettiHel type;
+        int sub;
+        TControlKind kind;
+        const char* icon;
+        bool inView;
+    };
+    const Case cases[] = {
+        {shortObj, 10, TControlKind::kMarker, "notepad", false},
+        {shortObj, 11, TControlKind::kMarker, "html", false},
+        {shortObj, 13, TControlKind::kMarker, "lancia", false},
+        {shortObj, 14, TControlKind::kMarker, "ancora", false},
+        {shortObj, 3, TControlKind::kNone, "", false},
+        {inputStat, 1, TControlKind::kEdit, "", true},
+        {inputStat, 2, TControlKind::kEdit, "", true},
+        {inputStat, 4, TControlKind::kMemo, "", true},
+        {inputStat, 5, TControlKind::kMarker, "hidden", false},
+        {inputStat, 6, TControlKind::kRadio, "", true},
+        {inputStat, 7, TControlKind::kCheck, "", true},
+        {inputStat, 8, TControlKind::kList, "", true},
+        {inputStat, 9, TControlKind::kCombo, "", true},
+        {inputStat, 10, TControlKind::kNone, "", false},
+        {inputDin, 2, TControlKind::kMemo, "", true},
+        {inputDin, 12, TControlKind::kMarker, "dinhtml", false},
+        {inputDin, 3, TControlKind::kNone, "", false},
+        {bottoneCGI, 1, TControlKind::kButton, "", true},
+        {inizioForm, 2, TControlKind::kFormStart, "iniziof", false},
+        {multiMedia, 5, TControlKind::kMultimedia, "", true},
+        {custom, 0, TControlKind::kNone, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.sub));
+        const TNYXoggetto* o = Make(c.type, c.sub);
+        EXPECT_EQ(present::ControlKindOf(*o), c.kind);
+        EXPECT_EQ(present::MarkerIcon(*o), c.icon);
+        EXPECT_EQ(present::ShownInView(c.kind), c.inView);
+    }
+}
+
+TEST_F(ObjectKinds, SizesClampedForDisplayOnly) {
+    const present::TObjectMetrics m;  // "h" 7 wide, boxes 22 high
+    TNYXoggetto* b = Make(bottoneCGI, 0);
+    b->SetInt(177, -1);
+    b->SetStr(97, 79, "Conferma");  // an 8-character caption
+    EXPECT_EQ(present::DisplaySize(*b, 600, m).width, 70);
+    EXPECT_EQ(present::DisplaySize(*b, 600, m).height, 22);
+
+    TNYXoggetto* mm = Make(multiMedia, 5);
+    struct Case {
+        int w, h, pct;
+        std::int32_t lineWidth;
+        int ew, eh;
+    } const cases[] = {
+        {0, -5, 0, 600, 105, 105},
+        {300, 200, 0, 600, 300, 200},
+        {50, 40, 1, 600, 300, 40},
+        {30000, 40, 1, 400000, 65535, 40},
+    };
+    for (const Case& c : cases) {
+        mm->SetWord(33, static_cast<std::uint16_t>(c.w));
+        mm->SetWord(35, static_cast<std::uint16_t>(c.h));
+        mm->SetByte(37, static_cast<std::uint8_t>(c.pct));
+        const std::string before(reinterpret_cast<const char*>(mm->Data()), kDataSize);
+        const auto s = present::DisplaySize(*mm, c.lineWidth, m);
+        EXPECT_EQ(s.width, c.ew) << c.w;
+        EXPECT_EQ(s.height, c.eh) << c.h;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(mm->Data()), kDataSize), before);
+    }
+    EXPECT_EQ(present::DisplaySize(*Make(inputStat, 33), 600, m).width, 0);
+}
+
+TEST_F(ObjectKinds, ListStreamsDropPartialItemAndAcceptCrLf) {
+    const auto items = present::ParseListItems("Uno\r\n1\r\nn\r\nDue\n2\n\nTre\n3\n");
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].text, "Uno");
+    EXPECT_EQ(items[0].value, "1");
+    EXPECT_FALSE(items[0].selected);
+    EXPECT_TRUE(items[1].selected);  // an empty flag means selected
+}
+
+TEST_F(ObjectKinds, GetAndSetValuePerKind) {
+    TNYXoggetto* edit = Make(inputStat, 1);
+    edit->SetStr(97, 79, "iniziale");
+    edit->SetByte(180, 1);
+    TNYXoggetto* check = Make(inputStat, 7);
+    check->SetStr(97, 79, "");
+    check->SetByte(181, 1);
+    TNYXoggetto* radio = Make(inputStat, 6);
+    radio->SetByte(181, 0);
+    TNYXoggetto* combo = Make(inputStat, 9);
+    combo->SetFirstStream("A\na\nn\nB\nb\nn\n");
+    TNYXoggetto* list = Make(inputStat, 8);
+    list->SetByte(182, 0);
+    list->SetFirstStream("A\na\ns\nB\nb\ns\nC\nc\nn\n");
+
+    present::TFieldState e(*edit), c(*check), r(*radio), co(*combo), l(*list);
+    EXPECT_EQ(e.GetValue(), "iniziale");
+    EXPECT_EQ(c.GetValue(), "on");  // default value of a checked box
+    EXPECT_EQ(r.GetValue(), "");
+    EXPECT_EQ(co.GetValue(), "a");  // none selected: the first item
+    EXPECT_EQ(l.GetValue(), "b");   // the last item marked selected
+
+    struct Case {
+        present::TFieldState* f;
+        const char* in;
+        const char* out;
+    } const cases[] = {
+        {&e, "nuovo", "nuovo"}, {&c, "CHECKED", "on"}, {&c, "si", ""},
+        {&r, "Checked", "checked"}, {&co, "b", "b"}, {&l, "c", "c"},
+    };
+    for (const Case& k : cases) {
+        k.f->SetValue(k.in);
+        EXPECT_EQ(k.f->GetValue(), k.out) << k.in;
+    }
+}
+
+TEST_F(ObjectKinds, ResetRestoresOnlyItsOwnForm) {
+    present::TFormStates forms;
+    TNYXoggetto* e1 = Make(inputStat, 1);
+    e1->SetStr(97, 79, "uno");
+    e1->SetByte(180, 1);
+    TNYXoggetto* e2 = Make(inputStat, 1);
+    e2->SetStr(97, 79, "due");
+    e2->SetByte(180, 1);
+    TNYXoggetto* reset2 = Make(bottoneCGI, 3);
+    forms.Add(*Make(inizioForm, 2));
+    forms.Add(*e1);
+    forms.Add(*Make(inizioForm, 2));
+    forms.Add(*e2);
+    forms.Add(*reset2);
+    forms.Find(*e1)->SetValue("x");
+    forms.Find(*e2)->SetValue("y");
+    forms.ResetFormOf(*reset2);
+    EXPECT_EQ(forms.Find(*e1)->GetValue(), "x");
+    EXPECT_EQ(forms.Find(*e2)->GetValue(), "due");
+}
+
+}  // namespace
