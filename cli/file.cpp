@@ -10,6 +10,7 @@
 #include "model/NYXset.h"
 #include "markup/Lexer.h"
 #include "platform/text.h"
+#include "shell/LinkChoices.h"
 
 namespace fs = std::filesystem;
 using model::TNYXset;
@@ -141,6 +142,11 @@ int CmdCheck(const Args& a) {
                 });
             }
         }
+    }
+    for (const shell::TBrokenLink& b : shell::BrokenLinks(set)) {
+        std::fprintf(stderr, "pagina %lld: collegamento interrotto alla pagina %lld, che non esiste più\n",
+                     static_cast<long long>(b.page), static_cast<long long>(b.target));
+        ++problems;
     }
     problems += static_cast<int>(ReportMarkupProblems(set));
     if (problems) {

@@ -44,6 +44,7 @@
 #include "shell/Languager.h"
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
+#include "shell/ui/LinkCommands.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/ImportDialog.h"
@@ -272,6 +273,7 @@ void TMainForm::BuildCommands() {
         {"actCaricaCornici", [this] { LoadFrameLayout(); }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
+    AddLinkCommands(*this, handlers);
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
