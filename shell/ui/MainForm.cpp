@@ -43,6 +43,7 @@
 #include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
+#include "shell/ui/PageCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -267,6 +268,7 @@ void TMainForm::BuildCommands() {
         {"actCaricaCornici", [this] { LoadFrameLayout(); }},
         {"actInformazioni", [this] { ShowAbout(); }},
     };
+    AddPageCommands(*this, handlers);
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
