@@ -4,6 +4,7 @@
 #include "model/NYXset.h"
 #include "model/PageOrder.h"
 #include "present/ui/InsiemeCornici.h"
+#include "richtext/Undo.h"
 #include "shell/PageProperties.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
@@ -31,9 +32,19 @@ bool ShowPageProperties(TMainForm& form) {
     // of it, and show the page again from the changed record.
     form.FrameSet()->Detach();
     TFproprietaPagina dlg(form.Document(), *page, &form);
-    const bool ok = RunDialog(dlg) == QDialog::Accepted && ApplyPageChoices(form.Document(), *page, dlg.Choices());
+    bool ok = RunDialog(dlg) == QDialog::Accepted;
+    // Showing the page again drops the undo steps of the page shown: the
+    // snapshot of the record goes into the list after that.
+    auto before = std::make_unique<richtext::TogBackup>(form.UndoList(), *page, "Propriet\xE0 pagina");
+    model::TObjectUndoRecorder* recorder = form.Document().undoRecorder;
+    form.Document().undoRecorder = nullptr;
+    ok = ok && ApplyPageChoices(form.Document(), *page, dlg.Choices());
+    form.Document().undoRecorder = recorder;
     form.FrameSet()->Reattach();
-    if (ok) form.ShowPageSlot(slot);
+    if (ok) {
+        form.ShowPageSlot(slot);
+        form.UndoList().AddUndo(std::move(before));
+    }
     form.UpdateEditCommands();
     return ok;
 }
