@@ -51,14 +51,7 @@ int CmdExport(const Args& a) {
         return kFailed;
     }
     convert::html::TNYXtoHtml x(&set);
-    {
-        shell::TOptionsStore store(shell::TOptionsStore::DefaultFile());
-        const shell::THtmlExportOptions o = shell::ReadHtmlExportOptions(store);
-        x.options.expAlt = o.expAlt;
-        x.options.expOrigName = o.expOrigName;
-        x.options.expSepImage = o.expSepImage;
-        x.options.expTipoExt = o.expTipoExt;
-    }
+    x.options = shell::ReadHtmlExportOptions(shell::TOptionsStore(shell::TOptionsStore::DefaultFile()));
     x.ExportPath = a[2];
     if (pages.empty()) pages = convert::AllPages(set);
     const bool ok = x.Export(pages, true);

@@ -22,6 +22,12 @@ inline std::int32_t PictureRefFrom(std::int32_t v) {
 struct TZoneData {
     std::int32_t link = model::kNoRef;  // -1 free slot, 0 a zone without link
     int left = 0, top = 0, width = 0, height = 0;
+    bool Used() const { return link != model::kNoRef; }
+    // What a click on the zone follows. A zone without a link is stored as 0,
+    // which is also the reference of page 0: a stored 0 is always read as
+    // no link.
+    std::int32_t Link() const { return link > 0 ? link : model::kNoRef; }
+    bool Contains(int x, int y) const { return x >= left && x < left + width && y >= top && y < top + height; }
 };
 
 class TPictureData {
@@ -43,6 +49,14 @@ public:
     TZoneData Zone(int i) const {
         const std::size_t b = 73 + 16 * static_cast<std::size_t>(i);
         return {o_.Int(b), o_.SWord(b + 8), o_.SWord(b + 10), o_.SWord(b + 12), o_.SWord(b + 14)};
+    }
+    // The slot of the topmost zone under a point of the displayed picture
+    // (slot 0 lies on top of the others), or -1 when the point belongs to
+    // the picture itself.
+    int ZoneAt(int x, int y) const {
+        for (int i = 0; i < kZones; ++i)
+            if (Zone(i).Used() && Zone(i).Contains(x, y)) return i;
+        return -1;
     }
     bool HasMap() const {
         for (int i = 0; i < kZones; ++i)

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/html/ExportOptions.h"
 #include "shell/OptionsStore.h"
 
 namespace shell {
@@ -106,13 +107,8 @@ struct TSpellOptions {
 };
 TSpellOptions ReadSpellOptions(const TOptionsStore& store);
 
-// Section "htmlexp".
-struct THtmlExportOptions {
-    bool expOrigName = false;
-    bool expSepImage = false;
-    bool expAlt = true;
-    int expTipoExt = 0;  // 0 ".htm", 1 ".html"
-};
+// Section "htmlexp": the HTML exporter's own settings.
+using THtmlExportOptions = convert::html::THtmlOptions;
 THtmlExportOptions ReadHtmlExportOptions(const TOptionsStore& store);
 bool WriteHtmlExportOptions(TOptionsStore& store, const THtmlExportOptions& o);
 

@@ -1,6 +1,10 @@
 // HTML export: every chosen page becomes an HTML document (with its frame set,
 // header, text, footer and objects), every picture and file it uses is copied
 // under its export name, and one style sheet gives each paragraph style a class.
+//
+// This file and NYXtoHtml.cpp hold the exporter, its names and the run; the
+// documents are written by Document.cpp, their texts by the walker of
+// TextWalk.h, the style sheet by StyleSheet.cpp.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +16,7 @@
 #include <vector>
 
 #include "convert/Converter.h"
+#include "convert/html/ExportOptions.h"
 
 namespace model {
 class TNYXoggetto;
@@ -19,16 +24,6 @@ class TNYXset;
 }  // namespace model
 
 namespace convert::html {
-
-enum TExpCSS { ecUseCSS = 0, ecEmulateFF = 1 };
-
-struct THtmlOptions {
-    bool expAlt = true;        // click zones get an ALT attribute
-    bool expOrigName = false;  // pictures and files keep their original names
-    bool expSepImage = false;  // pictures and files go into "images/"
-    int expTipoExt = 1;        // 0 ".htm", 1 ".html"
-    TExpCSS expCSS = ecUseCSS;
-};
 
 // What a run did: files written and every problem met (Windows-1252 texts).
 struct TExportReport {
@@ -89,14 +84,18 @@ public:
 
 private:
     friend class TTextWalk;
-    friend class TDocWriter;
     void AddFile(std::int32_t ref);
     void AddFrame(std::int32_t pageRef);
     void Problem(std::string text) { report_.problems.push_back(std::move(text)); }
     std::string FileNameOf(const model::TNYXoggetto& o);
     bool WriteFile(const std::filesystem::path& rel, const std::string& bytes);
+    // Writes a picture's or file's contents as `target`.
+    bool CopyContents(const model::TNYXoggetto& o, const std::filesystem::path& target);
+    // Creates the folder of a file once per run.
+    bool MakeFolderOf(const std::filesystem::path& target);
     std::string Ext() const { return options.expTipoExt == 0 ? ".htm" : ".html"; }
     int StartPage() const;
+    std::string AliasPageText(const model::TNYXoggetto& page);
 
     TExportReport report_;
     std::vector<std::int32_t> frames_;
@@ -104,6 +103,7 @@ private:
     std::set<std::int32_t> fileSet_;
     std::map<std::int32_t, std::string> fileNames_;  // reference -> name given in this run
     std::set<std::string> usedNames_;                // lower-cased names of pictures and files
+    std::set<std::filesystem::path> madeFolders_;
 };
 
 }  // namespace convert::html

@@ -585,11 +585,7 @@ namespace {
 bool RunHtmlExport(model::TNYXset& set, const fs::path& folder, const std::vector<std::int32_t>& pages,
                    std::string* startFile) {
     convert::html::TNYXtoHtml x(&set);
-    const shell::THtmlExportOptions o = shell::ReadHtmlExportOptions(shell::options());
-    x.options.expAlt = o.expAlt;
-    x.options.expOrigName = o.expOrigName;
-    x.options.expSepImage = o.expSepImage;
-    x.options.expTipoExt = o.expTipoExt;
+    x.options = shell::ReadHtmlExportOptions(shell::options());
     x.ExportPath = folder;
     platform::BusyCursor busy;
     const bool ok = x.Export(pages);

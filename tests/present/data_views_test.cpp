@@ -46,4 +46,30 @@ TEST(DataViews, PictureReferencesZonesAndTableBackgrounds) {
     EXPECT_EQ(present::BackgroundKind(-1), present::TBackgroundKind::kNone);
 }
 
+TEST(DataViews, ZoneStoredWithReferenceZeroFollowsNoLink) {
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    TNYXset set;
+    set.NewHypertext();
+    TNYXoggetto* placed = set.NewObject(immagineNew);
+    for (int i = 0; i < present::TPictureData::kZones; ++i) placed->SetInt(73 + 16 * static_cast<std::size_t>(i), kNoRef);
+    auto zone = [&](int slot, std::int32_t link, int left, int top, int size) {
+        const std::size_t b = 73 + 16 * static_cast<std::size_t>(slot);
+        placed->SetInt(b, link);
+        placed->SetWord(b + 8, static_cast<std::uint16_t>(left));
+        placed->SetWord(b + 10, static_cast<std::uint16_t>(top));
+        placed->SetWord(b + 12, static_cast<std::uint16_t>(size));
+        placed->SetWord(b + 14, static_cast<std::uint16_t>(size));
+    };
+    zone(0, 0, 0, 0, 10);                        // on top, without a link
+    zone(3, MakeRef(speclink, 1), 5, 5, 20);     // below it, with one
+    const present::TPictureData pd(*placed);
+    EXPECT_EQ(pd.ZoneAt(7, 7), 0);               // the topmost zone takes the click...
+    EXPECT_EQ(pd.Zone(0).Link(), kNoRef);        // ...and follows nothing, not page 0
+    EXPECT_EQ(pd.ZoneAt(20, 20), 3);
+    EXPECT_EQ(pd.Zone(3).Link(), MakeRef(speclink, 1));
+    EXPECT_EQ(pd.ZoneAt(30, 30), -1);            // outside every zone: the picture's own link
+    EXPECT_TRUE(pd.HasMap());
+}
+
 }  // namespace
