@@ -33,8 +33,21 @@ QApplication& App() {
     static char name[] = "uitest_shell";
     static char* argv[] = {name, nullptr};
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    // Deleted when the tests end, while its platform is still there.
+    struct Owner : ::testing::Environment {
+        QApplication* app = nullptr;
+        void TearDown() override {
+            delete app;
+            app = nullptr;
+        }
+    };
+    static Owner* owner = [] {
+        auto* o = new Owner;
+        ::testing::AddGlobalTestEnvironment(o);
+        return o;
+    }();
+    if (!owner->app) owner->app = new QApplication(argc, argv);
+    return *owner->app;
 }
 
 class PageCommandsTest : public ::testing::Test {
