@@ -32,6 +32,7 @@ constexpr std::size_t kStamp = 196;
 constexpr std::size_t kNextSlide = 227;   // reference of the next slide, -1 none
 constexpr std::size_t kHeaderPage = 231;  // slot index; -1: the hypertext's header page
 constexpr std::size_t kFooterPage = 235;  // slot index; -1: the hypertext's footer page
+constexpr std::size_t kFixedBackground = 288;  // byte, 1: the background stays while the text scrolls
 constexpr std::uint8_t kOldMarkup = 1, kCurrentMarkup = 2;
 }  // namespace pagerec
 

@@ -401,6 +401,20 @@ TNYXorderedTree::MoveResult TNYXorderedTree::MoveNode(TNYXtreeNode* node, TNYXtr
     return MoveResult::Moved;
 }
 
+TNYXorderedTree::MoveResult TNYXorderedTree::MoveAfter(TNYXtreeNode* node, TNYXtreeNode* sibling) {
+    if (!Editable) return MoveResult::NotEditable;
+    if (!Owns(node) || !Owns(sibling) || !sibling->Parent()) return MoveResult::NotInTree;
+    if (node == sibling) return MoveResult::Moved;
+    TNYXtreeNode* parent = sibling->Parent();
+    const MoveResult r = MoveNode(node, parent);
+    if (r != MoveResult::Moved) return r;
+    // Now the parent's last child: bring it back to just after the sibling.
+    auto& kids = parent->children_;
+    const std::size_t at = sibling->IndexInParent() + 1;
+    std::rotate(kids.begin() + static_cast<std::ptrdiff_t>(at), kids.end() - 1, kids.end());
+    return MoveResult::Moved;
+}
+
 bool TNYXorderedTree::AcceptsForeignDrop(const TNYXtreeNode* target) const {
     return Editable && Owns(target) && !NodeObject(*target);
 }

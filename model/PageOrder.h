@@ -136,6 +136,10 @@ public:
     // Dragging a node onto another node of this tree: it becomes the target's
     // last child.
     MoveResult MoveNode(TNYXtreeNode* node, TNYXtreeNode* target);
+    // Puts a node right after another one, among that one's siblings (the
+    // same refusals as MoveNode; a top-level sibling counts as the target
+    // "not in the tree" since only the root lives there).
+    MoveResult MoveAfter(TNYXtreeNode* node, TNYXtreeNode* sibling);
     // Objects dragged from other trees or lists are accepted on nodes that
     // hold no object.
     bool AcceptsForeignDrop(const TNYXtreeNode* target) const;

@@ -48,6 +48,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/ImportDialog.h"
+#include "shell/ui/PageCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -274,6 +275,7 @@ void TMainForm::BuildCommands() {
         {"actInformazioni", [this] { ShowAbout(); }},
     };
     AddLinkCommands(*this, handlers);
+    AddPageCommands(*this, handlers);
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };

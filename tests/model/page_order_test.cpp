@@ -486,3 +486,57 @@ TEST_F(PageOrder, AddedPagesJoinTheEndOfTheOrder) {
     EXPECT_EQ(numbers(reused), "4,2");
     EXPECT_EQ(PreviousPage(set, *reused), fresh);
 }
+
+namespace {
+
+// Random drags, moves after a node and moves up and down never lose or
+// double a page, and after each stored move the number order the previous
+// and next links follow is the tree's order.
+TEST_F(PageOrder, RandomMovesKeepTreeAndTableInAgreement) {
+    Load(nullptr);
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    tree.Select(tree.RootNode());
+    tree.AddChapter("Uno");
+    tree.Select(tree.RootNode());
+    tree.AddChapter("Due");
+    std::vector<TNYXoggetto*> pages;
+    for (std::size_t i = 0; i < set.Count(testoHtml); ++i)
+        if (TNYXoggetto* p = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i)); p && !p->IsEmpty()) pages.push_back(p);
+    std::mt19937 rng(77);
+    for (int step = 0; step < 400; ++step) {
+        std::vector<TNYXtreeNode*> nodes = tree.NodesInOrder();
+        TNYXtreeNode* a = nodes[rng() % nodes.size()];
+        TNYXtreeNode* b = nodes[rng() % nodes.size()];
+        switch (rng() % 4) {
+            case 0: tree.MoveNode(a, b); break;
+            case 1: tree.MoveAfter(a, b); break;
+            case 2: tree.MoveUp(a); break;
+            default: tree.MoveDown(a); break;
+        }
+        ASSERT_TRUE(tree.Store());
+        std::vector<TNYXoggetto*> inTree;
+        tree.ObjectsInOrder(inTree);
+        std::erase(inTree, nullptr);
+        std::erase_if(inTree, [](TNYXoggetto* o) { return o->Type() != testoHtml; });
+        ASSERT_EQ(inTree.size(), pages.size()) << "step " << step;
+        ASSERT_EQ(PagesInNumberOrder(set), inTree) << "step " << step;
+        ASSERT_EQ(tree.RootNode()->Parent(), nullptr);
+    }
+    // The stored order reads back as it was.
+    TNYXorderedTree again(&set, testoHtml);
+    ASSERT_TRUE(again.Reload());
+    EXPECT_EQ(Outline(again), Outline(tree));
+}
+
+TEST_F(PageOrder, MoveAfterPlacesTheNodeBesideItsSibling) {
+    Load(nullptr);
+    TNYXorderedTree tree(&set, testoHtml);
+    ASSERT_TRUE(tree.Reload());
+    EXPECT_EQ(tree.MoveAfter(Find(tree, "P0"), Find(tree, "P4")), TNYXorderedTree::MoveResult::Moved);
+    EXPECT_EQ(Outline(tree), "0R guida.nyx | 1O P1#1 | 1O P2#2 | 1O P4#4 | 1O P0#0 | 1O P5#5 | 1O P6#6");
+    EXPECT_EQ(tree.MoveAfter(tree.RootNode(), Find(tree, "P4")), TNYXorderedTree::MoveResult::IsRoot);
+    EXPECT_EQ(tree.MoveAfter(Find(tree, "P4"), tree.RootNode()), TNYXorderedTree::MoveResult::NotInTree);
+}
+
+}  // namespace
