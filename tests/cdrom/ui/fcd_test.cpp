@@ -21,6 +21,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "tests/cdrom/Fixtures.h"
+#include "support/QtApp.h"
 
 namespace fs = std::filesystem;
 using namespace cdromtest;
@@ -30,26 +31,7 @@ using platform::testing::Message;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_cdrom";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    struct Owner : ::testing::Environment {
-        QApplication* app = nullptr;
-        void TearDown() override {
-            delete app;
-            app = nullptr;
-        }
-    };
-    static Owner* owner = [] {
-        auto* o = new Owner;
-        ::testing::AddGlobalTestEnvironment(o);
-        return o;
-    }();
-    if (!owner->app) owner->app = new QApplication(argc, argv);
-    return *owner->app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 template <class W>
 W* Find(QWidget& w, const char* name) {

@@ -25,6 +25,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "support/QtApp.h"
 
 namespace fs = std::filesystem;
 using namespace shell;
@@ -32,26 +33,7 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& FormatApp() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    struct Owner : ::testing::Environment {
-        QApplication* app = nullptr;
-        void TearDown() override {
-            delete app;
-            app = nullptr;
-        }
-    };
-    static Owner* owner = [] {
-        auto* o = new Owner;
-        ::testing::AddGlobalTestEnvironment(o);
-        return o;
-    }();
-    if (!owner->app) owner->app = new QApplication(argc, argv);
-    return *owner->app;
-}
+QApplication& FormatApp() { return testsupport::QtApp(); }
 
 class FormatBarTest : public ::testing::Test {
 protected:

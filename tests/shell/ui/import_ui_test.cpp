@@ -21,6 +21,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
+#include "support/QtApp.h"
 
 namespace fs = std::filesystem;
 using namespace shell;
@@ -28,26 +29,7 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    struct Owner : ::testing::Environment {
-        QApplication* app = nullptr;
-        void TearDown() override {
-            delete app;
-            app = nullptr;
-        }
-    };
-    static Owner* owner = [] {
-        auto* o = new Owner;
-        ::testing::AddGlobalTestEnvironment(o);
-        return o;
-    }();
-    if (!owner->app) owner->app = new QApplication(argc, argv);
-    return *owner->app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -25,32 +25,14 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/LinkCommands.h"
 #include "shell/ui/MainForm.h"
+#include "support/QtApp.h"
 
 namespace fs = std::filesystem;
 using namespace shell::ui;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    struct Owner : ::testing::Environment {
-        QApplication* app = nullptr;
-        void TearDown() override {
-            delete app;
-            app = nullptr;
-        }
-    };
-    static Owner* owner = [] {
-        auto* o = new Owner;
-        ::testing::AddGlobalTestEnvironment(o);
-        return o;
-    }();
-    if (!owner->app) owner->app = new QApplication(argc, argv);
-    return *owner->app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 class LinkCommandsTest : public ::testing::Test {
 protected:

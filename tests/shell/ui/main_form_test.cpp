@@ -50,6 +50,7 @@
 #include "present/FrameLayout.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/NYXListView.h"
+#include "support/QtApp.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -59,28 +60,7 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    // Destroyed when the tests end, before the exit handlers: the input
-    // devices that key events bring must go while their platform is there.
-    struct Owner : ::testing::Environment {
-        QApplication* app = nullptr;
-        void TearDown() override {
-            delete app;
-            app = nullptr;
-        }
-    };
-    static Owner* owner = [] {
-        auto* o = new Owner;
-        ::testing::AddGlobalTestEnvironment(o);
-        return o;
-    }();
-    if (!owner->app) owner->app = new QApplication(argc, argv);
-    return *owner->app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -20,6 +20,7 @@
 #include "shell/ui/PageCommands.h"
 #include "shell/ui/PageDialogs.h"
 #include "present/ui/InsiemeCornici.h"
+#include "support/QtApp.h"
 
 namespace fs = std::filesystem;
 using namespace shell;
@@ -28,27 +29,7 @@ using platform::testing::Message;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    // Deleted when the tests end, while its platform is still there.
-    struct Owner : ::testing::Environment {
-        QApplication* app = nullptr;
-        void TearDown() override {
-            delete app;
-            app = nullptr;
-        }
-    };
-    static Owner* owner = [] {
-        auto* o = new Owner;
-        ::testing::AddGlobalTestEnvironment(o);
-        return o;
-    }();
-    if (!owner->app) owner->app = new QApplication(argc, argv);
-    return *owner->app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 class PageCommandsTest : public ::testing::Test {
 protected:
