@@ -1,5 +1,7 @@
 #include "convert/Converter.h"
 
+#include <fstream>
+
 #include "model/NYXset.h"
 
 namespace convert {
@@ -38,6 +40,27 @@ std::string SafeLeafName(std::string_view name) {
     if (leaf.find('\0') != std::string::npos) return {};
     if (leaf.empty() || leaf == "." || leaf == "..") return {};
     return leaf;
+}
+
+std::optional<std::string> ReadImportFile(const std::filesystem::path& file, std::uintmax_t maxSize,
+                                          std::vector<std::string>& skipped) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        skipped.push_back(file.string() + ": file inesistente");
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec || size > maxSize) {
+        skipped.push_back(file.string() + ": file troppo grande");
+        return std::nullopt;
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(size))) {
+        skipped.push_back(file.string() + ": impossibile leggere il file");
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 }  // namespace convert

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,5 +60,11 @@ std::vector<std::int32_t> AllPages(const model::TNYXset& set);
 // A name safe to use as one file name inside a folder: the last part after
 // "/" or "\", or "" when that is empty, "." or "..".
 std::string SafeLeafName(std::string_view name);
+
+// The bytes of a file to import, at most `maxSize` of them. A file that is
+// missing, too large or unreadable gives nothing and its reason (UTF-8) in
+// `skipped`, the import report's list of files left out.
+std::optional<std::string> ReadImportFile(const std::filesystem::path& file, std::uintmax_t maxSize,
+                                          std::vector<std::string>& skipped);
 
 }  // namespace convert

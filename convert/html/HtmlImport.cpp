@@ -1,5 +1,7 @@
 #include "convert/html/HtmlImport.h"
 
+#include "convert/Converter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -2473,24 +2475,9 @@ int THtmlImport::ImportFiles(const std::vector<fs::path>& files, int /*flag*/) {
         }
         if (OnImpProgress) OnImpProgress(i, count, 1);
         const fs::path& f = files[static_cast<std::size_t>(i)];
-        std::error_code ec;
-        if (!fs::is_regular_file(f, ec)) {
-            report_.skipped.push_back(f.string() + ": file inesistente");
-            continue;
-        }
-        const auto size = fs::file_size(f, ec);
-        if (ec || size > kMaxFileSize) {
-            report_.skipped.push_back(f.string() + ": file troppo grande");
-            continue;
-        }
-        std::ifstream in(f, std::ios::binary);
-        std::string bytes;
-        bytes.resize(static_cast<std::size_t>(size));
-        if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(size))) {
-            report_.skipped.push_back(f.string() + ": impossibile leggere il file");
-            continue;
-        }
-        ImportDocument(bytes, f);
+        const std::optional<std::string> bytes = ReadImportFile(f, kMaxFileSize, report_.skipped);
+        if (!bytes) continue;
+        ImportDocument(*bytes, f);
         if (report_.stopped) break;
     }
     if (OnImpProgress) OnImpProgress(count, count, 1);
