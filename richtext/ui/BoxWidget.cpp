@@ -1,4 +1,5 @@
 #include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -579,6 +580,8 @@ void TNYXboxWidget::contextMenuEvent(QContextMenuEvent* e) {
         follow = menu.addAction(QStringLiteral("Segui collegamento"));
         menu.addSeparator();
     }
+    const TPopupContext ctx{*this, at, link, sel};
+    if (FillPopup(menu, TPopupPlace::kTop, ctx)) menu.addSeparator();
     QAction* undo = menu.addAction(QStringLiteral("&Undo"));
     undo->setEnabled(undoList_ && undoList_->CanUndo() && !undoList_->Busy());
     menu.addSeparator();
@@ -591,6 +594,8 @@ void TNYXboxWidget::contextMenuEvent(QContextMenuEvent* e) {
     paste->setEnabled(clip && (clip->hasText() || clip->hasFormat(QString::fromLatin1(kClipboardMime))));
     menu.addSeparator();
     QAction* all = menu.addAction(QStringLiteral("&Seleziona tutto"));
+    QAction* tailSeparator = menu.addSeparator();
+    if (!FillPopup(menu, TPopupPlace::kBottom, ctx)) menu.removeAction(tailSeparator);
     QAction* chosen = menu.exec(e->globalPos());
     if (chosen && chosen == follow) Follow(link);
     else if (chosen == undo) Undo(1);
