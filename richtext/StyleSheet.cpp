@@ -56,8 +56,18 @@ std::string NewStyleName(const model::TNYXset& set) {
 
 model::TNYXoggetto* AddStyle(model::TNYXset& set, std::string_view name, const model::TNYXoggetto* model) {
     std::string unique = UniqueStyleName(set, name);
-    model::TNYXoggetto* s = set.NewObject(model::stileParagrafo);
-    if (!s) return nullptr;
+    // A new style always takes a slot of its own past the last one. An empty
+    // slot is a deleted style: stored paragraphs may still name its number
+    // (they are shown in style 0), and boxes on screen may still hold its
+    // record, so taking it over would restyle those paragraphs silently and
+    // free a record still in use.
+    auto fresh = model::MakeObject(model::stileParagrafo);
+    fresh->SetSet(&set);
+    fresh->Reset();
+    fresh->MakeNew();
+    model::TNYXoggetto* s = fresh.get();
+    const auto end = static_cast<std::int64_t>(set.Count(model::stileParagrafo));
+    if (set.RegisterObject(model::stileParagrafo, end, std::move(fresh)) < 0) return nullptr;
     if (model) {
         std::memcpy(s->Data() + 5, model->Data() + 5, model::kDataSize - 5);
         // Subtype 0 is the empty style: a copy keeps the subtype of a style in use.

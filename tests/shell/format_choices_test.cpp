@@ -12,6 +12,7 @@
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "richtext/Attributes.h"
+#include "richtext/Box.h"
 #include "richtext/SamplePage.h"
 #include "richtext/StyleSheet.h"
 #include "richtext/TextAttributes.h"
@@ -156,6 +157,25 @@ TEST(FormatChoices, StyleListAndDeletion) {
     ASSERT_TRUE(DeleteStyle(page.set, title));
     EXPECT_EQ(StyleByName(page.set, "Titolo"), nullptr);
     EXPECT_EQ(StyleUsage(page.set).at(0), 3);  // shown in the body style now
+}
+
+// The slot of a deleted style used to go to the next new style, and the
+// paragraphs that still named the old number took the new style's look.
+TEST(FormatChoices, DeletedStyleSlotIsNeverReusedByANewStyle) {
+    TSamplePage page;
+    model::TNYXoggetto* title = StyleByName(page.set, "Titolo");
+    ASSERT_TRUE(title);
+    const std::int32_t deleted = TNYXbox::StyleNumber(title);
+    model::TNYXoggetto* p = page.set.NewObject(model::testoHtml);
+    ASSERT_TRUE(p);
+    dynamic_cast<model::TNYXtesto&>(*p).SetText(Z("<Z S" + std::to_string(deleted) + " >a"));
+    ASSERT_TRUE(DeleteStyle(page.set, title));
+    for (int i = 0; i < 3; ++i) {
+        model::TNYXoggetto* fresh = AddStyle(page.set, "Nuovo");
+        ASSERT_TRUE(fresh);
+        EXPECT_NE(TNYXbox::StyleNumber(fresh), deleted);
+    }
+    EXPECT_EQ(StyleUsage(page.set).count(deleted), 0u);  // still shown in style 0
 }
 
 TEST(FormatChoices, SymbolTableHoldsEveryDefinedCharacter) {
