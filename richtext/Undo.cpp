@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/Ui.h"
@@ -350,6 +351,72 @@ std::unique_ptr<TNYXbackup> TogBackup::Inverse(int listNumber) {
     model::TNYXoggetto* live = set && !record_.empty() ? set->ObjectAt(type_, index_) : nullptr;
     if (!live) return nullptr;
     return std::make_unique<TogBackup>(list_, *live, Label(), listNumber);
+}
+
+// --- TorderBackup ------------------------------------------------------------------------------
+
+namespace {
+
+void ReadOrder(model::TNYXset& set, bool& hasTree, std::string& tree, std::vector<std::uint32_t>* slots,
+               std::vector<std::pair<std::uint16_t, std::uint16_t>>& numbers) {
+    hasTree = false;
+    tree.clear();
+    if (model::TNYXoggetto* holder = set.PageTreeHolder(); holder && holder->HasFirstStream())
+        hasTree = holder->ReadFirstStream(tree);
+    numbers.clear();
+    if (slots) slots->clear();
+    for (std::size_t i = 0; i < set.Count(model::testoHtml); ++i) {
+        const model::TNYXoggetto* p = set.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
+        if (!p || p->IsEmpty()) continue;
+        if (slots) slots->push_back(static_cast<std::uint32_t>(i));
+        numbers.emplace_back(p->Word(model::pagerec::kChapter), p->Word(model::pagerec::kPosition));
+    }
+}
+
+}  // namespace
+
+TorderBackup::TorderBackup(TNYXundoList& list, std::string label, int listNumber)
+    : TNYXbackup(list, nullptr, std::move(label), listNumber) {
+    model::TNYXset* set = list_.Set();
+    if (!set) return;
+    std::vector<std::uint32_t> slots;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> numbers;
+    ReadOrder(*set, hasTree_, tree_, &slots, numbers);
+    for (std::size_t i = 0; i < slots.size(); ++i) numbers_.push_back({slots[i], numbers[i].first, numbers[i].second});
+}
+
+bool TorderBackup::Changed() {
+    model::TNYXset* set = list_.Set();
+    if (!set) return false;
+    bool hasTree = false;
+    std::string tree;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> numbers;
+    ReadOrder(*set, hasTree, tree, nullptr, numbers);
+    if (hasTree != hasTree_ || tree != tree_ || numbers.size() != numbers_.size()) return true;
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        if (numbers[i].first != numbers_[i].chapter || numbers[i].second != numbers_[i].position) return true;
+    return false;
+}
+
+TNYXbox* TorderBackup::Restore() {
+    model::TNYXset* set = list_.Set();
+    if (!set) return nullptr;
+    if (model::TNYXoggetto* holder = set->PageTreeHolder(); holder && hasTree_) holder->SetFirstStream(tree_);
+    // Pages added since keep their numbers; pages gone are skipped.
+    for (const Numbers& n : numbers_) {
+        model::TNYXoggetto* p = set->ObjectAt(model::testoHtml, n.slot);
+        if (!p || p->IsEmpty()) continue;
+        p->SetWord(model::pagerec::kChapter, n.chapter);
+        p->SetWord(model::pagerec::kPosition, n.position);
+    }
+    set->SetModified(true);
+    SetRestored(0, -1);
+    return nullptr;
+}
+
+std::unique_ptr<TNYXbackup> TorderBackup::Inverse(int listNumber) {
+    if (!list_.Set()) return nullptr;
+    return std::make_unique<TorderBackup>(list_, Label(), listNumber);
 }
 
 // --- TNYXundoList -----------------------------------------------------------------------------

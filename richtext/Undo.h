@@ -133,6 +133,25 @@ private:
     std::string record_;
 };
 
+// The default page order: the order tree's stored form and the chapter and
+// position numbers of every page, as a move in the order changes them.
+class TorderBackup : public TNYXbackup {
+public:
+    TorderBackup(TNYXundoList& list, std::string label, int listNumber = 0);
+    TNYXbox* Restore() override;
+    bool Changed() override;
+    std::unique_ptr<TNYXbackup> Inverse(int listNumber) override;
+
+private:
+    struct Numbers {
+        std::uint32_t slot;
+        std::uint16_t chapter, position;
+    };
+    bool hasTree_ = false;
+    std::string tree_;
+    std::vector<Numbers> numbers_;
+};
+
 // The state an undo or a redo replaces: paragraphs written whole (tables
 // with their cells) with the records of every object they show, cells
 // included, so that restoring it brings back objects the other restore freed,

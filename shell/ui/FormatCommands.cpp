@@ -245,9 +245,30 @@ void DeleteStyle(TMainForm& form, model::TNYXoggetto* style) {
         return;
     }
     if (platform::ui().AskYesNo(q) != platform::Answer::Yes) return;
-    richtext::DeleteStyle(set, style);
+    // The deleted style keeps its slot (no new style takes it), so undoing
+    // puts the record back where the paragraphs still name it.
+    auto before = std::make_unique<richtext::TogBackup>(form.UndoList(), *style, "Elimina stile: " + style->GetName());
+    if (!richtext::DeleteStyle(set, style)) return;
+    form.UndoList().AddUndo(std::move(before));
     StylesChanged(form);
 }
+
+namespace {
+
+// The undo step of a style that did not exist before: a copy of the record
+// as an empty slot, so that undoing empties it again.
+std::unique_ptr<richtext::TogBackup> NewStyleBackup(richtext::TNYXundoList& list, model::TNYXoggetto& style,
+                                                    const std::string& label) {
+    std::string now;
+    style.SaveToStream(now);
+    style.Reset();
+    auto b = std::make_unique<richtext::TogBackup>(list, style, label);
+    std::size_t pos = 0;
+    style.LoadFromStream(now, pos);
+    return b;
+}
+
+}  // namespace
 
 // Styles of another hypertext, chosen from a list, are copied in.
 void ImportStyles(TMainForm& form, QWidget* parent) {
@@ -273,12 +294,20 @@ void ImportStyles(TMainForm& form, QWidget* parent) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     if (RunDialog(dlg) != QDialog::Accepted) return;
     bool any = false;
+    model::TNYXset& set = form.Document();
     for (QListWidgetItem* item : list->selectedItems())
         if (const model::TNYXoggetto* s = richtext::StyleByName(other, Cp(item->text()))) {
-            richtext::ImportStyle(form.Document(), *s);
+            const std::size_t count = set.Count(model::stileParagrafo);
+            model::TNYXoggetto* added = richtext::ImportStyle(set, *s);
+            // An identical style already there is taken as it is: nothing to undo.
+            if (added && added->Index() >= count)
+                form.UndoList().AddUndo(NewStyleBackup(form.UndoList(), *added, "Importa stile: " + added->GetName()));
             any = true;
         }
-    if (any) form.Document().SetModified(true);
+    if (any) {
+        set.SetModified(true);
+        StylesChanged(form);
+    }
 }
 
 // "Stili...": the hypertext's styles with their commands.

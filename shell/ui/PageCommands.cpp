@@ -1,5 +1,7 @@
 #include "shell/ui/PageCommands.h"
 
+#include <memory>
+
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/PageOrder.h"
@@ -58,7 +60,9 @@ bool ShowPageOrder(TMainForm& form) {
         dlg.Refill();
     }
     if (RunDialog(dlg) != QDialog::Accepted) return false;
+    auto before = std::make_unique<richtext::TorderBackup>(form.UndoList(), "Ordine pagine");
     if (!dlg.Tree().Store()) return false;
+    form.UndoList().AddUndo(std::move(before));  // dropped when nothing moved
     form.Document().SetModified(true);
     form.UpdateEditCommands();
     return true;
@@ -72,8 +76,11 @@ bool MoveShownPage(TMainForm& form, int step) {
     tree.Reload();
     if (!tree.SelectObject(page->Reference())) return false;
     if (!(step > 0 ? tree.MoveDown() : tree.MoveUp())) return false;
+    auto before = std::make_unique<richtext::TorderBackup>(form.UndoList(), "Sposta pagina");
     if (!tree.Store()) return false;
+    form.UndoList().AddUndo(std::move(before));
     form.Document().SetModified(true);
+    form.UpdateEditCommands();
     return true;
 }
 

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -139,6 +141,30 @@ TEST_F(FormatBarTest, SymbolTypesTheChosenCharacter) {
     ASSERT_TRUE(symbol->isEnabled());
     symbol->trigger();
     EXPECT_EQ(static_cast<unsigned char>(P().text[0]), 0xE9);
+}
+
+TEST_F(FormatBarTest, DeletingAStyleInTheStyleWindowIsUndone) {
+    model::TNYXset& set = form->Document();
+    model::TNYXoggetto* nota = richtext::AddStyle(set, "Nota");
+    ASSERT_TRUE(nota);
+    const std::int64_t slot = nota->Index();
+    scripted.ui.answers.push_back(platform::Answer::Yes);
+    SetDialogRunner([](QDialog& d) {
+        auto* list = d.findChild<QListWidget*>(QStringLiteral("lbStili"));
+        const auto items = list->findItems(QStringLiteral("Nota"), Qt::MatchExactly);
+        EXPECT_EQ(items.size(), 1);
+        if (!items.empty()) list->setCurrentItem(items.front());
+        d.findChild<QPushButton*>(QStringLiteral("btElimina"))->click();
+        EXPECT_TRUE(list->findItems(QStringLiteral("Nota"), Qt::MatchExactly).empty());
+        return int(QDialog::Accepted);
+    });
+    BarAction("actStili")->trigger();
+    EXPECT_EQ(richtext::StyleByName(set, "Nota"), nullptr);
+    EXPECT_EQ(NewestLabel(), "Elimina stile: Nota");
+    form->UndoList().UndoOnce();
+    model::TNYXoggetto* back = richtext::StyleByName(set, "Nota");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Index(), slot);
 }
 
 }  // namespace

@@ -130,4 +130,28 @@ TEST_F(PageCommandsTest, OrderWindowMovesAPageAndOkStoresIt) {
     EXPECT_EQ(inTree, order);
 }
 
+TEST_F(PageCommandsTest, OrderMovesAreUndoneAndRedone) {
+    model::TNYXset& set = form->Document();
+    const auto treeForm = [&] {
+        model::TNYXorderedTree tree(&set, model::testoHtml);
+        EXPECT_TRUE(tree.Reload());
+        return tree.StoredForm();
+    };
+    const std::vector<model::TNYXoggetto*> before = model::PagesInNumberOrder(set);
+    const std::string formBefore = treeForm();
+    ASSERT_GE(before.size(), 2u);
+    ASSERT_TRUE(form->ShowPageSlot(before[0]->Index()));
+    ASSERT_TRUE(MoveShownPage(*form, +1));
+    const std::vector<model::TNYXoggetto*> moved = model::PagesInNumberOrder(set);
+    EXPECT_NE(treeForm(), formBefore);
+    ASSERT_TRUE(form->UndoList().CanUndo());
+    EXPECT_EQ(form->UndoList().Labels().front(), "Sposta pagina");
+    form->UndoList().UndoOnce();
+    EXPECT_EQ(model::PagesInNumberOrder(set), before);
+    EXPECT_EQ(treeForm(), formBefore);
+    ASSERT_TRUE(form->UndoList().CanRedo());
+    form->UndoList().RedoOnce();
+    EXPECT_EQ(model::PagesInNumberOrder(set), moved);
+}
+
 }  // namespace
