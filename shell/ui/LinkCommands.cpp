@@ -1,9 +1,14 @@
 #include "shell/ui/LinkCommands.h"
 
+#include <QMenu>
+#include <QObject>
+
 #include "model/NYXset.h"
 #include "richtext/Editing.h"
+#include "richtext/Navigation.h"
 #include "richtext/PageSession.h"
 #include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
 #include "shell/LinkChoices.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/LinkDialog.h"
@@ -68,6 +73,28 @@ void AddLinkCommands(TMainForm& form, std::map<std::string, std::function<void()
         c.page = view->Session().PageSlot();
         if (ApplyLinkRecord(view->Editing(), MakeLinkRecord(f->Document(), c))) Done(*f, *view);
     };
+    // Over a link of the page being edited the text's pop-up menu offers to
+    // change or remove it; the caret goes to the link first, as the commands
+    // work on the link under the caret.
+    const int popup = richtext::ui::AddPopupContributor(
+        richtext::ui::TPopupPlace::kTop, [f](QMenu& menu, const richtext::ui::TPopupContext& ctx) {
+            richtext::ui::TNYXpageView* view = f->PageView();
+            if (ctx.link == -1 || !view || &ctx.box != view || !view->Session().WorkingCopy()) return;
+            const richtext::TTextPos at = richtext::HitTest(view->Box(), ctx.at.x(), ctx.at.y());
+            QAction* edit = menu.addAction(QStringLiteral("Modifica collegamento..."));
+            edit->setObjectName(QStringLiteral("pmModificaCollegamento"));
+            QObject::connect(edit, &QAction::triggered, f, [f, at] {
+                if (richtext::ui::TNYXpageView* v = f->PageView()) v->Editing().SetCaret(at);
+                EditLink(*f, false);
+            });
+            QAction* remove = menu.addAction(QStringLiteral("Rimuovi collegamento"));
+            remove->setObjectName(QStringLiteral("pmRimuoviCollegamento"));
+            QObject::connect(remove, &QAction::triggered, f, [f, at] {
+                if (richtext::ui::TNYXpageView* v = f->PageView()) v->Editing().SetCaret(at);
+                RemoveLink(*f);
+            });
+        });
+    QObject::connect(&form, &QObject::destroyed, [popup] { richtext::ui::RemovePopupContributor(popup); });
     handlers["actAncora"] = [f] {
         richtext::ui::TNYXpageView* view = f->PageView();
         if (!view || !view->Session().WorkingCopy()) return;

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSpinBox>
 
 #include <cstdio>
@@ -19,8 +20,10 @@
 #include "model/Types.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "richtext/Navigation.h"
 #include "richtext/PageSession.h"
 #include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/LinkCommands.h"
@@ -162,8 +165,18 @@ TEST_F(LinkCommandsTest, RefusedChoicesKeepTheDialogOpenAndNoSelectionWarns) {
     const std::int32_t key = LinkOf(view->Box(), para, 0);
     ASSERT_NE(key, -1);
     EXPECT_EQ(view->Session().LinkRecord(key)->Type(), model::speclink);
-    // Removing it with the caret inside the link.
+    // Removing it from the text's pop-up menu over the link, with the caret elsewhere.
     view->Editing().SetCaret({para, 1});
-    ASSERT_TRUE(RemoveLink(form));
+    const QPoint over = view->CaretRect().center() + QPoint(2, 0);
+    view->Editing().SetCaret(richtext::TextEnd(view->Box()));
+    QMenu menu;
+    ASSERT_TRUE(richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kTop, {*view, over, key, false}));
+    auto* remove = menu.findChild<QAction*>(QStringLiteral("pmRimuoviCollegamento"));
+    ASSERT_TRUE(remove);
+    EXPECT_TRUE(menu.findChild<QAction*>(QStringLiteral("pmModificaCollegamento")));
+    remove->trigger();
     EXPECT_EQ(LinkOf(view->Box(), para, 0), -1);
+    // Away from a link the menu has no link entries.
+    QMenu plain;
+    EXPECT_FALSE(richtext::ui::FillPopup(plain, richtext::ui::TPopupPlace::kTop, {*view, over, -1, false}));
 }
