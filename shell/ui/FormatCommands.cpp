@@ -496,6 +496,27 @@ void AddFormatCommands(TMainForm& form, QToolBar* bar) {
         Format(form, [&](richtext::TNYXTextAttributes& a, richtext::TNYXParaAttributes&) { a.SetSize(*size); });
     });
 
+    // The font, size and style boxes show what the caret (or the selection's
+    // start) has, as they would be applied to the next typed characters.
+    form.AddEditStateListener([&form, fonts, sizes, styles] {
+        richtext::ui::TNYXpageView* view = form.PageView();
+        if (!view || view->Box().paragraphs.empty()) return;
+        richtext::TNYXTextAttributes& a = view->Attributes();
+        const QSignalBlocker b1(fonts), b2(sizes);
+        const QString face = QFromCp(a.FontName());
+        if (fonts->currentText() != face) fonts->setEditText(face);
+        const QString size = QString::number(a.Size());
+        if (sizes->currentText() != size) sizes->setEditText(size);
+        const richtext::TNYXbox& box = view->Box();
+        if (box.caret.para >= 0 && box.caret.para < static_cast<std::int32_t>(box.paragraphs.size()))
+            if (const model::TNYXoggetto* st = box.paragraphs[static_cast<std::size_t>(box.caret.para)]->style.Named()) {
+                const QSignalBlocker b3(styles);
+                const int i = styles->findText(QFromCp(st->GetName()));
+                if (i < 0) styles->Reload();
+                else styles->setCurrentIndex(i);
+            }
+    });
+
     auto* colour = new QToolButton(bar);
     colour->setObjectName(QStringLiteral("tbColore"));
     colour->setText(QStringLiteral("Colore"));

@@ -961,6 +961,7 @@ void TMainForm::UpdateEditCommands() {
     }
     for (const shell::TStyleCommandDef& d : shell::StyleCommands())
         if (QAction* a = Command(d.name)) a->setChecked(view->StyleOn(d.bit));
+    for (const auto& fn : editStateListeners_) fn();
 }
 
 void TMainForm::DetachFromSet() {

@@ -125,6 +125,10 @@ public:
     bool GoBack();
     // Enables the Modifica, page and frame commands for the state of the page shown.
     void UpdateEditCommands();
+    // Called at the end of every UpdateEditCommands (the caret moved, the
+    // selection or the page changed): controls that show the caret's
+    // attributes follow it.
+    void AddEditStateListener(std::function<void()> fn) { editStateListeners_.push_back(std::move(fn)); }
 
     // --- pages -----------------------------------------------------------------
     // "Aggiungi nuova pagina": a new empty page, shown at once; its slot or -1.
@@ -234,6 +238,7 @@ private:
     QTimer timerNextAction_;
 
     std::map<std::string, QAction*> actions_;
+    std::vector<std::function<void()>> editStateListeners_;
     QMenu* fileMenu_ = nullptr;
     QMenu* publishMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -165,6 +166,24 @@ TEST_F(FormatBarTest, DeletingAStyleInTheStyleWindowIsUndone) {
     model::TNYXoggetto* back = richtext::StyleByName(set, "Nota");
     ASSERT_TRUE(back);
     EXPECT_EQ(back->Index(), slot);
+}
+
+TEST_F(FormatBarTest, FontAndSizeBoxesFollowTheCaret) {
+    const std::int32_t size = P().FontAt(6).size;
+    auto* sizes = Bar<QComboBox>("cbDimensione");
+    emit sizes->textActivated(QStringLiteral("30"));
+    ASSERT_EQ(P().FontAt(0).size, 30);
+    view->Editing().SetCaret({para, 0});
+    const auto key = [&](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(view, &press);
+    };
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_EQ(sizes->currentText(), QStringLiteral("30"));
+    for (int i = 0; i < 5; ++i) key(Qt::Key_Right);
+    EXPECT_EQ(sizes->currentText(), QString::number(size));
+    EXPECT_EQ(Bar<QComboBox>("cbFont")->currentText().toStdString(), P().FontAt(6).name);
 }
 
 }  // namespace
