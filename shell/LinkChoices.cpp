@@ -87,6 +87,15 @@ std::string CheckLinkChoices(const model::TNYXset& set, const TLinkChoices& c) {
     return "Tipo di collegamento non valido.";
 }
 
+std::string LinkDescription(model::TNYXset& set, const TLinkChoices& c) {
+    if (!CheckLinkChoices(set, c).empty()) return {};
+    if (c.kind == TLinkKind::address || c.kind == TLinkKind::hypertext) return LinkAddress(c);
+    auto l = MakeLinkRecord(set, c);
+    if (!l) return {};
+    l->SetSet(&set);
+    return l->Description();
+}
+
 std::unique_ptr<model::TNYXoggetto> MakeLinkRecord(model::TNYXset& set, const TLinkChoices& c) {
     if (!CheckLinkChoices(set, c).empty()) return nullptr;
     if (c.kind == TLinkKind::address || c.kind == TLinkKind::hypertext) {

@@ -57,6 +57,10 @@ std::string LinkAddress(const TLinkChoices& c);
 // A URL that opens other than in the current frame becomes a link record
 // whose target is the URL, registered in the hypertext (an equal one reused).
 std::unique_ptr<model::TNYXoggetto> MakeLinkRecord(model::TNYXset& set, const TLinkChoices& c);
+// What lists and hints will say of the link the choices make ("" while they
+// are refused). For an address, the address itself: its record is made only
+// when the dialog is accepted.
+std::string LinkDescription(model::TNYXset& set, const TLinkChoices& c);
 // The choices that an existing URL or link record stands for.
 TLinkChoices ChoicesFromRecord(const model::TNYXset& set, const model::TNYXoggetto& record);
 

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
@@ -96,6 +97,21 @@ TFlink::TFlink(QWidget* parent, model::TNYXset& set, const TLinkChoices& start, 
     window_ = new QLineEdit(Q(start.windowName), this);
     window_->setObjectName(QStringLiteral("window"));
     form->addRow(QStringLiteral("Nome finestra:"), window_);
+    // What lists and hints will say of the link, kept up to date as the choices change.
+    description_ = new QLabel(this);
+    description_->setObjectName(QStringLiteral("description"));
+    description_->setWordWrap(true);
+    description_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(QStringLiteral("Descrizione:"), description_);
+    const auto update = [this] { UpdateDescription(); };
+    for (QComboBox* c : {kind_, shows_, mode_, specialKind_})
+        if (c) connect(c, &QComboBox::currentIndexChanged, this, update);
+    for (QLineEdit* e : {address_, file_, window_, import_})
+        if (e) connect(e, &QLineEdit::textChanged, this, update);
+    for (QSpinBox* b : {anchor_, foreignPage_})
+        if (b) connect(b, &QSpinBox::valueChanged, this, update);
+    if (pages_) connect(pages_, &QListWidget::currentRowChanged, this, update);
+    UpdateDescription();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &TFlink::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TFlink::reject);
@@ -116,6 +132,13 @@ void TFlink::FillPages(const QString& filter) {
     // A search that leaves one page chooses it.
     if (!pages_->currentItem() && pages_->count() == 1 && !filter.isEmpty()) pages_->setCurrentRow(0);
 }
+
+void TFlink::UpdateDescription() {
+    const std::string d = LinkDescription(set_, Choices());
+    description_->setText(d.empty() ? QStringLiteral("-") : Q(d));
+}
+
+QString TFlink::DescriptionShown() const { return description_->text(); }
 
 TLinkChoices TFlink::Choices() const {
     TLinkChoices c;

@@ -8,6 +8,7 @@
 #include "shell/LinkChoices.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QSpinBox;
@@ -25,9 +26,12 @@ public:
     TFlink(QWidget* parent, model::TNYXset& set, const TLinkChoices& start, bool special);
     TLinkChoices Choices() const;
     void accept() override;
+    // The description line under the choices.
+    QString DescriptionShown() const;
 
 private:
     void FillPages(const QString& filter);
+    void UpdateDescription();
     model::TNYXset& set_;
     bool special_;
     QComboBox* kind_ = nullptr;
@@ -42,6 +46,7 @@ private:
     QLineEdit* window_ = nullptr;
     QComboBox* specialKind_ = nullptr;
     QLineEdit* import_ = nullptr;
+    QLabel* description_ = nullptr;
 };
 
 }  // namespace shell::ui

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -189,4 +191,29 @@ TEST_F(LinkSet, LinkToDeletedPageIsReportedBroken) {
     EXPECT_EQ(broken[0].page, 0);
     EXPECT_EQ(broken[0].target, 2);
     EXPECT_EQ(broken[1].target, 3);
+}
+
+TEST_F(LinkSet, DescriptionSaysWhereTheLinkLeadsAndHow) {
+    struct Case {
+        TLinkChoices c;
+        const char* begins;
+        const char* ends;
+    };
+    const Case cases[] = {
+        {PageChoice(1), "Capitolo uno|Qui si ", "Capitolo uno @1"},
+        {PageChoice(2, 3, 2, "aiuto"), "Capitolo due|Qui si crea in finestra separata \"aiuto\" ", " #a3 @2"},
+        {PageChoice(-1, 7, 6), "Qui si salta all'interno della pagina corrente, all'ancora: ", "#a7"},
+    };
+    for (const Case& k : cases) {
+        const std::string d = shell::LinkDescription(set, k.c);
+        EXPECT_EQ(d.rfind(k.begins, 0), 0u) << d;
+        EXPECT_TRUE(d.size() >= std::strlen(k.ends) && d.compare(d.size() - std::strlen(k.ends), std::string::npos, k.ends) == 0) << d;
+    }
+    TLinkChoices url;
+    url.kind = TLinkKind::address;
+    url.address = "http://esempio.it/";
+    const std::size_t urls = set.Count(internetLink);
+    EXPECT_EQ(shell::LinkDescription(set, url), "http://esempio.it/");
+    EXPECT_EQ(set.Count(internetLink), urls);  // nothing registered for a description
+    EXPECT_EQ(shell::LinkDescription(set, PageChoice(-1)), "");
 }

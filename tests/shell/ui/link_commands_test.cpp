@@ -27,6 +27,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/LinkCommands.h"
+#include "shell/ui/LinkDialog.h"
 #include "shell/ui/MainForm.h"
 #include "support/QtApp.h"
 
@@ -85,6 +86,9 @@ protected:
 int ChooseMetaAnchor(QDialog& d) {
     d.findChild<QLineEdit*>(QStringLiteral("search"))->setText(QStringLiteral("met"));
     d.findChild<QSpinBox*>(QStringLiteral("anchor"))->setValue(2);
+    // The description line follows the choices.
+    EXPECT_TRUE(dynamic_cast<shell::ui::TFlink&>(d).DescriptionShown().endsWith(QStringLiteral("#a2 @3")))
+        << dynamic_cast<shell::ui::TFlink&>(d).DescriptionShown().toStdString();
     d.accept();
     return d.result();
 }
