@@ -173,6 +173,25 @@ bool TMainDocument::NewFromModel() {
     return true;
 }
 
+bool TMainDocument::NewFromChosenModel(const THypertextModel& model, std::string_view title) {
+    if (busy_ || !AskSaveChanges()) return false;
+    if (!model.file.empty()) {
+        if (!OpenNative(model.file, true)) return false;
+        if (!title.empty()) doc_.SetTitle(title);
+        return true;
+    }
+    {
+        TBusyScope busy(*this);
+        trash_.Clear();
+        SetCaption({});
+        doc_.NewHypertext();
+        BuildModel(doc_, model.builtIn, title);
+        SetReadOnly(false);
+        host_.DocumentReplaced();
+    }
+    return true;
+}
+
 bool TMainDocument::ChooseAndOpen(const char* caption, bool anyFile) {
     if (busy_) return false;
     TFileRequest r;

@@ -19,6 +19,7 @@
 #include "model/NYXset.h"
 #include "platform/Timer.h"
 #include "present/Pages.h"
+#include "shell/NewHypertext.h"
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/StartLogic.h"
@@ -99,6 +100,10 @@ public:
     // --- document commands ------------------------------------------------------
     bool NewDocument();     // "Nuovo ipertesto" (asks first)
     bool NewFromModel();    // "Nuovo da..."
+    // A new hypertext from a model of the new-hypertext window: a saved
+    // model opened as a new document, or a built-in one made afresh; `title`
+    // (Windows-1252, may be empty) becomes the hypertext's title.
+    bool NewFromChosenModel(const THypertextModel& model, std::string_view title);
     // "Apri..." ("Trova file..." with `anyFile`): asks for a file and opens it.
     bool ChooseAndOpen(const char* caption, bool anyFile);
     bool OpenDocument(const std::filesystem::path& file, bool ask);

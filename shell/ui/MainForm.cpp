@@ -45,6 +45,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/ui/LinkCommands.h"
+#include "shell/ui/NewHypertextDialog.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/ImportDialog.h"
@@ -229,7 +230,7 @@ void TMainForm::BuildCommands() {
 
     std::map<std::string, std::function<void()>> handlers = {
         {"actNuovoIpertesto", [this] { document_.NewDocument(); }},
-        {"actNuovoDa", [this] { document_.NewFromModel(); }},
+        {"actNuovoDa", [this] { NewHypertextFromModel(*this); }},
         {"actApri", [this] { document_.ChooseAndOpen("Apri", false); }},
         {"actTrovaFile", [this] { document_.ChooseAndOpen("Trova file", true); }},
         {"actImportaPagine", [this] { ShowImportDialog(); }},

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QDialog>
@@ -27,6 +28,7 @@
 #include <iterator>
 #include <set>
 
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Types.h"
@@ -489,6 +491,40 @@ TEST_F(MainFormTest, TemplatesAndNewFromAModel) {
     chosen.clear();
     ASSERT_TRUE(other->NewFromModel());
     EXPECT_EQ(other->Document().Title(), "Senza titolo");
+}
+
+TEST_F(MainFormTest, NewHypertextWindowBuildsTheChosenModel) {
+    auto form = Form();
+    form->Document().SetTitle("Modello salvato");
+    chosen = paths.TemplatesFolder() / "Mio modello.nyx";
+    ASSERT_TRUE(form->SaveAsTemplate());
+    QStringList listed;
+    SetDialogRunner([&](QDialog& d) {
+        auto* list = d.findChild<QListWidget*>(QStringLiteral("lbModelli"));
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+        list->setCurrentRow(int(listed.indexOf(QStringLiteral("Sito con indice"))));
+        EXPECT_FALSE(d.findChild<QLabel*>(QStringLiteral("lbDescrizione"))->text().isEmpty());
+        d.findChild<QLineEdit*>(QStringLiteral("edTitolo"))->setText(QStringLiteral("Corso <base>"));
+        return int(QDialog::Accepted);
+    });
+    form->Command("actNuovoDa")->trigger();
+    EXPECT_EQ(listed, (QStringList{"Ipertesto vuoto", "Sito con indice", "Presentazione", "Mio modello"}));
+    model::TNYXset& set = form->Document();
+    EXPECT_EQ(set.Title(), "Corso <base>");
+    EXPECT_FALSE(set.Modified());
+    ASSERT_EQ(set.Count(model::testoHtml), 5u);
+    // Every link of the model leads somewhere: pages by reference, the others by the page order.
+    for (std::size_t i = 0; i < set.Count(model::speclink); ++i) {
+        const model::TNYXoggetto* l = set.ObjectAt(model::speclink, static_cast<std::int64_t>(i));
+        if (l->Subtype() != model::linkrec::kGoTo) continue;
+        const model::TNYXoggetto* to = set.ObjectByRef(l->Int(model::linkrec::kTarget));
+        ASSERT_TRUE(to);
+        EXPECT_EQ(to->Type(), model::testoHtml);
+    }
+    // The title's "<" is text, not a tag.
+    const std::string cover(dynamic_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, 0))->Text());
+    EXPECT_NE(cover.find("Corso &lt;base&gt;"), std::string::npos) << cover;
+    EXPECT_EQ(form->windowTitle().toStdString(), "Senza titolo - Quor");
 }
 
 TEST_F(MainFormTest, DroppedNativeFileOpens) {
