@@ -88,4 +88,15 @@ model::TNYXoggetto* InsertNewObject(richtext::TNYXbox& box, richtext::TNYXeditin
     return o;
 }
 
+model::TNYXoggetto* InsertMadeObject(richtext::TNYXbox& box, richtext::TNYXediting& editing, const model::TNYXoggetto& made) {
+    richtext::TNYXundoIndiciList* reg = box.Registry();
+    if (!reg) return nullptr;
+    model::TNYXoggetto* o = box.NewEmbeddedRecord(made.Type());
+    if (!o) return nullptr;
+    o->Assign(made);
+    richtext::TNYXembedded* e = reg->Add(std::make_unique<richtext::TNYXembedded>(o));
+    if (!e || !editing.InsertObject(e)) return nullptr;
+    return o;
+}
+
 }  // namespace present

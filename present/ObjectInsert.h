@@ -30,4 +30,8 @@ void SetNewObjectDefaults(model::TNYXoggetto& o, int type, int subtype);
 // caret as one undoable step; nullptr when it cannot be inserted there.
 model::TNYXoggetto* InsertNewObject(richtext::TNYXbox& box, richtext::TNYXediting& editing, const TInsertKind& kind);
 
+// Inserts a copy of a record made elsewhere (a custom component from its
+// prototype) at the caret, in the box's object home, as one undoable step.
+model::TNYXoggetto* InsertMadeObject(richtext::TNYXbox& box, richtext::TNYXediting& editing, const model::TNYXoggetto& made);
+
 }  // namespace present

@@ -22,6 +22,7 @@
 #include "model/PageOrder.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
+#include "shell/ui/OrderTreeView.h"
 
 using namespace model;
 
@@ -255,35 +256,11 @@ TFordinePagine::TFordinePagine(TNYXset& set, QWidget* parent)
 
 TFordinePagine::~TFordinePagine() = default;
 
-void TFordinePagine::Refill(const TNYXtreeNode* select) {
-    view_->clear();
-    std::function<void(QTreeWidgetItem*, const TNYXtreeNode&)> add = [&](QTreeWidgetItem* parent, const TNYXtreeNode& n) {
-        const TNYXoggetto* o = tree_->NodeObject(n);
-        QString text = o ? Q(o->GetName()) : Q(n.text);
-        if (n.IsChapter()) text = "[" + text + "]";
-        auto* item = parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(view_, {text});
-        item->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(&n)));
-        if (n.IsRoot()) item->setFlags(item->flags() & ~Qt::ItemIsDragEnabled);
-        for (const auto& c : n.Children()) add(item, *c);
-    };
-    for (const auto& n : tree_->TopNodes()) add(nullptr, *n);
-    view_->expandAll();
-    if (QTreeWidgetItem* item = ItemOf(select ? select : tree_->Selected())) view_->setCurrentItem(item);
-}
+void TFordinePagine::Refill(const TNYXtreeNode* select) { FillTreeView(*view_, *tree_, select); }
 
-TNYXtreeNode* TFordinePagine::NodeOf(QTreeWidgetItem* item) const {
-    if (!item) return nullptr;
-    auto* n = reinterpret_cast<TNYXtreeNode*>(item->data(0, Qt::UserRole).value<quintptr>());
-    return tree_->Owns(n) ? n : nullptr;
-}
+TNYXtreeNode* TFordinePagine::NodeOf(QTreeWidgetItem* item) const { return TreeNodeOf(*tree_, item); }
 
-QTreeWidgetItem* TFordinePagine::ItemOf(const TNYXtreeNode* node) const {
-    if (!node) return nullptr;
-    const auto key = reinterpret_cast<quintptr>(node);
-    for (QTreeWidgetItemIterator it(view_); *it; ++it)
-        if ((*it)->data(0, Qt::UserRole).value<quintptr>() == key) return *it;
-    return nullptr;
-}
+QTreeWidgetItem* TFordinePagine::ItemOf(const TNYXtreeNode* node) const { return TreeItemOf(*view_, node); }
 
 bool TFordinePagine::DropOn(QTreeWidgetItem* target) {
     TNYXtreeNode* node = NodeOf(view_->currentItem());

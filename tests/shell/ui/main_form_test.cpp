@@ -18,8 +18,12 @@
 #include <QDialog>
 #include <QMenu>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTextCursor>
 #include <QToolButton>
 
 #include <cstdio>
@@ -31,6 +35,7 @@
 #include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "model/Prototypes.h"
 #include "model/Types.h"
 #include "platform/Dispatch.h"
 #include "platform/text.h"
@@ -48,6 +53,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
+#include "shell/ui/PrototypeDialogs.h"
 #include "shell/StartLogic.h"
 #include "present/FrameLayout.h"
 #include "present/ui/InsiemeCornici.h"
@@ -161,6 +167,69 @@ TEST_F(MainFormTest, ShippedLibraryIsCopiedOnFirstUse) {
     second->Start({});
     EXPECT_EQ(second->LibraryFile(), dir / "mia.cus");
     EXPECT_TRUE(fs::exists(dir / "mia.cus"));
+}
+
+TEST_F(MainFormTest, PrototypeMadeInTheLibraryWindowBecomesAComponentOnThePage) {
+    auto form = Form();
+    form->Start({});
+    SetDialogRunner([](QDialog& d) {
+        d.findChild<QPushButton*>(QStringLiteral("btNuovoPrototipo"))->click();
+        d.findChild<QLineEdit*>(QStringLiteral("edNome"))->setText(QStringLiteral("Riquadro"));
+        d.findChild<QComboBox*>(QStringLiteral("cbTipo"))->setCurrentIndex(1);
+        d.findChild<QCheckBox*>(QStringLiteral("cbAccesso"))->setChecked(true);
+        auto* tabs = d.findChild<QTabWidget*>(QStringLiteral("tabs"));
+        tabs->setCurrentIndex(1);
+        d.findChild<QPushButton*>(QStringLiteral("btNuovoParametro"))->click();
+        d.findChild<QTableWidget*>(QStringLiteral("tbParametri"))->item(0, 0)->setText(QStringLiteral("Colore"));
+        tabs->setCurrentIndex(3);
+        auto* html = d.findChild<QPlainTextEdit*>(QStringLiteral("edHtml"));
+        html->setPlainText(QStringLiteral("<b style=\"color:"));
+        html->moveCursor(QTextCursor::End);
+        d.findChild<QComboBox*>(QStringLiteral("cbInserisciParametro"))->setCurrentIndex(0);
+        d.findChild<QPushButton*>(QStringLiteral("btInserisciParametro"))->click();
+        d.accept();
+        return d.result();
+    });
+    form->Command("actLibrerie")->trigger();
+    // OK saved the library: read back from its file.
+    model::TNYXset saved;
+    ASSERT_TRUE(saved.LoadFromFile(form->LibraryFile()));
+    const model::TNYXoggetto* proto = nullptr;
+    for (std::size_t i = 0; i < saved.Count(model::custom); ++i)
+        if (const auto* p = saved.ObjectAt(model::custom, static_cast<std::int64_t>(i)); p && !p->IsEmpty()) proto = p;
+    ASSERT_TRUE(proto);
+    EXPECT_EQ(proto->GetName(), "Riquadro");
+    const model::TPrototypeContent content = model::ReadPrototype(*proto);
+    EXPECT_EQ(content.kind, 2);
+    EXPECT_TRUE(content.quickAccess);
+    ASSERT_EQ(content.parameters.Size(), 1u);
+    EXPECT_EQ(content.parameters.Entries()[0].name, "Colore");
+    EXPECT_EQ(content.html, "<b style=\"color:!ReCP:Colore!");
+
+    // "Componente personalizzato...": the prototype with a value, on the page shown.
+    fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
+    ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
+    SetDialogRunner([](QDialog& d) {
+        auto* values = d.findChild<QTableWidget*>(QStringLiteral("tbValori"));
+        EXPECT_EQ(values->rowCount(), 1);
+        if (values->rowCount() == 1) values->item(0, 1)->setText(QStringLiteral("rosso"));
+        d.findChild<QSpinBox*>(QStringLiteral("seLarghezza"))->setValue(120);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(form->Command("actComponente")->isEnabled());
+    ASSERT_TRUE(InsertCustomComponent(*form));
+    form->CommitPageEdits();
+    model::TNYXset& doc = form->Document();
+    const model::TNYXoggetto* comp = nullptr;
+    for (std::size_t i = 0; i < doc.Count(model::multiMedia); ++i)
+        if (const auto* o = doc.ObjectAt(model::multiMedia, static_cast<std::int64_t>(i)); o && !o->IsEmpty()) comp = o;
+    ASSERT_TRUE(comp);
+    const model::TNYXoggetto* copy = model::ComponentPrototype(doc, *comp);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->GetName(), "Riquadro");
+    const model::TPropList values = model::ComponentValues(doc, *comp);
+    ASSERT_TRUE(values.Find("colore"));
+    EXPECT_EQ(values.Find("colore")->value, "rosso");
 }
 
 TEST_F(MainFormTest, RecentFilesMoveToTheEndAndDropTheOldest) {
