@@ -20,6 +20,8 @@ namespace convert {
 // Progress of an export: item `pag` (0-based) of `tot` in phase `phase`
 // (0 preparing pages, 1 pages, 2 frame-content pages, 3 pictures and files).
 using TMyExpProgressEvent = std::function<void(int pag, int tot, int phase)>;
+// Asked between the items of an export: true when the user pressed Stop.
+using TMyExpStopQuery = std::function<bool()>;
 
 // "Export in corso, fase " + phase + ": " + percent + "%" (tot 0 counts as 100%).
 std::string ProgressText(int pag, int tot, int phase);
@@ -38,6 +40,7 @@ public:
     std::filesystem::path ExportPath = "/tmp";
     std::filesystem::path ExportFileName = "/tmp/temp";
     TMyExpProgressEvent OnExpProgress;
+    TMyExpStopQuery OnExpStop;
     std::string prefixOverride;  // used instead of the hypertext's prefix when not empty
 
     // The override when set, else the hypertext's export prefix. Path
@@ -52,6 +55,7 @@ protected:
     void Progress(int pag, int tot, int phase) const {
         if (OnExpProgress) OnExpProgress(pag, tot, phase);
     }
+    bool StopAsked() const { return OnExpStop && OnExpStop(); }
 };
 
 // Numbers of the pages of a hypertext that are not empty, in slot order.

@@ -124,4 +124,14 @@ ClipParse ParseContainer(std::string_view bytes, TClipContainer& out) {
     return ClipParse::Ok;
 }
 
+namespace {
+TCodePaste& CodePasteSlot() {
+    static TCodePaste paste;
+    return paste;
+}
+}  // namespace
+
+void SetCodePaste(TCodePaste paste) { CodePasteSlot() = std::move(paste); }
+const TCodePaste& CodePaste() { return CodePasteSlot(); }
+
 }  // namespace richtext

@@ -5,9 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace model {
+class TNYXset;
+}
 
 namespace richtext {
 
@@ -40,5 +45,13 @@ ClipParse ParseContainer(std::string_view bytes, TClipContainer& out);
 
 // The first int32 of a container, or 0 when there are fewer than 4 bytes.
 std::int32_t ContainerFormat(std::string_view bytes);
+
+// Plain text pasted in code mode (the editors of free HTML texts) becomes a
+// container through the function the program installs: the text converter's,
+// which makes its "!Ref" references marker objects of the set. None
+// installed (or an empty result): code mode pastes as plain text.
+using TCodePaste = std::function<std::string(model::TNYXset& set, std::string_view utf8)>;
+void SetCodePaste(TCodePaste paste);
+const TCodePaste& CodePaste();
 
 }  // namespace richtext

@@ -804,6 +804,10 @@ std::string TNYXediting::SelectedPlainText() const {
 
 bool TNYXediting::PastePlainText(std::string_view utf8, const std::string& label) {
     if (utf8.empty() || box_.paragraphs.empty()) return false;
+    if (codeMode && CodePaste() && box_.Set()) {
+        const std::string container = CodePaste()(*box_.Set(), utf8);
+        if (!container.empty()) return PasteContainer(container, label);
+    }
     const std::string text = platform::text::Utf8ToCp1252(utf8);
     const std::int32_t style = TNYXbox::StyleNumber(Para(Clamp(box_.caret).para).style.Named());
     TClipContainer c;

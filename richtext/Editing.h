@@ -28,6 +28,9 @@ public:
     TNYXbox& Box() const { return box_; }
     // Typed straight quotes become typographic ones (the frame set's AutoEngQuote).
     bool autoEngQuote = false;
+    // Plain text is pasted as code (the editors of free HTML texts): its
+    // "!Ref" references become marker objects, through CodePaste().
+    bool codeMode = false;
 
     // --- caret and selection --------------------------------------------------
     // Puts the caret (clearing the selection, the runs and pending attributes).

@@ -52,6 +52,9 @@ TMainDocument::TMainDocument(TProgramPaths paths, TDocumentHost& host)
       timerSave_(platform::timers().MakeTimer()),
       timerRetry_(platform::timers().MakeTimer()) {
     doc_.confirmLossySave = [this] { return ConfirmLossySave(); };
+    // The editors of free HTML texts paste text with its "!Ref" references
+    // turned into markers by the text converter.
+    convert::text::InstallCodePaste();
     recent_.Assign(ReadRecentFiles(options()));
 }
 
@@ -236,35 +239,46 @@ bool TMainDocument::OpenDocument(const fs::path& given, bool ask) {
 
 bool TMainDocument::OpenHtml(const fs::path& file) {
     if (busy_) return false;
-    const convert::html::TPageMarker m = convert::html::THtmlImport::ReadPageMarker(file);
-    if (!m.nyxName.empty()) {
-        fs::path native = fs::path(m.nyxName);
-        std::error_code ec;
-        if (!native.is_absolute() || !fs::exists(native, ec)) native = file.parent_path() / native.filename();
-        const bool found = fs::exists(native, ec);
-        std::string q = "Questa pagina html deriva dall'ipertesto  \"" + m.nyxName + "\"";
-        if (found) {
-            q += ": Quor utilizzer\xC3\xA0 la pagina in formato nativo, prelevandola dall'ipertesto. \n\n"
-                 "S\xC3\xAC: editare questa pagina nel corrispondente ipertesto in formato nativo\n"
-                 "No: inserire la pagina scelta nel corrente ipertesto";
-        } else {
-            q += ", che Quor non riesce a trovare: \xC3\xA8 consigliabile scegliere Cerca per cercarlo. Editando l'Html per "
-                 "conto suo vanno perse alcune caratteristiche di formattazione.\n\n"
-                 "S\xC3\xAC: inserire la pagina scelta nel corrente ipertesto";
+    THtmlOpenChoices choices(file);
+    const std::optional<THtmlOpenAction> action = host_.ChooseHtmlOpen(choices);
+    return action && OpenHtmlAs(choices, *action);
+}
+
+bool TMainDocument::OpenHtmlAs(const THtmlOpenChoices& choices, THtmlOpenAction action) {
+    if (busy_) return false;
+    convert::html::TImportChoices c;
+    c.format = convert::html::ifHtml;
+    c.files = {choices.File()};
+    switch (action) {
+        case THtmlOpenAction::EditNative:
+        case THtmlOpenAction::OpenCopy: {
+            if (!choices.Found() || !AskSaveChanges()) return false;
+            if (!OpenNative(choices.NativeFile(), action == THtmlOpenAction::OpenCopy)) return false;
+            const model::TNYXoggetto* page = doc_.ObjectAt(model::testoHtml, choices.Page());
+            if (page && !page->IsEmpty()) host_.PagesImported(choices.Page());
+            return true;
         }
-        const platform::Answer a = found ? platform::ui().AskYesNoCancel(q) : platform::ui().AskYesNo(q);
-        if (a == platform::Answer::Cancel || (!found && a == platform::Answer::No)) return false;
-        if (found && a == platform::Answer::Yes) {
+        case THtmlOpenAction::InsertPage:
+            return !ImportPages(c).report.pages.empty();
+        case THtmlOpenAction::NewWithPage:
+        case THtmlOpenAction::ImportIndex: {
             if (!AskSaveChanges()) return false;
-            if (!OpenNative(native, false)) return false;
-            host_.PagesImported(m.page);
+            NewDocumentNoAsk();
+            if (action == THtmlOpenAction::ImportIndex) {
+                c.files.clear();
+                c.follow = true;
+                c.root = choices.File();
+                c.levels = THtmlOpenChoices::kIndexLevels;
+            }
+            const auto out = ImportPages(c);
+            if (out.report.pages.empty()) return false;
+            // The page opened is the new hypertext's start page.
+            doc_.SetHInt(model::hdr::kCoverPage, out.report.pages.front());
+            host_.PagesImported(out.report.pages.front());
             return true;
         }
     }
-    convert::html::TImportChoices c;
-    c.format = convert::html::ifHtml;
-    c.files = {file};
-    return !ImportPages(c).report.pages.empty();
+    return false;
 }
 
 convert::html::TImportOutcome TMainDocument::ImportPages(const convert::html::TImportChoices& choices, bool showReport) {
@@ -522,8 +536,13 @@ std::vector<fs::path> TMainDocument::DropFiles(const std::vector<fs::path>& file
             OpenDocument(f, true);
             continue;
         }
-        // HTML and text files come in as pages of the hypertext.
-        if (!opened && (ext == ".htm" || ext == ".html" || ext == ".txt" || ext == ".ini" || ext == ".asc")) {
+        // HTML and text files come in as pages of the hypertext (a drop of
+        // several pages asks nothing for each of them).
+        if (!opened && (ext == ".htm" || ext == ".html")) {
+            OpenHtmlAs(THtmlOpenChoices(f), THtmlOpenAction::InsertPage);
+            continue;
+        }
+        if (!opened && (ext == ".txt" || ext == ".ini" || ext == ".asc")) {
             OpenDocument(f, false);
             continue;
         }

@@ -19,6 +19,7 @@
 #include "model/NYXset.h"
 #include "platform/Timer.h"
 #include "present/Pages.h"
+#include "shell/HtmlOpenChoices.h"
 #include "shell/NewHypertext.h"
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
@@ -74,6 +75,10 @@ public:
     // A CD-ROM builder settings file (".wzz") to open in the builder's
     // window; false when there is no such window.
     virtual bool OpenCdRomSettings(const std::filesystem::path& /*file*/) { return false; }
+    // "Apri..." of an HTML file: what the user chose in the window that asks
+    // (nullopt: cancelled). Without such a window the page goes into the
+    // hypertext being edited.
+    virtual std::optional<THtmlOpenAction> ChooseHtmlOpen(THtmlOpenChoices& /*choices*/) { return THtmlOpenAction::InsertPage; }
 };
 
 class TMainDocument : public TOptionsTarget {
@@ -127,9 +132,11 @@ public:
     // files opened or dropped), with progress and Stop through the host. The
     // report goes to the user when it says more than how many pages came in.
     convert::html::TImportOutcome ImportPages(const convert::html::TImportChoices& choices, bool showReport = true);
-    // "Apri..." of an HTML file: the page of the native file its page marker
-    // names, or the page imported into this hypertext.
+    // "Apri..." of an HTML file: asks the host what to do with it (the page
+    // of the native file its page marker names, a copy of that file, a new
+    // hypertext, the page into this one) and does it.
     bool OpenHtml(const std::filesystem::path& file);
+    bool OpenHtmlAs(const THtmlOpenChoices& choices, THtmlOpenAction action);
 
     // --- pages ----------------------------------------------------------------------
     // "Aggiungi nuova pagina" / "Nuova pagina...": a new page (with a title,

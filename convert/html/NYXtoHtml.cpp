@@ -139,6 +139,7 @@ bool TNYXtoHtml::WriteFile(const fs::path& rel, const std::string& bytes) {
         Problem("Errore nella scrittura del file: \"" + platform::text::Utf8ToCp1252(target.string()) + "\"");
         return false;
     }
+    report_.written.push_back(rel.generic_string());
     return true;
 }
 
@@ -177,7 +178,19 @@ bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
     }
     if (pageOrder.empty()) pageOrder = pages;
     WriteStyleSheet();
+    // Stop ends the run between two items: every file written so far is
+    // whole, and what was not reached is listed in the report.
+    auto stopHere = [&] {
+        if (report_.stopped || !StopAsked()) return report_.stopped;
+        report_.stopped = true;
+        Problem("Esportazione interrotta dall'utente.");
+        return true;
+    };
     for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (stopHere()) {
+            report_.pagesLeft.assign(pages.begin() + static_cast<std::ptrdiff_t>(i), pages.end());
+            break;
+        }
         Progress(static_cast<int>(i), static_cast<int>(pages.size()), 1);
         const TNYXoggetto* page = set.ObjectAt(model::testoHtml, pages[i]);
         if (!Exists(page)) {
@@ -191,6 +204,11 @@ bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
     // sets or links show it.
     std::set<std::int32_t> done;
     for (std::size_t i = 0; i < frames_.size(); ++i) {
+        if (stopHere()) {
+            for (std::size_t k = i; k < frames_.size(); ++k)
+                if (done.insert(frames_[k]).second) report_.framesLeft.push_back(frames_[k]);
+            break;
+        }
         Progress(static_cast<int>(i), static_cast<int>(frames_.size()), 2);
         if (!done.insert(frames_[i]).second) continue;
         const TNYXoggetto* page = set.ObjectByRef(frames_[i]);
@@ -198,12 +216,20 @@ bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
         if (WriteFile(PageFileName(page, 1), WritePage(*page, 1))) ++report_.pagesWritten;
     }
     for (std::size_t i = 0; i < files_.size(); ++i) {
+        if (stopHere()) {
+            report_.filesLeft.assign(files_.begin() + static_cast<std::ptrdiff_t>(i), files_.end());
+            break;
+        }
         Progress(static_cast<int>(i), static_cast<int>(files_.size()), 3);
         const TNYXoggetto* o = set.ObjectByRef(files_[i]);
         if (!Exists(o)) continue;
         const fs::path target = ExportPath / fs::path(platform::text::Cp1252ToUtf8(PageFileName(o, 2)));
-        if (CopyContents(*o, target)) ++report_.filesCopied;
-        else Problem("File mancante o illeggibile, non copiato: \"" + o->GetFileName() + "\"");
+        if (CopyContents(*o, target)) {
+            ++report_.filesCopied;
+            report_.written.push_back(PageFileName(o, 2));
+        } else {
+            Problem("File mancante o illeggibile, non copiato: \"" + o->GetFileName() + "\"");
+        }
     }
     return report_.ok();
 }

@@ -30,7 +30,14 @@ struct TExportReport {
     std::vector<std::string> problems;
     std::size_t pagesWritten = 0;
     std::size_t filesCopied = 0;
-    bool ok() const { return problems.empty(); }
+    // Names (relative to the folder) of the files written, in order.
+    std::vector<std::string> written;
+    // Stop was pressed: the items of every phase not reached are listed.
+    bool stopped = false;
+    std::vector<std::int32_t> pagesLeft;   // page numbers of phase 1
+    std::vector<std::int32_t> framesLeft;  // frame-content pages (references)
+    std::vector<std::int32_t> filesLeft;   // pictures and files (references)
+    bool ok() const { return problems.empty() && !stopped; }
 };
 
 class TNYXtoHtml : public TNYXconv {

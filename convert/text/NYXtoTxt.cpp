@@ -180,6 +180,24 @@ bool TNYXtoTxt::ExportPages(const std::vector<std::int32_t>& pages) {
     return problems_.empty();
 }
 
+std::string PasteAsCode(model::TNYXset& set, std::string_view utf8) {
+    const std::string text = platform::text::Utf8ToCp1252(utf8);
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '\r' || ch == '\n') {
+            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back() += ch;
+        }
+    }
+    TNYXtoTxt t(&set);
+    return t.ImportFragment(lines, 1, 0);
+}
+
+void InstallCodePaste() { richtext::SetCodePaste(PasteAsCode); }
+
 bool LooksBinary(std::string_view bytes) {
     const std::size_t n = std::min<std::size_t>(bytes.size(), 64 * 1024);
     std::size_t control = 0, nul = 0;

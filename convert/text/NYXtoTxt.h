@@ -70,6 +70,13 @@ private:
     mutable std::vector<std::string> problems_;
 };
 
+// Text from the clipboard (UTF-8) pasted in code mode: its lines, with
+// their "!Ref" references as markers, as a clipboard container in the style
+// "Codice" of `set`.
+std::string PasteAsCode(model::TNYXset& set, std::string_view utf8);
+// Makes PasteAsCode the rich-text boxes' paste in code mode.
+void InstallCodePaste();
+
 // True when bytes look like a binary file rather than text (NUL bytes
 // outside UTF-16, or many control bytes).
 bool LooksBinary(std::string_view bytes);

@@ -362,6 +362,7 @@ void TNYXboxWidget::StartEditing() {
     keys_ = std::make_unique<TNYXkeyboard>(*editing_);
     keys_->enterTables = false;  // cells are not shown as boxes of their own yet
     editing_->autoEngQuote = autoEngQuote_;
+    editing_->codeMode = codeMode_;
     mouse_ = std::make_unique<TNYXmouse>(*editing_);
 }
 
@@ -546,6 +547,11 @@ void TNYXboxWidget::Redo(std::size_t steps) {
 void TNYXboxWidget::SetTypographicQuotes(bool on) {
     autoEngQuote_ = on;
     if (editing_) editing_->autoEngQuote = on;
+}
+
+void TNYXboxWidget::SetCodeMode(bool on) {
+    codeMode_ = on;
+    if (editing_) editing_->codeMode = on;
 }
 
 QPoint TNYXboxWidget::BoxPoint(const QPoint& pt) const {

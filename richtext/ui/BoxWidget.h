@@ -99,6 +99,8 @@ public:
     // Typed straight quotes become typographic ones (the "Virgolette" option).
     void SetTypographicQuotes(bool on);
     bool TypographicQuotes() const { return autoEngQuote_; }
+    // Plain text is pasted as code: the box edits a free HTML text.
+    void SetCodeMode(bool on);
     // The caret's rectangle in box coordinates (3 pixels wide, the line's height).
     QRect CaretRect() const;
     // True while the caret is drawn (focused editable box without a selection, blink on).
@@ -186,6 +188,7 @@ protected:
     std::unique_ptr<TNYXmouse> mouse_;
     bool readOnly_ = false;
     bool autoEngQuote_ = false;
+    bool codeMode_ = false;
     bool blinkOn_ = false;
     QRect caretPainted_;
     bool paintSkipped_ = false;

@@ -49,6 +49,8 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/ImportDialog.h"
+#include "shell/ui/ExportCommands.h"
+#include "shell/ui/HtmlOpenWindow.h"
 #include "shell/ui/PageCommands.h"
 #include "shell/ui/PrototypeDialogs.h"
 #include "shell/ui/QtLocalizableOwner.h"
@@ -241,9 +243,6 @@ void TMainForm::BuildCommands() {
         {"actProprietaIpertesto", [this] { ShowPropertiesDialog(); }},
         {"actFinestre", [this] { ShowWindowsDialog(); }},
         {"actOpzioni", [this] { ShowOptionsDialog(); }},
-        {"actEsportaPagine", [this] { ExportHtml(); }},
-        {"actEsportaPagine2", [this] { ExportHtml(); }},
-        {"actEsportaHtml", [this] { ExportHtml(); }},
         {"actPaginaInBrowser", [this] { ShowCurrentPageInBrowser(); }},
         {"actSuggerimenti", [this] { ShowTips(); }},
         {"actUndo", [this] {
@@ -279,6 +278,7 @@ void TMainForm::BuildCommands() {
     AddLinkCommands(*this, handlers);
     AddPageCommands(*this, handlers);
     AddPrototypeCommands(*this, handlers);
+    AddExportCommands(*this, handlers);
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
@@ -507,6 +507,10 @@ void TMainForm::PagesImported(std::int32_t first) {
     // The first page that came in, or the page shown before when none did.
     for (int r = 0; first >= 0 && r < pages_->count(); ++r)
         if (pages_->item(r)->data(Qt::UserRole).toLongLong() == first) pages_->setCurrentRow(r);
+}
+
+std::optional<shell::THtmlOpenAction> TMainForm::ChooseHtmlOpen(shell::THtmlOpenChoices& choices) {
+    return shell::ui::ChooseHtmlOpen(this, choices);
 }
 
 bool TMainForm::Progress(const std::string& text) {

@@ -208,6 +208,7 @@ private:
     std::int32_t CurrentPage() const override;
     void PagesImported(std::int32_t first) override;
     bool Progress(const std::string& text) override;
+    std::optional<shell::THtmlOpenAction> ChooseHtmlOpen(shell::THtmlOpenChoices& choices) override;
     bool OpenCdRomSettings(const std::filesystem::path& file) override;
 
     void BuildCommands();
