@@ -207,7 +207,9 @@ bool TKyFTPlistView::Open() {
             combo_->RecordFolder(FtpBytesToQString(folder_));
         }
     }
-    return Refresh();
+    const bool listed = Refresh();
+    if (fresh) emit FolderChanged();
+    return listed;
 }
 
 bool TKyFTPlistView::Refresh() {
@@ -232,7 +234,9 @@ bool TKyFTPlistView::ChangeFolder(const std::string& folder) {
     }
     folder_ = target;
     if (combo_) combo_->RecordFolder(FtpBytesToQString(folder_));
-    return Refresh();
+    const bool listed = Refresh();
+    emit FolderChanged();
+    return listed;
 }
 
 void TKyFTPlistView::OnDoubleClick(const QModelIndex& index) {
