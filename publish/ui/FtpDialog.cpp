@@ -42,7 +42,6 @@ QString Q(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf
 std::string B(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
 
 const char* const kNeedPassword = "Introdurre la password!";
-const char* const kMustSave = "E' necessario salvare il file anche in locale,\rlo faccio?";
 
 }  // namespace
 
@@ -470,6 +469,10 @@ void TFftp::TakeChecks() {
 
 bool TFftp::ConnectNow() {
     TKyFtpComm& comm = ActiveComm();
+    if (!ValidHostName(EditedConfig().server)) {
+        ShowStatus(QStringLiteral("Impossibile connettersi: nome del server non valido"));
+        return false;
+    }
     PrepareComm(comm);
     TNetActivity activity([&comm] { comm.Stop(); });
     TKyFTPlistView* list = RemoteList();
@@ -477,7 +480,6 @@ bool TFftp::ConnectNow() {
     const TFtpConfig c = EditedConfig();
     bool ok = list->Open();
     if (ok && !c.baseDir.empty() && c.baseDir != list->CurrentFolder()) ok = list->ChangeFolder(c.baseDir);
-    else if (ok && mode_ != kNative) emit list->FolderChanged();
     if (!ok && comm.Result() == kFtpFailed) ShowStatus(QStringLiteral("Impossibile connettersi"));
     else if (ok) ShowRemoteStatus(comm.StatusText());
     return ok;

@@ -18,6 +18,8 @@ request), "name=value":
   short=1         answers announce a Content-Length longer than their body
   slow=SECONDS    waits before answering
   reset=1         closes the connection without an answer
+  big_head=N      adds N header lines to every answer
+  huge_length=1   announces a body of 20 MiB
 Every request is logged to ROOT/requests.log as "ACTION ARG" (or "GET path").
 """
 import argparse
@@ -92,6 +94,10 @@ class Handler(BaseHTTPRequestHandler):
             code, body = int(f["status"]), b"errore"
         self.send_response(code)
         length = len(body) + (100 if f.get("short") == "1" else 0)
+        if f.get("huge_length") == "1":
+            length = 20 << 20
+        for i in range(int(f.get("big_head", "0"))):
+            self.send_header("X-Riempitivo-%d" % i, "x")
         self.send_header("Content-Length", str(length))
         self.send_header("Content-Type", "text/html")
         self.end_headers()

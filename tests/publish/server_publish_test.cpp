@@ -228,6 +228,8 @@ TEST_F(ServerPublish, FaultSwitches) {
         {"short=1", kSrvError, "incompleta"},
         {"slow=3", kSrvError, ""},
         {"reset=1", kSrvError, ""},
+        {"big_head=250", kSrvError, "troppo lunga"},
+        {"huge_length=1", kSrvError, "Lunghezza"},
     };
     for (const Case& c : cases) {
         server->Faults(c.faults);
