@@ -98,6 +98,10 @@ TEST(FtpPublishConfig, OutOfRangeValuesFallBackAndHostsAreChecked) {
     EXPECT_EQ(ReadFtpConfig(a, 0).timeout, 30);
     for (const char* bad : {"", "a b", "host\r\nUSER x", "h\tx"}) EXPECT_FALSE(ValidHostName(bad)) << bad;
     EXPECT_TRUE(ValidHostName("ftp.esempio.it"));
+    TKyFtpComm comm;
+    comm.Ftp().HostName = "ftp.esempio.it\r\nUSER x";
+    EXPECT_EQ(comm.Connect(), kFtpFailed);
+    EXPECT_NE(comm.ErrorText().find("Nome host non valido"), std::string::npos);
 }
 
 TEST(FtpPublishConfig, PasswordIsKeptOnlyWhileAsked) {

@@ -132,6 +132,7 @@ TEST_F(PublishWindow, NativeTransferShowsProgressAndStops) {
     EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("Trasferimento OK"));
     std::ifstream got(local / "remoto.nyx");
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(got)), {}), "dal server");
+    for (auto& t : ui.AllTexts()) std::fprintf(stderr, "MSG %s\n", t.c_str());
 }
 
 TEST_F(PublishWindow, PublishButtonSendsTheSiteAndReadsTheVersionBack) {
