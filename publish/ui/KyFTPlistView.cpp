@@ -215,7 +215,9 @@ bool TKyFTPlistView::Open() {
 bool TKyFTPlistView::Refresh() {
     if (!comm_ || comm_->Busy()) return false;
     model_->Clear();
-    if (comm_->List(".") != kFtpOk) {
+    // The folder by its path: a connection made again after a stop or a
+    // failure starts in the server's first folder, not in this one.
+    if (comm_->List(opened_ ? folder_ : std::string(".")) != kFtpOk) {
         Fail();
         return false;
     }

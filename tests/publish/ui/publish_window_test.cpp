@@ -111,7 +111,8 @@ TEST_F(PublishWindow, NativeTransferShowsProgressAndStops) {
     EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("Interrotto dall'utente"));
     EXPECT_FALSE(dlg.ProgressBar()->isVisible());
 
-    // A download over an existing local file asks first.
+    // A download over an existing local file asks first; the list is read
+    // again on a new connection, which starts in the server's first folder.
     std::ofstream(local / "remoto.nyx") << "vecchio";
     dlg.RemoteList()->Refresh();
     auto select = [&](const char* name) {
@@ -132,7 +133,6 @@ TEST_F(PublishWindow, NativeTransferShowsProgressAndStops) {
     EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("Trasferimento OK"));
     std::ifstream got(local / "remoto.nyx");
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(got)), {}), "dal server");
-    for (auto& t : ui.AllTexts()) std::fprintf(stderr, "MSG %s\n", t.c_str());
 }
 
 TEST_F(PublishWindow, PublishButtonSendsTheSiteAndReadsTheVersionBack) {
