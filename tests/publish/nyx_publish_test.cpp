@@ -14,6 +14,7 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "tests/publish/FtpTestServers.h"
+#include "tests/publish/QuorSrv.h"
 
 namespace fs = std::filesystem;
 
@@ -149,31 +150,10 @@ TEST_F(NyxPublish, UsageErrorsAndMissingFiles) {
 }
 
 TEST_F(NyxPublish, ServerPublishAndOverwrite) {
-    // The stand-in server, started as the server tests start it.
     const fs::path root = tmp.path() / "root";
     fs::create_directories(root);
-    int outp[2];
-    ASSERT_EQ(::pipe2(outp, O_CLOEXEC), 0);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(outp[1], 1);
-        std::string script = (ftptest::SourceDir() / "tests/publish/quorsrv.py").string(), r = root.string();
-        char py[] = "/usr/bin/python3", rootArg[] = "--root";
-        char* argv[] = {py, script.data(), rootArg, r.data(), nullptr};
-        ::execv(py, argv);
-        ::_exit(127);
-    }
-    ::close(outp[1]);
-    std::string line;
-    pollfd p{outp[0], POLLIN, 0};
-    while (line.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0) {
-        char c[64];
-        ssize_t n = ::read(outp[0], c, sizeof c);
-        if (n <= 0) break;
-        line.append(c, static_cast<size_t>(n));
-    }
-    ::close(outp[0]);
-    const std::string host = "127.0.0.1:" + std::to_string(std::atoi(line.c_str()));
+    ftptest::TQuorSrv server(root);
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
     const std::vector<std::string> pw = {config, "QUOR_SERVER_PASSWORD=segreto"};
     Outcome first = RunPublish({"server", nyx.string(), host, "--user", "autore"}, pw);
     EXPECT_EQ(first.status, 0) << first.err;
@@ -182,7 +162,4 @@ TEST_F(NyxPublish, ServerPublishAndOverwrite) {
     EXPECT_EQ(again.status, 1);  // not overwritten without --yes
     Outcome yes = RunPublish({"server", nyx.string(), host, "--user", "autore", "--yes"}, pw);
     EXPECT_EQ(yes.status, 0) << yes.err;
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
 }

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "FtpTestServers.h"
+#include "QuorSrv.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "publish/Quor3Comm.h"
@@ -26,53 +27,6 @@ std::string Slurp(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), {}};
 }
-
-// quorsrv.py on a free loopback port.
-class TQuorSrv {
-public:
-    TQuorSrv(const fs::path& root, std::vector<std::string> extra = {}) : root_(root) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-        std::vector<std::string> args = {"/usr/bin/python3", (ftptest::SourceDir() / "tests/publish/quorsrv.py").string(),
-                                         "--root", root.string()};
-        for (auto& e : extra) args.push_back(e);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            ::dup2(out[1], 1);
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        pollfd p{out[0], POLLIN, 0};
-        while (line.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0) {
-            char c[64];
-            ssize_t n = ::read(out[0], c, sizeof c);
-            if (n <= 0) break;
-            line.append(c, static_cast<size_t>(n));
-        }
-        ::close(out[0]);
-        port_ = std::atoi(line.c_str());
-        if (port_ <= 0) throw std::runtime_error("the stand-in server did not start");
-    }
-    ~TQuorSrv() {
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    int port() const { return port_; }
-    void Faults(const std::string& lines) { std::ofstream(root_ / "faults.txt") << lines; }
-    std::string Log() const { return Slurp(root_ / "requests.log"); }
-
-private:
-    fs::path root_;
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
 
 }  // namespace
 
@@ -155,14 +109,14 @@ protected:
     platform::testing::ScriptedUiScope ui;
     platform::testing::TempDir tmp;
     fs::path root;
-    std::unique_ptr<TQuorSrv> server;
+    std::unique_ptr<ftptest::TQuorSrv> server;
     TQuor3Comm comm;
     fs::path nyx;
 
     void SetUp() override {
         root = tmp.path() / "root";
         fs::create_directories(root);
-        server = std::make_unique<TQuorSrv>(root);
+        server = std::make_unique<ftptest::TQuorSrv>(root);
         TServerConfig c;
         c.server = "127.0.0.1";
         c.port = server->port();

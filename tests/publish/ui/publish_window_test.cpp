@@ -21,8 +21,10 @@
 #include "publish/ui/KyFTPlistView.h"
 #include "publish/ui/KyFtpTxRxBar.h"
 #include "publish/ui/NetActivity.h"
+#include "publish/ui/ServerDialog.h"
 #include "support/QtApp.h"
 #include "tests/publish/FtpTestServers.h"
+#include "tests/publish/QuorSrv.h"
 
 using namespace publish;
 namespace fs = std::filesystem;
@@ -191,4 +193,46 @@ TEST_F(PublishWindow, ClosingWithATransferRunningAsksToStopIt) {
     EXPECT_EQ(ui.Texts(platform::testing::Message::YesNo).front(),
               "Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?");
     EXPECT_FALSE(NetworkOperationsRunning());
+}
+
+TEST_F(PublishWindow, ServerWindowPublishesDownloadsAndChecksNewPasswords) {
+    const fs::path root = tmp.path() / "root";
+    fs::create_directories(root);
+    ftptest::TQuorSrv server(root);
+    access.values["quornet\\0|server"] = "127.0.0.1";
+    access.values["quornet\\0|port"] = std::to_string(server.port());
+    access.values["quornet\\0|user"] = "autore";
+    model::TNYXset set;
+    set.NewHypertext();
+    set.SetTitle("Casa");
+    ASSERT_TRUE(set.SaveToFile(tmp.path() / "Casa.nyx"));
+    TServerDialogHost host;
+    host.set = &set;
+    const fs::path down = tmp.path() / "giu";
+    fs::create_directories(down);
+    host.chooseFolder = [&](const fs::path&) { return std::optional<fs::path>(down); };
+    TFquornet dlg(access, TFquornet::kPublish, host);
+    dlg.PasswordBox()->setText("segreto");
+    ASSERT_EQ(dlg.RequestRights(), kSrvOk) << dlg.StatusLabel()->text().toStdString();
+    EXPECT_EQ(dlg.SectionList()->count(), 1);
+    ASSERT_EQ(dlg.PublishNow(), kSrvOk) << dlg.StatusLabel()->text().toStdString();
+    EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("Ipertesto pubblicato."));
+    ASSERT_EQ(dlg.Hypertexts()->topLevelItemCount(), 1);
+    EXPECT_EQ(dlg.Hypertexts()->topLevelItem(0)->text(0), QStringLiteral("casa.nyx"));
+    dlg.Hypertexts()->topLevelItem(0)->setSelected(true);
+    EXPECT_EQ(dlg.SaveSelected(false), kSrvOk);
+    EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("File ricevuto correttamente"));
+    EXPECT_TRUE(fs::exists(down / "casa.nyx"));
+    EXPECT_EQ(access.Read("quornet", "directoryGet"), down.string());
+    const std::pair<const char*, const char*> refused[] = {
+        {"abcd", "Troppo corta!"},
+        {"nuovapass", "Ricontrolla quanto hai scritto, la password nelle\rdue caselle \xC3\xA8 diversa!"},
+    };
+    for (const auto& [first, says] : refused) {
+        EXPECT_NE(dlg.ChangePasswordNow(first, "altra"), kSrvOk);
+        EXPECT_EQ(dlg.StatusLabel()->text().toStdString(), says);
+    }
+    EXPECT_EQ(dlg.ChangePasswordNow("nuovapass", "nuovapass"), kSrvOk);
+    EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("Password cambiata."));
+    EXPECT_NE(server.Log().find("NEWPASS nuovapass"), std::string::npos);
 }

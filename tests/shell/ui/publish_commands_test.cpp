@@ -79,15 +79,20 @@ TEST_F(PublishCommandsTest, EveryCommandOpensItsWindow) {
         int rows = -1;
         SetDialogRunner([&](QDialog& d) {
             opened = c.ftp ? qobject_cast<publish::TFftp*>(&d) != nullptr : qobject_cast<publish::TFquornet*>(&d) != nullptr;
-            if (auto* tabs = d.findChild<QTabWidget*>()) EXPECT_EQ(tabs->tabText(0).toStdString(), c.tab) << c.command;
+            if (auto* tabs = d.findChild<QTabWidget*>()) {
+                EXPECT_EQ(tabs->tabText(0).toStdString(), c.tab) << c.command;
+            }
             if (auto* f = qobject_cast<publish::TFftp*>(&d)) rows = f->Rows()->topLevelItemCount();
             return QDialog::Rejected;
         });
         form->Command(c.command)->trigger();
         EXPECT_TRUE(opened) << c.command;
         // The hypertext is exported for publication: a row per page at least.
-        if (std::string(c.command) == "actPubblicaFtp") EXPECT_GT(rows, 1);
-        if (std::string(c.command) == "actPubblicaPaginaFtp") EXPECT_GE(rows, 1);
+        if (std::string(c.command) == "actPubblicaFtp") {
+            EXPECT_GT(rows, 1);
+        } else if (std::string(c.command) == "actPubblicaPaginaFtp") {
+            EXPECT_GE(rows, 1);
+        }
     }
     // The FTP configuration went to the options when the window closed.
     EXPECT_EQ(store->ReadSectionOption("ftpnet\\0", "port"), "21");
