@@ -1,5 +1,7 @@
 #include "publish/Ftp.h"
 
+#include "publish/FtpConfig.h"
+
 #include <arpa/inet.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -151,6 +153,9 @@ void T_Ftp::Connect() {
     CheckNotBusy();
     if (connected_ && control_.IsOpen()) Disconnect();
     CloseAll();
+    // A host name with blanks or control characters is nobody's: refused
+    // before any look-up.
+    if (!ValidHostName(HostName)) throw ENetError("Nome host non valido: " + HostName);
     try {
         Login();
     } catch (...) {

@@ -68,6 +68,12 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // Bytes received beyond the last line handed out.
     bool HasPending() const { return !pending_.empty(); }
+    // Hands out (and forgets) the bytes received beyond the last line.
+    std::string TakePending() {
+        std::string out;
+        out.swap(pending_);
+        return out;
+    }
     void Close();
 
 private:

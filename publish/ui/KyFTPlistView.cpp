@@ -207,13 +207,17 @@ bool TKyFTPlistView::Open() {
             combo_->RecordFolder(FtpBytesToQString(folder_));
         }
     }
-    return Refresh();
+    const bool listed = Refresh();
+    if (fresh) emit FolderChanged();
+    return listed;
 }
 
 bool TKyFTPlistView::Refresh() {
     if (!comm_ || comm_->Busy()) return false;
     model_->Clear();
-    if (comm_->List(".") != kFtpOk) {
+    // The folder by its path: a connection made again after a stop or a
+    // failure starts in the server's first folder, not in this one.
+    if (comm_->List(opened_ ? folder_ : std::string(".")) != kFtpOk) {
         Fail();
         return false;
     }
@@ -232,7 +236,9 @@ bool TKyFTPlistView::ChangeFolder(const std::string& folder) {
     }
     folder_ = target;
     if (combo_) combo_->RecordFolder(FtpBytesToQString(folder_));
-    return Refresh();
+    const bool listed = Refresh();
+    emit FolderChanged();
+    return listed;
 }
 
 void TKyFTPlistView::OnDoubleClick(const QModelIndex& index) {

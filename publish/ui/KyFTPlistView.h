@@ -100,6 +100,10 @@ public:
     int DeleteSelected();
     bool MakeFolder(const std::string& name);
 
+signals:
+    // After the view has gone into another folder (or opened its first one).
+    void FolderChanged();
+
 protected:
     void showEvent(QShowEvent* event) override;
 

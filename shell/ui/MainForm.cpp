@@ -53,6 +53,7 @@
 #include "shell/ui/HtmlOpenWindow.h"
 #include "shell/ui/PageCommands.h"
 #include "shell/ui/PrototypeDialogs.h"
+#include "shell/ui/PublishCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -283,6 +284,7 @@ void TMainForm::BuildCommands() {
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     AddObjectCommands(*this, handlers);
+    AddPublishCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));
@@ -598,6 +600,11 @@ bool TMainForm::CanClose() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
+    // A transfer still running is stopped only when the user says so.
+    if (!CanCloseWithTransfers()) {
+        e->ignore();
+        return;
+    }
     if (!CanClose()) {
         e->ignore();
         return;

@@ -5,6 +5,11 @@ Prints the port it listens on (a free one) on a line of its own, then serves
 until it is terminated.
 
   ftpd.py --user U --password P --home DIR [--full-disk] [--throttle BYTES]
+          [--fail-stor N] [--log FILE]
+
+--fail-stor N refuses the N-th upload (counted from 1) and only that one;
+--log FILE appends "STOR <path>" for every upload accepted, so that a test can
+count what travelled.
 """
 import argparse
 import logging
@@ -22,6 +27,26 @@ class FullDiskHandler(FTPHandler):
         self.respond("452 Insufficient storage space.")
 
 
+class CountingHandler(FTPHandler):
+    """Logs every file received and can refuse one chosen upload."""
+
+    fail_stor = 0
+    log_file = None
+    stor_count = 0
+
+    def ftp_STOR(self, file, mode='w'):
+        CountingHandler.stor_count += 1
+        if CountingHandler.stor_count == CountingHandler.fail_stor:
+            self.respond("451 Requested action aborted (test).")
+            return
+        # Logged when the command arrives: the client reads the log in the
+        # order it sent its commands.
+        if CountingHandler.log_file:
+            with open(CountingHandler.log_file, "a") as f:
+                f.write("STOR %s\n" % file)
+        return FTPHandler.ftp_STOR(self, file, mode)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--user", required=True)
@@ -30,13 +55,17 @@ def main():
     ap.add_argument("--full-disk", action="store_true")
     ap.add_argument("--throttle", type=int, default=0,
                     help="bytes per second for data connections, both ways")
+    ap.add_argument("--fail-stor", type=int, default=0)
+    ap.add_argument("--log", default=None)
     args = ap.parse_args()
 
     logging.basicConfig(level=logging.CRITICAL)
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.home, perm="elradfmwMT")
 
-    handler = FullDiskHandler if args.full_disk else FTPHandler
+    handler = FullDiskHandler if args.full_disk else CountingHandler
+    CountingHandler.fail_stor = args.fail_stor
+    CountingHandler.log_file = args.log
     handler.authorizer = authorizer
     handler.banner = "Quor test server ready."
     handler.masquerade_address = None

@@ -1,0 +1,112 @@
+// The Pubblica commands of the main window, offscreen: each opens its window
+// in the right mode, and closing the main window while a transfer runs asks.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "publish/ui/FtpDialog.h"
+#include "publish/ui/NetActivity.h"
+#include "publish/ui/ServerDialog.h"
+#include "shell/OptionsStore.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/MainForm.h"
+#include "support/QtApp.h"
+
+namespace fs = std::filesystem;
+using namespace shell;
+using namespace shell::ui;
+
+namespace {
+
+class PublishCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::QtApp();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<TOptionsStore>(dir / "options.ini");
+        previousStore = SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
+        form = std::make_unique<TMainForm>(paths);
+        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
+    }
+    void TearDown() override {
+        SetDialogRunner({});
+        form.reset();
+        SetOptions(previousStore);
+        unsetenv("XDG_DATA_HOME");
+    }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<TOptionsStore> store;
+    TOptionsStore* previousStore = nullptr;
+    TProgramPaths paths;
+    std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace
+
+TEST_F(PublishCommandsTest, EveryCommandOpensItsWindow) {
+    struct Case {
+        const char* command;
+        bool ftp;
+        const char* tab;  // the first tab the window shows
+    } cases[] = {
+        {"actPubblicaFtp", true, "Pubblica"},
+        {"actPubblicaPaginaFtp", true, "Pubblica"},
+        {"actFtpGenerico", true, "Trasferisci ipertesto NYX via FTP"},
+        {"actNyxFtp", true, "Trasferisci ipertesto NYX via FTP"},
+        {"actConfigurazioniFtp", true, "Configurazione server"},
+        {"actPubblicaServer", false, "Pubblica"},
+        {"actPrendiServer", false, "Prendi"},
+        {"actConfigurazioneServer", false, "Pubblica"},
+        {"actCambiaPassword", false, "Pubblica"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(form->Command(c.command)->isEnabled()) << c.command;
+        bool opened = false;
+        int rows = -1;
+        SetDialogRunner([&](QDialog& d) {
+            opened = c.ftp ? qobject_cast<publish::TFftp*>(&d) != nullptr : qobject_cast<publish::TFquornet*>(&d) != nullptr;
+            if (auto* tabs = d.findChild<QTabWidget*>()) {
+                EXPECT_EQ(tabs->tabText(0).toStdString(), c.tab) << c.command;
+            }
+            if (auto* f = qobject_cast<publish::TFftp*>(&d)) rows = f->Rows()->topLevelItemCount();
+            return QDialog::Rejected;
+        });
+        form->Command(c.command)->trigger();
+        EXPECT_TRUE(opened) << c.command;
+        // The hypertext is exported for publication: a row per page at least.
+        if (std::string(c.command) == "actPubblicaFtp") {
+            EXPECT_GT(rows, 1);
+        } else if (std::string(c.command) == "actPubblicaPaginaFtp") {
+            EXPECT_GE(rows, 1);
+        }
+    }
+    // The FTP configuration went to the options when the window closed.
+    EXPECT_EQ(store->ReadSectionOption("ftpnet\\0", "port"), "21");
+    EXPECT_EQ(store->ReadSectionOption("ftpnet\\0", "pass"), "");
+}
+
+TEST_F(PublishCommandsTest, ClosingWhileATransferRunsAsksToStopIt) {
+    form->show();
+    int stops = 0;
+    publish::TNetActivity running([&] { ++stops; });
+    scripted.ui.answers = {platform::Answer::No};
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(stops, 0);
+    EXPECT_EQ(scripted.ui.Texts(platform::testing::Message::YesNo).front(),
+              "Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?");
+}
