@@ -205,6 +205,22 @@ int ReplaceInBox(richtext::TNYXediting& ed, std::string_view term, std::string_v
     return count;
 }
 
+int ReplaceInBoxAsOneStep(richtext::TNYXediting& ed, std::string_view term, std::string_view with,
+                          richtext::TTextPos from, const TSearchOptions& o, const TReplaceConfirm& confirm,
+                          richtext::TNYXundoList* undo, bool* stopped) {
+    richtext::TNYXbox& box = ed.Box();
+    const std::int32_t first = box.BodyBegin(), last = box.BodyEnd() - 1;
+    if (!undo || last < first) return ReplaceInBox(ed, term, with, from, o, confirm, stopped);
+    richtext::TboBackup* b = undo->TakeRange("Sostituisci", box, first, last);
+    richtext::TUndoRecorder* recorder = box.undo;
+    box.undo = nullptr;
+    const int n = ReplaceInBox(ed, term, with, from, o, confirm, stopped);
+    box.undo = recorder;
+    if (n == 0) undo->DropNewest();
+    else if (b) b->SetRangeAfter(first, box.BodyEnd() - 1);
+    return n;
+}
+
 int ReplaceInStoredPage(TNYXset& set, std::int64_t slot, std::string_view term, std::string_view with,
                         const TSearchOptions& o, const TReplaceConfirm& confirm, richtext::TNYXundoList* undo,
                         bool* stopped) {
@@ -239,13 +255,16 @@ int ReplaceInStoredPage(TNYXset& set, std::int64_t slot, std::string_view term, 
 }
 
 int ReplaceAllInHypertext(TNYXset& set, std::string_view term, std::string_view with, const TSearchOptions& o,
-                          const TReplaceConfirm& confirm, richtext::TNYXundoList* undo, bool* stopped) {
+                          const TReplaceConfirm& confirm, richtext::TNYXundoList* undo, bool* stopped,
+                          const TShownPageReplace& shown) {
     if (stopped) *stopped = false;
     int total = 0;
     const std::size_t count = set.Count(testoHtml);
     for (std::size_t i = 0; i < count; ++i) {
         bool stop = false;
-        total += ReplaceInStoredPage(set, static_cast<std::int64_t>(i), term, with, o, confirm, undo, &stop);
+        const std::optional<int> inShown = shown ? shown(static_cast<std::int64_t>(i), &stop) : std::nullopt;
+        if (inShown) total += *inShown;
+        else total += ReplaceInStoredPage(set, static_cast<std::int64_t>(i), term, with, o, confirm, undo, &stop);
         if (stop) {
             if (stopped) *stopped = true;
             break;

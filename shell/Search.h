@@ -105,6 +105,12 @@ int ReplaceInBox(richtext::TNYXediting& editing, std::string_view term, std::str
                  richtext::TTextPos from, const TSearchOptions& o, const TReplaceConfirm& confirm,
                  bool* stopped = nullptr);
 
+// The same as one undo step ("Sostituisci") in `undo`, for a box being
+// edited: the body as it was is kept once, not once per replacement.
+int ReplaceInBoxAsOneStep(richtext::TNYXediting& editing, std::string_view term, std::string_view with,
+                          richtext::TTextPos from, const TSearchOptions& o, const TReplaceConfirm& confirm,
+                          richtext::TNYXundoList* undo, bool* stopped = nullptr);
+
 // Replaces in a page that is not shown: its text is read into a box of its
 // own, replaced there and stored back. When something is replaced the page
 // is changed in one step: the page record as it was goes to `undo` (when
@@ -114,11 +120,13 @@ int ReplaceInStoredPage(model::TNYXset& set, std::int64_t slot, std::string_view
                         bool* stopped = nullptr);
 
 // `ReplaceAllInHypertext`: every page in slot order, each page one undo step.
-// `before(slot)` is called before a page is changed (the caller may show it);
-// returns how many replacements were made in all.
+// A page being edited is not replaced in its record: `shown(slot, stopped)`
+// replaces it where it is edited and answers how many, or nullopt for a page
+// that is not shown. Returns how many replacements were made in all.
+using TShownPageReplace = std::function<std::optional<int>(std::int64_t slot, bool* stopped)>;
 int ReplaceAllInHypertext(model::TNYXset& set, std::string_view term, std::string_view with,
                           const TSearchOptions& o, const TReplaceConfirm& confirm, richtext::TNYXundoList* undo,
-                          bool* stopped = nullptr);
+                          bool* stopped = nullptr, const TShownPageReplace& shown = {});
 
 // --- jobs that work in slices ------------------------------------------------------------
 

@@ -137,7 +137,7 @@ TEST(SpellUserDictionary, AddsAtomicallyRefusesNonWordsAndSkipsCorruptLines) {
     TUserDictionary d;
     EXPECT_EQ(d.Load(file), 3u) << "the empty, the too long and the control-character lines";
     EXPECT_EQ(d.Words(), (std::vector<std::string>{"prima", "seconda"}));
-    for (const std::string bad : {"a\nb", "a\rb", "", "due parole", std::string(kMaxSpellWord + 1, 'w')})
+    for (const std::string& bad : std::vector<std::string>{"a\nb", "a\rb", "", "due parole", std::string(kMaxSpellWord + 1, 'w')})
         EXPECT_FALSE(d.Add(bad)) << bad;
     EXPECT_TRUE(d.Add("terza"));
     EXPECT_EQ(ReadAll(file), "prima\nseconda\nterza\n");
