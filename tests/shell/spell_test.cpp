@@ -199,6 +199,7 @@ TEST(SpellItalian, KnownErrorsGetExactlyTheirMarksAndSuggestions) {
     const std::vector<std::string> s = k.Suggestions("perch\xE8");
     ASSERT_FALSE(s.empty());
     EXPECT_EQ(s[0], "perch\xE9");
+    k.SetOptions(kDefaultSpellOptions);
     EXPECT_FALSE(k.Check("l\x92" "albero")) << "the typographic apostrophe reads as the plain one";
     EXPECT_FALSE(k.Check("un po' di pane")) << "an elided word keeps its closing apostrophe";
 
