@@ -211,13 +211,18 @@ int ReplaceInBoxAsOneStep(richtext::TNYXediting& ed, std::string_view term, std:
     richtext::TNYXbox& box = ed.Box();
     const std::int32_t first = box.BodyBegin(), last = box.BodyEnd() - 1;
     if (!undo || last < first) return ReplaceInBox(ed, term, with, from, o, confirm, stopped);
-    richtext::TboBackup* b = undo->TakeRange("Sostituisci", box, first, last);
+    // The step joins the list only once the replacements are made: the
+    // questions in between may let the list settle, which drops entries
+    // that have not changed anything yet.
+    auto before = std::make_unique<richtext::TboBackup>(*undo, box, "Sostituisci", first, last);
     richtext::TUndoRecorder* recorder = box.undo;
     box.undo = nullptr;
     const int n = ReplaceInBox(ed, term, with, from, o, confirm, stopped);
     box.undo = recorder;
-    if (n == 0) undo->DropNewest();
-    else if (b) b->SetRangeAfter(first, box.BodyEnd() - 1);
+    if (n > 0) {
+        before->SetRangeAfter(first, box.BodyEnd() - 1);
+        undo->AddUndo(std::move(before));
+    }
     return n;
 }
 

@@ -21,6 +21,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "present/ui/InsiemeCornici.h"
 #include "richtext/Layout.h"
+#include "richtext/Navigation.h"
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/ui/PopupMenu.h"
@@ -167,16 +168,16 @@ TEST_F(SearchCommandsTest, ReplaceAcrossTheHypertextIsUndonePageByPage) {
     form->Command("actSostituisci")->trigger();
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_EQ(View().Box().paragraphs[0]->text, "XBenvenuti. Il micio dorme.");
+    // One step for the shown page and one for the other page.
+    const std::vector<std::string> labels = form->UndoList().Labels();
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(labels[0], "Sostituisci");
     form->FrameSet()->StorePages();
     const auto stored = [&](int slot) {
         return PagePlainText(*form->Document().ObjectAt(model::testoHtml, slot), false);
     };
     EXPECT_EQ(stored(2), "\nUn micio e un cavallo; il micio & il cane.");
     EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), kHypertextReplaceDone);
-    // One step for the shown page and one for the other page.
-    const std::vector<std::string> labels = form->UndoList().Labels();
-    ASSERT_GE(labels.size(), 2u);
-    EXPECT_EQ(labels[0], "Sostituisci");
     EXPECT_EQ(labels[1], "Sostituisci");
 }
 
@@ -237,6 +238,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     View().Editing().SetCaret({0, 0});
     View().Editing().PastePlainText("Non so perch\xC3\xA8 Quorella ");
     View().EditedOutside(true);
+    View().Editing().SetCaret({0, 0});  // the check starts at the caret
 
     // F7: the first unknown word is corrected with the first suggestion, the second ignored.
     std::vector<std::string> seen;
@@ -262,11 +264,18 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     const richtext::TNYXparag& p = *View().Box().paragraphs[0];
     ASSERT_EQ(p.spell.substr(14, 8), "!!!!!!!!");
     ASSERT_GE(p.lines.size(), 1u);
-    std::int32_t x = p.lines[0].startX + p.lines[0].alignOffset;
-    for (int c = 0; c < 16; ++c) x += p.recs[static_cast<std::size_t>(c)].width;
+    // The point over the marked word (its third letter) as a click would give it.
+    std::size_t line = 0;
+    while (line + 1 < p.lines.size() && p.lines[line + 1].first <= 16) ++line;
+    const std::int32_t y = p.top + p.lines[line].top + p.lines[line].height / 2;
+    std::int32_t x = 0;
+    while (x < 4000 && richtext::HitTest(View().Box(), x, y).ch < 16) ++x;
     QMenu menu;
-    const richtext::ui::TPopupContext ctx{View(), QPoint(x, p.top + p.lines[0].top + p.lines[0].height / 2), -1, false};
-    ASSERT_TRUE(richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kTop, ctx));
+    const richtext::ui::TPopupContext ctx{View(), QPoint(x, y), -1, false};
+    const richtext::TTextPos hit = richtext::HitTest(View().Box(), ctx.at.x(), ctx.at.y());
+    ASSERT_TRUE(richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kTop, ctx))
+        << hit.para << ":" << hit.ch << " at " << ctx.at.x() << "," << ctx.at.y() << " spell [" << p.spell << "] open "
+        << SpellChecker(*form).IsOpen();
     QAction* add = menu.findChild<QAction*>("spellAdd");
     ASSERT_NE(add, nullptr);
     add->trigger();
