@@ -43,7 +43,7 @@ bool TSpellMarkingJob::Step(std::chrono::microseconds budget) {
             richtext::TNYXparag& p = *b->paragraphs[static_cast<std::size_t>(i)];
             if (!p.spell.empty()) continue;
             p.spell = checker_.Marks(p.text);
-            if (p.spell.empty()) p.spell = " ";  // checked: an empty text is never checked again
+            if (p.spell.empty()) p.spell.assign(1, ' ');  // checked: an empty text is never checked again
             ++marked_;
             if (onMarked && p.text != " " && !p.text.empty()) onMarked(*b, i);
             if (std::chrono::steady_clock::now() >= until) return false;

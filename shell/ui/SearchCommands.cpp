@@ -128,7 +128,7 @@ bool FindInPage(TMainForm& form, const TSearchRequest& r, bool fromStart) {
     return false;
 }
 
-TReplaceConfirm Confirmation(TMainForm& form, const TSearchRequest& r, richtext::ui::TNYXpageView* view) {
+TReplaceConfirm Confirmation(const TSearchRequest& r, richtext::ui::TNYXpageView* view) {
     if (!r.options.confirmOne || !view) return {};
     const std::string term = PageTerm(r);
     QPointer<richtext::ui::TNYXpageView> guard(view);
@@ -140,13 +140,12 @@ TReplaceConfirm Confirmation(TMainForm& form, const TSearchRequest& r, richtext:
             default: return TReplaceAnswer::kStop;
         }
     };
-    (void)form;
 }
 
 int ReplaceInView(TMainForm& form, richtext::ui::TNYXpageView& view, const TSearchRequest& r, richtext::TTextPos from,
                   bool* stopped) {
     const int n = ReplaceInBoxAsOneStep(view.Editing(), PageTerm(r), r.with, from, r.options,
-                                        Confirmation(form, r, &view), &form.UndoList(), stopped);
+                                        Confirmation(r, &view), &form.UndoList(), stopped);
     if (n > 0) view.EditedOutside(true);
     return n;
 }
