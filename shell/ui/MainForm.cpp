@@ -54,6 +54,7 @@
 #include "shell/ui/PageCommands.h"
 #include "shell/ui/PrototypeDialogs.h"
 #include "shell/ui/PublishCommands.h"
+#include "shell/ui/SearchCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -285,6 +286,7 @@ void TMainForm::BuildCommands() {
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     AddObjectCommands(*this, handlers);
     AddPublishCommands(*this, handlers);
+    AddSearchCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));

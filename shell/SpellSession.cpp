@@ -1,0 +1,185 @@
+#include "shell/SpellSession.h"
+
+#include <algorithm>
+
+#include "richtext/Editing.h"
+#include "shell/Search.h"
+
+namespace shell {
+
+void CollectTextBoxes(richtext::TNYXbox& box, std::vector<richtext::TNYXbox*>& out) {
+    out.push_back(&box);
+    for (const auto& p : box.paragraphs)
+        for (richtext::TNYXembedded* e : p->Objects())
+            if (e && e->IsTable())
+                for (const auto& cell : e->Cells())
+                    if (cell) CollectTextBoxes(*cell, out);
+}
+
+// --- background marking ----------------------------------------------------------------------
+
+TSpellMarkingJob::TSpellMarkingJob(TKySpellChecker& checker, std::function<richtext::TNYXbox*()> root, bool force)
+    : checker_(checker), root_(std::move(root)), force_(force) {}
+
+bool TSpellMarkingJob::Step(std::chrono::microseconds budget) {
+    if (finished_) return true;
+    richtext::TNYXbox* root = root_ ? root_() : nullptr;
+    if (!root || !checker_.IsOpen()) {
+        finished_ = true;
+        return true;
+    }
+    std::vector<richtext::TNYXbox*> boxes;
+    CollectTextBoxes(*root, boxes);
+    if (force_ && !cleared_) {
+        // A forced pass checks every paragraph again (after "Ignora tutti",
+        // "Aggiungi"): the marks it finds replace the old ones.
+        for (richtext::TNYXbox* b : boxes)
+            for (auto& p : b->paragraphs) p->spell.clear();
+        cleared_ = true;
+    }
+    const auto until = std::chrono::steady_clock::now() + budget;
+    for (richtext::TNYXbox* b : boxes) {
+        for (std::int32_t i = 0; i < static_cast<std::int32_t>(b->paragraphs.size()); ++i) {
+            richtext::TNYXparag& p = *b->paragraphs[static_cast<std::size_t>(i)];
+            if (!p.spell.empty()) continue;
+            p.spell = checker_.Marks(p.text);
+            if (p.spell.empty()) p.spell.assign(1, ' ');  // checked: an empty text is never checked again
+            ++marked_;
+            if (onMarked && p.text != " " && !p.text.empty()) onMarked(*b, i);
+            if (std::chrono::steady_clock::now() >= until) return false;
+        }
+    }
+    finished_ = true;
+    return true;
+}
+
+std::size_t MarkBox(TKySpellChecker& checker, richtext::TNYXbox& box) {
+    TSpellMarkingJob job(checker, [&box] { return &box; }, true);
+    while (!job.Step(std::chrono::hours(1))) {
+    }
+    return job.Marked();
+}
+
+// --- the interactive check ------------------------------------------------------------------------
+
+TSpellSession::TSpellSession(TKySpellChecker& checker, richtext::TNYXediting& editing, richtext::TTextPos from)
+    : checker_(checker), ed_(editing) {
+    richtext::TNYXbox& box = ed_.Box();
+    para_ = std::max(from.para, box.BodyBegin());
+    if (from.para >= box.BodyBegin() && from.para < box.BodyEnd()) {
+        // From the start of the word at the caret.
+        const std::string& t = box.paragraphs[static_cast<std::size_t>(para_)]->text;
+        std::size_t at = std::min<std::size_t>(static_cast<std::size_t>(std::max(from.ch, 0)), t.size());
+        while (at > 0 && IsWordChar(static_cast<unsigned char>(t[at - 1]))) --at;
+        pos_ = at;
+    }
+}
+
+const std::string& TSpellSession::ParagraphText() const {
+    static const std::string kNone;
+    const richtext::TNYXbox& box = ed_.Box();
+    if (para_ < box.BodyBegin() || para_ >= box.BodyEnd()) return kNone;
+    return box.paragraphs[static_cast<std::size_t>(para_)]->text;
+}
+
+std::string TSpellSession::Word() const {
+    const std::string& t = ParagraphText();
+    if (problem_.pos >= t.size()) return {};
+    return t.substr(problem_.pos, problem_.len);
+}
+
+bool TSpellSession::Next() {
+    richtext::TNYXbox& box = ed_.Box();
+    while (!done_ && para_ < box.BodyEnd()) {
+        const std::string text = box.paragraphs[static_cast<std::size_t>(para_)]->text;
+        std::optional<TSpellProblem> p = text.empty() ? std::nullopt : checker_.Check(text, pos_);
+        if (!p) {
+            ++para_;
+            pos_ = 0;
+            continue;
+        }
+        problem_ = *p;
+        if (problem_.status == kSpellAutoChange) {
+            if (!Replace(problem_.replacement)) pos_ = problem_.pos + problem_.len;
+            continue;
+        }
+        return true;
+    }
+    done_ = true;
+    problem_ = {};
+    return false;
+}
+
+std::vector<std::string> TSpellSession::Suggestions() {
+    switch (problem_.status) {
+        case kSpellUnknown: return checker_.Suggestions(Word());
+        case kSpellUnknownChange: {
+            std::vector<std::string> s = checker_.Suggestions(Word());
+            s.erase(std::remove(s.begin(), s.end(), problem_.replacement), s.end());
+            s.insert(s.begin(), problem_.replacement);
+            return s;
+        }
+        case kSpellUncapped:
+        case kSpellExtraSpaces:
+            return {problem_.replacement};
+        default:
+            return {};
+    }
+}
+
+bool TSpellSession::CanChange() const {
+    return problem_.status != kSpellClean && problem_.status != kSpellRepeated &&
+           problem_.status != kSpellMissingSpace && problem_.status != kSpellInitialDigits;
+}
+
+bool TSpellSession::Replace(const std::string& with) {
+    const richtext::TTextPos a{para_, static_cast<std::int32_t>(problem_.pos)};
+    const richtext::TTextPos b{para_, static_cast<std::int32_t>(problem_.pos + problem_.len)};
+    ed_.Select(a, b);
+    const bool ok = with.empty() ? ed_.DeleteSelection() : ed_.ReplaceSelection(with);
+    if (!ok) return false;
+    ++changes_;
+    // Checking goes on after the replaced text.
+    pos_ = problem_.pos + with.size();
+    return true;
+}
+
+bool TSpellSession::Change(const std::string& word) {
+    if (problem_.status == kSpellClean) return Next();
+    if (problem_.status == kSpellUnknown && !word.empty()) checker_.ChangeOnce(Word(), word);
+    if (!Replace(word)) pos_ = problem_.pos + problem_.len;
+    return Next();
+}
+
+bool TSpellSession::ChangeAll(const std::string& word) {
+    if (problem_.status == kSpellClean) return Next();
+    if (!word.empty()) checker_.ChangeAll(Word(), word);
+    if (!Replace(word)) pos_ = problem_.pos + problem_.len;
+    return Next();
+}
+
+bool TSpellSession::Ignore() {
+    pos_ = problem_.pos + std::max<std::size_t>(problem_.len, 1);
+    return Next();
+}
+
+bool TSpellSession::IgnoreAll() {
+    checker_.IgnoreAlways(Word());
+    return Ignore();
+}
+
+bool TSpellSession::Add() {
+    checker_.AddToUserDictionary(Word());
+    return Ignore();
+}
+
+bool TSpellSession::Delete() {
+    // The repeated word goes with the character before it.
+    if (problem_.status != kSpellRepeated || problem_.pos == 0) return Ignore();
+    --problem_.pos;
+    ++problem_.len;
+    if (!Replace("")) return Ignore();
+    return Next();
+}
+
+}  // namespace shell

@@ -1,0 +1,428 @@
+#include "shell/ui/SearchCommands.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <memory>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "model/PageOrder.h"
+#include "platform/Ui.h"
+#include "platform/text.h"
+#include "present/ui/InsiemeCornici.h"
+#include "richtext/Undo.h"
+#include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
+#include "shell/OptionsStore.h"
+#include "shell/ProgramOptions.h"
+#include "shell/Spell.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/MainForm.h"
+#include "shell/ui/SpellDialog.h"
+
+namespace shell::ui {
+namespace {
+
+constexpr std::size_t kKeptTerms = 10;
+
+// What the window keeps between searches, and its spell checker.
+struct TSearchState {
+    TSearchRequest last;
+    bool hasLast = false;
+    std::vector<std::string> lastTerms;  // option `finds`, newest first
+    TKySpellChecker checker;
+    bool autoCheck = true;
+    int popupId = -1;
+    std::int64_t longestSlice = 0;
+};
+
+std::map<const TMainForm*, std::unique_ptr<TSearchState>>& States() {
+    static std::map<const TMainForm*, std::unique_ptr<TSearchState>> states;
+    return states;
+}
+
+TSearchState& State(TMainForm& form) {
+    auto& s = States()[&form];
+    if (!s) s = std::make_unique<TSearchState>();
+    return *s;
+}
+
+QString Q(std::string_view cp1252) { return QString::fromStdString(platform::text::Cp1252ToUtf8(cp1252)); }
+
+void Status(TMainForm& form, const std::string& text) { form.statusBar()->showMessage(Q(text), 5000); }
+
+// --- options ------------------------------------------------------------------------------------
+
+void ReadSearchOptions(TSearchState& s) {
+    TOptionsStore& o = options();
+    TSearchOptions& so = s.last.options;
+    so.wholeWord = o.ReadOption("wholeword") == "1";
+    so.ignoreCase = o.ReadOption("ignorecaps") != "0";
+    so.confirmOne = o.ReadOption("conf1") != "0";
+    so.confirmAll = o.ReadOption("confAll") != "0";
+    so.startFrom = o.ReadOption("startFrom") == "1" ? 1 : 0;
+    const std::string finds = o.ReadOption("finds");
+    s.lastTerms.clear();
+    for (std::size_t at = 0; at <= finds.size() && !finds.empty();) {
+        std::size_t end = finds.find('\t', at);
+        if (end == std::string::npos) end = finds.size();
+        if (end > at && s.lastTerms.size() < kKeptTerms) s.lastTerms.push_back(finds.substr(at, end - at));
+        at = end + 1;
+    }
+}
+
+void WriteSearchOptions(TSearchState& s) {
+    TOptionsStore& o = options();
+    const TSearchOptions& so = s.last.options;
+    o.WriteFlag("wholeword", so.wholeWord);
+    o.WriteFlag("ignorecaps", so.ignoreCase);
+    o.WriteFlag("conf1", so.confirmOne);
+    o.WriteFlag("confAll", so.confirmAll);
+    o.WriteOption("startFrom", so.startFrom == 1 ? "1" : "0");
+    std::string finds;
+    for (const std::string& t : s.lastTerms) finds += (finds.empty() ? "" : "\t") + t;
+    o.WriteOption("finds", finds);
+}
+
+void Remember(TSearchState& s, const TSearchRequest& r) {
+    s.last = r;
+    s.hasLast = true;
+    if (!r.terms.a.empty() && r.terms.a.find('\t') == std::string::npos) {
+        std::erase(s.lastTerms, r.terms.a);
+        s.lastTerms.insert(s.lastTerms.begin(), r.terms.a);
+        if (s.lastTerms.size() > kKeptTerms) s.lastTerms.resize(kKeptTerms);
+    }
+    WriteSearchOptions(s);
+}
+
+// --- the page shown -------------------------------------------------------------------------------
+
+richtext::ui::TNYXpageView* EditedView(TMainForm& form) {
+    richtext::ui::TNYXpageView* v = form.PageView();
+    return v && v->WorkingCopy() ? v : nullptr;
+}
+
+// Selects a find and brings it into view.
+void ShowHit(richtext::ui::TNYXpageView& view, const TBoxHit& hit) {
+    view.Editing().Select(hit.Start(), hit.End());
+    view.EditedOutside(false);
+}
+
+// The term the page search looks for: the first one given.
+std::string PageTerm(const TSearchRequest& r) { return NormaliseTerms(r.terms, false).a; }
+
+bool FindInPage(TMainForm& form, const TSearchRequest& r, bool fromStart) {
+    richtext::ui::TNYXpageView* view = EditedView(form);
+    const std::string term = PageTerm(r);
+    if (!view || term.empty()) return false;
+    richtext::TNYXbox& box = view->Box();
+    const richtext::TTextPos from = fromStart ? richtext::TTextPos{box.BodyBegin(), 0} : view->Editing().SelectionEnd();
+    if (auto hit = FindInBox(box, term, from, r.options)) {
+        ShowHit(*view, *hit);
+        return true;
+    }
+    Status(form, kPageSearchDone);
+    return false;
+}
+
+TReplaceConfirm Confirmation(const TSearchRequest& r, richtext::ui::TNYXpageView* view) {
+    if (!r.options.confirmOne || !view) return {};
+    const std::string term = PageTerm(r);
+    QPointer<richtext::ui::TNYXpageView> guard(view);
+    return [guard, term](const TBoxHit& hit) {
+        if (guard) ShowHit(*guard, hit);
+        switch (platform::ui().AskYesNoCancel("Sostituisco " + term + "?")) {
+            case platform::Answer::Yes: return TReplaceAnswer::kReplace;
+            case platform::Answer::No: return TReplaceAnswer::kSkip;
+            default: return TReplaceAnswer::kStop;
+        }
+    };
+}
+
+int ReplaceInView(TMainForm& form, richtext::ui::TNYXpageView& view, const TSearchRequest& r, richtext::TTextPos from,
+                  bool* stopped) {
+    const int n = ReplaceInBoxAsOneStep(view.Editing(), PageTerm(r), r.with, from, r.options,
+                                        Confirmation(r, &view), &form.UndoList(), stopped);
+    if (n > 0) view.EditedOutside(true);
+    return n;
+}
+
+bool ReplaceInPage(TMainForm& form, const TSearchRequest& r) {
+    richtext::ui::TNYXpageView* view = EditedView(form);
+    if (!view || form.MainDocument().RefuseEdit()) return false;
+    richtext::TNYXbox& box = view->Box();
+    const richtext::TTextPos from =
+        r.options.startFrom == 1 ? richtext::TTextPos{box.BodyBegin(), 0} : view->Editing().SelectionStart();
+    const int n = ReplaceInView(form, *view, r, from, nullptr);
+    form.UpdateEditCommands();
+    Status(form, kPageReplaceDone);
+    return n > 0;
+}
+
+bool FindInHypertext(TMainForm& form, const TSearchRequest& r) {
+    TSearchState& s = State(form);
+    form.FrameSet()->StorePages();
+    THypertextFindJob job(form.Document(), form.FrameSet()->MainPageNumber(), r.terms, r.options);
+    TJobRunner runner;
+    runner.RunAndWait(&job);
+    s.longestSlice = runner.LongestSliceUs();
+    if (job.FoundSlot() < 0) {
+        Status(form, kHypertextSearchDone);
+        return false;
+    }
+    form.ShowPageSlot(job.FoundSlot());
+    if (richtext::ui::TNYXpageView* view = EditedView(form)) {
+        richtext::TNYXbox& box = view->Box();
+        if (auto hit = FindInBox(box, job.MatchedTerm(), {box.BodyBegin(), 0}, r.options)) ShowHit(*view, *hit);
+    }
+    return true;
+}
+
+bool ReplaceInHypertext(TMainForm& form, const TSearchRequest& r) {
+    if (form.MainDocument().RefuseEdit()) return false;
+    const std::string term = PageTerm(r);
+    if (term.empty()) return false;
+    if (r.options.confirmAll &&
+        platform::ui().AskYesNo("Sostituisco " + term + " in tutte le pagine dell'ipertesto?") != platform::Answer::Yes)
+        return false;
+    model::TNYXset& set = form.Document();
+    form.FrameSet()->StorePages();
+    // The page being edited is replaced where it is edited; with a question
+    // before each replacement every page that holds the term is shown first.
+    auto shown = [&form, &r, &set, &term](std::int64_t slot, bool* stopped) -> std::optional<int> {
+        const bool isShown = form.FrameSet()->MainPageNumber() == slot;
+        if (!isShown) {
+            if (!r.options.confirmOne) return std::nullopt;
+            const model::TNYXoggetto* page = set.ObjectAt(model::testoHtml, slot);
+            if (!page || page->IsEmpty()) return 0;
+            if (FindTerm(PagePlainText(*page, r.options.ignoreCase),
+                         r.options.ignoreCase ? platform::text::Lower(term) : term, 0,
+                         r.options.wholeWord) == std::string::npos)
+                return 0;
+            form.ShowPageSlot(slot);
+        }
+        richtext::ui::TNYXpageView* view = EditedView(form);
+        if (!view) return std::nullopt;
+        return ReplaceInView(form, *view, r, {view->Box().BodyBegin(), 0}, stopped);
+    };
+    const int n = ReplaceAllInHypertext(set, term, r.with, r.options, nullptr, &form.UndoList(), nullptr, shown);
+    if (n > 0) set.SetModified(true);
+    form.UpdateEditCommands();
+    Status(form, kHypertextReplaceDone);
+    return n > 0;
+}
+
+// --- spelling ---------------------------------------------------------------------------------
+
+bool CheckView(TMainForm& form, richtext::ui::TNYXpageView& view, bool hypertext, richtext::TTextPos from,
+               bool* cancelled) {
+    TSearchState& s = State(form);
+    if (!s.checker.IsOpen()) return false;
+    if (TSpellMarker* m = MarkerOf(s.checker, &view)) m->Stop();
+    TSpellSession session(s.checker, view.Editing(), from);
+    QPointer<richtext::ui::TNYXpageView> guard(&view);
+    TFspell dialog(
+        session, s.checker.Language(),
+        [guard, &session] {
+            if (!guard) return;
+            const TSpellProblem& p = session.Problem();
+            const richtext::TTextPos at = session.Where();
+            guard->Editing().Select(at, {at.para, at.ch + static_cast<std::int32_t>(p.len)});
+            guard->EditedOutside(false);
+        },
+        hypertext, &form);
+    if (dialog.Begin()) RunDialog(dialog);
+    if (guard) {
+        if (session.Changes() > 0) guard->EditedOutside(true);
+        guard->Editing().ClearSelection();
+        guard->viewport()->update();
+    }
+    if (cancelled) *cancelled = session.Cancelled();
+    form.UpdateEditCommands();
+    return true;
+}
+
+void HookView(TMainForm& form, richtext::ui::TNYXpageView& view) {
+    TSearchState* s = &State(form);
+    QPointer<richtext::ui::TNYXpageView> guard(&view);
+    present::ui::TInsiemeCornici* frames = form.FrameSet();
+    view.Session().onIdle = [s, guard, frames](int mode) {
+        if (!guard || !s->autoCheck || !s->checker.IsOpen() || guard->ReadOnly()) return;
+        if (frames && frames->ReadOnly()) return;
+        MarkerOf(s->checker, guard)->Start(mode == 1);
+    };
+}
+
+}  // namespace
+
+// --- commands ---------------------------------------------------------------------------------------
+
+bool SearchDialog(TMainForm& form, TFcerca::TMode mode) {
+    TSearchState& s = State(form);
+    TSearchRequest start = s.last;
+    start.terms = {};
+    if (richtext::ui::TNYXpageView* view = EditedView(form))
+        if (view->Box().HasSelection()) {
+            const richtext::TTextPos a = view->Editing().SelectionStart(), b = view->Editing().SelectionEnd();
+            if (a.para == b.para)
+                start.terms.a = view->Box().paragraphs[static_cast<std::size_t>(a.para)]->text.substr(
+                    static_cast<std::size_t>(a.ch), static_cast<std::size_t>(b.ch - a.ch));
+        }
+    if (start.terms.a.empty() && !s.lastTerms.empty()) start.terms.a = s.lastTerms.front();
+    TFcerca dialog(mode, start, s.lastTerms, &form);
+    if (RunDialog(dialog) != QDialog::Accepted) return false;
+    return RunSearch(form, dialog.Request());
+}
+
+bool RunSearch(TMainForm& form, const TSearchRequest& request) {
+    if (const std::string why = TermsProblem(request.terms); !why.empty()) {
+        platform::ui().Warning(why);
+        return false;
+    }
+    if (request.terms.Empty()) return false;
+    TSearchState& s = State(form);
+    Remember(s, request);
+    if (request.scope == TSearchScope::kHypertext)
+        return request.replace ? ReplaceInHypertext(form, request) : FindInHypertext(form, request);
+    return request.replace ? ReplaceInPage(form, request) : FindInPage(form, request, request.options.startFrom == 1);
+}
+
+bool RepeatInPage(TMainForm& form) {
+    TSearchState& s = State(form);
+    if (!s.hasLast) return SearchDialog(form, TFcerca::TMode::kFind);
+    TSearchRequest r = s.last;
+    r.replace = false;
+    return FindInPage(form, r, false);
+}
+
+bool RepeatInHypertext(TMainForm& form) {
+    TSearchState& s = State(form);
+    if (!s.hasLast) return SearchDialog(form, TFcerca::TMode::kFind);
+    TSearchRequest r = s.last;
+    r.replace = false;
+    return FindInHypertext(form, r);
+}
+
+bool SearchKeyword(TMainForm& form) {
+    form.FrameSet()->StorePages();
+    TFparoleChiave dialog(form.Document(), &form);
+    if (RunDialog(dialog) != QDialog::Accepted) return false;
+    const std::int64_t page = dialog.ChosenPage();
+    return page >= 0 && form.ShowPageSlot(page);
+}
+
+bool ShowReferences(TMainForm& form) {
+    form.FrameSet()->StorePages();
+    TFricerche dialog(form.Document(), &form);
+    std::int64_t chosen = -1;
+    dialog.onShowPage = [&](std::int64_t page) {
+        chosen = page;
+        dialog.accept();
+    };
+    if (const std::int32_t shown = form.FrameSet()->MainPageNumber(); shown >= 0) dialog.SelectObject(shown);
+    RunDialog(dialog);
+    return chosen >= 0 && form.ShowPageSlot(chosen);
+}
+
+bool ShowLinkExploration(TMainForm& form) {
+    form.FrameSet()->StorePages();
+    const std::int32_t shown = form.FrameSet()->MainPageNumber();
+    if (shown < 0) return false;
+    TFesplora dialog(form.Document(), &form);
+    std::int64_t chosen = -1;
+    dialog.onShowPage = [&](std::int64_t page) {
+        chosen = page;
+        dialog.accept();
+    };
+    dialog.Explore(shown);
+    RunDialog(dialog);
+    return chosen >= 0 && form.ShowPageSlot(chosen);
+}
+
+bool CheckSpellingPage(TMainForm& form) {
+    richtext::ui::TNYXpageView* view = EditedView(form);
+    if (!view || form.MainDocument().RefuseEdit()) return false;
+    return CheckView(form, *view, false, view->Box().caret, nullptr);
+}
+
+bool CheckSpellingHypertext(TMainForm& form) {
+    if (form.MainDocument().RefuseEdit() || !State(form).checker.IsOpen()) return false;
+    form.FrameSet()->StorePages();
+    const std::int32_t back = form.FrameSet()->MainPageNumber();
+    std::vector<std::int64_t> order;
+    for (const model::TNYXoggetto* p : model::PagesInNumberOrder(form.Document()))
+        if (p) order.push_back(p->Index());
+    for (std::int64_t slot : order) {
+        if (!form.ShowPageSlot(slot)) continue;
+        richtext::ui::TNYXpageView* view = EditedView(form);
+        if (!view) continue;
+        bool cancelled = false;
+        CheckView(form, *view, true, {view->Box().BodyBegin(), 0}, &cancelled);
+        if (cancelled) break;
+    }
+    if (back >= 0) form.ShowPageSlot(back);
+    return true;
+}
+
+TKySpellChecker& SpellChecker(TMainForm& form) { return State(form).checker; }
+std::int64_t LongestSearchSliceUs(TMainForm& form) { return State(form).longestSlice; }
+
+void AddSearchCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
+    TMainForm* f = &form;
+    TSearchState& s = State(form);
+    ReadSearchOptions(s);
+    QObject::connect(&form, &QObject::destroyed, [f] {
+        auto& states = States();
+        if (auto it = states.find(f); it != states.end()) {
+            if (it->second->popupId >= 0) richtext::ui::RemovePopupContributor(it->second->popupId);
+            states.erase(it);
+        }
+    });
+
+    handlers["actCerca"] = [f] { SearchDialog(*f, TFcerca::TMode::kFind); };
+    handlers["actSostituisci"] = [f] { SearchDialog(*f, TFcerca::TMode::kReplace); };
+    handlers["actCercaOperatori"] = [f] { SearchDialog(*f, TFcerca::TMode::kOperators); };
+    handlers["actRipetiPagina"] = [f] { RepeatInPage(*f); };
+    handlers["actRipetiIpertesto"] = [f] { RepeatInHypertext(*f); };
+    handlers["actCercaParola"] = [f] { SearchKeyword(*f); };
+    handlers["actRicerche"] = [f] { ShowReferences(*f); };
+    handlers["actEsplorazione"] = [f] { ShowLinkExploration(*f); };
+
+    // The spell checker: the language of the options, the user's own list.
+    const TSpellOptions spell = ReadSpellOptions(options());
+    s.autoCheck = spell.autoCheck;
+    s.checker.SetOptions(SpellOptionMask(spell));
+    s.checker.LoadUserDictionary();
+    std::string language = LanguageOfLocale(spell.lang);
+    if (language.empty()) language = "it_IT";
+    if (!s.checker.Open(language)) {
+        // Without a dictionary both checks stay disabled and say why.
+        const QString why = Q(s.checker.OpenProblem());
+        QTimer::singleShot(0, &form, [f, why] {
+            for (const char* name : {"actOrtografiaPagina", "actOrtografiaIpertesto"})
+                if (QAction* a = f->Command(name)) {
+                    a->setStatusTip(why);
+                    a->setToolTip(why);
+                }
+        });
+        return;
+    }
+    handlers["actOrtografiaPagina"] = [f] { CheckSpellingPage(*f); };
+    handlers["actOrtografiaIpertesto"] = [f] { CheckSpellingHypertext(*f); };
+    s.popupId = AddSpellPopup(s.checker, [f](richtext::ui::TNYXpageView& view) {
+        CheckView(*f, view, false, view.Box().caret, nullptr);
+    });
+    present::ui::TInsiemeCornici* frames = form.FrameSet();
+    for (richtext::ui::TNYXpageView* v : frames->Views())
+        if (v) HookView(form, *v);
+    auto previous = frames->onViewMade;
+    frames->onViewMade = [f, previous](richtext::ui::TNYXpageView& v) {
+        if (previous) previous(v);
+        HookView(*f, v);
+    };
+}
+
+}  // namespace shell::ui

@@ -1,0 +1,296 @@
+// The Cerca menu, the hypertext searches, the link exploration and the spell
+// checks of the main window, driven offscreen as a person would.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+
+#include <fstream>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "present/ui/InsiemeCornici.h"
+#include "richtext/Layout.h"
+#include "richtext/Navigation.h"
+#include "richtext/Undo.h"
+#include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
+#include "shell/OptionsStore.h"
+#include "shell/Search.h"
+#include "shell/Spell.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/MainForm.h"
+#include "shell/ui/SearchCommands.h"
+#include "shell/ui/SpellDialog.h"
+#include "support/Needs.h"
+#include "support/NyxBuilder.h"
+#include "support/QtApp.h"
+
+namespace fs = std::filesystem;
+using namespace shell;
+using namespace shell::ui;
+using platform::testing::Message;
+
+namespace {
+
+int Nyx(const std::string& args, const fs::path& out) {
+    const char* env = std::getenv("QUOR_BINARY_DIR");
+    const std::string bin = env ? env : fs::read_symlink("/proc/self/exe").parent_path().string();
+    const int st = std::system((bin + "/nyx " + args + " >" + out.string() + " 2>/dev/null").c_str());
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class SearchCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::QtApp();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<TOptionsStore>(dir / "options.ini");
+        previousStore = SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        testsupport::NyxBuilder b;
+        testsupport::AddDefaultStyles(b);
+        testsupport::AddPage(b, "Inizio", "<Z S0 >Benvenuti. Il gatto dorme.<Z S0 >Vai alla <$00000002>stalla<%>");
+        testsupport::AddPage(b, "Fienile", "<Z S0 >Niente qui.");
+        testsupport::AddPage(b, "Stalla", "<Z S0 >Un gatto e un cavallo; il gatto &amp; il cane.");
+        b.Write(dir / "prova.nyx");
+        form = std::make_unique<TMainForm>(paths);
+        ASSERT_TRUE(form->OpenDocument(dir / "prova.nyx", true));
+        ASSERT_TRUE(form->ShowPageSlot(0));
+    }
+    void TearDown() override {
+        SetDialogRunner({});
+        form.reset();
+        SetOptions(previousStore);
+        unsetenv("XDG_DATA_HOME");
+    }
+    richtext::ui::TNYXpageView& View() { return *form->PageView(); }
+    std::string Selected() {
+        richtext::TNYXbox& box = View().Box();
+        const auto a = View().Editing().SelectionStart(), e = View().Editing().SelectionEnd();
+        if (a.para != e.para) return "?";
+        return box.paragraphs[static_cast<std::size_t>(a.para)]->text.substr(a.ch, e.ch - a.ch);
+    }
+    std::int32_t Shown() { return form->FrameSet()->MainPageNumber(); }
+    // Fills the search dialog in and presses its button.
+    static void Fill(QDialog& d, const std::string& term, bool hypertext, const std::string& with = "",
+                     bool confirm = false) {
+        d.findChild<QComboBox*>("termA")->setEditText(QString::fromStdString(term));
+        if (auto* w = d.findChild<QLineEdit*>("with")) w->setText(QString::fromStdString(with));
+        d.findChild<QRadioButton*>(hypertext ? "scopeHypertext" : "scopePage")->setChecked(true);
+        d.findChild<QCheckBox*>("conf1")->setChecked(confirm);
+        d.findChild<QCheckBox*>("confAll")->setChecked(confirm);
+        d.findChild<QComboBox*>("startFrom")->setCurrentIndex(1);
+        d.findChild<QPushButton*>("ok")->click();
+    }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<TOptionsStore> store;
+    TOptionsStore* previousStore = nullptr;
+    TProgramPaths paths;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(SearchCommandsTest, EveryCommandIsEnabled) {
+    std::vector<std::string> names = {"actCerca",         "actSostituisci", "actRipetiPagina", "actRipetiIpertesto",
+                                      "actCercaParola",   "actCercaOperatori", "actRicerche",  "actEsplorazione"};
+    if (SpellChecker(*form).IsOpen()) names.insert(names.end(), {"actOrtografiaPagina", "actOrtografiaIpertesto"});
+    for (const std::string& n : names) {
+        ASSERT_NE(form->Command(n), nullptr) << n;
+        EXPECT_TRUE(form->Command(n)->isEnabled()) << n;
+    }
+}
+
+TEST_F(SearchCommandsTest, FindSelectsInThePageAndF3AndF4GoOn) {
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "gatto", false);
+        return d.result();
+    });
+    form->Command("actCerca")->trigger();
+    EXPECT_EQ(Selected(), "gatto");
+    EXPECT_EQ(View().Editing().SelectionStart().ch, 14);
+    EXPECT_FALSE(RepeatInPage(*form)) << "one find only on the first page";
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), kPageSearchDone);
+    form->Command("actRipetiIpertesto")->trigger();
+    EXPECT_EQ(Shown(), 2);
+    EXPECT_EQ(Selected(), "gatto");
+    EXPECT_TRUE(RepeatInPage(*form));
+    EXPECT_EQ(View().Editing().SelectionStart().ch, 26);
+    EXPECT_FALSE(RepeatInHypertext(*form));
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), kHypertextSearchDone);
+    EXPECT_EQ(store->ReadOption("finds"), "gatto");
+}
+
+TEST_F(SearchCommandsTest, TooLongTermsKeepTheDialogOpenWithAWarning) {
+    bool stayedOpen = false;
+    SetDialogRunner([&](QDialog& d) {
+        Fill(d, std::string(kMaxTermLength + 1, 'x'), true);
+        stayedOpen = d.result() != QDialog::Accepted;
+        d.reject();
+        return int(QDialog::Rejected);
+    });
+    EXPECT_FALSE(SearchDialog(*form, TFcerca::TMode::kFind));
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(scripted.ui.Texts(Message::Warning).size(), 1u);
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning)[0], kTermTooLong);
+}
+
+TEST_F(SearchCommandsTest, ReplaceAcrossTheHypertextIsUndonePageByPage) {
+    // The page shown has an edit of its own that must survive.
+    View().Editing().SetCaret({0, 0});
+    View().Editing().InsertChar('X');
+    View().EditedOutside(true);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "gatto", true, "micio");
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_TRUE(form->Document().Modified());
+    EXPECT_EQ(View().Box().paragraphs[0]->text, "XBenvenuti. Il micio dorme.");
+    // One step for the shown page and one for the other page.
+    const std::vector<std::string> labels = form->UndoList().Labels();
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(labels[0], "Sostituisci");
+    form->FrameSet()->StorePages();
+    const auto stored = [&](int slot) {
+        return PagePlainText(*form->Document().ObjectAt(model::testoHtml, slot), false);
+    };
+    EXPECT_EQ(stored(2), "\nUn micio e un cavallo; il micio & il cane.");
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), kHypertextReplaceDone);
+    EXPECT_EQ(labels[1], "Sostituisci");
+}
+
+TEST_F(SearchCommandsTest, ReplaceInThePageAsksBeforeEach) {
+    ASSERT_TRUE(form->ShowPageSlot(2));
+    scripted.ui.answers.push_back(platform::Answer::No);
+    scripted.ui.answers.push_back(platform::Answer::Yes);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "gatto", false, "topo", true);
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_EQ(View().Box().paragraphs[0]->text, "Un gatto e un cavallo; il topo & il cane.");
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel), (std::vector<std::string>{"Sostituisco gatto?", "Sostituisco gatto?"}));
+    form->UndoList().UndoOnce();
+    EXPECT_EQ(View().Box().paragraphs[0]->text, "Un gatto e un cavallo; il gatto & il cane.");
+}
+
+TEST_F(SearchCommandsTest, KeywordReferencesAndLinkWindowsShowTheChosenPage) {
+    // Keywords: none in this hypertext; the window still opens and lists nothing.
+    SetDialogRunner([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QListWidget*>("keywords")->count(), 0);
+        d.reject();
+        return int(QDialog::Rejected);
+    });
+    EXPECT_FALSE(SearchKeyword(*form));
+
+    // References to the page "Stalla": the first page links to it.
+    ASSERT_TRUE(form->ShowPageSlot(2));
+    SetDialogRunner([](QDialog& d) {
+        auto& w = dynamic_cast<TFricerche&>(d);
+        w.StartSearch();
+        while (w.Searching()) QApplication::processEvents();
+        EXPECT_EQ(w.Results()->count(), 1);
+        if (w.Results()->count() == 1) emit w.Results()->itemDoubleClicked(w.Results()->item(0));
+        return d.result();
+    });
+    form->Command("actRicerche")->trigger();
+    EXPECT_EQ(Shown(), 0);
+
+    // Links: from the first page to "Stalla"; and into "Stalla" from the first page.
+    SetDialogRunner([](QDialog& d) {
+        auto& w = dynamic_cast<TFesplora&>(d);
+        while (w.Exploring()) QApplication::processEvents();
+        EXPECT_EQ(w.FromList()->count(), 0);
+        EXPECT_EQ(w.ToList()->count(), 1);
+        if (w.ToList()->count() == 1) emit w.ToList()->itemDoubleClicked(w.ToList()->item(0));
+        return d.result();
+    });
+    form->Command("actEsplorazione")->trigger();
+    EXPECT_EQ(Shown(), 2);
+}
+
+TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
+    QUOR_NEEDS(FindDictionary("it_IT", DictionaryFolders()).has_value(), "hunspell-it (it_IT dictionary)");
+    ASSERT_TRUE(SpellChecker(*form).IsOpen());
+    ASSERT_TRUE(form->ShowPageSlot(1));
+    View().Editing().SetCaret({0, 0});
+    View().Editing().PastePlainText("Non so perch\xC3\xA8 Quorella ");
+    View().EditedOutside(true);
+    View().Editing().SetCaret({0, 0});  // the check starts at the caret
+
+    // F7: the first unknown word is corrected with the first suggestion, the second ignored.
+    std::vector<std::string> seen;
+    SetDialogRunner([&](QDialog& d) {
+        seen.push_back(d.findChild<QLineEdit*>("word")->text().toStdString());
+        d.findChild<QPushButton*>("change")->click();
+        if (d.isVisible() || d.result() != QDialog::Accepted) {
+            seen.push_back(d.findChild<QLineEdit*>("word")->text().toStdString());
+            d.findChild<QPushButton*>("ignore")->click();
+        }
+        return d.result();
+    });
+    form->Command("actOrtografiaPagina")->trigger();
+    ASSERT_GE(seen.size(), 1u);
+    EXPECT_EQ(seen[0], "perch\xC3\xA9");
+    EXPECT_EQ(View().Box().paragraphs[0]->text.substr(0, 19), "Non so perch\xE9 Quore");
+
+    // Background marking marks the unknown name; its pop-up menu adds it.
+    TSpellMarker* marker = MarkerOf(SpellChecker(*form), &View());
+    marker->Start(false, 0);
+    while (!marker->StepNow()) {
+    }
+    const richtext::TNYXparag& p = *View().Box().paragraphs[0];
+    ASSERT_EQ(p.spell.substr(14, 8), "!!!!!!!!");
+    ASSERT_GE(p.lines.size(), 1u);
+    // The point over the marked word (its third letter) as a click would give it.
+    std::size_t line = 0;
+    while (line + 1 < p.lines.size() && p.lines[line + 1].first <= 16) ++line;
+    const std::int32_t y = p.top + p.lines[line].top + p.lines[line].height / 2;
+    std::int32_t x = 0;
+    while (x < 4000 && richtext::HitTest(View().Box(), x, y).ch < 16) ++x;
+    QMenu menu;
+    const richtext::ui::TPopupContext ctx{View(), QPoint(x, y), -1, false};
+    const richtext::TTextPos hit = richtext::HitTest(View().Box(), ctx.at.x(), ctx.at.y());
+    ASSERT_TRUE(richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kTop, ctx))
+        << hit.para << ":" << hit.ch << " at " << ctx.at.x() << "," << ctx.at.y() << " spell [" << p.spell << "] open "
+        << SpellChecker(*form).IsOpen();
+    QAction* add = menu.findChild<QAction*>("spellAdd");
+    ASSERT_NE(add, nullptr);
+    add->trigger();
+    const fs::path userList = dir / "xdg" / "quor" / "utente.dic";
+    EXPECT_EQ(ReadAll(userList), "Quorella\n");
+    marker->StepNow();  // the forced pass, at once
+    while (!marker->StepNow()) {
+    }
+    EXPECT_EQ(View().Box().paragraphs[0]->spell.find('!'), std::string::npos);
+
+    // Another process reads the word back.
+    form->CommitPageEdits();
+    ASSERT_TRUE(form->SaveAll());
+    EXPECT_EQ(Nyx("spell " + (dir / "prova.nyx").string() + " --user " + userList.string(), dir / "out.txt"), 0);
+    EXPECT_EQ(ReadAll(dir / "out.txt").find("Quorella"), std::string::npos);
+}
+
+}  // namespace
