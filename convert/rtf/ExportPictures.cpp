@@ -169,6 +169,8 @@ std::string TRtfWriter::BitmapFor(const model::TNYXoggetto& picture) {
              ++n)
             name = stem + "_" + Num(n) + ".bmp";
         std::string err;
+        std::error_code ec;
+        std::filesystem::create_directories(x_.ExportPath, ec);
         if (WriteWholeFile(x_.ExportPath / platform::text::Cp1252ToUtf8(name), EncodeBmp(im), &err)) {
             bitmaps.push_back(name);
         } else {

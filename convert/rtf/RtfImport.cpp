@@ -102,6 +102,7 @@ void TRtfReader::ClosePage(TOut& o) {
     if (o.paraOpen) WriteParagraph(o);
     if (o.haveTable) FinishTable(o);
     std::string title = title_;
+    if (title.empty() && x_.importOptions.winHelp) title = topicId_;
     if (title.empty() && !infoTitle_.empty() && pages.empty()) title = infoTitle_;
     if (title.empty()) {
         title = platform::text::Utf8ToCp1252(file_.filename().string());
@@ -314,10 +315,12 @@ std::vector<std::string> TNYXtortf::WinHelpReportLines() const {
 std::string TNYXtortf::ImportFragment(std::string_view rtf, int style) {
     richtext::TClipContainer c;
     c.format = 1;
-    if (!LinkedNYXset) return richtext::BuildContainer(c);
+    // Without an RTF header only the three leading counts: 1, 0, 0.
+    const std::string nothing("\x01\0\0\0\0\0\0\0\0\0\0\0", 12);
+    if (!LinkedNYXset) return nothing;
     TRtfReader r(*this, *LinkedNYXset, true, false, {});
     r.defaultStyle = style;
-    if (!r.Read(rtf)) return richtext::BuildContainer(c);
+    if (!r.Read(rtf)) return nothing;
     for (std::size_t i = 0; i < r.clipObjects.size(); ++i) {
         if (!r.clipObjects[i]) continue;
         richtext::TClipObject obj;

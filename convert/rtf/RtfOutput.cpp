@@ -109,17 +109,17 @@ std::string TRtfReader::ParaTag(const TOut& o) const {
     if (Points(f.halfPoints) != StyleValue(st, pfSize)) t += "s" + std::to_string(Points(f.halfPoints)) + " ";
     if (f.bits != (StyleValue(st, pfStyle) & 15)) t += "y" + std::to_string(f.bits) + " ";
     if (f.pos != StyleValue(st, pfPosition)) t += "p" + std::to_string(f.pos) + " ";
-    auto num = [&](char key, std::int32_t v, ParaField field) {
-        if (v != StyleValue(st, field)) t += key + std::to_string(v) + " ";
+    auto num = [&](char key, std::int32_t v, ParaField field, bool given) {
+        if (given && v != StyleValue(st, field)) t += key + std::to_string(v) + " ";
     };
-    num('A', p.align, pfAlign);
-    num('N', p.numbering, pfList);
-    if (p.slGiven) num('L', p.sl < 0 ? -Px(-p.sl) : -32000, pfLineHeight);
-    num('I', Px(p.fi), pfIndent);
-    num('l', Px(p.li), pfLeft);
-    num('r', Px(p.ri), pfRight);
-    num('t', Px(p.sb), pfAbove);
-    num('b', Px(p.sa), pfBelow);
+    num('A', p.align, pfAlign, p.given & TParaFmt::gAlign);
+    num('N', p.numbering, pfList, p.given & TParaFmt::gNumbering);
+    num('L', p.sl < 0 ? -Px(-p.sl) : -32000, pfLineHeight, p.slGiven);
+    num('I', Px(p.fi), pfIndent, p.given & TParaFmt::gFi);
+    num('l', Px(p.li), pfLeft, p.given & TParaFmt::gLi);
+    num('r', Px(p.ri), pfRight, p.given & TParaFmt::gRi);
+    num('t', Px(p.sb), pfAbove, p.given & TParaFmt::gSb);
+    num('b', Px(p.sa), pfBelow, p.given & TParaFmt::gSa);
     return t + ">";
 }
 
@@ -353,10 +353,17 @@ void TRtfReader::StartTable(TOut& o) {
     obj->SetByte(55, 0);
     obj->SetWord(56, static_cast<std::uint16_t>(std::clamp(total, 0, 65535)));
     // The table's own paragraph, in the style of the text around it.
-    const TParaFmt keep = S().pa;
-    S().pa.inTable = false;
-    o.markup += "<Z S" + std::to_string(StyleSlot(keep.style)) + " >";
-    S().pa = keep;
+    // An empty paragraph just before (as the RTF writers leave) becomes the
+    // table's own; otherwise the table gets a paragraph of its own.
+    const std::size_t z = o.markup.rfind("<Z ");
+    const bool reuse = z != std::string::npos && o.markup.find('>', z) == o.markup.size() - 1 && o.paragraphs > 0;
+    if (!reuse) {
+        const TParaFmt keep = S().pa;
+        S().pa.inTable = false;
+        o.markup += "<Z S" + std::to_string(StyleSlot(keep.style)) + " >";
+        S().pa = keep;
+        ++o.paragraphs;
+    }
     if (clip_) {
         char id[16];
         std::snprintf(id, sizeof id, "<$FF%06X>", static_cast<unsigned>(clipObjects.size()));
@@ -365,7 +372,6 @@ void TRtfReader::StartTable(TOut& o) {
     } else {
         o.markup += "<$" + Hex8(static_cast<std::uint32_t>(obj->Reference())) + ">";
     }
-    ++o.paragraphs;
     t.obj = obj;
     t.columns = cols;
     t.rows = 0;

@@ -282,7 +282,10 @@ void TRtfReader::EndGroup(const TRtfState& closed) {
             }
             break;
         case TDest::Pn:
-            if (S().dest != TDest::Pn) S().pa.numbering = closed.pa.numbering;
+            if (S().dest != TDest::Pn) {
+                S().pa.numbering = closed.pa.numbering;
+                S().pa.given |= TParaFmt::gNumbering;
+            }
             break;
         default: break;
     }
@@ -336,15 +339,15 @@ bool TRtfReader::ParaWord(std::string_view w, bool has, std::int32_t v, TRtfStat
             p.style = has ? v : 0;
         }
         p.inTable = tbl;
-    } else if (w == "ql" || w == "qj") p.align = 0;
-    else if (w == "qr") p.align = 1;
-    else if (w == "qc") p.align = 2;
-    else if (!has && In(w, {"fi", "li", "ri", "sb", "sa", "sl"})) return true;  // a word without its value changes nothing
-    else if (w == "fi") p.fi = v;
-    else if (w == "li") p.li = v;
-    else if (w == "ri") p.ri = v;
-    else if (w == "sb") p.sb = v;
-    else if (w == "sa") p.sa = v;
+    } else if (w == "ql" || w == "qj" || w == "qr" || w == "qc") {
+        p.align = w == "qr" ? 1 : w == "qc" ? 2 : 0;
+        p.given |= TParaFmt::gAlign;
+    } else if (!has && In(w, {"fi", "li", "ri", "sb", "sa", "sl"})) return true;  // a word without its value changes nothing
+    else if (w == "fi") p.fi = v, p.given |= TParaFmt::gFi;
+    else if (w == "li") p.li = v, p.given |= TParaFmt::gLi;
+    else if (w == "ri") p.ri = v, p.given |= TParaFmt::gRi;
+    else if (w == "sb") p.sb = v, p.given |= TParaFmt::gSb;
+    else if (w == "sa") p.sa = v, p.given |= TParaFmt::gSa;
     else if (w == "sl") {
         p.sl = v;
         p.slGiven = true;
@@ -352,8 +355,9 @@ bool TRtfReader::ParaWord(std::string_view w, bool has, std::int32_t v, TRtfStat
         const auto o = overrides_.find(v);
         const int nfc = o != overrides_.end() && listNfc_.count(o->second) ? listNfc_[o->second] : 0;
         p.numbering = nfc == 255 ? 0 : nfc == 23 ? 10 : 6;
-    } else if (w == "pnlvlbody") p.numbering = 6;
-    else if (w == "pnlvlblt") p.numbering = 10;
+        p.given |= TParaFmt::gNumbering;
+    } else if (w == "pnlvlbody") p.numbering = 6, p.given |= TParaFmt::gNumbering;
+    else if (w == "pnlvlblt") p.numbering = 10, p.given |= TParaFmt::gNumbering;
     else if (w == "pnlvlcont") {
     } else if (w == "intbl") p.inTable = true;
     else return false;

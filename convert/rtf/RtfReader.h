@@ -38,6 +38,9 @@ struct TParaFmt {
     std::int32_t fi = 0, li = 0, ri = 0, sb = 0, sa = 0;  // twips
     std::int32_t sl = 0;
     bool slGiven = false;
+    // Which values the RTF gave: the others stay the paragraph style's.
+    enum : unsigned { gAlign = 1, gNumbering = 2, gFi = 4, gLi = 8, gRi = 16, gSb = 32, gSa = 64 };
+    unsigned given = 0;
     bool inTable = false;
 };
 

@@ -49,6 +49,7 @@
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/PageCommands.h"
+#include "shell/ui/RtfCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -276,6 +277,7 @@ void TMainForm::BuildCommands() {
     };
     AddLinkCommands(*this, handlers);
     AddPageCommands(*this, handlers);
+    AddRtfCommands(*this, handlers);
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
