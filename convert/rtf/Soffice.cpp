@@ -46,15 +46,13 @@ fs::path SofficeConvert(const fs::path& input, const fs::path& outDir, const std
     fs::create_directories(outDir, ec);
     // A profile of its own: no clash with a LibreOffice the user has open.
     const fs::path profile = outDir / ".soffice-profile";
-    const std::string args[] = {program.string(),
-                                "-env:UserInstallation=file://" + fs::absolute(profile, ec).string(),
-                                "--headless",
-                                "--norestore",
-                                "--convert-to",
-                                filter,
-                                "--outdir",
-                                outDir.string(),
-                                input.string()};
+    std::vector<std::string> args = {program.string(), "-env:UserInstallation=file://" + fs::absolute(profile, ec).string(),
+                                     "--headless", "--norestore"};
+    // A web page is opened as a text document, so that it can be saved as one.
+    std::string ext = input.extension().string();
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (ext == ".htm" || ext == ".html") args.push_back("--infilter=HTML (StarWriter)");
+    for (const std::string& a : {std::string("--convert-to"), filter, std::string("--outdir"), outDir.string(), input.string()}) args.push_back(a);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
