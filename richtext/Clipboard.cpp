@@ -124,4 +124,22 @@ ClipParse ParseContainer(std::string_view bytes, TClipContainer& out) {
     return ClipParse::Ok;
 }
 
+namespace {
+std::vector<TForeignClipFormat>& Foreign() {
+    static std::vector<TForeignClipFormat> v;
+    return v;
+}
+}  // namespace
+
+void RegisterForeignClipFormat(TForeignClipFormat format) {
+    for (TForeignClipFormat& f : Foreign())
+        if (f.mime == format.mime) {
+            f = std::move(format);
+            return;
+        }
+    Foreign().push_back(std::move(format));
+}
+
+const std::vector<TForeignClipFormat>& ForeignClipFormats() { return Foreign(); }
+
 }  // namespace richtext

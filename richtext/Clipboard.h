@@ -5,9 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace model {
+class TNYXset;
+}
 
 namespace richtext {
 
@@ -40,5 +45,17 @@ ClipParse ParseContainer(std::string_view bytes, TClipContainer& out);
 
 // The first int32 of a container, or 0 when there are fewer than 4 bytes.
 std::int32_t ContainerFormat(std::string_view bytes);
+
+// Clipboard formats of other programs (as RTF), registered by the layers
+// that convert them: a copy also offers `mime` made from the container, a
+// paste of `mime` becomes a container (with paragraphs in `style` where the
+// foreign data does not say). Either may give "" when it cannot.
+struct TForeignClipFormat {
+    std::string mime;
+    std::function<std::string(model::TNYXset& set, std::string_view container)> fromContainer;
+    std::function<std::string(model::TNYXset& set, std::string_view foreign, int style)> toContainer;
+};
+void RegisterForeignClipFormat(TForeignClipFormat format);
+const std::vector<TForeignClipFormat>& ForeignClipFormats();
 
 }  // namespace richtext

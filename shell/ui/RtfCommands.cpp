@@ -3,6 +3,7 @@
 #include <QStatusBar>
 
 #include "convert/Converter.h"
+#include "convert/rtf/RtfClipboard.h"
 #include "convert/rtf/RtfExportJob.h"
 #include "model/NYXset.h"
 #include "platform/Ui.h"
@@ -52,6 +53,7 @@ bool ExportWinHelp(TMainForm& form) {
 
 void AddRtfCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     TMainForm* f = &form;
+    convert::rtf::RegisterRtfClipboard();
     handlers["actEsportaWinHelp"] = [f] { ExportWinHelp(*f); };
 }
 

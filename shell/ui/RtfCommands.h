@@ -1,5 +1,6 @@
 // The RTF commands of the main window: "Esporta WinHelp..." writes the
-// WinHelp topic file, its project and bitmaps of every page.
+// WinHelp topic file, its project and bitmaps of every page; the editor's
+// copy and paste learn RTF.
 #pragma once
 
 #include <functional>

@@ -80,6 +80,26 @@ TEST_F(RtfImport, PageBreaksAndParagraphCounts) {
     EXPECT_NE(TextOf(pages[2]).find("p249"), std::string::npos);
 }
 
+TEST_F(RtfImport, HeadingsSplitPagesAndFillTheIndex) {
+    const std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}}{\\colortbl;}{\\stylesheet{\\s0 Normal;}{\\s1 heading 1;}{\\s2 heading 2;}"
+                            "{\\s5 heading 5;}}intro\\par\\pard\\s1 Capitolo\\par\\pard testo\\par\\pard\\s2 Sezione\\par\\pard altro\\par"
+                            "\\pard\\s5 Troppo fondo\\par\\pard fine\\par}";
+    x.importOptions.summary = true;
+    const auto pages = Import(rtf);
+    ASSERT_EQ(pages.size(), 4u) << "the index, the introduction and one page per heading up to level 4";
+    const std::int32_t index = pages[0];
+    EXPECT_EQ(set.ObjectAt(testoHtml, index)->GetName(), "Indice");
+    const std::string idx = TextOf(index);
+    EXPECT_EQ(idx.rfind("<Z S0 >INDICE<Z S0 >", 0), 0u) << idx;
+    EXPECT_NE(idx.find("<Z S0 >" + Tag(pages[2]) + std::to_string(pages[2]) + "<%>"), std::string::npos) << idx;
+    EXPECT_NE(idx.find("<Z S0 >. " + Tag(pages[3]) + std::to_string(pages[3]) + "<%>"), std::string::npos) << idx;
+    const std::string intro = TextOf(pages[1]);
+    EXPECT_NE(intro.find(Tag(index) + "Indice<%>"), std::string::npos) << intro;
+    EXPECT_NE(intro.find(Tag(pages[2]) + "...continua<%>"), std::string::npos) << intro;
+    EXPECT_EQ(set.ObjectAt(testoHtml, pages[2])->GetName(), "Capitolo");
+    EXPECT_NE(TextOf(pages[3]).find("Troppo fondo"), std::string::npos) << "level 5 is no title";
+}
+
 TEST_F(RtfImport, TablesKeepTheirRowsAndCells) {
     // Rows each with its own definition, as every word processor writes them.
     const std::string row = "\\trowd\\cellx1500\\clcfpat2\\cellx3000\\cellx4500 ";
