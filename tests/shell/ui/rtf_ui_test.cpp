@@ -117,6 +117,8 @@ TEST_F(RtfUi, EsportaWinHelpWritesTopicsAndProject) {
     QAction* act = form->findChild<QAction*>("actEsportaWinHelp");
     ASSERT_TRUE(act);
     EXPECT_TRUE(act->isEnabled());
+    chosen = dir / "testo.rtf";
+    form->findChild<QAction*>("actApri")->trigger();
     chosen = dir / "out" / "guida";
     fs::create_directories(dir / "out");
     act->trigger();
@@ -125,6 +127,8 @@ TEST_F(RtfUi, EsportaWinHelpWritesTopicsAndProject) {
 }
 
 TEST_F(RtfUi, CopyOffersRtfAndPastingRtfComesIn) {
+    chosen = dir / "testo.rtf";
+    form->findChild<QAction*>("actApri")->trigger();
     richtext::ui::TNYXpageView* view = form->PageView();
     ASSERT_TRUE(view);
     view->SelectAll();
