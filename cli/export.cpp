@@ -14,12 +14,15 @@ namespace nyx {
 
 // cli/import.cpp
 int ExportText(const Args& a, const std::vector<std::int32_t>& pages, bool cp1252);
+// cli/rtf.cpp
+int ExportRtf(const Args& a);
 
 namespace {
 
 const char* kUsageText =
     "nyx export html FILE OUTDIR [--pages LIST]\n"
     "nyx export text FILE OUT [--pages LIST] [--cp1252]   (UTF-8 unless --cp1252)\n"
+    "nyx export rtf|rtf-pages|winhelp FILE OUT ...        (nyx export rtf --help)\n"
     "  LIST: page numbers separated by commas (default: every page, in slot order)";
 
 bool ParseList(const std::string& s, std::vector<std::int32_t>& out) {
@@ -41,6 +44,7 @@ const Registrar reg{{"export", "esporta un ipertesto (html: un sito web; text: t
 
 int CmdExport(const Args& a) {
     const Command self{"export", "", kUsageText, {}};
+    if (!a.empty() && (a[0] == "rtf" || a[0] == "rtf-pages" || a[0] == "winhelp")) return ExportRtf(a);
     if (a.size() < 3 || (a[0] != "html" && a[0] != "text")) return UsageError(self, "argomenti mancanti");
     std::vector<std::int32_t> pages;
     bool cp1252 = false;

@@ -16,10 +16,13 @@ namespace nyx {
 
 namespace fs = std::filesystem;
 
+int ImportRtf(const Args& a);  // cli/rtf.cpp
+
 namespace {
 
 const char* kImportUsage =
     "nyx import html|text FILE.nyx INPUT... [--report] [--follow N] [--outside] [--preview]\n"
+    "nyx import rtf|winhelp FILE.nyx INPUT... [options]   (nyx import rtf --help)\n"
     "  every INPUT becomes a new page of FILE.nyx (made when it does not exist), which is then saved\n"
     "  --report   prints what the import did (pages, characters replaced by \"?\", files skipped)\n"
     "  --follow N (html) also imports the local pages the inputs link to, up to N levels\n"
@@ -28,6 +31,7 @@ const char* kImportUsage =
 
 int CmdImport(const Args& a) {
     const Command self{"import", "", kImportUsage, {}};
+    if (!a.empty() && (a[0] == "rtf" || a[0] == "winhelp")) return ImportRtf(a);
     if (a.size() < 3 || (a[0] != "html" && a[0] != "text")) return UsageError(self, "argomenti mancanti");
     bool report = false, outside = false, preview = false;
     int follow = 0;

@@ -129,9 +129,24 @@ TCodePaste& CodePasteSlot() {
     static TCodePaste paste;
     return paste;
 }
+std::vector<TForeignClipFormat>& Foreign() {
+    static std::vector<TForeignClipFormat> v;
+    return v;
+}
 }  // namespace
 
 void SetCodePaste(TCodePaste paste) { CodePasteSlot() = std::move(paste); }
 const TCodePaste& CodePaste() { return CodePasteSlot(); }
+
+void RegisterForeignClipFormat(TForeignClipFormat format) {
+    for (TForeignClipFormat& f : Foreign())
+        if (f.mime == format.mime) {
+            f = std::move(format);
+            return;
+        }
+    Foreign().push_back(std::move(format));
+}
+
+const std::vector<TForeignClipFormat>& ForeignClipFormats() { return Foreign(); }
 
 }  // namespace richtext

@@ -53,5 +53,16 @@ std::int32_t ContainerFormat(std::string_view bytes);
 using TCodePaste = std::function<std::string(model::TNYXset& set, std::string_view utf8)>;
 void SetCodePaste(TCodePaste paste);
 const TCodePaste& CodePaste();
+// Clipboard formats of other programs (as RTF), registered by the layers
+// that convert them: a copy also offers `mime` made from the container, a
+// paste of `mime` becomes a container (with paragraphs in `style` where the
+// foreign data does not say). Either may give "" when it cannot.
+struct TForeignClipFormat {
+    std::string mime;
+    std::function<std::string(model::TNYXset& set, std::string_view container)> fromContainer;
+    std::function<std::string(model::TNYXset& set, std::string_view foreign, int style)> toContainer;
+};
+void RegisterForeignClipFormat(TForeignClipFormat format);
+const std::vector<TForeignClipFormat>& ForeignClipFormats();
 
 }  // namespace richtext

@@ -6,6 +6,7 @@
 
 #include "convert/html/HtmlImport.h"
 #include "convert/html/NYXtoHtml.h"
+#include "convert/rtf/NYXtortf.h"
 #include "convert/text/NYXtoTxt.h"
 #include "model/LoadedFile.h"
 #include "model/NYXoggetto.h"
@@ -231,9 +232,16 @@ bool TMainDocument::OpenDocument(const fs::path& given, bool ask) {
         c.files = {file};
         return !ImportPages(c).report.pages.empty();
     }
+    if (ext == ".rtf" || ext == ".doc" || ext == ".wri") {
+        convert::html::TImportChoices c;
+        c.format = convert::html::ImportFormatOf(file);
+        if (c.format < 0) return false;
+        c.files = {file};
+        return !ImportPages(c).report.pages.empty();
+    }
     if (ext == ".wzz") return host_.OpenCdRomSettings(file);
-    // Pictures, RTF and DOC files are handled by their own windows; until
-    // those exist nothing is opened.
+    // Pictures are handled by their own windows; until those exist nothing
+    // is opened.
     return false;
 }
 
@@ -343,11 +351,11 @@ bool TMainDocument::SaveAs() {
     r.caption = "Salva con nome";
     r.folder = documentName_.empty() ? paths_.userFolder : documentName_.parent_path();
     r.suggested = documentName_.empty() ? std::string("Senza titolo") : documentName_.stem().string();
-    r.filter = "Ipertesti Quor (*.nyx);;Pagina corrente in HTML (*.htm *.html);;Testo (*.txt)";
+    r.filter = "Ipertesti Quor (*.nyx);;Pagina corrente in HTML (*.htm *.html);;Testo (*.txt);;Pagina corrente in RTF (*.rtf)";
     const auto a = host_.ChooseFile(r);
     if (!a || a->file.empty()) return false;
     fs::path f = a->file;
-    if (f.extension().empty()) f += a->type == 2 ? ".htm" : a->type == 3 ? ".txt" : ".nyx";
+    if (f.extension().empty()) f += a->type == 2 ? ".htm" : a->type == 3 ? ".txt" : a->type == 4 ? ".rtf" : ".nyx";
     if (LowerExt(f) == ".nyx") doc_.SetExpPrefix(PrefixForFile(f));
     return SaveDocument(f, a->type, true, false);
 }
@@ -385,6 +393,21 @@ bool TMainDocument::SaveDocument(const fs::path& file, int /*type*/, bool ask, b
             return false;
         }
         host_.StatusMessage("Salvato come testo: " + file.string());
+        return true;
+    }
+    if (ext == ".rtf") {
+        // The current page as an RTF document, with its header and footer.
+        const std::int32_t n = host_.CurrentPage() >= 0 ? host_.CurrentPage() : doc_.HInt(model::hdr::kCoverPage);
+        convert::rtf::TNYXtortf x(&doc_);
+        x.ExportFileName = file;
+        TBusyScope busy(*this);
+        if (!x.ExportOnePage(n)) {
+            std::vector<std::string> lines;
+            for (const auto& p : x.Problems()) lines.push_back(text::Cp1252ToUtf8(p));
+            platform::ui().ShowErrorList("Salvataggio non riuscito!", lines);
+            return false;
+        }
+        host_.StatusMessage("Salvato come RTF: " + file.string());
         return true;
     }
     if (ext == ".htm" || ext == ".html") {

@@ -1,6 +1,8 @@
 #include "convert/html/ImportJob.h"
 
 #include "convert/html/HtmlImport.h"
+#include "convert/rtf/NYXtortf.h"
+#include "convert/rtf/Soffice.h"
 #include "convert/text/NYXtoTxt.h"
 #include "model/NYXset.h"
 
@@ -21,13 +23,18 @@ const std::vector<std::string>& ImportFormatNames() {
     return names;
 }
 
-bool ImportFormatAvailable(int format) { return format == ifHtml || format == ifText; }
+bool ImportFormatAvailable(int format) {
+    if (format == ifDocPages || format == ifDocOnePage) return rtf::SofficeAvailable();
+    return format >= ifHtml && format <= ifText;
+}
 
 int ImportFormatOf(const fs::path& file) {
     std::string ext = file.extension().string();
     for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     if (ext == ".htm" || ext == ".html") return ifHtml;
     if (ext == ".txt" || ext == ".ini" || ext == ".asc" || ext == ".pas" || ext == ".c" || ext == ".cpp") return ifText;
+    if (ext == ".rtf") return ifRtfPages;
+    if ((ext == ".doc" || ext == ".wri") && ImportFormatAvailable(ifDocPages)) return ifDocPages;
     return -1;
 }
 
@@ -65,6 +72,36 @@ TImportOutcome RunImport(model::TNYXset& set, const TImportChoices& c, const std
         imp.stopRequested = stop;
         imp.ImportFiles(files, 1);
         out.report = imp.Report();
+    } else if (c.format != ifText) {
+        rtf::TNYXtortf x(&set);
+        x.importBackColour = c.backColour;
+        x.importBackPicture = c.backPicture;
+        x.OnImpProgress = onProgress;
+        x.stopRequested = stop;
+        x.importOptions.allToGif = c.allToGif;
+        x.importOptions.summary = c.summary;
+        x.importOptions.commonIndex = c.commonIndex;
+        x.importOptions.headingLevel = c.headingLevel;
+        x.importOptions.parsPerPage = c.parsPerPage;
+        x.importOptions.winHelp = c.format == ifWinHelp;
+        std::vector<fs::path> list = files;
+        std::vector<std::string> failed;
+        if (c.format == ifDocPages || c.format == ifDocOnePage) {
+            // Word documents come in through LibreOffice's RTF of them.
+            const fs::path tmp = set.WorkFolder() / "rtftmpI";
+            list.clear();
+            for (const fs::path& f : files) {
+                std::string why;
+                const fs::path made = rtf::SofficeConvert(f, tmp, "rtf", ".rtf", 120, &why);
+                if (made.empty()) failed.push_back(f.string() + ": " + why);
+                else list.push_back(made);
+            }
+        }
+        const bool several = c.format == ifRtfPages || c.format == ifDocPages || c.format == ifWinHelp;
+        x.ImportFiles(list, several ? 1 : 0);
+        out.report = x.Report();
+        out.report.skipped.insert(out.report.skipped.end(), failed.begin(), failed.end());
+        if (c.format == ifWinHelp) out.winHelpReport = x.WinHelpReportLines();
     } else {
         text::TNYXtoTxt txt(&set);
         txt.importBackColour = c.backColour;

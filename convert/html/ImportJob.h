@@ -32,7 +32,8 @@ const std::vector<std::string>& ImportFormatNames();
 // Whether this program can import the format.
 bool ImportFormatAvailable(int format);
 // The format a file's extension calls for (-1: none): ".htm", ".html" HTML,
-// ".txt", ".ini", ".asc", ".pas", ".c", ".cpp" text.
+// ".txt", ".ini", ".asc", ".pas", ".c", ".cpp" text, ".rtf" RTF, ".doc" and
+// ".wri" DOC (when LibreOffice is there to read them).
 int ImportFormatOf(const std::filesystem::path& file);
 
 struct TImportChoices {
@@ -44,12 +45,16 @@ struct TImportChoices {
     int levels = 1;
     std::uint32_t backColour = 0xFFFFFF;
     std::int32_t backPicture = -1;  // a picture's reference, used when not -1
+    // RTF, WinHelp and DOC: "allToGif", "summary", "comune", "titLevel", "numParPerPag".
+    bool allToGif = false, summary = false, commonIndex = false;
+    int headingLevel = 4, parsPerPage = 100;
 };
 
 struct TImportOutcome {
     TImportReport report;
     bool ran = false;
     std::string message;  // UTF-8, when the run did not start ("Occorre scegliere almeno un file")
+    std::vector<std::string> winHelpReport;  // UTF-8 lines, WinHelp only
 };
 
 // The files the choices import (the followed list for HTML with `follow`).

@@ -470,6 +470,10 @@ bool TNYXboxWidget::Copy() {
     const std::string container = editing_->CopyContainer();
     data->setData(QString::fromLatin1(kClipboardMime), QByteArray(container.data(), static_cast<qsizetype>(container.size())));
     data->setText(QString::fromStdString(editing_->SelectedPlainText()));
+    for (const TForeignClipFormat& f : ForeignClipFormats())
+        if (f.fromContainer && box_->Set())
+            if (const std::string b = f.fromContainer(*box_->Set(), container); !b.empty())
+                data->setData(QString::fromStdString(f.mime), QByteArray(b.data(), static_cast<qsizetype>(b.size())));
     QApplication::clipboard()->setMimeData(data);
     return true;
 }
@@ -493,6 +497,13 @@ bool TNYXboxWidget::Paste() {
         const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         const std::int32_t format = ContainerFormat(view);
         if (format == 1 || format == 3) done = editing_->PasteContainer(view);
+    }
+    for (const TForeignClipFormat& f : ForeignClipFormats()) {
+        if (done || !f.toContainer || !box_->Set() || !data->hasFormat(QString::fromStdString(f.mime))) continue;
+        const QByteArray bytes = data->data(QString::fromStdString(f.mime));
+        const std::string c = f.toContainer(*box_->Set(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                            box_->DefaultStyleNumber());
+        if (ContainerFormat(c) == 1) done = editing_->PasteContainer(c);
     }
     if (!done && data->hasText()) {
         const std::string text = data->text().toStdString();

@@ -17,6 +17,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 #include "model/NYXset.h"
 #include "platform/Ui.h"
 #include "shell/MainDocument.h"
@@ -103,6 +105,33 @@ TFimp::TFimp(TMainDocument& document, QWidget* parent) : QDialog(parent), docume
     bg->addStretch();
     layout->addLayout(bg);
 
+    auto* rtfBox = new QVBoxLayout;
+    allToGif_ = new QCheckBox(Q("Converti in GIF tutte le immagini importate"), this);
+    allToGif_->setObjectName("cbAllToGif");
+    summary_ = new QCheckBox(Q("usa i titoli nell' RTF per generare un indice e dividere in pagine"), this);
+    summary_->setObjectName("cbSummary");
+    commonIndex_ = new QCheckBox(Q("indice comune per tutti i files"), this);
+    commonIndex_->setObjectName("cbComune");
+    parsPerPage_ = new QSpinBox(this);
+    parsPerPage_->setObjectName("seNumParPerPag");
+    parsPerPage_->setRange(1, 100000);
+    parsPerPage_->setValue(100);
+    headingLevel_ = new QSpinBox(this);
+    headingLevel_->setObjectName("seTitLevel");
+    headingLevel_->setRange(1, 9);
+    headingLevel_->setValue(4);
+    auto* rtfNumbers = new QHBoxLayout;
+    rtfNumbers->addWidget(new QLabel(Q("Paragrafi per pagina:"), this));
+    rtfNumbers->addWidget(parsPerPage_);
+    rtfNumbers->addWidget(new QLabel(Q("Livello dei titoli:"), this));
+    rtfNumbers->addWidget(headingLevel_);
+    rtfNumbers->addStretch();
+    rtfBox->addWidget(allToGif_);
+    rtfBox->addWidget(summary_);
+    rtfBox->addWidget(commonIndex_);
+    rtfBox->addLayout(rtfNumbers);
+    layout->addLayout(rtfBox);
+
     report_ = new QPlainTextEdit(this);
     report_->setObjectName("teReport");
     report_->setReadOnly(true);
@@ -134,6 +163,7 @@ TFimp::TFimp(TMainDocument& document, QWidget* parent) : QDialog(parent), docume
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(formats_, &QListWidget::currentRowChanged, this, [this](int row) {
         tabs_->setTabEnabled(1, row == convert::html::ifHtml);
+        LoadRtfOptions(row);
         const std::string stored = options().ReadSectionOption(Section(row), "impPathInWindow");
         std::error_code ec;
         if (!stored.empty() && fs::is_directory(stored, ec)) folder_ = stored;
@@ -152,8 +182,10 @@ void TFimp::AddFiles(const std::vector<fs::path>& files) {
 
 void TFimp::ChooseFiles() {
     const int format = formats_->currentRow();
-    const QString filter = format == convert::html::ifText ? Q("Testo (*.txt *.ini *.asc *.pas *.c *.cpp);;Tutti i file (*)")
-                                                           : Q("Pagine HTML (*.htm *.html);;Tutti i file (*)");
+    QString filter = format == convert::html::ifText ? Q("Testo (*.txt *.ini *.asc *.pas *.c *.cpp);;Tutti i file (*)")
+                                                     : Q("Pagine HTML (*.htm *.html);;Tutti i file (*)");
+    if (format >= convert::html::ifRtfPages && format <= convert::html::ifWinHelp) filter = Q("RTF (*.rtf);;Tutti i file (*)");
+    if (format >= convert::html::ifDocPages) filter = Q("DOC (*.doc *.wri *.rtf);;Tutti i file (*)");
     const QStringList chosen = QFileDialog::getOpenFileNames(this, Q("Importa"), Q(folder_.string()), filter);
     std::vector<fs::path> files;
     for (const QString& f : chosen) files.emplace_back(f.toStdString());
@@ -170,7 +202,44 @@ convert::html::TImportChoices TFimp::Choices() const {
     c.backColour = backColour_;
     const std::int32_t pic = document_.Set().HInt(model::hdr::kBackPicture);
     if (usePicture_->isChecked() && pic >= 0) c.backPicture = model::MakeRef(model::immagine, static_cast<std::uint32_t>(pic));
+    c.allToGif = allToGif_->isChecked();
+    c.summary = summary_->isChecked();
+    c.commonIndex = commonIndex_->isChecked();
+    c.parsPerPage = parsPerPage_->value();
+    c.headingLevel = headingLevel_->value();
     return c;
+}
+
+namespace {
+bool IsRtfFormat(int format) { return format != convert::html::ifHtml && format != convert::html::ifText && format >= 0; }
+}  // namespace
+
+void TFimp::LoadRtfOptions(int format) {
+    const bool rtf = IsRtfFormat(format);
+    for (QWidget* w : std::initializer_list<QWidget*>{allToGif_, summary_, commonIndex_, parsPerPage_, headingLevel_}) w->setEnabled(rtf);
+    if (!rtf) return;
+    auto flag = [&](const char* key) { return options().ReadSectionOption(Section(format), key) == "1"; };
+    auto number = [&](const char* key, int absent) {
+        const std::string v = options().ReadSectionOption(Section(format), key);
+        char* end = nullptr;
+        const long n = std::strtol(v.c_str(), &end, 10);
+        return v.empty() || *end ? absent : static_cast<int>(n);
+    };
+    allToGif_->setChecked(flag("allToGif"));
+    summary_->setChecked(flag("summary"));
+    commonIndex_->setChecked(flag("comune"));
+    parsPerPage_->setValue(number("numParPerPag", 100));
+    headingLevel_->setValue(number("titLevel", 4));
+}
+
+void TFimp::StoreRtfOptions(int format) {
+    if (!IsRtfFormat(format)) return;
+    auto& o = options();
+    o.WriteSectionOption(Section(format), "allToGif", allToGif_->isChecked() ? "1" : "0");
+    o.WriteSectionOption(Section(format), "summary", summary_->isChecked() ? "1" : "0");
+    o.WriteSectionOption(Section(format), "comune", commonIndex_->isChecked() ? "1" : "0");
+    o.WriteSectionOption(Section(format), "numParPerPag", std::to_string(parsPerPage_->value()));
+    o.WriteSectionOption(Section(format), "titLevel", std::to_string(headingLevel_->value()));
 }
 
 void TFimp::DetermineList() {
@@ -187,7 +256,9 @@ void TFimp::Import() {
     if (!outcome_.ran) return;
     std::string text;
     for (const std::string& l : outcome_.report.Lines()) text += l + "\n";
+    for (const std::string& l : outcome_.winHelpReport) text += l + "\n";
     report_->setPlainText(Q(text));
+    StoreRtfOptions(formats_->currentRow());
     StoreFolder();
 }
 

@@ -58,6 +58,14 @@ private:
     QLabel* count_;
     QListWidget* followed_;
     QCheckBox* usePicture_;
+    // RTF, WinHelp and DOC options.
+    QCheckBox* allToGif_;
+    QCheckBox* summary_;
+    QCheckBox* commonIndex_;
+    QSpinBox* parsPerPage_;
+    QSpinBox* headingLevel_;
+    void LoadRtfOptions(int format);
+    void StoreRtfOptions(int format);
     QPushButton* colour_;
     QPlainTextEdit* report_;
     std::uint32_t backColour_ = 0xFFFFFF;

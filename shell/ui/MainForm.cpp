@@ -55,6 +55,7 @@
 #include "shell/ui/PrototypeDialogs.h"
 #include "shell/ui/PublishCommands.h"
 #include "shell/ui/SearchCommands.h"
+#include "shell/ui/RtfCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -281,6 +282,7 @@ void TMainForm::BuildCommands() {
     AddPageCommands(*this, handlers);
     AddPrototypeCommands(*this, handlers);
     AddExportCommands(*this, handlers);
+    AddRtfCommands(*this, handlers);
     // Windows of the layers above: present when the program registered them.
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };

@@ -1,0 +1,147 @@
+// RTF as a person meets it: the import dialog's RTF format with its
+// options, "Esporta WinHelp...", opening and saving .rtf, and copying and
+// pasting RTF in the editor.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <fstream>
+#include <iterator>
+
+#include "model/NYXset.h"
+#include "model/Page.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "richtext/ui/BoxWidget.h"
+#include "shell/OptionsStore.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/ImportDialog.h"
+#include "shell/ui/MainForm.h"
+#include "support/QtApp.h"
+
+namespace fs = std::filesystem;
+using namespace shell;
+using namespace shell::ui;
+
+namespace {
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const char kRtf[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}{\\colortbl;}uno\\par due\\par tre\\par quattro {\\b forte}\\par}";
+
+class RtfUi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::QtApp();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
+        previousStore = shell::SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
+            if (chosen.empty()) return std::nullopt;
+            return TFileAnswer{chosen, chosenType};
+        });
+        std::ofstream(dir / "testo.rtf", std::ios::binary) << kRtf;
+        form = std::make_unique<TMainForm>(paths);
+        form->Start({});
+    }
+    void TearDown() override {
+        form.reset();
+        SetFileChooser({});
+        SetDialogRunner({});
+        shell::SetOptions(previousStore);
+        unsetenv("XDG_DATA_HOME");
+    }
+    model::TNYXset& Set() { return form->MainDocument().Set(); }
+    std::string ShownText() {
+        auto* p = static_cast<model::TNYXtesto*>(Set().ObjectAt(model::testoHtml, form->PageView()->PageSlot()));
+        return p ? p->Text() : std::string();
+    }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<shell::TOptionsStore> store;
+    shell::TOptionsStore* previousStore = nullptr;
+    TProgramPaths paths;
+    fs::path chosen;
+    int chosenType = 1;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(RtfUi, ImportDialogReadsRtfWithItsOptions) {
+    int pages = 0;
+    SetDialogRunner([&](QDialog& d) {
+        auto* imp = dynamic_cast<TFimp*>(&d);
+        if (!imp) return static_cast<int>(QDialog::Rejected);
+        auto* formats = imp->findChild<QListWidget*>("lbFormati");
+        for (int i = 1; i <= 3; ++i) EXPECT_TRUE(formats->item(i)->flags() & Qt::ItemIsEnabled) << i;
+        formats->setCurrentRow(1);
+        imp->findChild<QSpinBox*>("seNumParPerPag")->setValue(2);
+        imp->AddFiles({dir / "testo.rtf"});
+        imp->findChild<QPushButton*>("btImporta")->click();
+        pages = static_cast<int>(imp->Outcome().report.pages.size());
+        return static_cast<int>(QDialog::Accepted);
+    });
+    form->findChild<QAction*>("actImportaPagine")->trigger();
+    EXPECT_EQ(pages, 2) << "four paragraphs, two a page";
+    EXPECT_EQ(store->ReadSectionOption("imp\\1", "numParPerPag"), "2");
+}
+
+TEST_F(RtfUi, OpenAndSaveRtf) {
+    chosen = dir / "testo.rtf";
+    form->findChild<QAction*>("actApri")->trigger();
+    EXPECT_NE(ShownText().find("quattro"), std::string::npos) << ShownText();
+    chosen = dir / "salvata";
+    chosenType = 4;
+    EXPECT_TRUE(form->SaveAs());
+    const std::string rtf = ReadAll(dir / "salvata.rtf");
+    EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(rtf.find("quattro"), std::string::npos);
+}
+
+TEST_F(RtfUi, EsportaWinHelpWritesTopicsAndProject) {
+    QAction* act = form->findChild<QAction*>("actEsportaWinHelp");
+    ASSERT_TRUE(act);
+    EXPECT_TRUE(act->isEnabled());
+    chosen = dir / "testo.rtf";
+    form->findChild<QAction*>("actApri")->trigger();
+    chosen = dir / "out" / "guida";
+    fs::create_directories(dir / "out");
+    act->trigger();
+    EXPECT_NE(ReadAll(dir / "out" / "guida.rtf").find("#{\\footnote"), std::string::npos);
+    EXPECT_NE(ReadAll(dir / "out" / "guida.HPJ").find("[FILES]\r\nguida.rtf"), std::string::npos);
+}
+
+TEST_F(RtfUi, CopyOffersRtfAndPastingRtfComesIn) {
+    chosen = dir / "testo.rtf";
+    form->findChild<QAction*>("actApri")->trigger();
+    richtext::ui::TNYXpageView* view = form->PageView();
+    ASSERT_TRUE(view);
+    view->SelectAll();
+    ASSERT_TRUE(view->Copy());
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied && copied->hasFormat("text/rtf"));
+    EXPECT_TRUE(copied->data("text/rtf").startsWith("{\\rtf1"));
+    auto* data = new QMimeData;
+    data->setData("text/rtf", QByteArray(kRtf));
+    QApplication::clipboard()->setMimeData(data);
+    ASSERT_TRUE(view->Paste());
+    form->CommitPageEdits();
+    EXPECT_NE(ShownText().find("forte"), std::string::npos) << ShownText();
+}
+
+}  // namespace
