@@ -11,6 +11,9 @@
 #include "platform/text.h"
 
 namespace convert {
+namespace rtf {
+void RegisterRtfExportFormats();  // convert/rtf/RtfExportFormats.cpp
+}
 
 namespace fs = std::filesystem;
 
@@ -54,6 +57,8 @@ void RegisterBuiltInExportFormats() {
     t.listType = ltOneFile;
     t.run = RunTextExport;
     Insert(std::move(t));
+
+    rtf::RegisterRtfExportFormats();
 }
 
 void EnsureBuiltIns() {
