@@ -273,7 +273,11 @@ bool TObjectProperties::Apply(TNYXoggetto& o) const {
     if (title_.empty() || o.Type() != type_) return false;
     std::string before;
     o.SaveToStream(before);
-    for (std::size_t i = 0; i < fields_.size() && i < values_.size(); ++i) Write(o, fields_[i], values_[i]);
+    // Only the fields the author changed are written: a field the dialog read
+    // as empty because its length byte lies above its capacity (never written)
+    // keeps its bytes.
+    for (std::size_t i = 0; i < fields_.size() && i < values_.size(); ++i)
+        if (values_[i] != Read(o, fields_[i])) Write(o, fields_[i], values_[i]);
     if (type_ == model::multiMedia && o.Byte(model::mediarec::kAction) == 0 && o.Subtype() >= 1 && o.Subtype() <= 4)
         o.SetWord(model::mediarec::kCycles, 0xFFFF);  // the player's buttons: cycles are endless
     if (hasLines_) {

@@ -23,7 +23,7 @@ enum class TPropKind {
 
 struct TPropField {
     std::string key;    // names the field's widget
-    std::string label;  // the dialog's text for it
+    std::string label;  // the dialog's text for it (UTF-8, as every interface text)
     TPropKind kind = TPropKind::kText;
     std::size_t offset = 0;
     std::size_t cap = 0;   // kText
@@ -36,8 +36,8 @@ class TObjectProperties {
 public:
     explicit TObjectProperties(const model::TNYXoggetto& o);
 
-    // The dialog's caption ("Proprietà bottone", ...); empty for a kind
-    // that has no properties dialog.
+    // The dialog's caption ("Proprietà bottone", ..., UTF-8); empty for a
+    // kind that has no properties dialog. Values are the record's bytes.
     const std::string& Title() const { return title_; }
     const std::vector<TPropField>& Fields() const { return fields_; }
     const TPropField* Field(const std::string& key) const;

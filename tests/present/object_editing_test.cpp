@@ -213,6 +213,21 @@ TEST_F(ObjectEditing, ValuesAFieldCannotTakeAreRefused) {
     EXPECT_FALSE(q.SetValue("invio", "7"));  // not offered
 }
 
+// OK on an unchanged dialog rewrote every field, turning a string whose
+// length byte lies above its capacity into an empty one.
+TEST_F(ObjectEditing, OkWithoutChangesLeavesAFieldWithAnOversizedLengthByteAsItWas) {
+    TNYXoggetto* o = Make(bottoneCGI, 0);
+    o->SetByte(17, 0xFF);  // never written: reads as empty, never past the field
+    const std::string before(reinterpret_cast<const char*>(o->Data()), kDataSize);
+    TObjectProperties p(*o);
+    EXPECT_EQ(p.Value("nome"), "");
+    EXPECT_FALSE(p.Apply(*o));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(o->Data()), kDataSize), before);
+    ASSERT_TRUE(p.SetValue("nome", "avanti"));
+    EXPECT_TRUE(p.Apply(*o));
+    EXPECT_EQ(o->Str(17, 79), "avanti");
+}
+
 TEST_F(ObjectEditing, HtmlTabKeepsTheStreamsLeadingDataAndListItemsSetTheirCount) {
     TNYXoggetto* o = Make(inputStat, 9);
     o->SetSecondStream(std::string("\x02\x00\x00\x00xy", 6) + "vecchio");
