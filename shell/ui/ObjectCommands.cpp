@@ -1,5 +1,7 @@
 #include "shell/ui/ObjectCommands.h"
 
+#include <QMenu>
+
 #include "present/ObjectInsert.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/ObjectEdit.h"
@@ -12,6 +14,9 @@ namespace shell::ui {
 void AddObjectCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     // Object dialogs run as the window's other dialogs do (tests answer them).
     present::ui::SetObjectDialogRunner([](QDialog& d) { return RunDialog(d); });
+    // "Bottone" holds the commands on the selected object (they do nothing
+    // without one), so it is open whenever there is a page to edit.
+    if (auto* menu = form.findChild<QMenu*>(QStringLiteral("mnBottone"))) menu->setEnabled(true);
     const auto view = [&form]() -> richtext::ui::TNYXpageView* {
         present::ui::TInsiemeCornici* fs = form.FrameSet();
         richtext::ui::TNYXpageView* v = fs ? fs->CurrentView() : nullptr;

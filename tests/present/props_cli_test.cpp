@@ -23,7 +23,7 @@ struct NyxResult {
 NyxResult Nyx(const std::string& args) {
     const char* env = std::getenv("QUOR_BINARY_DIR");
     std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
+    std::string cmd = bin + "/nyx " + args + " 2>&1";
     NyxResult r{-1, {}};
     FILE* f = popen(cmd.c_str(), "r");
     if (!f) return r;
@@ -53,7 +53,7 @@ TEST(PropsCli, ListsAndSetsAButtonsProperties) {
     }
     const std::string obj = file + " 22 " + std::to_string(slot);
     NyxResult r = Nyx("props " + obj);
-    ASSERT_EQ(r.status, 0);
+    ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Propriet\xC3\xA0 bottone\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("etichetta=Bottone\t"), std::string::npos) << r.out;
     r = Nyx("props " + obj + " 'etichetta=Più avanti' tipo=3");

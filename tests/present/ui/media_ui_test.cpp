@@ -161,6 +161,10 @@ TEST_F(MediaUi, AShortWavWithOneCyclePlaysTwiceThroughTheRealPlayer) {
     // The end of a play comes through the event loop; a backend that never
     // reports it is no media backend for this test.
     while (c.Cycles()->Plays() < 2 || c.Player()->Playing()) {
+        // Decoders are looked for once the file is read (GStreamer's WAV parser
+        // comes with gstreamer1.0-plugins-good).
+        if (!c.Player()->ErrorText().empty())
+            GTEST_SKIP() << "no media backend plays WAV here: " << c.Player()->ErrorText();
         if (clock.elapsed() > 8000) GTEST_SKIP() << "the media backend never reported the end of play";
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
