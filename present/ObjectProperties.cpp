@@ -125,7 +125,8 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
     switch (type_) {
         case model::bottoneCGI:
             title_ = "Proprietà bottone";
-            Add(Choice("tipo", "Tipo", 4, {{0, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
+            // Subtype 0 would empty the record: a plain button is 2.
+            Add(Choice("tipo", "Tipo", 4, {{2, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
                                            {model::buttonrec::kReset, "Reset dati"}}));
             name();
             Add(Text("etichetta", "Etichetta", fr::kValue, fr::kValueCap));

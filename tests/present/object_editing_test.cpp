@@ -34,6 +34,17 @@ protected:
     void SetUp() override { set.NewHypertext(); }
 };
 
+// The plain button was inserted with subtype 0, the empty state of its type:
+// it was dropped when the hypertext was saved.
+TEST_F(ObjectEditing, EveryInsertedKindIsARecordThatIsNotEmpty) {
+    for (const TInsertKind& k : InsertKinds()) {
+        SCOPED_TRACE(k.command);
+        TNYXoggetto* o = Make(static_cast<TOggettiHel>(k.type), k.subtype);
+        EXPECT_FALSE(o->IsEmpty());
+        EXPECT_NE(ControlKindOf(*o), TControlKind::kNone);
+    }
+}
+
 TEST_F(ObjectEditing, ResizableKindsAndTheirLabels) {
     struct Case {
         TOggettiHel type;

@@ -43,7 +43,7 @@ TEST(PropsCli, ListsAndSetsAButtonsProperties) {
         model::TNYXset set;
         set.NewHypertext();
         model::TNYXoggetto* b = set.NewObject(model::bottoneCGI);
-        present::SetNewObjectDefaults(*b, model::bottoneCGI, 0);
+        present::SetNewObjectDefaults(*b, model::bottoneCGI, 2);
         slot = b->Index();
         char tag[16];
         std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(b->Reference()));
