@@ -70,7 +70,47 @@ constexpr std::size_t kPicture = 0, kLowRes = 5, kRollover = 9, kZones = 73, kZo
 namespace mediarec {
 constexpr std::size_t kReference = 17, kAltPicture = 21;
 constexpr std::uint8_t kCustomComponent = 6;
+constexpr std::size_t kAction = 25;         // 0 the player's buttons, 1 plays by itself (cycles)
+constexpr std::size_t kCycles = 27;         // int16, -1 endless
+constexpr std::size_t kCyclesLeft = 31;     // int16, working copy of kCycles while shown
+constexpr std::size_t kWidth = 33, kHeight = 35, kPercent = 37;
+constexpr std::uint8_t kSound = 1, kVideo = 3, kPlugin = 5, kDatabase = 7;
 }  // namespace mediarec
+
+// Common to buttons (type 22) and form and dynamic elements (types 20, 21):
+// the identifier and the caption or initial content, 79 characters each.
+namespace fieldrec {
+constexpr std::size_t kName = 17, kNameCap = 79, kValue = 97, kValueCap = 79;
+}  // namespace fieldrec
+
+// Button (type 22).
+namespace buttonrec {
+constexpr std::size_t kPicture = 177;  // picture reference, -1 a standard push button
+constexpr std::size_t kLink = 181;     // link followed when used, -1 sends the form
+constexpr std::size_t kNaturalWidth = 186, kNaturalHeight = 188, kWidth = 190, kHeight = 192;
+constexpr std::size_t kPercent = 194;  // 1: the displayed size is a percentage of the natural one
+constexpr std::uint8_t kSubmit = 1, kReset = 3;
+}  // namespace buttonrec
+
+// Form element (type 20) and dynamic element (type 21).
+namespace formrec {
+constexpr std::size_t kColumns = 177, kRows = 178, kWidthChars = 179, kShowInitial = 180;
+constexpr std::size_t kChecked = 181, kMultiple = 182;
+constexpr std::size_t kServerFile = 320, kServerFileCap = 127;
+constexpr std::uint8_t kFloating = 18;
+}  // namespace formrec
+
+// Form start (type 23).
+namespace formstartrec {
+constexpr std::size_t kAction = 17, kActionCap = 255, kWriteEncoding = 273, kEncoding = 276, kEncodingCap = 79;
+}  // namespace formstartrec
+
+// Floating frame (type 20, subtype 18).
+namespace floatrec {
+constexpr std::size_t kName = 17, kNameCap = 79, kScrolling = 97, kMarginHeight = 98, kMarginWidth = 99;
+constexpr std::size_t kBorderColour = 100, kHostPage = 104, kPageNumber = 108, kShowFrames = 116;
+constexpr std::size_t kPercent = 178, kHeight = 180, kWidth = 182;
+}  // namespace floatrec
 
 // The objects a page's text holds that belong to the page: tables, links,
 // markers, database connections, placed pictures, form and multimedia

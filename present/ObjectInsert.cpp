@@ -10,7 +10,8 @@ namespace present {
 
 const std::vector<TInsertKind>& InsertKinds() {
     static const std::vector<TInsertKind> kinds = {
-        {"actInsBottone", model::bottoneCGI, 0},
+        // A plain button: any subtype but submit (1) and reset (3); 0 is the empty record.
+        {"actInsBottone", model::bottoneCGI, 2},
         {"actInsBottoneInvio", model::bottoneCGI, 1},
         {"actInsBottoneReset", model::bottoneCGI, 3},
         {"actInsInizioForm", model::inizioForm, 2},

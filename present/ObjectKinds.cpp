@@ -116,7 +116,16 @@ TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, con
             return {18, 18};
         case TControlKind::kFormStart: return {18, 18};
         case TControlKind::kButton:
-            if (o.Int(177) != -1) return {Dim(o.Word(190), 105), Dim(o.Word(192), 105)};
+            if (o.Int(177) != -1) {
+                // Byte 194: the displayed size is a percentage of the natural one.
+                std::int64_t w = o.Word(190), h = o.Word(192);
+                if (o.Byte(194) == 1) {
+                    w = w * o.Word(186) / 100;
+                    h = h * o.Word(188) / 100;
+                }
+                return {Dim(static_cast<std::int32_t>(std::min<std::int64_t>(w, kMaxSize)), 105),
+                        Dim(static_cast<std::int32_t>(std::min<std::int64_t>(h, kMaxSize)), 105)};
+            }
             return {(static_cast<std::int32_t>(o.Str(97, 79).size()) + 2) * m.charWidth, m.boxHeight};
         case TControlKind::kEdit: return {Dim(o.Byte(179), 20) * m.charWidth + 8, m.boxHeight};
         case TControlKind::kMemo:

@@ -15,6 +15,12 @@ constexpr std::int32_t kListLine = 16;
 
 std::int32_t Positive(std::int32_t v, std::int32_t fallback) { return v > 0 ? v : fallback; }
 
+// v percent of base, in 64 bits so that wide lines and large percentages do
+// not overflow, cut to the 16-bit range sizes are stored in.
+std::int32_t PercentOf(std::int64_t base, std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(base * v / 100, 0, 65535));
+}
+
 }  // namespace
 
 bool TLayoutHost::MeasureObject(TNYXembedded& e, std::int32_t lineWidth) {
@@ -57,8 +63,8 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
             const std::int32_t nw = o->SWord(15), nh = o->SWord(17);
             std::int32_t dw = o->SWord(19), dh = o->SWord(21);
             if (o->Byte(23) == 1) {
-                dw = nw * dw / 100;
-                dh = nh * dh / 100;
+                dw = PercentOf(nw, dw);
+                dh = PercentOf(nh, dh);
             }
             w = Positive(dw, Positive(nw, 100));
             h = Positive(dh, Positive(nh, 100));
@@ -70,8 +76,14 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
             break;
         case model::bottoneCGI:
             if (static_cast<std::int32_t>(o->Int(177)) != -1) {
-                w = Positive(o->SWord(190), 105);
-                h = Positive(o->SWord(192), 105);
+                // Sizes are unsigned; byte 194 makes them percentages of the natural size.
+                std::int32_t dw = o->Word(190), dh = o->Word(192);
+                if (o->Byte(194) == 1) {
+                    dw = PercentOf(o->Word(186), dw);
+                    dh = PercentOf(o->Word(188), dh);
+                }
+                w = Positive(dw, 105);
+                h = Positive(dh, 105);
             } else {
                 w = (static_cast<std::int32_t>(o->Str(97, 79).size()) + 2) * kCharWidth;
                 h = kBoxHeight;
@@ -98,7 +110,7 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
             } else if (!dyn && sub == 18) {
                 w = Positive(o->SWord(182), 105);
                 h = Positive(o->SWord(180), 105);
-                if (o->Byte(178) == 1) w = std::max<std::int32_t>(1, lineWidth * w / 100);
+                if (o->Byte(178) == 1) w = std::max<std::int32_t>(1, PercentOf(lineWidth, w));
             } else {
                 w = h = 18;
             }
@@ -111,7 +123,7 @@ void StoredObjectSize(TNYXembedded& e, std::int32_t lineWidth) {
         case model::dbloc:
             w = Positive(o->SWord(33), 105);
             h = Positive(o->SWord(35), 105);
-            if (o->Byte(37) == 1) w = std::max<std::int32_t>(1, lineWidth * w / 100);
+            if (o->Byte(37) == 1) w = std::max<std::int32_t>(1, PercentOf(lineWidth, w));
             break;
         default:
             break;

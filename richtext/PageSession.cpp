@@ -55,6 +55,7 @@ void TNYXpageSession::ClosePage() {
     host_.NewBox(nullptr);  // before the copy whose objects it shows
     home_.reset();
     shownText_.clear();
+    objectsChanged_ = false;
     copy_.reset();
     set_ = nullptr;
     slot_ = -1;
@@ -106,6 +107,7 @@ bool TNYXpageSession::ShowPage(model::TNYXset& set, std::int64_t slot) {
     TNYXbox& shown = host_.CurrentBox();
     shown.objectHome = home_.get();
     shownText_ = BoxText(shown);
+    objectsChanged_ = false;
     host_.PutCaret({shown.BodyBegin(), 0});
     idle_->Changed(0);
     return page != nullptr;
@@ -124,7 +126,9 @@ bool TNYXpageSession::ShowCoverPage(model::TNYXset& set) {
     return ShowPage(set, -1);
 }
 
-bool TNYXpageSession::Edited() const { return copy_ && BoxText(host_.CurrentBox()) != shownText_; }
+bool TNYXpageSession::Edited() const {
+    return copy_ && (objectsChanged_ || BoxText(host_.CurrentBox()) != shownText_);
+}
 
 bool TNYXpageSession::LeavePage() {
     bool stored = false;

@@ -81,8 +81,12 @@ public:
     bool ShowCoverPage(model::TNYXset& set);
     // Shows nothing; the working copy is dropped unchanged.
     void ClosePage();
-    // True when the text differs from the page as it was shown.
+    // True when the text differs from the page as it was shown, or one of
+    // its objects' records was changed (a property, a size).
     bool Edited() const;
+    // An object the page shows had its record changed in the working copy:
+    // leaving the page stores it even when the text is the same.
+    void ObjectChanged() { objectsChanged_ = copy_ != nullptr; }
     // Stores the edited text back into its page (nothing when unchanged) and
     // shows nothing; true when it stored. The hypertext is then modified.
     bool LeavePage();
@@ -124,6 +128,7 @@ private:
     std::unique_ptr<model::TNYXtesto> copy_;
     std::unique_ptr<TWorkingCopyHome> home_;
     std::string shownText_;  // the body as the box wrote it right after loading
+    bool objectsChanged_ = false;
     std::int64_t slot_ = -1;
     TPageBackground background_;
     bool viewMode_ = false;

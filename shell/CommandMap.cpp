@@ -57,6 +57,8 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnCornice", "-", "", ""},
         {"mnCornice", "actSalvaCornici", "Salva &disposizione cornici...", ""},
         {"mnCornice", "actCaricaCornici", "&Carica disposizione cornici...", ""},
+        {"mnBottone", "actProprietaOggetto", "&Proprietà oggetto...", ""},
+        {"mnBottone", "actEliminaOggetto", "&Elimina oggetto", ""},
         {"mnInserisci", "actSimbolo", "&Simbolo...", "Shift+F2"},
         {"mnInserisci", "actImmagine", "&Immagine/mappa...", "Ctrl+I"},
         {"mnInserisci", "actTabella", "&Tabella...", "Ctrl+T"},

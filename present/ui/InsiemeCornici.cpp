@@ -15,6 +15,7 @@
 #include "model/NYXset.h"
 #include "platform/text.h"
 #include "richtext/Undo.h"
+#include "present/ui/ObjectEdit.h"
 #include "present/ui/ObjectLife.h"
 #include "present/ui/ObjectPainter.h"
 #include "richtext/ui/BoxWidget.h"
@@ -157,6 +158,7 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
             return MeasureEmbedded(e, lineWidth, view->ReadOnly());
         };
         auto* objects = new TViewObjects(*view);
+        AttachObjectEditing(*view);
         objects->setObjectName(QStringLiteral("oggettiPagina"));
         view->onPaintObject = [objects](QPainter& p, const richtext::TNYXembedded& e, const QRect& r) {
             return e.Record() && PaintEmbedded(p, *e.Record(), r, objects->StateOf(*e.Record()));

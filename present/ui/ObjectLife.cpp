@@ -5,9 +5,14 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
 
+#include "model/Fields.h"
 #include "model/Types.h"
 #include "platform/text.h"
+#include "present/ObjectMedia.h"
+#include "present/ui/InsiemeCornici.h"
+#include "present/ui/MediaPlayer.h"
 #include "present/ui/ObjectPainter.h"
 #include "richtext/ui/BoxWidget.h"
 
@@ -27,6 +32,7 @@ TViewObjects::TViewObjects(richtext::ui::TNYXpageView& view) : QObject(&view), v
 void TViewObjects::Sync() {
     if (!view_.ReadOnly()) {
         EndUse();
+        StopCyclic();
         records_.clear();
         forms_ = TFormStates{};
         return;
@@ -37,9 +43,93 @@ void TViewObjects::Sync() {
             if (e && e->Record()) now.push_back(e->Record());
     if (now == records_) return;
     EndUse();
+    StopCyclic();
     records_ = std::move(now);
     forms_ = TFormStates{};
     for (const model::TNYXoggetto* o : records_) forms_.Add(*o);
+    // Players are made on the next turn of the event loop, never while painting.
+    if (!cyclicPending_) {
+        cyclicPending_ = true;
+        QTimer::singleShot(0, this, [this] { StartCyclic(); });
+    }
+}
+
+void TViewObjects::StopCyclic() {
+    for (const QPointer<QWidget>& w : cyclic_)
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    cyclic_.clear();
+}
+
+// The frame set that shows the view, and how deep it is nested in others.
+static TInsiemeCornici* OuterFrameSet(QWidget* w, int& depth) {
+    TInsiemeCornici* outer = nullptr;
+    depth = 0;
+    for (QWidget* p = w ? w->parentWidget() : nullptr; p; p = p->parentWidget())
+        if (auto* f = qobject_cast<TInsiemeCornici*>(p)) {
+            if (!outer) outer = f;
+            ++depth;
+        }
+    return outer;
+}
+
+void TViewObjects::ShowFloating(richtext::TNYXembedded& e, const QRect& r) {
+    int depth = 0;
+    TInsiemeCornici* outer = OuterFrameSet(&view_, depth);
+    if (!outer) return;
+    const model::TNYXoggetto& o = *e.Record();
+    // A frame set that shows itself, or an ancestor, is cut off at the
+    // deepest nesting: beyond it the frame stays empty.
+    auto* inner = new TInsiemeCornici(view_.viewport(), depth);
+    inner->setObjectName(QStringLiteral("cornice indipendente"));
+    inner->saveOnExit = false;
+    inner->activePreview = outer->ReadOnly() && outer->activePreview;
+    inner->SetLinkedNYXset(outer->LinkedNYXset());
+    inner->SetShowNested(o.Byte(model::floatrec::kShowFrames) == 1);
+    inner->SetReadOnly(true);
+    inner->setGeometry(r);
+    inner->show();
+    inner->ShowPage(o.Int(model::floatrec::kPageNumber));
+    // Links followed inside go to the outer frame set, as references of the hypertext.
+    QPointer<TInsiemeCornici> to(outer);
+    for (richtext::ui::TNYXpageView* v : inner->Views())
+        v->onFollowLink = [to, v](std::int32_t key) {
+            const model::TNYXoggetto* link = v->LinkRecord(key);
+            if (!to || !link) return;
+            if (link->Registered()) to->DoLinkFromFrameSet(link->Reference());
+            else if (link->Type() == model::speclink && link->Subtype() == model::linkrec::kGoTo)
+                to->DoLinkFromFrameSet(link->Int(model::linkrec::kTarget));
+        };
+    cyclic_.emplace_back(inner);
+}
+
+void TViewObjects::StartCyclic() {
+    cyclicPending_ = false;
+    if (!view_.ReadOnly()) return;
+    StopCyclic();
+    const QPoint off(view_.horizontalScrollBar()->value(), view_.verticalScrollBar()->value());
+    for (const auto& p : view_.Box().paragraphs)
+        for (richtext::TNYXembedded* e : p->Objects()) {
+            if (!e || !e->Record() || e->PlacedIn() != p.get()) continue;
+            model::TNYXoggetto& o = *e->Record();
+            if (ControlKindOf(o) == TControlKind::kFloating && e->left != richtext::kOutOfSight) {
+                ShowFloating(*e, QRect(QPoint(e->left, e->top) - off, QSize(e->width, e->height)));
+                continue;
+            }
+            if ((!IsSound(o) && !IsVideo(o)) || !CyclicAction(o)) continue;
+            auto* c = new TMediaControl(o, MediaFilePath(o), view_.viewport());
+            // A sound plays unseen; a video in the object's place.
+            if (IsVideo(o) && e->left != richtext::kOutOfSight) {
+                c->setGeometry(QRect(QPoint(e->left, e->top) - off, QSize(e->width, e->height)));
+                c->show();
+            } else {
+                c->hide();
+            }
+            c->SetReadOnly(true);
+            cyclic_.emplace_back(c);
+        }
 }
 
 TFieldState* TViewObjects::StateOf(const model::TNYXoggetto& o) {
@@ -112,6 +202,14 @@ bool TViewObjects::Use(const QPoint& at) {
         }
         case TControlKind::kCheck: st->SetValue(st->Checked() ? "" : "checked"); break;
         case TControlKind::kRadio: forms_.CheckRadio(o); break;
+        case TControlKind::kMultimedia: {
+            // A sound or video with the player's buttons gets its player while used.
+            model::TNYXoggetto& media = *e->Record();
+            if ((!IsSound(media) && !IsVideo(media)) || CyclicAction(media)) return false;
+            auto* c = new TMediaControl(media, MediaFilePath(media), vp);
+            active_ = c;
+            break;
+        }
         case TControlKind::kButton:
             if (o.Subtype() == 3) {
                 forms_.ResetFormOf(o);

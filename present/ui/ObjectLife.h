@@ -31,6 +31,9 @@ public:
     bool Use(const QPoint& at);
     // The real widget of the field being used, if any.
     QWidget* Active() const { return active_; }
+    // The players of the media that play by themselves in view mode, and
+    // the floating frames' frame sets.
+    const std::vector<QPointer<QWidget>>& Playing() const { return cyclic_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -38,6 +41,12 @@ protected:
 private:
     void Sync();
     void EndUse();
+    // Starts (or stops) the media with the cyclic action of the page shown.
+    void StartCyclic();
+    void StopCyclic();
+    // A floating frame in view mode: a read-only frame set nested in the
+    // page, showing its page and passing its links to the outer frame set.
+    void ShowFloating(richtext::TNYXembedded& e, const QRect& r);
     richtext::TNYXembedded* ObjectAt(const QPoint& boxPoint) const;
 
     richtext::ui::TNYXpageView& view_;
@@ -45,6 +54,8 @@ private:
     TFormStates forms_;
     QPointer<QWidget> active_;
     QWidget* viewport_ = nullptr;
+    std::vector<QPointer<QWidget>> cyclic_;
+    bool cyclicPending_ = false;
 };
 
 }  // namespace present::ui

@@ -233,6 +233,7 @@ void TNYXboxWidget::paintEvent(QPaintEvent* e) {
         const TNYXcaretPos d = Normalise(*box_, mouse_->DropPosition());
         if (d.height > 0) p.fillRect(QRect(d.x, d.y, 2, d.height), Qt::black);
     }
+    if (onPaintOver) onPaintOver(p);
     if (CaretDrawn()) {
         // The caret inverts what lies under it.
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);

@@ -54,6 +54,9 @@ public:
     // answers false for an object not shown in the current mode.
     std::function<bool(TNYXembedded&, std::int32_t lineWidth)> onMeasureObject;
     std::function<bool(QPainter&, const TNYXembedded&, const QRect&)> onPaintObject;
+    // Painted over the text after everything else but the caret, in box
+    // coordinates: an object's selection frame, a resize outline, a drop mark.
+    std::function<void(QPainter&)> onPaintOver;
 
     // The text as accessibility sees it: paragraphs joined by "\n", objects as U+FFFC.
     QString AccessibleText() const;

@@ -259,3 +259,40 @@ TEST_F(ObjectsUi, EveryKindInsertedIsOneUndoStepAndSurvivesSaveAndReload) {
 }
 
 }  // namespace
+
+namespace {
+
+// A floating frame that shows its own page nested frame sets without end.
+TEST_F(ObjectsUi, AFloatingFrameShowingItsOwnPageStopsAtTheDeepestNesting) {
+    model::TNYXoggetto* frame = Make(model::inputStat, 18);
+    frame->SetWord(182, 300);
+    frame->SetWord(180, 200);
+    frame->SetByte(178, 0);
+    auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    page->SetName("Se stessa");
+    frame->SetInt(108, static_cast<std::int32_t>(page->Index()));
+    page->SetText("<Z S0 >Dentro " + Tag(*frame));
+    set.SetModified(false);
+    TInsiemeCornici f;
+    f.resize(640, 480);
+    f.SetLinkedNYXset(&set);
+    f.show();
+    ASSERT_TRUE(f.ShowPage(page->Index()));
+    f.SetReadOnly(true);
+    for (int i = 0; i < 20; ++i) Flush();
+    const auto nested = f.findChildren<TInsiemeCornici*>(QStringLiteral("cornice indipendente"));
+    ASSERT_EQ(nested.size(), static_cast<qsizetype>(present::TNYXCustomFrameSet::kMaxNesting + 1));
+    int empty = 0;
+    for (TInsiemeCornici* n : nested) {
+        EXPECT_TRUE(n->ReadOnly());
+        if (n->Views().empty()) ++empty;
+    }
+    EXPECT_EQ(empty, 1);  // the deepest one shows nothing
+    EXPECT_FALSE(set.Modified());
+    f.SetReadOnly(false);
+    Flush();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(f.findChildren<TInsiemeCornici*>(QStringLiteral("cornice indipendente")).isEmpty());
+}
+
+}  // namespace

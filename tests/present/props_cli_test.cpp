@@ -1,0 +1,71 @@
+// nyx props lists an object's properties as its dialog shows them and sets
+// them, saving the record back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+#include "model/NYXset.h"
+#include "model/Types.h"
+#include "platform/testing/FixedEnv.h"
+#include "present/ObjectInsert.h"
+
+namespace {
+
+struct NyxResult {
+    int status;
+    std::string out;
+};
+
+NyxResult Nyx(const std::string& args) {
+    const char* env = std::getenv("QUOR_BINARY_DIR");
+    std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    std::string cmd = bin + "/nyx " + args + " 2>&1";
+    NyxResult r{-1, {}};
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
+    const int st = pclose(f);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+TEST(PropsCli, ListsAndSetsAButtonsProperties) {
+    platform::testing::TempDir dir;
+    const std::string file = (dir / "t.nyx").string();
+    std::uint32_t slot = 0;
+    {
+        model::TNYXset set;
+        set.NewHypertext();
+        model::TNYXoggetto* b = set.NewObject(model::bottoneCGI);
+        present::SetNewObjectDefaults(*b, model::bottoneCGI, 2);
+        slot = b->Index();
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(b->Reference()));
+        auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+        page->SetText(std::string("<Z S0 >") + tag);
+        ASSERT_TRUE(set.SaveToFile(file));
+    }
+    const std::string obj = file + " 22 " + std::to_string(slot);
+    NyxResult r = Nyx("props " + obj);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Propriet\xC3\xA0 bottone\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("etichetta=Bottone\t"), std::string::npos) << r.out;
+    r = Nyx("props " + obj + " 'etichetta=Più avanti' tipo=3");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Nyx("props " + obj + " tipo=9").status, 1);       // not a choice
+    EXPECT_EQ(Nyx("props " + obj + " etichetta").status, 2);    // no value
+    model::TNYXset again;
+    ASSERT_TRUE(again.LoadFromFile(file));
+    const model::TNYXoggetto* b = again.ObjectAt(model::bottoneCGI, slot);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Str(97, 79), "Pi\xF9 avanti");
+    EXPECT_EQ(b->Subtype(), 3);
+}
+
+}  // namespace
