@@ -67,9 +67,10 @@ int Add(model::TNYXset& set, const std::string& file, const std::string& image, 
     std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(placed->Reference()));
     target->SetFirstStream(text + tag + std::string(1, '\0'));
     set.SetModified(true);
+    // Saving reloads the hypertext: its objects are not the ones above any more.
+    const unsigned picSlot = pic->Index(), placedSlot = placed->Index();
     if (!SaveReporting(set, file)) return kFailed;
-    std::printf("pagina %lld: immagine %u posizionata (%d)\n", static_cast<long long>(page), pic->Index(),
-                static_cast<int>(placed->Index()));
+    std::printf("pagina %lld: immagine %u posizionata (%u)\n", static_cast<long long>(page), picSlot, placedSlot);
     return kOk;
 }
 

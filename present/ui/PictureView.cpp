@@ -170,8 +170,22 @@ richtext::TNYXembedded* TPictureObjects::PictureAt(const QPoint& pt) const {
     return nullptr;
 }
 
+bool TPictureObjects::SameBox() const { return box_ == &view_.Box() && registry_ == view_.Box().Registry(); }
+
+void TPictureObjects::ForgetOtherBox() {
+    if (SameBox()) return;
+    const bool had = selected_ >= 0;
+    box_ = &view_.Box();
+    registry_ = view_.Box().Registry();
+    selected_ = hovered_ = zone_ = -1;
+    armed_ = moving_ = resizing_ = swallowRelease_ = false;
+    animations_.clear();
+    animated_.clear();
+    if (had) NotifySelection();
+}
+
 richtext::TNYXembedded* TPictureObjects::Selected() const {
-    if (selected_ < 0 || !view_.Box().Registry()) return nullptr;
+    if (selected_ < 0 || !SameBox() || !view_.Box().Registry()) return nullptr;
     richtext::TNYXembedded* e = view_.Box().Registry()->Find(selected_);
     return IsPicture(e) && e->PlacedIn() ? e : nullptr;
 }
@@ -198,6 +212,7 @@ void TPictureObjects::Repaint(const richtext::TNYXembedded* e) {
 }
 
 void TPictureObjects::Select(richtext::TNYXembedded* e) {
+    ForgetOtherBox();
     richtext::TNYXembedded* before = Selected();
     if (!IsPicture(e)) e = nullptr;
     selected_ = e ? e->Id() : -1;
@@ -412,6 +427,7 @@ void TPictureObjects::Tick() {
 
 bool TPictureObjects::Paint(QPainter& p, const richtext::TNYXembedded& e, const QRect& r) {
     if (!IsPicture(&e)) return false;
+    ForgetOtherBox();
     model::TNYXoggetto& o = *e.Record();
     model::TNYXset* set = view_.Box().Set();
     const bool view = view_.ReadOnly();
@@ -619,43 +635,46 @@ void TPictureObjects::Hover(const QPoint& vp) {
 }
 
 bool TPictureObjects::eventFilter(QObject* watched, QEvent* ev) {
+    // Only input is looked at: other events may come while the view is
+    // being taken down.
+    const QEvent::Type t = ev->type();
     if (watched == viewport_) {
-        switch (ev->type()) {
-            case QEvent::MouseButtonPress: return Press(static_cast<QMouseEvent*>(ev));
-            case QEvent::MouseMove: return Move(static_cast<QMouseEvent*>(ev));
-            case QEvent::MouseButtonRelease: return Release(static_cast<QMouseEvent*>(ev));
-            case QEvent::MouseButtonDblClick: return DoubleClick(static_cast<QMouseEvent*>(ev));
-            case QEvent::Leave:
-                if (hovered_ >= 0) {
-                    richtext::TNYXembedded* old = view_.Box().Registry() ? view_.Box().Registry()->Find(hovered_) : nullptr;
-                    hovered_ = -1;
-                    if (old && old->PlacedIn()) Repaint(old);
-                }
-                break;
-            default: break;
+        if (t == QEvent::Leave) {
+            if (hovered_ >= 0) viewport_->update();
+            hovered_ = -1;
+            return false;
         }
+        if (t != QEvent::MouseButtonPress && t != QEvent::MouseMove && t != QEvent::MouseButtonRelease &&
+            t != QEvent::MouseButtonDblClick)
+            return false;
+        ForgetOtherBox();
+        auto* m = static_cast<QMouseEvent*>(ev);
+        switch (t) {
+            case QEvent::MouseButtonPress: return Press(m);
+            case QEvent::MouseMove: return Move(m);
+            case QEvent::MouseButtonRelease: return Release(m);
+            default: return DoubleClick(m);
+        }
+    }
+    if (watched != &view_) return false;
+    if (t == QEvent::FocusOut) {
+        armed_ = moving_ = false;
         return false;
     }
-    if (watched == &view_ && !view_.ReadOnly() && zone_ >= 0 && Selected()) {
-        if (ev->type() == QEvent::ShortcutOverride || ev->type() == QEvent::KeyPress) {
-            auto* k = static_cast<QKeyEvent*>(ev);
-            const bool del = k->key() == Qt::Key_Delete && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-            const bool copy = k->matches(QKeySequence::Copy);
-            if (del || copy) {
-                if (ev->type() == QEvent::ShortcutOverride) {
-                    ev->accept();
-                    return true;
-                }
-                if (del) DeleteSelectedZone();
-                else CopyZone();
-                return true;
-            }
-        }
+    if (t != QEvent::ShortcutOverride && t != QEvent::KeyPress) return false;
+    ForgetOtherBox();
+    if (view_.ReadOnly() || zone_ < 0 || !Selected()) return false;
+    auto* k = static_cast<QKeyEvent*>(ev);
+    const bool del = k->key() == Qt::Key_Delete && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool copy = k->matches(QKeySequence::Copy);
+    if (!del && !copy) return false;
+    if (t == QEvent::ShortcutOverride) {
+        ev->accept();
+        return true;
     }
-    if (watched == &view_ && ev->type() == QEvent::FocusOut) {
-        armed_ = moving_ = false;
-    }
-    return false;
+    if (del) DeleteSelectedZone();
+    else CopyZone();
+    return true;
 }
 
 }  // namespace present::ui

@@ -149,8 +149,15 @@ private:
     TAnimation* AnimationFor(const richtext::TNYXembedded& e, model::TNYXoggetto& picture);
     void Tick();
 
+    // Ids name objects of one box only: what was kept for another box (a page
+    // shown since) is forgotten.
+    bool SameBox() const;
+    void ForgetOtherBox();
+
     richtext::ui::TNYXpageView& view_;
     QWidget* viewport_;
+    const void* box_ = nullptr;
+    const void* registry_ = nullptr;
     std::int32_t selected_ = -1;  // instance id of the selected picture
     int zone_ = -1;
     QPoint press_;

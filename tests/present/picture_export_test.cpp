@@ -30,7 +30,7 @@ int Nyx(const std::string& args, std::string* out = nullptr) {
     const char* env = std::getenv("QUOR_BINARY_DIR");
     const std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
     const std::string captured = (fs::temp_directory_path() / ("nyx-picture-" + std::to_string(getpid()))).string();
-    const int st = std::system((bin + "/nyx " + args + " >" + captured + " 2>/dev/null").c_str());
+    const int st = std::system((bin + "/nyx " + args + " >" + captured + " 2>&1").c_str());
     if (out) {
         out->clear();
         if (std::FILE* f = std::fopen(captured.c_str(), "rb")) {
@@ -74,7 +74,8 @@ TEST(PictureExport, DamagedPictureIsSkippedWithAReport) {
         std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(placed->Reference()));
         text += tag;
     }
-    static_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, 0))->SetText(text);
+    model::TNYXoggetto* page = set.Count(model::testoHtml) > 0 ? set.ObjectAt(model::testoHtml, 0) : set.NewObject(model::testoHtml);
+    static_cast<model::TNYXtesto*>(page)->SetText(text);
     // The second picture keeps its header and loses its pixels.
     std::string bytes;
     ASSERT_TRUE(pics[1]->ReadFirstStream(bytes));
@@ -97,14 +98,16 @@ TEST(PictureCli, AddsAPictureToAPageAndListsItsZones) {
     {
         model::TNYXset s;
         s.NewHypertext();
+        if (s.Count(model::testoHtml) == 0) s.NewObject(model::testoHtml);
+        static_cast<model::TNYXtesto*>(s.ObjectAt(model::testoHtml, 0))->SetText("<Z S0 >Foto: ");
         ASSERT_TRUE(s.SaveToFile(file));
     }
     const std::string gif = Gif(tmp.path() / "foto.gif", 30, 20);
-    EXPECT_EQ(Nyx("picture " + file.string() + " --add " + gif + " 0"), 0);
+    std::string out;
+    EXPECT_EQ(Nyx("picture " + file.string() + " --add " + gif + " 0", &out), 0) << out;
     EXPECT_EQ(Nyx("picture " + file.string() + " --add " + gif + " 9"), 1);
     EXPECT_EQ(Nyx("picture " + file.string() + " --add " + (tmp.path() / "nessuna.gif").string() + " 0"), 1);
     EXPECT_EQ(Nyx("picture"), 2);
-    std::string out;
     EXPECT_EQ(Nyx("picture " + file.string(), &out), 0);
     EXPECT_NE(out.find("foto.gif 30x20"), std::string::npos) << out;
     EXPECT_NE(out.find("30x20, 0 zone"), std::string::npos) << out;

@@ -141,10 +141,11 @@ TEST_F(Zones, ThirtyFirstZoneIsRefused) {
     EXPECT_TRUE(z.Full());
     EXPECT_EQ(z.AddAt(0, 0, 200, 100), -1);
     EXPECT_EQ(z.Insert(TZone{}), -1);
+    const std::uint8_t past = placed->Byte(73 + 480);
     z.Store(*placed);
     for (int s = 0; s < kMaxZones; ++s) EXPECT_TRUE(Stored(s).Used()) << s;
     // Nothing was written past the zone area.
-    EXPECT_EQ(placed->Byte(73 + 480), 0);
+    EXPECT_EQ(placed->Byte(73 + 480), past);
 }
 
 TEST_F(Zones, ZoneAddedAtAPressPointStaysOnThePicture) {
@@ -177,10 +178,10 @@ TEST_F(Zones, HalfSizeThenHandleResizeScalesTheZones) {
     const TZoneData d = Stored(0);
     EXPECT_EQ((std::vector<int>{d.left, d.top, d.width, d.height}), (std::vector<int>{15, 15, 30, 30}));
     EXPECT_EQ(d.link, kLinkA);
-    // Back to 100 %: the zones follow the picture.
+    // Back to 100 % from the stored 100 x 50: the zones follow the picture.
     EXPECT_EQ(ScaleTo(*p, 100), (TPictureSize{200, 100}));
-    EXPECT_EQ(Stored(0).left, 20);
-    EXPECT_EQ(Stored(0).width, 40);
+    EXPECT_EQ(Stored(0).left, 30);
+    EXPECT_EQ(Stored(0).height, 60);
     placed = nullptr;
 }
 
@@ -259,7 +260,7 @@ TEST_F(Zones, ZoneWithoutALinkIsNeverReadAsPageZeroAfterReload) {
     platform::testing::TempDir dir;
     TNYXoggetto* pic = AddGif(set, dir, 60, 40);
     ASSERT_NE(pic, nullptr);
-    TNYXoggetto* page = set.ObjectAt(model::testoHtml, 0);
+    TNYXoggetto* page = set.Count(model::testoHtml) > 0 ? set.ObjectAt(model::testoHtml, 0) : set.NewObject(model::testoHtml);
     ASSERT_NE(page, nullptr);
     TNYXoggetto* p = set.NewObject(model::immagineNew);
     std::unique_ptr<TNYXoggetto> made(set.NewPlacedPicture(pic));
@@ -273,10 +274,11 @@ TEST_F(Zones, ZoneWithoutALinkIsNeverReadAsPageZeroAfterReload) {
     std::snprintf(text, sizeof text, "<Z S0 >Mappa <$%08X>", static_cast<unsigned>(p->Reference()));
     static_cast<model::TNYXtesto*>(page)->SetText(text);
     const auto file = dir.path() / "zone.nyx";
-    ASSERT_TRUE(set.SaveToFile(file));
+    const std::uint32_t slot = p->Index();
+    ASSERT_TRUE(set.SaveToFile(file));  // reloads: p is gone
     model::TNYXset back;
     ASSERT_TRUE(back.LoadFromFile(file));
-    const TNYXoggetto* again = back.ObjectAt(model::immagineNew, p->Index());
+    const TNYXoggetto* again = back.ObjectAt(model::immagineNew, slot);
     ASSERT_NE(again, nullptr);
     TZoneList loaded;
     loaded.Load(*again);
