@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
-#include <QDateTime>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -47,7 +46,6 @@ bool IsPicture(const richtext::TNYXembedded* e) {
     return e && e->Record() && e->Record()->Type() == model::immagineNew;
 }
 
-qint64 Now() { return QDateTime::currentMSecsSinceEpoch(); }
 
 }  // namespace
 
