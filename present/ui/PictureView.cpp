@@ -13,6 +13,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <tuple>
 
 #include "model/Fields.h"
 #include "model/ImageCodecs.h"
@@ -57,10 +58,8 @@ TPictureCache& TPictureCache::Instance() {
 }
 
 bool TPictureCache::Key::operator<(const Key& o) const {
-    if (picture != o.picture) return picture < o.picture;
-    if (bytes != o.bytes) return bytes < o.bytes;
-    if (width != o.width) return width < o.width;
-    return height < o.height;
+    return std::tie(picture, bytes, name, stamp, naturalW, naturalH, width, height) <
+           std::tie(o.picture, o.bytes, o.name, o.stamp, o.naturalW, o.naturalH, o.width, o.height);
 }
 
 void TPictureCache::Clear() {
@@ -71,7 +70,14 @@ void TPictureCache::Clear() {
 
 QImage TPictureCache::Scaled(model::TNYXoggetto& picture, int width, int height) {
     if (width <= 0 || height <= 0) return {};
-    const Key key{&picture, picture.FirstStreamSize(), width, height};
+    const Key key{&picture,
+                  picture.FirstStreamSize(),
+                  picture.GetFileName(),
+                  picture.GetStamp(),
+                  picture.Word(model::picturerec::kWidth),
+                  picture.Word(model::picturerec::kHeight),
+                  width,
+                  height};
     if (auto it = scaled_.find(key); it != scaled_.end()) return it->second;
     std::shared_ptr<const model::TNYXpicture> decoded;
     model::TNYXset* set = picture.Set();

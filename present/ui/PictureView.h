@@ -51,9 +51,14 @@ public:
     void Clear();
 
 private:
+    // A picture object of a hypertext loaded since may sit at the address of
+    // an old one: its name, stamp, size and byte count tell them apart.
     struct Key {
         const model::TNYXoggetto* picture;
         std::uint64_t bytes;
+        std::string name;
+        std::int32_t stamp;
+        int naturalW, naturalH;
         int width, height;
         bool operator<(const Key& o) const;
     };
