@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include <cctype>
@@ -86,9 +88,17 @@ TPictureSize RealSize(model::TNYXoggetto& picture) {
 
 bool PictureDecodes(model::TNYXoggetto& picture) {
     if (picture.Type() != model::immagine || picture.IsEmpty()) return false;
-    std::string head;
-    if (!picture.ReadFirstStream(head)) return false;
-    const model::codecs::Format f = model::codecs::Sniff(head);
+    // Bytes that cannot be read at all are a missing file, not a damaged
+    // picture: whoever copies them reports that.
+    std::string bytes;
+    if (picture.HasFirstStream()) {
+        if (!picture.ReadFirstStream(bytes)) return true;
+    } else {
+        std::ifstream in(picture.ExternalPath(), std::ios::binary);
+        if (picture.ExternalPath().empty() || !in) return true;
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const model::codecs::Format f = model::codecs::Sniff(bytes);
     if (f == model::codecs::Format::Wmf || f == model::codecs::Format::Emf) return true;
     if (f == model::codecs::Format::Unknown) {
         // Metafiles are known by their name when their bytes say nothing.
@@ -96,9 +106,11 @@ bool PictureDecodes(model::TNYXoggetto& picture) {
         const auto dot = name.find_last_of('.');
         std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
         for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return ext == ".wmf" || ext == ".emf";
+        if (ext == ".wmf" || ext == ".emf") return true;
     }
-    return picture.GetPicture() != nullptr;
+    if (picture.Set() && picture.Set()->CachedPicture(picture)) return true;
+    model::codecs::Image image;
+    return model::codecs::Decode(bytes, image);
 }
 
 TPictureSize ShownSize(const model::TNYXoggetto& placed) {

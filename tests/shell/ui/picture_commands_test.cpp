@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -243,6 +244,65 @@ TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZone
     form.Command("actUndo")->trigger();
     Flush();
     EXPECT_EQ(e->width, 200);
+}
+
+TEST_F(PictureCommandsTest, ZoneDraggedMovesPastFourPixelsResizesByItsCornerAndIsCopiedToAnotherPicture) {
+    TMainForm form(paths);
+    form.resize(900, 700);
+    form.show();
+    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
+    Flush();
+    richtext::TNYXembedded* e = Place(form);
+    ASSERT_NE(e, nullptr);
+    richtext::ui::TNYXpageView* view = form.PageView();
+    TPictureObjects* pictures = TPictureObjects::Of(*view);
+    QWidget* vp = view->viewport();
+    Click(vp, At(view, e, 10, 10));
+    form.Command("actAggiungiZona")->trigger();  // (10, 10, 30, 30)
+    auto bounds = [&] {
+        const present::TZone z = pictures->Zones()[0];
+        return std::vector<int>{z.left, z.top, z.width, z.height};
+    };
+    // 3 pixels: still a click. 20 pixels right and 10 down: a move.
+    Mouse(vp, QEvent::MouseButtonPress, At(view, e, 15, 15));
+    Mouse(vp, QEvent::MouseMove, At(view, e, 18, 17));
+    EXPECT_EQ(bounds(), (std::vector<int>{10, 10, 30, 30}));
+    Mouse(vp, QEvent::MouseMove, At(view, e, 35, 25));
+    Mouse(vp, QEvent::MouseButtonRelease, At(view, e, 35, 25));
+    EXPECT_EQ(bounds(), (std::vector<int>{30, 20, 30, 30}));
+    ASSERT_FALSE(form.UndoList().Labels().empty());
+    EXPECT_EQ(form.UndoList().Labels().front(), "Muovi zona cliccabile");
+    // The lower right corner makes it 10 pixels wider and higher.
+    Mouse(vp, QEvent::MouseButtonPress, At(view, e, 58, 48));
+    Mouse(vp, QEvent::MouseMove, At(view, e, 68, 58));
+    Mouse(vp, QEvent::MouseButtonRelease, At(view, e, 68, 58));
+    EXPECT_EQ(bounds(), (std::vector<int>{30, 20, 40, 40}));
+    EXPECT_EQ(form.UndoList().Labels().front(), "Dimensiona zona cliccabile");
+
+    // Copied, pasted on a second picture: 5 pixels right and down.
+    SetDialogRunner(ChoosePage("Uno"));
+    form.Command("actCollegamentoZona")->trigger();
+    const std::int32_t link = pictures->Zones()[0].link;
+    ASSERT_GT(link, 0);
+    form.Command("actCopiaZona")->trigger();
+    richtext::TNYXembedded* second = nullptr;
+    Place(form);
+    for (const auto& p : view->Box().paragraphs)
+        for (richtext::TNYXembedded* o : p->Objects())
+            if (o && o != e && o->Record() && o->Record()->Type() == model::immagineNew) second = o;
+    ASSERT_NE(second, nullptr);
+    Click(vp, At(view, second, 150, 80));
+    ASSERT_EQ(pictures->Selected(), second);
+    form.Command("actIncollaZona")->trigger();
+    ASSERT_EQ(pictures->Zones().Size(), 1u);
+    EXPECT_EQ(bounds(), (std::vector<int>{35, 25, 40, 40}));
+    EXPECT_EQ(pictures->Zones()[0].link, link);
+    // Delete on the selected zone takes it away.
+    ASSERT_EQ(pictures->SelectedZone(), 0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(view, &del);
+    EXPECT_EQ(pictures->Zones().Size(), 0u);
+    EXPECT_EQ(form.UndoList().Labels().front(), "Cancella zona cliccabile");
 }
 
 TEST_F(PictureCommandsTest, PastedBitmapNeverOverwritesAPictureSharedWithOtherPlacements) {
