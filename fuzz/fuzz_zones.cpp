@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (present::ZoneToClipboard(z).size() != present::kZoneClipSize) std::abort();
     }
     auto placed = model::MakeObject(model::immagineNew);
-    std::memcpy(placed->Data(), data, std::min<std::size_t>(size, model::kDataSize));
+    if (size > 0) std::memcpy(placed->Data(), data, std::min<std::size_t>(size, model::kDataSize));
     present::TZoneList list;
     list.Load(*placed);
     if (list.Size() > static_cast<std::size_t>(present::kMaxZones)) std::abort();
