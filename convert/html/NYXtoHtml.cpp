@@ -9,6 +9,7 @@
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/text.h"
+#include "present/PictureChoices.h"
 #include "present/PictureData.h"
 
 namespace convert::html {
@@ -224,6 +225,12 @@ bool TNYXtoHtml::Export(const std::vector<std::int32_t>& pages, bool aliases) {
         const TNYXoggetto* o = set.ObjectByRef(files_[i]);
         if (!Exists(o)) continue;
         const fs::path target = ExportPath / fs::path(platform::text::Cp1252ToUtf8(PageFileName(o, 2)));
+        // A picture whose bytes do not decode is not published.
+        if (TNYXoggetto* pic = set.ObjectByRef(files_[i]);
+            pic && pic->Type() == model::immagine && !present::PictureDecodes(*pic)) {
+            Problem("Immagine danneggiata, non copiata: \"" + o->GetFileName() + "\"");
+            continue;
+        }
         if (CopyContents(*o, target)) {
             ++report_.filesCopied;
             report_.written.push_back(PageFileName(o, 2));

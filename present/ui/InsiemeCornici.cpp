@@ -18,6 +18,7 @@
 #include "present/ui/ObjectEdit.h"
 #include "present/ui/ObjectLife.h"
 #include "present/ui/ObjectPainter.h"
+#include "present/ui/PictureView.h"
 #include "richtext/ui/BoxWidget.h"
 
 namespace present::ui {
@@ -160,7 +161,9 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
         auto* objects = new TViewObjects(*view);
         AttachObjectEditing(*view);
         objects->setObjectName(QStringLiteral("oggettiPagina"));
-        view->onPaintObject = [objects](QPainter& p, const richtext::TNYXembedded& e, const QRect& r) {
+        auto* pictures = new TPictureObjects(*view);
+        view->onPaintObject = [objects, pictures](QPainter& p, const richtext::TNYXembedded& e, const QRect& r) {
+            if (pictures->Paint(p, e, r)) return true;
             return e.Record() && PaintEmbedded(p, *e.Record(), r, objects->StateOf(*e.Record()));
         };
     }

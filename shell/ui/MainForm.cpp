@@ -1,6 +1,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
+#include "shell/ui/PictureCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -289,6 +290,7 @@ void TMainForm::BuildCommands() {
     AddObjectCommands(*this, handlers);
     AddPublishCommands(*this, handlers);
     AddSearchCommands(*this, handlers);
+    AddPictureCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));
