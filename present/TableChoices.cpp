@@ -50,7 +50,30 @@ std::vector<std::int32_t> StyleBackgrounds(int style, int rows, int columns, std
     return v;
 }
 
+void SetTableDefaults(model::TNYXoggetto& t) {
+    t.SetSubtype(0);
+    for (std::size_t c = 0; c < 50; ++c) t.SetByte(kRules + c, TTableData::kFixed);
+    t.SetByte(55, 1);
+    t.SetByte(88, 100);
+    t.SetByte(89, 100);
+    t.SetByte(90, 2);
+    t.SetByte(91, 2);
+    t.SetByte(92, 0);
+    t.SetByte(kRows, 1);
+    t.SetByte(kColumns, 1);
+    t.SetWord(95, 0);
+    for (std::size_t c = 0; c < 50; ++c) t.SetWord(kWidths + 2 * c, 0);
+    t.SetInt(197, 0);
+    t.SetInt(201, 0);
+    t.SetWord(205, 0);
+    t.SetInt(207, -1);
+    t.SetInt(211, static_cast<std::int32_t>(0x80000014u));
+    t.SetInt(215, static_cast<std::int32_t>(0x80000010u));
+    t.SetByte(219, 2);
+}
+
 void TNewTableChoices::Apply(model::TNYXoggetto& table) const {
+    SetTableDefaults(table);
     const int R = std::clamp(rows, 1, kMaxNewTableRows), C = std::clamp(columns, 1, TTableData::kMaxColumns);
     const int st = std::clamp(style, 0, kTableStyles - 1);
     table.SetByte(66, U8(st));

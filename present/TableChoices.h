@@ -28,6 +28,10 @@ inline constexpr const char* kTooManyRows = "Il numero massimo di righe è limit
 // The background value of a picture-file object's slot.
 inline std::int32_t PictureBackground(std::uint32_t slot) { return 0x3000000 + static_cast<std::int32_t>(slot & 0xFFFFFF); }
 
+// The fields of a new table record: one fixed column, spacing and padding
+// 2, no border, 100 % wide, transparent, the system's border colours.
+void SetTableDefaults(model::TNYXoggetto& table);
+
 // "Nuova tabella".
 struct TNewTableChoices {
     int rows = 3;      // 1 to 200
@@ -41,7 +45,7 @@ struct TNewTableChoices {
 
     // Empty when the choices can be made into a table, else the message.
     std::string Check() const;
-    // Fills a new table record (defaults already set): style, shape, border,
+    // Fills a table record with the defaults, then the style, shape, border,
     // columns of equal percentage, and the cell backgrounds the style gives.
     void Apply(model::TNYXoggetto& table) const;
 };

@@ -236,6 +236,8 @@ std::int32_t ApplyColumnDrag(model::TNYXoggetto& table, int column, std::int32_t
         const std::int32_t pct = std::min<std::int32_t>(100, c * table.Byte(89) / tableWidth);
         table.SetByte(89, static_cast<std::uint8_t>(std::max<std::int32_t>(pct, 1)));
     }
+    // A table of pixel width keeps its new width in the record.
+    if (!td.WidthIsPercent()) table.SetWord(56, static_cast<std::uint16_t>(std::min<std::int32_t>(c, 0xFFFF)));
     const std::size_t at = 97 + 2 * static_cast<std::size_t>(column);
     auto put = [&](std::int32_t v) { table.SetWord(at, static_cast<std::uint16_t>(std::clamp<std::int32_t>(v, 0, 0xFFFF))); };
     switch (td.ColumnRule(column)) {

@@ -1,4 +1,5 @@
 #include "present/ui/InsiemeCornici.h"
+#include "present/ui/TableView.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -161,6 +162,7 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
         view->onPaintObject = [objects](QPainter& p, const richtext::TNYXembedded& e, const QRect& r) {
             return e.Record() && PaintEmbedded(p, *e.Record(), r, objects->StateOf(*e.Record()));
         };
+        InstallTables(*view);
     }
     view->SetUndoList(undo_);
     view->SetTypographicQuotes(quotes_);

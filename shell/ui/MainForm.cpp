@@ -1,6 +1,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
+#include "shell/ui/TableCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -280,6 +281,7 @@ void TMainForm::BuildCommands() {
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     AddObjectCommands(*this, handlers);
+    AddTableCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));
