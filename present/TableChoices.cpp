@@ -5,6 +5,7 @@
 #include "model/Bytes.h"
 #include "present/TableData.h"
 #include "present/ObjectInsert.h"
+#include "present/TableUndo.h"
 #include "richtext/Editing.h"
 #include "richtext/TableBox.h"
 
@@ -345,7 +346,7 @@ bool EditTable(richtext::TNYXembedded& table, richtext::TUndoRecorder* undo, con
     const std::int32_t i = HolderParagraph(table);
     if (i < 0 || !table.IsTable()) return false;
     richtext::TNYXbox& holder = *table.PlacedIn()->box;
-    if (undo) undo->Snapshot(label, holder, i, i);
+    SnapshotTable(undo, table, label);
     TTableGrid grid(table, holder);
     return change(grid);
 }

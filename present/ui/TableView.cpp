@@ -1,5 +1,7 @@
 #include "present/ui/TableView.h"
 
+#include "present/ui/TableRuler.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -230,6 +232,8 @@ bool TTableView::BeginEdit(TNYXbox& cell, TTextPos pos) {
         editor_->onPaintObject = view_.onPaintObject;
         PlaceEditor();
         editor_->show();
+        if (!ruler_) ruler_ = new TTableRuler(*this, view_.viewport());
+        ruler_->Show(cell.ownerTable);
         view_.viewport()->update();
     }
     editor_->Editing().SetCaret(pos);
@@ -241,6 +245,7 @@ bool TTableView::BeginEdit(TNYXbox& cell, TTextPos pos) {
 void TTableView::EndEdit() {
     if (!cell_) return;
     cell_ = nullptr;
+    if (ruler_) ruler_->Show(nullptr);
     if (editor_) {
         const bool focused = editor_->hasFocus();
         editor_->hide();
@@ -262,6 +267,7 @@ void TTableView::PlaceEditor() {
     }
     const QPoint scroll(view_.horizontalScrollBar()->value(), view_.verticalScrollBar()->value());
     editor_->setGeometry(r.translated(-scroll));
+    if (ruler_) ruler_->Show(cell_->ownerTable);
 }
 
 void TTableView::TableChanged(TNYXembedded& table) {

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "present/TableLayout.h"
+#include "present/ui/TableRuler.h"
 #include "richtext/Box.h"
 #include "richtext/ui/BoxWidget.h"
 
@@ -46,6 +47,8 @@ public:
     // The cell being edited and its editor; nullptr when none.
     richtext::TNYXbox* EditedCell() const { return cell_; }
     TTableCellEditor* Editor() const { return editor_; }
+    // The column ruler of the table being edited (hidden when none).
+    TTableRuler* Ruler() const { return ruler_; }
     // The box the caret is in: the cell being edited, else the page's box.
     richtext::TNYXbox& CaretBox() const;
     // Edits a cell with the caret at pos; false when it cannot be shown.
@@ -78,6 +81,7 @@ private:
 
     richtext::ui::TNYXpageView& view_;
     QPointer<TTableCellEditor> editor_;
+    QPointer<TTableRuler> ruler_;
     richtext::TNYXbox* cell_ = nullptr;
     bool relaying_ = false;
 };

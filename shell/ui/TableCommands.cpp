@@ -9,6 +9,7 @@
 #include "model/NYXset.h"
 #include "platform/Ui.h"
 #include "present/TableChoices.h"
+#include "present/TableUndo.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/TableDialogs.h"
 #include "present/ui/TableView.h"
@@ -98,7 +99,7 @@ void Delete(TMainForm& form, bool columns) {
     if (!TTableGrid::CanDelete(index, index, columns ? c.table->Columns() : c.table->Rows())) return;
     const std::int32_t para = present::HolderParagraph(*c.table);
     if (para < 0) return;
-    form.UndoList().Snapshot(columns ? "Cancellazione colonne" : "Cancellazione righe", *c.table->PlacedIn()->box, para, para);
+    present::SnapshotTable(&form.UndoList(), *c.table, columns ? "Cancellazione colonne" : "Cancellazione righe");
     QPointer<richtext::ui::TNYXpageView> view = c.view;
     const std::uint64_t registry = c.view->Registry().Serial();
     const std::int32_t id = c.table->Id();

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -17,6 +18,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/TableDialogs.h"
+#include "present/ui/TableRuler.h"
 #include "present/ui/TableView.h"
 #include "richtext/Markup.h"
 #include "richtext/Navigation.h"
@@ -40,6 +42,11 @@ void Flush() {
 void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
     QKeyEvent press(QEvent::KeyPress, key, mods, text);
     QApplication::sendEvent(w, &press);
+}
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons = Qt::LeftButton) {
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
 }
 
 void Type(QWidget* w, const QString& text) {
@@ -154,7 +161,7 @@ TEST_F(TableCommandsTest, TabThroughTheCellsTyping) {
     EXPECT_NE(text.find("uno<T><Z S1 >due<T><Z S1 >tre<T><Z S1 >quattro<T>"), std::string::npos) << text;
 }
 
-TEST_F(TableCommandsTest, RowsAddedAndDeletedAndUndone) {
+TEST_F(TableCommandsTest, UndoOfAddedColumnRestoresTheRecordWithItsCells) {
     richtext::TNYXembedded* e = NewTable(3, 2, 0);
     ASSERT_NE(e, nullptr);
     Type(QApplication::focusWidget(), "a");
@@ -171,8 +178,24 @@ TEST_F(TableCommandsTest, RowsAddedAndDeletedAndUndone) {
     Tables().EndEdit();
     View().Undo(1);
     Flush();
+    // The undo gives back the record with its cells: 3 x 2 again, and the
+    // text after the table stays after it.
+    richtext::TNYXembedded* back = nullptr;
+    for (auto& p : View().Box().paragraphs)
+        if (p->IsTableParagraph()) back = p->ObjectAt(0);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Columns(), 2);
+    EXPECT_EQ(back->Cells().size(), 6u);
+    const std::size_t paragraphs = View().Box().paragraphs.size();
     const std::string text = StoredText();
-    EXPECT_NE(text.find("<Z S1 >a<T><Z S1 ><T><Z S1 ><T><Z S1 ><T>"), std::string::npos) << text;
+    const std::size_t at = text.find("a<T>");
+    ASSERT_NE(at, std::string::npos) << text;
+    std::size_t cells = 0;
+    for (std::size_t k = text.find("<T>"); k != std::string::npos; k = text.find("<T>", k + 1)) ++cells;
+    EXPECT_EQ(cells, 6u);
+    View().ShowPage(form->Document(), form->FrameSet()->MainPageNumber());
+    Flush();
+    EXPECT_EQ(View().Box().paragraphs.size(), paragraphs);
 }
 
 TEST_F(TableCommandsTest, DeferredRowDeletionAfterLeavingThePageDoesNothing) {
@@ -195,6 +218,38 @@ TEST_F(TableCommandsTest, DeferredRowDeletionAfterLeavingThePageDoesNothing) {
     Flush();
     EXPECT_EQ(View().PageSlot(), other);
     EXPECT_EQ(present::ui::TTableView::Of(View())->EditedCell(), nullptr);
+}
+
+TEST_F(TableCommandsTest, DraggingARulerDividerWidensTheColumn) {
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    present::ui::TTableRuler* ruler = Tables().Ruler();
+    ASSERT_NE(ruler, nullptr);
+    ASSERT_TRUE(ruler->isVisible());
+    EXPECT_EQ(ruler->Sections().size(), 2u);
+    const int before = e->CellAt(0, 0)->layoutWidth;
+    const std::int32_t tableBefore = e->width;
+    const int x = ruler->DividerX(0);
+    Mouse(ruler, QEvent::MouseButtonPress, {x, 6});
+    for (int step = 1; step <= 4; ++step) Mouse(ruler, QEvent::MouseMove, {x + 10 * step, 6});
+    Mouse(ruler, QEvent::MouseButtonRelease, {x + 40, 6}, Qt::NoButton);
+    Flush();
+    // The dragged column takes a larger share of the table (already 100 %).
+    EXPECT_EQ(e->Record()->Word(97), 56);
+    EXPECT_EQ(e->Record()->Word(99), 50);
+    EXPECT_GT(e->CellAt(0, 0)->layoutWidth, e->CellAt(0, 1)->layoutWidth);
+    EXPECT_EQ(e->width, tableBefore);
+    (void)before;
+    EXPECT_EQ(Tables().EditedCell(), e->CellAt(0, 0));
+    // One undo step puts the column back.
+    Tables().EndEdit();
+    View().Undo(1);
+    Flush();
+    richtext::TNYXembedded* again = nullptr;
+    for (auto& p : View().Box().paragraphs)
+        if (p->IsTableParagraph()) again = p->ObjectAt(0);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Record()->Word(97), 50);
 }
 
 }  // namespace
