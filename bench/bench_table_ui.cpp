@@ -24,6 +24,7 @@
 #include "richtext/Editing.h"
 #include "richtext/Layout.h"
 #include "richtext/Markup.h"
+#include "richtext/Navigation.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/ui/BoxPainter.h"
 #include "richtext/ui/QtMetrics.h"
