@@ -283,10 +283,8 @@ void TTableView::TableChanged(TNYXembedded& table) {
     }
     const std::int32_t i = HolderParagraph(*outer);
     TNYXbox* page = outer->PlacedIn() ? outer->PlacedIn()->box : nullptr;
-    if (page == &view_.Box() && i >= 0) {
-        page->Layout(i, i);
-        view_.EditedOutside(false);
-    }
+    // The page's own caret stays where it was: the view does not scroll to it.
+    if (page == &view_.Box() && i >= 0) page->Layout(i, i);
     relaying_ = false;
     PlaceEditor();
     view_.viewport()->update();
