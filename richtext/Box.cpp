@@ -20,22 +20,39 @@ TNYXembedded::~TNYXembedded() = default;
 
 bool TNYXembedded::IsTable() const { return record_ && record_->Type() == model::tabellaHtml; }
 
-int TNYXembedded::Rows() const { return IsTable() ? record_->Byte(93) : 0; }
+int TNYXembedded::Rows() const {
+    if (!IsTable()) return 0;
+    const int r = record_->Byte(93);
+    return r < 1 ? 1 : r;
+}
 
 int TNYXembedded::Columns() const {
     if (!IsTable()) return 0;
-    int c = record_->Byte(94);
-    return c > 50 ? 50 : c;
+    const int c = record_->Byte(94);
+    return c < 1 ? 1 : c > 50 ? 50 : c;
+}
+
+int TNYXembedded::StoredCellCount() const { return IsTable() ? record_->Byte(93) * record_->Byte(94) : 0; }
+
+int TNYXembedded::RowStride() const {
+    if (!IsTable()) return 0;
+    const int c = record_->Byte(94);
+    return c > 50 ? c : Columns();
 }
 
 TNYXbox* TNYXembedded::CellAt(int row, int col) const {
-    int cols = Columns();
-    if (row < 0 || col < 0 || col >= cols) return nullptr;
-    std::size_t i = static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col);
+    const int cols = Columns();
+    if (row < 0 || col < 0 || col >= cols || row >= Rows()) return nullptr;
+    const std::size_t i = static_cast<std::size_t>(row) * static_cast<std::size_t>(RowStride()) + static_cast<std::size_t>(col);
     return i < cells_.size() ? cells_[i].get() : nullptr;
 }
 
 // --- TNYXundoIndiciList ----------------------------------------------------------
+
+std::uint64_t TNYXundoIndiciList::NextSerial() {
+    static std::uint64_t serials = 0;
+    return ++serials;
+}
 
 TNYXundoIndiciList::~TNYXundoIndiciList() {
     // Cells first, while every object they may show still exists.

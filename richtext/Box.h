@@ -60,8 +60,15 @@ public:
     void SetRecord(model::TNYXoggetto* r) { record_ = r; }
     std::int32_t Id() const { return id_; }
     bool IsTable() const;
+    // The grid as shown: at least one row, 1 to 50 columns.
     int Rows() const;
     int Columns() const;
+    // The cell texts the markup holds after the table's tag: exactly the
+    // stored rows x stored columns, whatever the grid shows.
+    int StoredCellCount() const;
+    // Cells of a row lie this far apart in Cells() (the stored column count
+    // when it is above 50).
+    int RowStride() const;
 
     std::int32_t width;
     std::int32_t height;
@@ -118,8 +125,13 @@ public:
     // shown again; within one load an object is shown at most once.
     void NewGeneration() { ++generation_; }
     std::uint32_t Generation() const { return generation_; }
+    // A number no other registry of this process has had: work posted for
+    // later (a deferred deletion) finds out whether its registry still lives.
+    std::uint64_t Serial() const { return serial_; }
 
 private:
+    std::uint64_t serial_ = NextSerial();
+    static std::uint64_t NextSerial();
     std::vector<std::unique_ptr<TNYXembedded>> slots_;
     std::uint32_t generation_ = 1;
     std::int32_t counter_ = -1;
@@ -240,6 +252,12 @@ public:
     TNYXembedded* ownerTable = nullptr;
     int depth = 0;
     bool IsCell() const { return ownerTable != nullptr; }
+    // Cells: the place in the table (the width is layoutWidth) and the
+    // height of the row the cell stands in.
+    std::int32_t cellLeft = 0;
+    std::int32_t cellTop = 0;
+    std::int32_t cellHeight = 0;
+    std::int32_t cellBackground = -1;
     // Style of new text in this box: 0 body text, 1 table cell.
     int DefaultStyleNumber() const { return IsCell() ? 1 : 0; }
 

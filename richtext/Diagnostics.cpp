@@ -18,6 +18,7 @@ const char* ProblemText(MarkupProblem p) {
         case MarkupProblem::UnknownLink: return "collegamento di tipo sconosciuto";
         case MarkupProblem::NestingTooDeep: return "tabelle annidate troppo in profondità";
         case MarkupProblem::MissingCells: return "celle di tabella mancanti";
+        case MarkupProblem::TableShape: return "tabella con righe o colonne fuori dai limiti";
         case MarkupProblem::ControlBytes: return "caratteri di controllo";
     }
     return "?";

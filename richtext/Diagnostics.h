@@ -22,6 +22,7 @@ enum class MarkupProblem {
     UnknownLink,         // a link tag with a key kind that starts no link
     NestingTooDeep,      // tables inside cells beyond the supported depth
     MissingCells,        // the text ended inside a table's cell list
+    TableShape,          // a table stored with 0 rows, 0 columns or more than 50 columns
     ControlBytes,        // bytes below 0x20 in the text (dropped)
 };
 

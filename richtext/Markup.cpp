@@ -88,7 +88,7 @@ std::int32_t MapIn(const std::vector<std::int32_t>* olds, const std::vector<std:
 thread_local int writeDepth = 0;
 
 void WriteCells(const TNYXembedded& e, std::string& out) {
-    const int total = e.Rows() * e.Columns();
+    const int total = e.StoredCellCount();
     if (writeDepth > 2 * kMaxCellDepth) {
         for (int k = 0; k < total; ++k) out += "<Z S1 ><T>";
         return;
@@ -361,7 +361,7 @@ void Reader::SkipCells(std::size_t count, std::size_t& next) {
             if (d_.substr(t.end, 3) == "<@>") {
                 lx.Seek(t.end + 3);
             } else if (count < (std::size_t(1) << 24)) {
-                count += static_cast<std::size_t>(e->Rows() * e->Columns());
+                count += static_cast<std::size_t>(e->StoredCellCount());
             }
         }
     }
@@ -369,7 +369,7 @@ void Reader::SkipCells(std::size_t count, std::size_t& next) {
 }
 
 void Reader::ReadCells(TNYXembedded& e, std::size_t& next) {
-    const int total = e.Rows() * e.Columns();
+    const int total = e.StoredCellCount();
     e.Cells().clear();
     bool ended = false;
     for (int k = 0; k < total; ++k) {
@@ -410,7 +410,7 @@ void Reader::ObjectTag(std::uint32_t key, const Token& t, std::size_t& next) {
         // Already shown by a paragraph: the second tag is dropped with its cells.
         Note(MarkupProblem::DuplicateObject, t.begin);
         if (keepCells) next += 3;
-        else if (withCells) SkipCells(static_cast<std::size_t>(e->Rows() * e->Columns()), next);
+        else if (withCells) SkipCells(static_cast<std::size_t>(e->StoredCellCount()), next);
         return;
     }
     // Shown by this paragraph before its cells are read, so that a cell
@@ -418,15 +418,17 @@ void Reader::ObjectTag(std::uint32_t key, const Token& t, std::size_t& next) {
     std::int32_t idx = p_.AddObject(e);
     if (idx < 0) {
         if (keepCells) next += 3;
-        else if (withCells) SkipCells(static_cast<std::size_t>(e->Rows() * e->Columns()), next);
+        else if (withCells) SkipCells(static_cast<std::size_t>(e->StoredCellCount()), next);
         return;
     }
+    if (withCells && (e->StoredCellCount() == 0 || e->Record()->Byte(94) > 50))
+        Note(MarkupProblem::TableShape, t.begin);  // the grid shows 1 to 50 columns, the record stays
     if (keepCells) {
         next += 3;
     } else if (withCells) {
         if (box_.depth + 1 > kMaxCellDepth) {
             Note(MarkupProblem::NestingTooDeep, t.begin);
-            SkipCells(static_cast<std::size_t>(e->Rows() * e->Columns()), next);
+            SkipCells(static_cast<std::size_t>(e->StoredCellCount()), next);
         } else {
             ReadCells(*e, next);
         }

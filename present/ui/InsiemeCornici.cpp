@@ -1,4 +1,5 @@
 #include "present/ui/InsiemeCornici.h"
+#include "present/ui/TableView.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -166,6 +167,7 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
             if (pictures->Paint(p, e, r)) return true;
             return e.Record() && PaintEmbedded(p, *e.Record(), r, objects->StateOf(*e.Record()));
         };
+        InstallTables(*view);
     }
     view->SetUndoList(undo_);
     view->SetTypographicQuotes(quotes_);

@@ -149,16 +149,44 @@ TNYXboxWidget::TNYXboxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 TNYXboxWidget::~TNYXboxWidget() {
+    if (onBeforeBoxChange) onBeforeBoxChange();
+    if (EditsExternalBox()) EditBox(nullptr);
     if (undoList_ && box_) undoList_->ForgetBox(*box_);
     mouse_.reset();
     keys_.reset();
     editing_.reset();
     attrs_.reset();
-    box_.reset();  // before the objects its paragraphs show
+    box_ = nullptr;
+    ownBox_.reset();  // before the objects its paragraphs show
     registry_.reset();
 }
 
+void TNYXboxWidget::EditBox(TNYXbox* external) {
+    if (external == ownBox_.get()) external = nullptr;
+    if (EditsExternalBox()) box_->host = externalHost_;
+    mouse_.reset();
+    keys_.reset();
+    editing_.reset();
+    attrs_.reset();
+    externalHost_ = nullptr;
+    box_ = external ? external : ownBox_.get();
+    if (external) {
+        externalHost_ = external->host;
+        external->host = this;
+    }
+    StartEditing();
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void TNYXboxWidget::SetEnterTables(bool on) {
+    enterTables_ = on;
+    if (keys_) keys_->enterTables = on;
+}
+
 void TNYXboxWidget::ResetBox(model::TNYXset* set) {
+    if (onBeforeBoxChange) onBeforeBoxChange();
+    if (EditsExternalBox()) EditBox(nullptr);
     // Snapshots of the old box cannot be restored into the new one.
     if (undoList_ && box_) {
         undoList_->ForgetBox(*box_);
@@ -168,10 +196,12 @@ void TNYXboxWidget::ResetBox(model::TNYXset* set) {
     keys_.reset();
     editing_.reset();
     attrs_.reset();
-    box_.reset();
+    box_ = nullptr;
+    ownBox_.reset();
     registry_ = std::make_unique<TNYXundoIndiciList>();
     set_ = set;
-    box_ = std::make_unique<TNYXbox>(set, registry_.get(), &metrics_);
+    ownBox_ = std::make_unique<TNYXbox>(set, registry_.get(), &metrics_);
+    box_ = ownBox_.get();
     box_->host = this;
     pictures_.clear();
     StartEditing();
@@ -361,14 +391,14 @@ void TNYXboxWidget::StartEditing() {
     attrs_ = std::make_unique<TNYXTextAttributes>(*box_);
     editing_ = std::make_unique<TNYXediting>(*box_, *attrs_);
     keys_ = std::make_unique<TNYXkeyboard>(*editing_);
-    keys_->enterTables = false;  // cells are not shown as boxes of their own yet
+    keys_->enterTables = enterTables_;
     editing_->autoEngQuote = autoEngQuote_;
     editing_->codeMode = codeMode_;
     mouse_ = std::make_unique<TNYXmouse>(*editing_);
 }
 
 void TNYXboxWidget::SetUndoList(TNYXundoList* list) {
-    if (undoList_ && box_) undoList_->ForgetBox(*box_);
+    if (undoList_ && box_ && !EditsExternalBox()) undoList_->ForgetBox(*box_);
     undoList_ = list;
     if (box_) box_->undo = list;
 }
@@ -546,12 +576,14 @@ bool TNYXboxWidget::InsertSymbol(unsigned char c) {
 
 void TNYXboxWidget::Undo(std::size_t steps) {
     if (!undoList_ || undoList_->Busy() || steps == 0 || readOnly_ || !look_.editable) return;
+    if (onBeforeBoxChange) onBeforeBoxChange();
     undoList_->UndoSteps(steps);
     AfterEdit(true);
 }
 
 void TNYXboxWidget::Redo(std::size_t steps) {
     if (!undoList_ || undoList_->Busy() || steps == 0 || readOnly_ || !look_.editable) return;
+    if (onBeforeBoxChange) onBeforeBoxChange();
     undoList_->RedoSteps(steps);
     AfterEdit(true);
 }
@@ -641,7 +673,7 @@ void TNYXboxWidget::keyPressEvent(QKeyEvent* e) {
 void TNYXboxWidget::ApplyKey(const TKeyResult& r) {
     if (r.scrollX) horizontalScrollBar()->setValue(horizontalScrollBar()->value() + r.scrollX);
     if (r.scrollY) verticalScrollBar()->setValue(verticalScrollBar()->value() + r.scrollY);
-    if (r.place.box && r.place.box != box_.get() && onLeaveBox) onLeaveBox(*r.place.box, r.place.pos);
+    if (r.place.box && r.place.box != box_ && onLeaveBox) onLeaveBox(*r.place.box, r.place.pos);
     if (r.moved || r.changed) AfterEdit(r.changed);
     if (r.follow != -1) Follow(r.follow);
 }

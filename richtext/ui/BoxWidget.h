@@ -35,6 +35,17 @@ public:
     ~TNYXboxWidget() override;
 
     TNYXbox& Box() { return *box_; }
+    // Edits a box owned elsewhere (a table's cell) in place of the widget's
+    // own, which stays as it is; nullptr goes back to the own box. The owner
+    // of the box unbinds it before the box goes.
+    void EditBox(TNYXbox* external);
+    bool EditsExternalBox() const { return box_ != ownBox_.get(); }
+    // Arrows entering a table paragraph report the cell (onLeaveBox) instead
+    // of passing over the table.
+    void SetEnterTables(bool on);
+    // Called before the box's content may be rebuilt from elsewhere (a new
+    // box, an undo or a redo): whoever edits one of its cells unbinds it.
+    std::function<void()> onBeforeBoxChange;
     TNYXundoIndiciList& Registry() { return *registry_; }
     TQtTextMetrics& Metrics() { return metrics_; }
     TBoxLook& Look() { return look_; }
@@ -180,7 +191,10 @@ protected:
     model::TNYXset* set_ = nullptr;
     TQtTextMetrics metrics_;
     std::unique_ptr<TNYXundoIndiciList> registry_;
-    std::unique_ptr<TNYXbox> box_;
+    std::unique_ptr<TNYXbox> ownBox_;
+    TNYXbox* box_ = nullptr;  // the own box, or the one EditBox bound
+    TLayoutHost* externalHost_ = nullptr;  // the bound box's host before the binding
+    bool enterTables_ = false;
     TBoxLook look_;
     QRect lastPainted_;
     std::map<const model::TNYXoggetto*, QImage> pictures_;

@@ -2,6 +2,7 @@
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
 #include "shell/ui/PictureCommands.h"
+#include "shell/ui/TableCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -291,6 +292,7 @@ void TMainForm::BuildCommands() {
     AddPublishCommands(*this, handlers);
     AddSearchCommands(*this, handlers);
     AddPictureCommands(*this, handlers);
+    AddTableCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));

@@ -1,0 +1,255 @@
+// Tables made and edited through the main window's commands, offscreen: the
+// new-table dialog, cells painted in their colours, Tab through the cells,
+// rows added and deleted (the deletion deferred to the next event-loop turn).
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QSpinBox>
+
+#include "model/NYXoggetto.h"
+#include "model/NYXset.h"
+#include "model/Page.h"
+#include "platform/testing/FixedEnv.h"
+#include "platform/testing/ScriptedUi.h"
+#include "present/ui/InsiemeCornici.h"
+#include "present/ui/TableDialogs.h"
+#include "present/ui/TableRuler.h"
+#include "present/ui/TableView.h"
+#include "richtext/Markup.h"
+#include "richtext/Navigation.h"
+#include "richtext/ui/BoxWidget.h"
+#include "shell/OptionsStore.h"
+#include "shell/ui/DialogSeam.h"
+#include "shell/ui/MainForm.h"
+#include "support/QtApp.h"
+
+namespace fs = std::filesystem;
+using namespace shell;
+using namespace shell::ui;
+using platform::testing::Message;
+
+namespace {
+
+void Flush() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+}
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons = Qt::LeftButton) {
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) Key(w, 0, Qt::NoModifier, QString(c));
+}
+
+class TableCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::QtApp();
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        store = std::make_unique<TOptionsStore>(dir / "options.ini");
+        previousStore = SetOptions(store.get());
+        paths.programFolder = dir / "prog";
+        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
+        paths.userFolder = dir / "user";
+        paths.examplesFolder = dir / "examples";
+        fs::create_directories(paths.examplesFolder);
+        fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
+        form = std::make_unique<TMainForm>(paths);
+        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
+        form->resize(900, 700);
+        form->show();
+        Flush();
+    }
+    void TearDown() override {
+        SetDialogRunner({});
+        form.reset();
+        SetOptions(previousStore);
+        unsetenv("XDG_DATA_HOME");
+    }
+    richtext::ui::TNYXpageView& View() { return *form->FrameSet()->CurrentView(); }
+    present::ui::TTableView& Tables() { return *present::ui::TTableView::Of(View()); }
+
+    // A new table through "Tabella..." at the end of the page's text.
+    richtext::TNYXembedded* NewTable(int rows, int cols, int style, std::int32_t second = 0x0000FF) {
+        View().setFocus();
+        View().Editing().SetCaret(richtext::TextEnd(View().Box()));
+        SetDialogRunner([=](QDialog& d) {
+            auto& dlg = dynamic_cast<present::ui::TFnuovaTabella&>(d);
+            dlg.Rows()->setValue(rows);
+            dlg.Columns()->setValue(cols);
+            dlg.Styles()->setCurrentRow(style);
+            dlg.First()->SetColour(0xFFFFFF);
+            dlg.Second()->SetColour(second);
+            d.accept();
+            return d.result();
+        });
+        form->Command("actTabella")->trigger();
+        Flush();
+        richtext::TNYXbox* cell = Tables().EditedCell();
+        return cell ? cell->ownerTable : nullptr;
+    }
+    std::string StoredText() {
+        const std::int64_t slot = View().PageSlot();
+        View().LeavePage();
+        auto* page = dynamic_cast<model::TNYXtesto*>(form->Document().ObjectAt(model::testoHtml, slot));
+        return page ? page->Text() : std::string();
+    }
+
+    platform::testing::TempDir dir;
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope scripted;
+    std::unique_ptr<TOptionsStore> store;
+    TOptionsStore* previousStore = nullptr;
+    TProgramPaths paths;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(TableCommandsTest, StyleSevenThroughTheDialogPaintsFiveCellsInTheSecondColour) {
+    ASSERT_TRUE(form->Command("actTabella")->isEnabled());
+    richtext::TNYXembedded* e = NewTable(3, 3, 7);
+    ASSERT_NE(e, nullptr);
+    Tables().EndEdit();  // every cell painted by the page
+    // Bring the table into view.
+    View().verticalScrollBar()->setValue(std::max(0, e->top - 20));
+    Flush();
+    const QImage shot = View().viewport()->grab().toImage();
+    const QPoint scroll(View().horizontalScrollBar()->value(), View().verticalScrollBar()->value());
+    int red = 0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const QRect cell = Tables().CellRect(*e->CellAt(r, c)).translated(-scroll);
+            ASSERT_FALSE(cell.isEmpty());
+            const QColor px = shot.pixelColor(cell.right() - 4, cell.bottom() - 4);
+            const bool isRed = px.red() > 200 && px.green() < 60 && px.blue() < 60;
+            EXPECT_EQ(isRed, r == 0 || c == 0) << r << "," << c;
+            red += isRed;
+        }
+    EXPECT_EQ(red, 5);
+}
+
+TEST_F(TableCommandsTest, TabThroughTheCellsTyping) {
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    for (const char* t : {"uno", "due", "tre", "quattro"}) {
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(qobject_cast<present::ui::TTableCellEditor*>(editor), nullptr);
+        Type(editor, QString::fromLatin1(t));
+        Key(editor, Qt::Key_Tab);
+    }
+    // Tab in the last cell stays there; Shift+Tab goes back.
+    EXPECT_EQ(Tables().EditedCell(), e->CellAt(1, 1));
+    Key(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Tables().EditedCell(), e->CellAt(1, 0));
+    // One editor at most, whatever was visited.
+    EXPECT_EQ(View().viewport()->findChildren<present::ui::TTableCellEditor*>().size(), 1);
+    // Down from the last row leaves the table for the page.
+    Key(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(Tables().EditedCell(), nullptr);
+    const std::string text = StoredText();
+    EXPECT_NE(text.find("uno<T><Z S1 >due<T><Z S1 >tre<T><Z S1 >quattro<T>"), std::string::npos) << text;
+}
+
+TEST_F(TableCommandsTest, UndoOfAddedColumnRestoresTheRecordWithItsCells) {
+    richtext::TNYXembedded* e = NewTable(3, 2, 0);
+    ASSERT_NE(e, nullptr);
+    Type(QApplication::focusWidget(), "a");
+    form->Command("actAggiungiRiga")->trigger();
+    EXPECT_EQ(e->Rows(), 4);
+    EXPECT_EQ(Tables().EditedCell(), e->CellAt(0, 0));  // the new row's first cell
+    form->Command("actEliminaRiga")->trigger();
+    EXPECT_EQ(e->Rows(), 4);  // deferred
+    Flush();
+    EXPECT_EQ(e->Rows(), 3);
+    EXPECT_EQ(e->CellAt(0, 0)->paragraphs[0]->text, "a");
+    form->Command("actAggiungiColonna")->trigger();
+    EXPECT_EQ(e->Columns(), 3);
+    Tables().EndEdit();
+    View().Undo(1);
+    Flush();
+    // The undo gives back the record with its cells: 3 x 2 again, and the
+    // text after the table stays after it.
+    richtext::TNYXembedded* back = nullptr;
+    for (auto& p : View().Box().paragraphs)
+        if (p->IsTableParagraph()) back = p->ObjectAt(0);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Columns(), 2);
+    EXPECT_EQ(back->Cells().size(), 6u);
+    const std::size_t paragraphs = View().Box().paragraphs.size();
+    const std::string text = StoredText();
+    const std::size_t at = text.find("a<T>");
+    ASSERT_NE(at, std::string::npos) << text;
+    std::size_t cells = 0;
+    for (std::size_t k = text.find("<T>"); k != std::string::npos; k = text.find("<T>", k + 1)) ++cells;
+    EXPECT_EQ(cells, 6u);
+    View().ShowPage(form->Document(), form->FrameSet()->MainPageNumber());
+    Flush();
+    EXPECT_EQ(View().Box().paragraphs.size(), paragraphs);
+}
+
+TEST_F(TableCommandsTest, DeferredRowDeletionAfterLeavingThePageDoesNothing) {
+    richtext::TNYXembedded* e = NewTable(3, 3, 0);
+    ASSERT_NE(e, nullptr);
+    const std::int64_t slot = View().PageSlot();
+    form->Command("actEliminaRiga")->trigger();
+    // Leave the page at once: the table and its cells are gone when the
+    // deletion's turn comes.
+    std::int64_t other = -1;
+    for (std::size_t i = 0; i < form->Document().Count(model::testoHtml); ++i) {
+        const model::TNYXoggetto* p = form->Document().ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
+        if (p && !p->IsEmpty() && static_cast<std::int64_t>(i) != slot) {
+            other = static_cast<std::int64_t>(i);
+            break;
+        }
+    }
+    ASSERT_GE(other, 0);
+    form->ShowPageSlot(other);
+    Flush();
+    EXPECT_EQ(View().PageSlot(), other);
+    EXPECT_EQ(present::ui::TTableView::Of(View())->EditedCell(), nullptr);
+}
+
+TEST_F(TableCommandsTest, DraggingARulerDividerWidensTheColumn) {
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    present::ui::TTableRuler* ruler = Tables().Ruler();
+    ASSERT_NE(ruler, nullptr);
+    ASSERT_TRUE(ruler->isVisible());
+    EXPECT_EQ(ruler->Sections().size(), 2u);
+    const int before = e->CellAt(0, 0)->layoutWidth;
+    const std::int32_t tableBefore = e->width;
+    const int x = ruler->DividerX(0);
+    Mouse(ruler, QEvent::MouseButtonPress, {x, 6});
+    for (int step = 1; step <= 4; ++step) Mouse(ruler, QEvent::MouseMove, {x + 10 * step, 6});
+    Mouse(ruler, QEvent::MouseButtonRelease, {x + 40, 6}, Qt::NoButton);
+    Flush();
+    // The dragged column takes a larger share of the table (already 100 %).
+    EXPECT_EQ(e->Record()->Word(97), 56);
+    EXPECT_EQ(e->Record()->Word(99), 50);
+    EXPECT_GT(e->CellAt(0, 0)->layoutWidth, e->CellAt(0, 1)->layoutWidth);
+    EXPECT_EQ(e->width, tableBefore);
+    (void)before;
+    EXPECT_EQ(Tables().EditedCell(), e->CellAt(0, 0));
+    // One undo step puts the column back.
+    Tables().EndEdit();
+    View().Undo(1);
+    Flush();
+    richtext::TNYXembedded* again = nullptr;
+    for (auto& p : View().Box().paragraphs)
+        if (p->IsTableParagraph()) again = p->ObjectAt(0);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Record()->Word(97), 50);
+}
+
+}  // namespace
