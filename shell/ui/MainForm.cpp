@@ -49,6 +49,7 @@
 #include "shell/ui/Dialogs.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/PageCommands.h"
+#include "shell/ui/PrintCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -280,6 +281,7 @@ void TMainForm::BuildCommands() {
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     AddObjectCommands(*this, handlers);
+    AddPrintCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));
