@@ -108,7 +108,7 @@ int CmdPrint(const Args& a) {
     for (const std::string& line : report.diagnostics.Summary())
         std::fprintf(stderr, "nyx print: %s\n", Out(line).c_str());
     if (!ok) {
-        std::fprintf(stderr, "nyx print: %s\n", Out(report.error).c_str());
+        std::fprintf(stderr, "nyx print: %s\n", report.error.c_str());
         return kFailed;
     }
     std::printf("pagine stampate: %d, fogli: %d\n", report.pages, report.sheets);

@@ -12,7 +12,7 @@
 namespace present {
 
 const char* const kNoPrintableArea =
-    "I margini non lasciano spazio per stampare: ridurre i margini o scegliere un foglio pi\xF9 grande.";
+    "I margini non lasciano spazio per stampare: ridurre i margini o scegliere un foglio pi\xC3\xB9 grande.";
 const char* const kProfilesKey = "\\Software\\ZR\\printerProfiles";
 const char* const kDefaultProfile = "PrinterSettings1";
 
@@ -216,7 +216,11 @@ std::vector<std::int32_t> TPrintList::ToPrint(const model::TNYXset& set, std::in
 
 std::vector<std::int32_t> PagesInDefaultOrder(model::TNYXset& set) {
     model::TNYXorderedTree tree(&set, model::testoHtml);
+    // Reading the order stores the default tree where none is stored yet:
+    // that alone is no change of the author's.
+    const bool modified = set.Modified();
     tree.Reload();
+    if (!modified) set.SetModified(false);
     std::vector<model::TNYXoggetto*> objects;
     tree.ObjectsInOrder(objects);
     std::vector<std::int32_t> out;

@@ -60,7 +60,8 @@ struct TPrintGeometry {
     std::int32_t ConvertY(std::int64_t screenPixels) const;
 };
 
-// The message shown when the margins leave no room to print in.
+// The message shown when the margins leave no room to print in (UTF-8,
+// like every text for the user).
 extern const char* const kNoPrintableArea;
 
 // Computes the geometry of a run; false (with the reason) when the paper is

@@ -64,7 +64,11 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     setObjectName(QStringLiteral("TFprint"));
     setWindowTitle(orderMode ? QStringLiteral("Ordine predefinito pagine; Capitoli;") : QStringLiteral("Stampa"));
     resize(820, 560);
+    // Reading the order stores the default tree where none is stored yet:
+    // that alone is no change of the author's.
+    const bool modified = set.Modified();
     tree_->Reload();
+    if (!modified) set.SetModified(false);
     storedOrder_ = tree_->StoredForm();
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
@@ -259,9 +263,7 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     RefillTree();
     if (!orderMode_) {
         const std::int32_t first = PageAt(set_, current_) ? current_ : set_.HInt(model::hdr::kCoverPage);
-        followAdds_ = false;
         ShowInPreview(first);
-        followAdds_ = true;
     }
 }
 
@@ -323,6 +325,8 @@ std::int32_t TFprint::PreviewPage() const { return preview_->MainPageNumber(); }
 
 void TFprint::ShowInPreview(std::int32_t slot) {
     if (!PageAt(set_, slot)) return;
+    // Only pages reached by following links are listed by themselves.
+    lastPreview_ = slot;
     preview_->ShowPage(slot);
 }
 

@@ -214,7 +214,8 @@ void ApplyProfile(QPrinter& printer, const TPrinterProfile& p, std::string* mess
         const QString name = Q(p.device);
         if (QPrinterInfo::availablePrinterNames().contains(name)) printer.setPrinterName(name);
         else if (message)
-            *message = "La stampante \"" + p.device + "\" non \xE8 pi\xF9 installata: resta in uso la stampante attuale.";
+            *message = "La stampante \"" + platform::text::Cp1252ToUtf8(p.device) +
+                       "\" non \xC3\xA8 pi\xC3\xB9 installata: resta in uso la stampante attuale.";
     }
     printer.setPageSize(PaperOfProfile(p));
     printer.setPageOrientation(p.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -314,7 +315,7 @@ bool PrintPages(model::TNYXset& set, const std::vector<std::int32_t>& pages, con
             if (!painter.begin(device)) {
                 report.error = d.kind == TPrintDestination::kPrinter
                                    ? "Impossibile avviare la stampa."
-                                   : "Impossibile scrivere il file " + platform::text::Utf8ToCp1252(file.string());
+                                   : "Impossibile scrivere il file " + file.string();
                 ok = false;
                 break;
             }

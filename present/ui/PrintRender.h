@@ -46,7 +46,7 @@ struct TPrintReport {
     int pages = 0;   // pages printed
     int sheets = 0;  // sheets printed, all pages together
     std::vector<std::filesystem::path> files;  // PDF files written
-    std::string error;  // why nothing (more) was printed
+    std::string error;  // why nothing (more) was printed (UTF-8)
     richtext::TMarkupDiagnostics diagnostics;  // of every page of the run
     std::vector<int> sheetsPerPage;
 };

@@ -265,7 +265,9 @@ TEST_F(BandWalk, EveryLineOnceOnTheSheetItsTopFallsIn) {
         TPrintedPage page(set, Identity(200, c.height), {}, metrics);
         page.BuildFromText(c.text);
         const Printed p(page.Sheets());
-        if (c.sheets) EXPECT_EQ(p.sheets.size(), c.sheets) << c.what;
+        if (c.sheets) {
+            EXPECT_EQ(p.sheets.size(), c.sheets) << c.what;
+        }
         std::size_t total = 0;
         for (const auto& para : page.Box().paragraphs) total += para->lines.size();
         EXPECT_EQ(p.lines.size(), total) << c.what << ": no line lost";

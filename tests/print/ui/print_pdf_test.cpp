@@ -8,11 +8,14 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QThread>
 #include <QTreeWidget>
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,6 +31,7 @@
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/PrintDialog.h"
 #include "shell/OptionsStore.h"
+#include "shell/StartLogic.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/PrintCommands.h"
@@ -187,7 +191,10 @@ protected:
         table->SetWord(56, 300);
         table->SetByte(5, 2);
         table->SetFirstStream(std::string("\x00\xFF\x00\x00", 4));  // green
-        page("Tabella", "<Z S0 >" + Tag(table->Reference()) + "<Z S1 >cella verde<T><Z S0 >sotto");
+        // The same picture once more: the PDF holds it once.
+        TNYXoggetto* again = set.NewPlacedPicture(pic);
+        if (again && !again->Registered()) set.RegisterObject(immagineNew, -1, again);
+        page("Tabella", "<Z S0 >" + Tag(table->Reference()) + "<Z S1 >cella verde<T><Z S0 >sotto" + Tag(again->Reference()));
         TNYXtesto* old = page("Vecchia", "testo vecchio<P>seconda riga");
         old->SetByte(pagerec::kMarkupVersion, 1);
         set.SetHInt(hdr::kCoverPage, 0);
@@ -308,6 +315,19 @@ TEST_F(PrintPdf, StampaTutteKeepsEveryPageInOneDocument) {
     for (const char* text : {"riga 80", "MMMM", "cella verde", "testo vecchio", "seconda riga"})
         EXPECT_NE(all.find(text), std::string::npos) << text;
     EXPECT_FALSE(form->Document().Modified()) << "the order did not change: the hypertext did not either";
+    // Each picture is embedded once, however often it is drawn.
+    std::istringstream images(Run("pdfimages -list " + Q(pdf) + " 2>/dev/null"));
+    std::set<std::string> objects;
+    int drawn = 0;
+    for (std::string l; std::getline(images, l);) {
+        std::istringstream cols(l);
+        std::vector<std::string> c{std::istream_iterator<std::string>(cols), {}};
+        if (c.size() < 12 || c[2] != "image") continue;
+        ++drawn;
+        objects.insert(c[10]);
+    }
+    EXPECT_EQ(drawn, 2);
+    EXPECT_EQ(objects.size(), 1u);
 }
 
 TEST_F(PrintPdf, CellColoursOnlyWithTheirFlag) {
@@ -401,6 +421,25 @@ TEST_F(PrintPdf, MarginsAsLargeAsThePaperAreRefusedAndNoFileIsWritten) {
     const auto errors = scripted.ui.Texts(Message::Error);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], present::kNoPrintableArea);
+}
+
+TEST_F(PrintPdf, PrintSwitchOpensThePrintDialog) {
+    fs::copy_file(dir / "stampa.nyx", dir / "avvio.nyx");
+    auto second = std::make_unique<TMainForm>(paths);
+    bool opened = false, started = false;
+    SetDialogRunner([&](QDialog& d) {
+        if (qobject_cast<present::ui::TFprint*>(&d)) opened = true;
+        return static_cast<int>(QDialog::Rejected);
+    });
+    second->onStarted = [&] { started = true; };
+    second->Start(ParseCommandLine({"/PRINT", (dir / "avvio.nyx").string()}));
+    // The start action runs from the one-shot start timer.
+    for (int i = 0; i < 1000 && !started; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(PrintPdf, NyxPrintWritesOneDocumentOrNumberedFiles) {
