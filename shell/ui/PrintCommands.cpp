@@ -1,5 +1,10 @@
 #include "shell/ui/PrintCommands.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -75,7 +80,7 @@ present::TProfileStore Store() {
 // Loads the profile "PrinterSettings1" into the window's printer and margins.
 void LoadProfile(TMainForm& form) {
     TPrintState& st = State(form);
-    present::TPrinterProfile p = present::ProfileOf(st.Printer(), st.margins);
+    present::TPrinterProfile p = present::ui::ProfileOf(st.Printer(), st.margins);
     if (!present::LoadPrinterProfile(Store(), present::kDefaultProfile, p)) return;
     std::string message;
     present::ui::ApplyProfile(st.Printer(), p, &message);
@@ -187,10 +192,57 @@ bool SetUpPrinter(TMainForm& form) {
     return SaveProfile(form);
 }
 
+namespace {
+
+// The page set-up of a PDF printer (the platform's page set-up dialog serves
+// real printers only): the four margins in millimetres and the paper.
+bool RunMarginsDialog(TMainForm& form, QPrinter& printer, present::TMargins& margins) {
+    QDialog dlg(&form);
+    dlg.setObjectName(QStringLiteral("TFmargini"));
+    dlg.setWindowTitle(QStringLiteral("Imposta margini"));
+    auto* layout = new QFormLayout(&dlg);
+    auto* paper = new QComboBox(&dlg);
+    paper->setObjectName(QStringLiteral("cbFoglio"));
+    for (QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::A3, QPageSize::A5, QPageSize::Letter, QPageSize::Legal})
+        paper->addItem(QPageSize::name(id), static_cast<int>(id));
+    const int at = paper->findData(static_cast<int>(printer.pageLayout().pageSize().id()));
+    paper->setCurrentIndex(at >= 0 ? at : 0);
+    auto* landscape = new QCheckBox(QStringLiteral("Orizzontale"), &dlg);
+    landscape->setObjectName(QStringLiteral("cbOrizzontale"));
+    landscape->setChecked(printer.pageLayout().orientation() == QPageLayout::Landscape);
+    layout->addRow(QStringLiteral("Foglio:"), paper);
+    layout->addRow(landscape);
+    std::int32_t* fields[] = {&margins.left, &margins.top, &margins.right, &margins.bottom};
+    const char* names[] = {"seSinistro", "seSopra", "seDestro", "seSotto"};
+    const char* labels[] = {"Sinistro (mm):", "Superiore (mm):", "Destro (mm):", "Inferiore (mm):"};
+    QDoubleSpinBox* boxes[4];
+    for (int i = 0; i < 4; ++i) {
+        boxes[i] = new QDoubleSpinBox(&dlg);
+        boxes[i]->setObjectName(QString::fromLatin1(names[i]));
+        boxes[i]->setRange(0, 1000);
+        boxes[i]->setDecimals(2);
+        boxes[i]->setValue(*fields[i] / 100.0);
+        layout->addRow(QString::fromLatin1(labels[i]), boxes[i]);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    layout->addRow(buttons);
+    if (RunDialog(dlg) != QDialog::Accepted) return false;
+    printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(paper->currentData().toInt())));
+    printer.setPageOrientation(landscape->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    for (int i = 0; i < 4; ++i) *fields[i] = static_cast<std::int32_t>(std::lround(boxes[i]->value() * 100));
+    return true;
+}
+
+}  // namespace
+
 bool SetUpMargins(TMainForm& form) {
     LoadProfile(form);
     TPrintState& st = State(form);
     QPrinter& printer = st.Printer();
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return RunMarginsDialog(form, printer, st.margins) && SaveProfile(form);
     printer.setFullPage(false);
     printer.setPageMargins(QMarginsF(st.margins.left / 100.0, st.margins.top / 100.0, st.margins.right / 100.0,
                                      st.margins.bottom / 100.0),
