@@ -67,9 +67,7 @@ present::TProfileStore Store() {
     s.read = [](const std::string& key, const std::string& name) -> std::optional<std::string> {
         TOptionsStore& o = options();
         if (!o.KeyExists(key)) return std::nullopt;
-        auto v = o.ReadKey(key, name);
-        if (v && v->empty()) return std::nullopt;
-        return v;
+        return o.ReadKey(key, name);
     };
     s.write = [](const std::string& key, const std::string& name, const std::string& value) {
         return options().WriteKey(key, name, value);

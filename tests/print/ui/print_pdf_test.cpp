@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QThread>
@@ -422,6 +423,27 @@ TEST_F(PrintPdf, PrintingMarksTheHypertextChangedOnlyWhenTheOrderChanged) {
     EXPECT_TRUE(dlg.StoreOrder());
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_EQ(dlg.windowTitle(), "Ordine predefinito pagine; Capitoli;");
+}
+
+TEST_F(PrintPdf, PrinterSetUpKeepsTheProfileAndCopiesOfZeroPrintOne) {
+    SetDialogRunner([](QDialog& d) {
+        auto* dlg = qobject_cast<QPrintDialog*>(&d);
+        if (!dlg) return static_cast<int>(QDialog::Rejected);
+        dlg->printer()->setCopyCount(0);
+        dlg->printer()->setPageOrientation(QPageLayout::Landscape);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    ASSERT_TRUE(SetUpPrinter(*form));
+    const std::string key = present::ProfileKey(present::kDefaultProfile);
+    EXPECT_EQ(store->ReadKey(key, "dmCopies").value_or(""), "1");
+    EXPECT_EQ(store->ReadKey(key, "dmOrientation").value_or(""), "2");
+    EXPECT_EQ(store->ReadKey(key, "Top").value_or(""), "2500");
+    EXPECT_EQ(store->ReadKey(key, "PrnParsSaved").value_or(""), "1");
+    // The next set-up starts from the stored profile.
+    WindowPrinter(*form).setPageOrientation(QPageLayout::Portrait);
+    SetDialogRunner([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
+    EXPECT_FALSE(SetUpPrinter(*form));
+    EXPECT_EQ(WindowPrinter(*form).pageLayout().orientation(), QPageLayout::Landscape);
 }
 
 TEST_F(PrintPdf, MarginsAsLargeAsThePaperAreRefusedAndNoFileIsWritten) {
