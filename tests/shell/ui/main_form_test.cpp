@@ -324,7 +324,7 @@ TEST_F(MainFormTest, DocumentCommandsAreDisabledWhileOpening) {
     EXPECT_FALSE(reentered);
     EXPECT_EQ(form->DocumentName(), first);
     EXPECT_TRUE(form->Command("actSalvaTutto")->isEnabled());
-    EXPECT_FALSE(form->Command("actTrovaFile")->isEnabled());
+    EXPECT_FALSE(form->Command("actOrtografiaPagina")->isEnabled());
 }
 
 TEST_F(MainFormTest, SaveReminderFollowsTheOptionsAndWaitsForOtherWork) {
@@ -364,7 +364,7 @@ TEST_F(MainFormTest, CommandMapHasEachShortcutOnceAndDisablesUnbuiltCommands) {
                           "actSalvaModello", "actEsci", "actOpzioni", "actProprietaIpertesto", "actTutteLePagine",
                           "actAggiungiPagina", "actNuovaPagina"})
         EXPECT_TRUE(form->Command(n)->isEnabled()) << n;
-    for (const char* n : {"actUndo", "actCerca", "actTrovaFile", "actAlbum", "actIndietro", "actPubblicaFtp"})
+    for (const char* n : {"actUndo", "actCerca", "actOrtografiaPagina", "actAlbum", "actIndietro", "actPubblicaFtp"})
         EXPECT_FALSE(form->Command(n)->isEnabled()) << n;
 }
 
