@@ -262,6 +262,12 @@ bool ShowPrintDialog(TMainForm& form) {
     return RunDialog(*dlg) == QDialog::Accepted;
 }
 
+bool ShowPrintOrder(TMainForm& form) {
+    if (form.MainDocument().RefuseEdit()) return false;
+    auto dlg = MakeDialog(form, true);
+    return RunDialog(*dlg) == QDialog::Accepted;
+}
+
 bool PrintCurrentPage(TMainForm& form) {
     form.CommitPageEdits();
     const std::int32_t page = CurrentPage(form);

@@ -23,6 +23,10 @@ void AddPrintCommands(TMainForm& form, std::map<std::string, std::function<void(
 bool SetUpPrinter(TMainForm& form);
 bool SetUpMargins(TMainForm& form);
 bool ShowPrintDialog(TMainForm& form);
+// The print dialog in order mode (only "Ordine predefinito", "&Ok" stores the
+// order). Not bound to a command here: "&Ordine predefinito pagine..." is
+// the page commands' own.
+bool ShowPrintOrder(TMainForm& form);
 bool PrintCurrentPage(TMainForm& form);
 bool PrintAllPages(TMainForm& form);
 

@@ -367,20 +367,26 @@ TNYXoggetto* Table(TNYXset& set, bool percentColumns) {
 const char kTableText[] = "<Z S0 >sopra<Z S0 ><$FF000000><Z S1 >a<T><Z S1 >b<T><Z S1 >c<T><Z S1 >d<T><Z S0 >sotto";
 
 TEST_F(BandWalk, TableWithoutPercentFlagUsesItsStoredPixelWidth) {
-    TNYXoggetto* t = Table(set, true);
-    TPrintedPage page(set, Identity(400, 1000), {}, metrics);
-    page.BuildFromText(kTableText, {t});
-    const richtext::TNYXembedded* e = page.Box().Registry()->Find(0);
-    ASSERT_NE(e, nullptr);
-    const TPrintedTable* pt = page.TableOf(*e);
-    ASSERT_NE(pt, nullptr);
-    // 200 wide: 2 + 97 + 2 + 97 + 2 (inner width 200 - 3 x 2, half each).
-    EXPECT_EQ(pt->width, 200);
-    EXPECT_EQ(pt->cells[0].width, 97);
-    EXPECT_EQ(pt->cells[1].x, 101);
-    // Cells laid out with their padding: one 16-pixel line plus 3 above and below.
-    EXPECT_EQ(pt->cells[0].height, 22);
-    EXPECT_EQ(pt->height, 2 + 22 + 2 + 22 + 2);
+    // Spacing, padding and the stored width are screen pixels, converted
+    // like paragraph lengths: k printer pixels per screen pixel.
+    for (int k : {1, 2}) {
+        TNYXoggetto* t = Table(set, true);
+        TPrintGeometry g = Identity(800, 1000);
+        g.factorX = g.factorY = k * 96.0 / 2540.0;
+        TPrintedPage page(set, g, {}, metrics);
+        page.BuildFromText(kTableText, {t});
+        const richtext::TNYXembedded* e = page.Box().Registry()->Find(0);
+        ASSERT_NE(e, nullptr);
+        const TPrintedTable* pt = page.TableOf(*e);
+        ASSERT_NE(pt, nullptr);
+        // 200 wide: 2 + 97 + 2 + 97 + 2 (inner width 200 - 3 x 2, half each).
+        EXPECT_EQ(pt->width, 200 * k) << k;
+        EXPECT_EQ(pt->cells[0].width, 97 * k) << k;
+        EXPECT_EQ(pt->cells[1].x, 101 * k) << k;
+        // Cells laid out with their padding: one 16-pixel line plus 3 above and below.
+        EXPECT_EQ(pt->cells[0].height, 16 + 6 * k) << k;
+        EXPECT_EQ(pt->height, 6 * k + 2 * (16 + 6 * k)) << k;
+    }
 }
 
 TEST_F(BandWalk, CellBackgroundOfMinusOneOrOutOfRangeIsTransparent) {
