@@ -253,6 +253,19 @@ void PaintParagraphs(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const T
     }
 }
 
+void PaintTextLine(QPainter& p, TNYXbox& box, std::int32_t para, std::size_t line, TQtTextMetrics& metrics,
+                   const TBoxLook& look) {
+    if (para < 0 || static_cast<std::size_t>(para) >= box.paragraphs.size()) return;
+    TNYXparag& pa = *box.paragraphs[static_cast<std::size_t>(para)];
+    if (line >= pa.lines.size()) return;
+    PaintLine(p, box, para, pa, line, TextTop(pa), metrics, look, Selection{});
+}
+
+void PaintParagraphMark(QPainter& p, const TNYXparag& para, TQtTextMetrics& metrics) {
+    if (para.lines.empty()) return;
+    PaintListMark(p, para, metrics, TextTop(para) + para.lines[0].top + para.lines[0].ascent);
+}
+
 void PaintBox(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const TBoxLook& look, const QRect& clip) {
     if (box.UpdateCount() > 0) return;
     PaintBackground(p, look, clip);

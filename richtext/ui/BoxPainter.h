@@ -49,6 +49,13 @@ enum class BorderOf { Table, Cell };
 void PaintBorder(QPainter& p, const TBoxLook& look, const QSize& size, BorderOf kind, int width, bool showBoundaries,
                  bool readOnly);
 
+// One laid-out line of paragraph `para` as PaintParagraphs draws it (without
+// selection), and the paragraph's list mark: for painting on another device
+// line by line (a printer's band).
+void PaintTextLine(QPainter& p, TNYXbox& box, std::int32_t para, std::size_t line, TQtTextMetrics& metrics,
+                   const TBoxLook& look);
+void PaintParagraphMark(QPainter& p, const TNYXparag& para, TQtTextMetrics& metrics);
+
 // Background then paragraphs; nothing while the box is under an update.
 void PaintBox(QPainter& p, TNYXbox& box, TQtTextMetrics& metrics, const TBoxLook& look, const QRect& clip);
 // The default placeholder of an object.

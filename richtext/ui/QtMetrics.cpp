@@ -30,10 +30,10 @@ QString DrawnFamily(const std::string& name) {
     return QString::fromStdString(platform::text::Cp1252ToUtf8(name));
 }
 
-QFont QtFont(const TMyFont& f) {
+QFont QtFont(const TMyFont& f, double pixelsPerInch) {
     QFont q(DrawnFamily(f.name));
     const int points = f.size > 0 ? f.size : 10;
-    q.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
+    q.setPixelSize(std::max(1, static_cast<int>(std::lround(points * pixelsPerInch / 72.0))));
     q.setBold(f.style & kBold);
     q.setItalic(f.style & kItalic);
     q.setUnderline(f.style & kUnderline);
@@ -57,6 +57,7 @@ QString QtText(std::string_view bytes) {
 }
 
 TQtTextMetrics::TQtTextMetrics() = default;
+TQtTextMetrics::TQtTextMetrics(double pixelsPerInch) : ppi_(pixelsPerInch > 0 ? pixelsPerInch : 96.0) {}
 TQtTextMetrics::~TQtTextMetrics() = default;
 
 TQtTextMetrics::Entry& TQtTextMetrics::Font(const TMyFont& f) {
@@ -64,7 +65,7 @@ TQtTextMetrics::Entry& TQtTextMetrics::Font(const TMyFont& f) {
     if (last_ && k == lastKey_) return *last_;
     auto it = cache_.find(k);
     if (it == cache_.end()) {
-        auto e = std::make_unique<Entry>(QtFont(f));
+        auto e = std::make_unique<Entry>(QtFont(f, ppi_));
         e->ascent = e->fm.ascent();
         e->height = e->fm.height();
         for (int c = 0; c < 256; ++c) e->widths[c] = -1;

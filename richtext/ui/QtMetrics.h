@@ -20,8 +20,9 @@ namespace richtext::ui {
 // The family drawn for a stored font name: the metric-compatible Liberation
 // faces for Times New Roman, Arial and Courier New, the name itself otherwise.
 QString DrawnFamily(const std::string& name);
-// The toolkit font of a font record at 96 pixels per inch (sizes in points).
-QFont QtFont(const TMyFont& f);
+// The toolkit font of a font record at 96 pixels per inch (sizes in points),
+// or at another device resolution (a printer's).
+QFont QtFont(const TMyFont& f, double pixelsPerInch = 96.0);
 // A Windows-1252 character as a QChar.
 QChar QtChar(unsigned char c);
 // Windows-1252 bytes as a QString.
@@ -30,6 +31,9 @@ QString QtText(std::string_view bytes);
 class TQtTextMetrics : public TTextMetrics {
 public:
     TQtTextMetrics();
+    // Metrics in the pixels of a device of that resolution (a printer).
+    explicit TQtTextMetrics(double pixelsPerInch);
+    double PixelsPerInch() const { return ppi_; }
     ~TQtTextMetrics() override;
 
     TCharMetrics Measure(const TMyFont& font, unsigned char ch) override;
@@ -52,6 +56,7 @@ private:
     std::unordered_map<std::string, std::unique_ptr<Entry>> cache_;
     std::string lastKey_;
     Entry* last_ = nullptr;
+    double ppi_ = 96.0;
 };
 
 }  // namespace richtext::ui

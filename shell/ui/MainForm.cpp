@@ -58,6 +58,7 @@
 #include "shell/ui/PublishCommands.h"
 #include "shell/ui/SearchCommands.h"
 #include "shell/ui/RtfCommands.h"
+#include "shell/ui/PrintCommands.h"
 #include "shell/ui/QtLocalizableOwner.h"
 
 namespace fs = std::filesystem;
@@ -293,6 +294,7 @@ void TMainForm::BuildCommands() {
     AddSearchCommands(*this, handlers);
     AddPictureCommands(*this, handlers);
     AddTableCommands(*this, handlers);
+    AddPrintCommands(*this, handlers);
     auto makeAction = [&](const shell::TCommandDef& c) {
         auto* a = new QAction(Q(c.caption), this);
         a->setObjectName(Q(c.name));

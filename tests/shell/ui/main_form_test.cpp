@@ -395,7 +395,7 @@ TEST_F(MainFormTest, DocumentCommandsAreDisabledWhileOpening) {
     EXPECT_FALSE(reentered);
     EXPECT_EQ(form->DocumentName(), first);
     EXPECT_TRUE(form->Command("actSalvaTutto")->isEnabled());
-    EXPECT_FALSE(form->Command("actStampa")->isEnabled());
+    EXPECT_FALSE(form->Command("actOrtografiaPagina")->isEnabled());
 }
 
 TEST_F(MainFormTest, SaveReminderFollowsTheOptionsAndWaitsForOtherWork) {
@@ -435,7 +435,7 @@ TEST_F(MainFormTest, CommandMapHasEachShortcutOnceAndDisablesUnbuiltCommands) {
                           "actSalvaModello", "actEsci", "actOpzioni", "actProprietaIpertesto", "actTutteLePagine",
                           "actAggiungiPagina", "actNuovaPagina", "actPubblicaFtp", "actCerca"})
         EXPECT_TRUE(form->Command(n)->isEnabled()) << n;
-    for (const char* n : {"actUndo", "actStampa", "actAlbum", "actIndietro"})
+    for (const char* n : {"actUndo", "actAlbum", "actIndietro"})
         EXPECT_FALSE(form->Command(n)->isEnabled()) << n;
 }
 

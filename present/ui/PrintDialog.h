@@ -1,0 +1,126 @@
+// The print dialog "Stampa": the list of pages to print with a read-only
+// preview of the hypertext, the default page order with chapters, the
+// options of the run and where the sheets go (a printer, one PDF file, or
+// one numbered PDF file per page when no printer is there or the user asks
+// for files). In order mode only the page-order tab shows.
+#pragma once
+
+#include <QDialog>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "present/PrintSetup.h"
+#include "present/ui/PrintRender.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QPrinter;
+
+namespace model {
+class TNYXset;
+class TNYXorderedTree;
+class TNYXtreeNode;
+}  // namespace model
+
+namespace present::ui {
+
+class TInsiemeCornici;
+
+class TFprint : public QDialog {
+    Q_OBJECT
+public:
+    // `current`: the page being edited (-1 none). Order mode shows only the
+    // page-order tab and "&Ok".
+    TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWidget* parent = nullptr);
+    ~TFprint() override;
+
+    // --- what the caller gives -------------------------------------------------------
+    TMargins margins;
+    // The printer chosen with "Imposta stampante..." (none: the first one
+    // installed, else PDF output).
+    QPrinter* printer = nullptr;
+    QPageSize paper = QPageSize(QPageSize::A4);
+    bool landscape = false;
+    // "preview al clic sulla lista", kept by the caller in the options.
+    void SetPreviewOnClick(bool on);
+    bool PreviewOnClick() const;
+    std::function<void(bool)> onPreviewOnClickChanged;
+    // Asks for a PDF file name (nullopt: cancelled).
+    std::function<std::optional<std::filesystem::path>()> choosePdf;
+
+    // --- the list (also for tests and "Stampa tutte") --------------------------------------
+    TPrintList& List() { return list_; }
+    void AllInOrder();       // "Tutte, in ordine predefinito"
+    void AddCurrent();       // "Corrente"
+    void AddPreviewPage();   // "Aggiungi pagina a destra"
+    void MoveSelected(int step);  // "Sposta prima" (-1), "Sposta dopo" (+1)
+    void RemoveSelected();   // "Cestina selezionata"
+    void SelectRow(int row);
+    std::int32_t PreviewPage() const;
+    // Shows a page in the preview (and, when following links adds pages, lists it).
+    void ShowInPreview(std::int32_t slot);
+
+    // --- options and destination ------------------------------------------------------------
+    TPrintOptions Options() const;
+    void SetOptions(const TPrintOptions& o);
+    // Destination choices: printers by name, then "File PDF", "File PDF numerati".
+    void SetPdfFile(const std::filesystem::path& file, bool numbered);
+    TPrintDestination Destination() const;
+
+    // --- running -----------------------------------------------------------------------------
+    // "&Stampa": prints the list (the preview page when empty), stores the
+    // page order when it changed, then closes. False when nothing printed.
+    bool Print();
+    // "&Ok" in order mode: stores the order when it changed.
+    bool StoreOrder();
+    const TPrintReport& Report() const { return report_; }
+    model::TNYXorderedTree& OrderTree() { return *tree_; }
+    // The order tab's commands.
+    bool AddChapter();
+    bool AddPageToOrder(std::int32_t slot);
+    void ExpandAll();
+
+private:
+    void RefillList();
+    void RefillTree(const model::TNYXtreeNode* select = nullptr);
+    void TreeSelectionChanged();
+    void ChoosePages();
+    void PreviewChanged();
+
+    model::TNYXset& set_;
+    std::int32_t current_;
+    bool orderMode_;
+    TPrintList list_;
+    std::unique_ptr<model::TNYXorderedTree> tree_;
+    std::string storedOrder_;
+    TPrintReport report_;
+    bool followAdds_ = true;
+    QTabWidget* tabs_ = nullptr;
+    QTreeWidget* listView_ = nullptr;
+    QTreeWidget* treeView_ = nullptr;
+    TInsiemeCornici* preview_ = nullptr;
+    QCheckBox* addTouched_ = nullptr;
+    QCheckBox* previewOnClick_ = nullptr;
+    QCheckBox* background_ = nullptr;
+    QCheckBox* tableBackgrounds_ = nullptr;
+    QSpinBox* scale_ = nullptr;
+    QComboBox* destination_ = nullptr;
+    QLineEdit* file_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    std::int32_t lastPreview_ = -1;
+};
+
+}  // namespace present::ui
