@@ -217,27 +217,29 @@ TEST_F(ExportChoices, TextRunWritesOneFileInTheFolderAndAStoppedOneWritesNothing
 }
 
 TEST_F(ExportChoices, AnotherExporterRegistersItselfAndIsListedInCodeOrder) {
+    // A format of its own, after the built-in ones.
+    constexpr int kProva = convert::efDoc + 10;
     convert::TExportFormat f;
-    f.code = convert::efRtfManyFiles;
-    f.name = "RTF (Word, Word Perfect, Publisher, ...): un file per ogni pagina";
-    f.extensions = "*.rtf;";
+    f.code = kProva;
+    f.name = "Prova: un file per ogni pagina";
+    f.extensions = "*.prv;";
     f.listType = convert::ltManyFiles;
     f.checkAll = false;
     std::vector<std::int32_t> got;
     f.run = [&](const convert::TExportJob& job) {
         got = job.pages;
         convert::TExportResult r;
-        r.written.push_back("x.rtf");
+        r.written.push_back("x.prv");
         return r;
     };
     convert::RegisterExportFormat(f);
     std::vector<int> codes;
     for (const auto& g : convert::ExportFormats()) codes.push_back(g.code);
     EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end()));
-    EXPECT_NE(std::find(codes.begin(), codes.end(), convert::efRtfManyFiles), codes.end());
+    EXPECT_EQ(codes.back(), kProva);
     TExportChoices c(set, store);
-    ASSERT_TRUE(c.SetFile("/tmp/a.rtf"));
-    EXPECT_EQ(c.Format(), convert::efRtfManyFiles);
+    ASSERT_TRUE(c.SetFile("/tmp/a.prv"));
+    EXPECT_EQ(c.Format(), kProva);
     EXPECT_FALSE(c.CheckAll());  // one file a page: "Tutte" does nothing
     c.Check(Ref(beta), true);
     EXPECT_TRUE(c.Run().result.ok());

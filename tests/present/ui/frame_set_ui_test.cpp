@@ -28,9 +28,6 @@ using namespace present::ui;
 using platform::testing::Message;
 namespace fs = std::filesystem;
 
-// fontconfig keeps a cache for the life of the process.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
-
 namespace {
 
 QApplication& App() {

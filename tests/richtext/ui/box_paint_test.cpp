@@ -32,9 +32,6 @@
 using namespace richtext;
 using namespace richtext::ui;
 
-// fontconfig keeps a cache for the life of the process.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
-
 namespace {
 
 QApplication& App() {

@@ -395,7 +395,7 @@ TEST_F(MainFormTest, DocumentCommandsAreDisabledWhileOpening) {
     EXPECT_FALSE(reentered);
     EXPECT_EQ(form->DocumentName(), first);
     EXPECT_TRUE(form->Command("actSalvaTutto")->isEnabled());
-    EXPECT_FALSE(form->Command("actOrtografiaPagina")->isEnabled());
+    EXPECT_FALSE(form->Command("actAlbum")->isEnabled());
 }
 
 TEST_F(MainFormTest, SaveReminderFollowsTheOptionsAndWaitsForOtherWork) {

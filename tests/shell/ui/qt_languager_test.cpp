@@ -16,21 +16,14 @@
 
 #include "shell/Languager.h"
 #include "shell/ui/QtLocalizableOwner.h"
+#include "support/QtApp.h"
 
 using shell::TKyLanguager;
 using shell::ui::TQtLocalizableOwner;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    // One application per process, whichever test file makes it first.
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 template <class W>
 W* Named(QWidget* parent, const char* name) {

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/qt/QtUi.h"
+#include "support/QtApp.h"
 
 using platform::Answer;
 using platform::qt::TQtDispatch;
@@ -19,14 +20,7 @@ using platform::qt::TQtUi;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "uitest_shell";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& App() { return testsupport::QtApp(); }
 
 // Once the box is up: notes its caption and presses the button with `text`.
 struct BoxAnswer {
