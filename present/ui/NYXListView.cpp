@@ -1,6 +1,8 @@
 #include "present/ui/NYXListView.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QMimeDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -30,12 +32,34 @@ public:
 
 QString FromCp(std::string_view cp) { return QString::fromStdString(platform::text::Cp1252ToUtf8(cp)); }
 
+// The desktop's icon for files named like `name` (learned once per name).
+QIcon IconOfFileType(const QString& name) {
+    static QHash<QString, QIcon> known;
+    auto it = known.find(name);
+    if (it != known.end()) return *it;
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
+    known.insert(name, icon);
+    return icon;
+}
+
+// A page has the icon of text files; a picture that of its own file name.
+QIcon IconOf(const model::TNYXoggetto& o) {
+    switch (o.Type()) {
+        case model::testoHtml: return IconOfFileType(QStringLiteral("a.txt"));
+        case model::immagine:
+        case model::immagineNew: return IconOfFileType(FromCp(o.GetFileName()));
+        default: return {};
+    }
+}
+
 }  // namespace
 
 TNYXListView::TNYXListView(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("TNYXListView"));
     setRootIsDecorated(false);
     setSortingEnabled(true);
+    sortByColumn(0, Qt::AscendingOrder);  // by name, A first
     setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
@@ -75,6 +99,7 @@ void TNYXListView::Reload() {
             item->setFlags(item->flags() | Qt::ItemIsEditable);
             item->setData(0, kRefRole, o->Reference());
             item->setText(0, FromCp(o->Type() == model::internetLink ? o->DescriptionTitle() : o->GetName()));
+            item->setIcon(0, IconOf(*o));
             const qlonglong size = o->ListSize();
             if (pages) {
                 item->setText(1, QString::number(i));
@@ -92,7 +117,10 @@ void TNYXListView::Reload() {
         }
         for (auto* item : items) addTopLevelItem(item);
     }
+    // Sorted now: the view would otherwise sort only on the next turn of the
+    // event loop, and rows read before that would be in insertion order.
     if (sortColumn() < 0) sortByColumn(0, Qt::AscendingOrder);
+    else sortItems(sortColumn(), header()->sortIndicatorOrder());
     reloading_ = false;
     if (keep != -1) SelectReference(keep);
     for (int c = 0; c < columnCount(); ++c) resizeColumnToContents(c);
@@ -126,9 +154,20 @@ void TNYXListView::keyPressEvent(QKeyEvent* e) {
         if (model::TNYXoggetto* o = Selected(); o && OnDel) OnDel(*o);
         return;
     }
-    if (e->key() == Qt::Key_F2)
-        if (model::TNYXoggetto* o = Selected(); o && OnEditStart) OnEditStart(*o);
     QTreeWidget::keyPressEvent(e);
+}
+
+bool TNYXListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool wasEditing = state() == EditingState;
+    // Only a trigger that opens the editor asks: a key or a click that does
+    // not rename must not ask anything.
+    const bool opens = trigger == AllEditTriggers || (editTriggers() & trigger);
+    if (!wasEditing && opens && OnCanEdit)
+        if (model::TNYXoggetto* o = ObjectOf(itemFromIndex(index)); o && !OnCanEdit(*o)) return false;
+    if (!QTreeWidget::edit(index, trigger, event)) return false;
+    if (!wasEditing && state() == EditingState && OnEditStart)
+        if (model::TNYXoggetto* o = ObjectOf(itemFromIndex(index))) OnEditStart(*o);
+    return true;
 }
 
 void TNYXListView::mousePressEvent(QMouseEvent* e) {

@@ -1,7 +1,8 @@
 // A list of the non-empty objects of one type of a hypertext: each with its
 // name, then its size and file name (for pages their number), sorted by any
 // column with a click on its heading. Renaming an item in place renames the
-// object; Delete asks the owner (OnDel).
+// object (OnEditStart when the editor opens, OnEditStop after the new name
+// went in); Delete asks the owner (OnDel).
 #pragma once
 
 #include <QTreeWidget>
@@ -28,6 +29,8 @@ public:
     std::function<bool(const model::TNYXoggetto&)> OnFilter;
     std::function<void(model::TNYXoggetto&)> OnDel;
     std::function<void()> OnReload;
+    // False keeps the editor closed (a read-only hypertext).
+    std::function<bool(const model::TNYXoggetto&)> OnCanEdit;
     std::function<void(model::TNYXoggetto&)> OnEditStart;
     std::function<void(model::TNYXoggetto&)> OnEditStop;
 
@@ -38,6 +41,7 @@ public:
     bool SelectReference(std::int32_t ref);
 
 protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
 

@@ -9,7 +9,9 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QListWidget>
+#include <QAbstractItemDelegate>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QClipboard>
@@ -33,6 +35,7 @@
 #include "present/FrameSet.h"
 #include "present/ui/FrameDialogs.h"
 #include "present/ui/InsiemeCornici.h"
+#include "present/ui/NYXListView.h"
 #include "present/ui/PageDialogs.h"
 #include "richtext/Clipboard.h"
 #include "richtext/Undo.h"
@@ -104,21 +107,48 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
     resize(900, 640);
     auto* split = new QSplitter(this);
     split->setObjectName(QStringLiteral("spCentrale"));
-    pages_ = new QListWidget(split);
+    // The page list, with a filter on the titles above it.
+    auto* pagePanel = new QWidget(split);
+    pagePanel->setObjectName(QStringLiteral("pnPagine"));
+    auto* pageLayout = new QVBoxLayout(pagePanel);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageFilter_ = new QLineEdit(pagePanel);
+    pageFilter_->setObjectName(QStringLiteral("edFiltroPagine"));
+    pageFilter_->setPlaceholderText(QStringLiteral("Filtra per titolo"));
+    pageFilter_->setClearButtonEnabled(true);
+    pages_ = new present::ui::TNYXListView(pagePanel);
     pages_->setObjectName(QStringLiteral("lvPagine"));
+    pages_->Objects = model::testoHtml;
+    pages_->LinkedNYXset = &doc_;
+    pages_->RightMouseSelect = true;
     pages_->setContextMenuPolicy(Qt::CustomContextMenu);
     pages_->installEventFilter(this);
+    pages_->OnFilter = [this](const model::TNYXoggetto& o) {
+        const QString f = pageFilter_->text().trimmed();
+        return f.isEmpty() || QFromCp(o.GetName()).contains(f, Qt::CaseInsensitive);
+    };
+    pages_->OnCanEdit = [this](const model::TNYXoggetto&) { return !document_.RefuseEdit(); };
+    pages_->OnEditStart = [this](model::TNYXoggetto& o) { PageRenameStarted(o); };
+    pages_->OnEditStop = [this](model::TNYXoggetto& o) { PageRenamed(o); };
+    connect(pages_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] { PageRenameEnded(); });
+    connect(pageFilter_, &QLineEdit::textChanged, this, [this] {
+        QSignalBlocker block(pages_);
+        pages_->Reload();
+        SyncPageList();
+    });
+    pageLayout->addWidget(pageFilter_);
+    pageLayout->addWidget(pages_);
     // Every page is shown and edited through the frame set.
     frameSet_ = new present::ui::TInsiemeCornici(split);
     frameSet_->setObjectName(QStringLiteral("fsEditor"));
-    split->addWidget(pages_);
+    split->addWidget(pagePanel);
     split->addWidget(frameSet_);
     split->setStretchFactor(1, 3);
     setCentralWidget(split);
     idleView_ = new richtext::ui::TNYXpageView(this);
     idleView_->setObjectName(QStringLiteral("mePaginaVuota"));
     idleView_->hide();
-    connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) { ShowPage(row); });
+    connect(pages_, &QTreeWidget::currentItemChanged, this, [this] { ShowPage(CurrentPageRow()); });
     undo_ = std::make_unique<richtext::TNYXundoList>(&doc_);
     frameSet_->SetLinkedNYXset(&doc_);
     frameSet_->SetUndoList(undo_.get());
@@ -149,6 +179,7 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
             QApplication::setOverrideCursor(Qt::WaitCursor);
             PageView()->Undo(steps);
             QApplication::restoreOverrideCursor();
+            SyncPageList();
         }
         UpdateEditCommands();
         PageView()->setFocus();
@@ -253,10 +284,12 @@ void TMainForm::BuildCommands() {
         {"actSuggerimenti", [this] { ShowTips(); }},
         {"actUndo", [this] {
              PageView()->Undo(1);
+             SyncPageList();  // an undone rename or page property
              UpdateEditCommands();
          }},
         {"actRedo", [this] {
              PageView()->Redo(1);
+             SyncPageList();
              UpdateEditCommands();
          }},
         // The clipboard commands go to the frame set's current object.
@@ -517,8 +550,7 @@ void TMainForm::PagesImported(std::int32_t first) {
     progress_ = nullptr;
     ShowPages();
     // The first page that came in, or the page shown before when none did.
-    for (int r = 0; first >= 0 && r < pages_->count(); ++r)
-        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == first) pages_->setCurrentRow(r);
+    if (const int r = first >= 0 ? RowOfSlot(first) : -1; r >= 0) SetCurrentPageRow(r);
 }
 
 std::optional<shell::THtmlOpenAction> TMainForm::ChooseHtmlOpen(shell::THtmlOpenChoices& choices) {
@@ -715,44 +747,34 @@ bool TMainForm::ShowCurrentPageInBrowser() {
     return true;
 }
 
-namespace {
-
-std::string PageTitle(const model::TNYXoggetto& p, std::int64_t slot) {
-    std::string title = p.DescriptionTitle();
-    return title.empty() ? "Pagina " + std::to_string(slot) : title;
-}
-
-}  // namespace
 
 void TMainForm::ShowPages() {
     detached_ = false;
-    const int keep = pages_->currentRow();
+    const int keep = CurrentPageRow();
     {
         QSignalBlocker block(pages_);
         pages_->clear();
     }
     SyncPageList();
-    int row = keep >= 0 && keep < pages_->count() ? keep : 0;
+    int row = keep >= 0 && keep < PageRows() ? keep : 0;
     // Start at the cover page.
     const std::int32_t cover = doc_.HInt(model::hdr::kCoverPage);
-    for (int r = 0; keep < 0 && r < pages_->count(); ++r)
-        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == cover) row = r;
+    if (keep < 0 && RowOfSlot(cover) >= 0) row = RowOfSlot(cover);
     {
         QSignalBlocker block(pages_);
-        if (pages_->count() > 0) pages_->setCurrentRow(row);
+        if (PageRows() > 0) SetCurrentPageRow(row);
     }
-    ShowPage(pages_->currentRow());
+    ShowPage(CurrentPageRow());
 }
 
 void TMainForm::ShowPage(int row) {
     // The frame set stores the page left behind with what was typed in it.
-    if (row < 0 || row >= pages_->count()) {
+    if (row < 0 || row >= PageRows()) {
         frameSet_->ShowPage(-1);
         UpdateEditCommands();
         return;
     }
-    const auto index = pages_->item(row)->data(Qt::UserRole).toLongLong();
-    frameSet_->ShowPage(static_cast<std::int32_t>(index));
+    frameSet_->ShowPage(static_cast<std::int32_t>(SlotOfRow(row)));
     UpdateEditCommands();
 }
 
@@ -765,36 +787,72 @@ bool TMainForm::ShowPageSlot(std::int64_t slot) {
 }
 
 void TMainForm::SyncPageList() {
-    if (detached_) return;
+    if (detached_ || renaming_) return;
     QSignalBlocker block(pages_);
-    // The rows: one per page in use, in slot order.
-    std::vector<std::pair<std::int64_t, const model::TNYXoggetto*>> want;
+    // The rows: one per page in use that the filter lets through.
+    std::map<std::int32_t, QString> want;
     const std::size_t n = doc_.Count(model::testoHtml);
     for (std::size_t i = 0; i < n; ++i)
-        if (const model::TNYXoggetto* o = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i)); o && !o->IsEmpty())
-            want.emplace_back(static_cast<std::int64_t>(i), o);
-    bool same = static_cast<int>(want.size()) == pages_->count();
-    for (int r = 0; same && r < pages_->count(); ++r)
-        same = pages_->item(r)->data(Qt::UserRole).toLongLong() == want[static_cast<std::size_t>(r)].first;
-    if (!same) {
-        pages_->clear();
-        for (const auto& [slot, o] : want) {
-            auto* item = new QListWidgetItem(QFromCp(PageTitle(*o, slot)), pages_);
-            item->setData(Qt::UserRole, static_cast<qlonglong>(slot));
-        }
-    } else {
-        for (int r = 0; r < pages_->count(); ++r) {
-            const auto& [slot, o] = want[static_cast<std::size_t>(r)];
-            const QString title = QFromCp(PageTitle(*o, slot));
-            if (pages_->item(r)->text() != title) pages_->item(r)->setText(title);
-        }
+        if (const model::TNYXoggetto* o = doc_.ObjectAt(model::testoHtml, static_cast<std::int64_t>(i));
+            o && !o->IsEmpty() && pages_->OnFilter(*o))
+            want.emplace(o->Reference(), QFromCp(o->GetName()));
+    bool same = static_cast<int>(want.size()) == PageRows();
+    for (int r = 0; same && r < PageRows(); ++r) {
+        const QTreeWidgetItem* item = pages_->topLevelItem(r);
+        auto it = want.find(item->data(0, Qt::UserRole).toInt());
+        same = it != want.end() && it->second == item->text(0);
     }
-    const std::int32_t shown = frameSet_->MainPageNumber();
-    for (int r = 0; r < pages_->count(); ++r)
-        if (pages_->item(r)->data(Qt::UserRole).toLongLong() == shown) {
-            if (pages_->currentRow() != r) pages_->setCurrentRow(r);
-            return;
-        }
+    if (!same) pages_->Reload();
+    const int shown = RowOfSlot(frameSet_->MainPageNumber());
+    if (shown >= 0 && CurrentPageRow() != shown) SetCurrentPageRow(shown);
+}
+
+int TMainForm::PageRows() const { return pages_->topLevelItemCount(); }
+
+std::int64_t TMainForm::SlotOfRow(int row) const {
+    const QTreeWidgetItem* item = row >= 0 && row < PageRows() ? pages_->topLevelItem(row) : nullptr;
+    return item ? model::RefIndex(item->data(0, Qt::UserRole).toInt()) : -1;
+}
+
+int TMainForm::RowOfSlot(std::int64_t slot) const {
+    if (slot < 0) return -1;
+    for (int r = 0; r < PageRows(); ++r)
+        if (SlotOfRow(r) == slot) return r;
+    return -1;
+}
+
+int TMainForm::CurrentPageRow() const {
+    return pages_->currentItem() ? pages_->indexOfTopLevelItem(pages_->currentItem()) : -1;
+}
+
+void TMainForm::SetCurrentPageRow(int row) {
+    if (row >= 0 && row < PageRows()) pages_->setCurrentItem(pages_->topLevelItem(row));
+}
+
+void TMainForm::PageRenameStarted(model::TNYXoggetto& page) {
+    // The frames hold working copies of the page: store them and let go, so
+    // that storing them later cannot bring the old name back.
+    frameSet_->Detach();
+    renaming_ = true;
+    renameFrom_ = page.GetName();
+    renameBackup_ = std::make_unique<richtext::TogBackup>(*undo_, page, "Rinomina pagina");
+}
+
+void TMainForm::PageRenamed(model::TNYXoggetto& page) { renameChanged_ = page.GetName() != renameFrom_; }
+
+void TMainForm::PageRenameEnded() {
+    if (!renaming_) return;
+    renaming_ = false;
+    const std::int64_t slot = SlotOfRow(CurrentPageRow());
+    frameSet_->Reattach();
+    if (slot >= 0) ShowPageSlot(slot);
+    // Showing the page again drops the undo steps of the page shown: the
+    // record's snapshot goes into the list after that.
+    if (renameChanged_ && renameBackup_) undo_->AddUndo(std::move(renameBackup_));
+    renameBackup_.reset();
+    renameChanged_ = false;
+    SyncPageList();
+    UpdateEditCommands();
 }
 
 bool TMainForm::CommitPageEdits() {
@@ -857,9 +915,9 @@ bool TMainForm::ShowAllPages() {
 }
 
 bool TMainForm::DeleteSelectedPage() {
-    const int row = pages_->currentRow();
-    if (row < 0 || row >= pages_->count()) return false;
-    const std::int64_t slot = pages_->item(row)->data(Qt::UserRole).toLongLong();
+    const int row = CurrentPageRow();
+    if (row < 0 || row >= PageRows()) return false;
+    const std::int64_t slot = SlotOfRow(row);
     // What was typed counts: a link just written keeps its page.
     frameSet_->StorePages();
     if (!document_.DeletePage(slot)) {
@@ -870,7 +928,7 @@ bool TMainForm::DeleteSelectedPage() {
     bool shown = frameSet_->MainPageNumber() == slot || frameSet_->PageShowing(slot);
     if (shown) frameSet_->Drop();
     SyncPageList();
-    if (shown && pages_->count() > 0) ShowPage(std::min(row, pages_->count() - 1));
+    if (shown && PageRows() > 0) ShowPage(std::min(row, PageRows() - 1));
     UpdateEditCommands();
     return true;
 }

@@ -24,12 +24,13 @@
 #include "shell/StartLogic.h"
 
 class QAction;
-class QListWidget;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
 
 namespace richtext {
+class TNYXbackup;
 class TNYXundoList;
 }
 namespace richtext::ui {
@@ -44,6 +45,7 @@ class TFramePage;
 }
 namespace present::ui {
 class TInsiemeCornici;
+class TNYXListView;
 }
 
 class QProgressDialog;
@@ -218,6 +220,17 @@ private:
     void TimerNextActionFired();
     void ShowPages();
     void ShowPage(int row);
+    // The page list's rows are sorted by title: these map rows and page slots.
+    int PageRows() const;
+    std::int64_t SlotOfRow(int row) const;
+    int RowOfSlot(std::int64_t slot) const;
+    int CurrentPageRow() const;
+    void SetCurrentPageRow(int row);
+    // Renaming a page in the list: the frames let go of their copies while
+    // the editor is open; the rename is one undo step.
+    void PageRenameStarted(model::TNYXoggetto& page);
+    void PageRenamed(model::TNYXoggetto& page);
+    void PageRenameEnded();
     // The page list follows the hypertext's pages (added, renamed, deleted)
     // and selects the page shown.
     void SyncPageList();
@@ -228,7 +241,12 @@ private:
     void ShowAbout();
     void ShowTips();
 
-    QListWidget* pages_ = nullptr;
+    present::ui::TNYXListView* pages_ = nullptr;
+    QLineEdit* pageFilter_ = nullptr;
+    std::unique_ptr<richtext::TNYXbackup> renameBackup_;  // the page's record before a rename
+    std::string renameFrom_;
+    bool renaming_ = false;
+    bool renameChanged_ = false;
     present::ui::TInsiemeCornici* frameSet_ = nullptr;
     richtext::ui::TNYXpageView* idleView_ = nullptr;  // stands in while nothing is shown
     shell::TMainDocument document_;

@@ -21,6 +21,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
+#include "support/PageList.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -85,7 +86,7 @@ protected:
 };
 
 TEST_F(ImportUi, DroppedAndOpenedFilesBecomePagesAndTheFirstIsShown) {
-    auto* list = form->findChild<QListWidget*>("lvPagine");
+    auto list = testsupport::PageList::Of(*form);
     ASSERT_TRUE(list);
     const int before = list->count();
     form->DropFiles({dir / "pagina.html"});

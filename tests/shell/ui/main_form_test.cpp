@@ -58,6 +58,7 @@
 #include "present/FrameLayout.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/NYXListView.h"
+#include "support/PageList.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -692,8 +693,8 @@ TEST_F(MainFormTest, TypedTextIsStoredWhenThePageIsLeftAndWhenSaved) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
     auto* view = form->PageView();
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
-    ASSERT_EQ(pages->currentRow(), 0);
+    auto pages = testsupport::PageList::Of(*form);
+    ASSERT_EQ(pages->currentSlot(), 0);
     EXPECT_FALSE(form->Command("actUndo")->isEnabled());
     EXPECT_FALSE(form->Command("actCopia")->isEnabled());
     Type(view, QStringLiteral("Però "));
@@ -701,7 +702,7 @@ TEST_F(MainFormTest, TypedTextIsStoredWhenThePageIsLeftAndWhenSaved) {
     EXPECT_TRUE(form->Command("actUndo")->isEnabled());
     EXPECT_EQ(PageText(form->Document(), 0).find("Però"), std::string::npos);  // not stored yet
 
-    pages->setCurrentRow(1);  // leaving the page stores it
+    pages->setCurrentSlot(1);  // leaving the page stores it
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_NE(PageText(form->Document(), 0).find(platform::text::Utf8ToCp1252("Però ")), std::string::npos);
     ExpectReferencesResolve(form->Document(), 0);
@@ -780,8 +781,8 @@ TEST_F(MainFormTest, CopiedTextTakesItsLinksAndPictureToAnotherPage) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
     auto* view = form->PageView();
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
-    pages->setCurrentRow(2);  // the picture's page
+    auto pages = testsupport::PageList::Of(*form);
+    pages->setCurrentSlot(2);  // the picture's page
     form->Command("actSelezionaTutto")->trigger();
     EXPECT_TRUE(form->Command("actCopia")->isEnabled());
     form->Command("actCopia")->trigger();
@@ -789,15 +790,15 @@ TEST_F(MainFormTest, CopiedTextTakesItsLinksAndPictureToAnotherPage) {
     ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("application/x-quor30-objects")));
     EXPECT_NE(QApplication::clipboard()->text().toStdString().find("Il logo della guida:"), std::string::npos);
 
-    pages->setCurrentRow(1);
+    pages->setCurrentSlot(1);
     Key(view, Qt::Key_End, Qt::ControlModifier);
     form->Command("actIncolla")->trigger();
-    pages->setCurrentRow(0);  // the links' page
+    pages->setCurrentSlot(0);  // the links' page
     form->Command("actSelezionaTutto")->trigger();
     form->Command("actCopia")->trigger();
-    pages->setCurrentRow(1);
+    pages->setCurrentSlot(1);
     form->Command("actIncolla")->trigger();
-    pages->setCurrentRow(0);
+    pages->setCurrentSlot(0);
     const std::string stored = PageText(form->Document(), 1);
     EXPECT_NE(stored.find("Benvenuti"), std::string::npos);
     EXPECT_NE(stored.find("Il logo della guida:"), std::string::npos);
@@ -823,7 +824,7 @@ TEST_F(MainFormTest, FollowingALinkShowsItsPageAndKeepsTheEdits) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
     auto* view = form->PageView();
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto pages = testsupport::PageList::Of(*form);
     Type(view, QStringLiteral("Nota. "));
     // The caret on the first link of the cover page ("che cos'è un ipertesto").
     richtext::TNYXbox& box = view->Box();
@@ -840,14 +841,14 @@ TEST_F(MainFormTest, FollowingALinkShowsItsPageAndKeepsTheEdits) {
     view->Editing().SetCaret(onLink);
     form->Command("actSegui")->trigger();
     QApplication::processEvents();  // links are followed on the next turn of the event loop
-    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(pages->currentSlot(), 1);
     EXPECT_EQ(view->PageSlot(), 1);
     EXPECT_NE(PageText(form->Document(), 0).find("Nota. "), std::string::npos);
     // A position without a link follows nothing (the box is the new page's).
     view->Editing().SetCaret({view->Box().BodyBegin(), 0});
     form->Command("actSegui")->trigger();
     QApplication::processEvents();  // links are followed on the next turn of the event loop
-    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(pages->currentSlot(), 1);
 }
 
 TEST_F(MainFormTest, TheFormatBarSetsTheStyleOfTheNextTypedText) {
@@ -915,7 +916,7 @@ TEST_F(MainFormTest, ReadOnlyHypertextIsShownAsAReaderSeesItUntilItsPasswordIsGi
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
     auto* view = form->PageView();
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto pages = testsupport::PageList::Of(*form);
     QAction* readOnly = form->Command("actSoloLettura");
     EXPECT_TRUE(readOnly->isChecked());
     EXPECT_TRUE(view->ReadOnly());
@@ -923,7 +924,7 @@ TEST_F(MainFormTest, ReadOnlyHypertextIsShownAsAReaderSeesItUntilItsPasswordIsGi
 
     // Typing is refused with a message, on every page; so are the properties.
     Type(view, QStringLiteral("x"));
-    pages->setCurrentRow(1);
+    pages->setCurrentSlot(1);
     EXPECT_TRUE(view->ReadOnly());
     Key(view, Qt::Key_Return);
     EXPECT_FALSE(view->Edited());
@@ -982,7 +983,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     EXPECT_FALSE(fs::exists(dir / "perdita.bak"));
     EXPECT_TRUE(form->Document().Modified());
     // The page is shown again after the save gave up, also when closing asked for it.
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto pages = testsupport::PageList::Of(*form);
     EXPECT_EQ(pages->count(), 1);
     EXPECT_EQ(form->PageView()->PageSlot(), 0);
     scripted.ui.answers = {Answer::Yes, Answer::No};
@@ -1123,24 +1124,24 @@ TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
     auto* view = form->PageView();
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto pages = testsupport::PageList::Of(*form);
     ASSERT_EQ(view->PageSlot(), 0);
     QScrollBar* v = view->verticalScrollBar();
 
     view->Editing().SetCaret(OnLink(view->Box(), 0));
     form->Command("actSegui")->trigger();
     QApplication::processEvents();  // links are followed on the next turn of the event loop
-    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(pages->currentSlot(), 1);
     EXPECT_EQ(view->Box().caret, (richtext::TTextPos{60, 5}));
     EXPECT_GT(v->value(), 0);
     EXPECT_EQ(view->CaretRect().top(), v->value());
 
-    pages->setCurrentRow(0);
+    pages->setCurrentSlot(0);
     EXPECT_EQ(v->value(), 0);
     view->Editing().SetCaret(OnLink(view->Box(), 1));
     form->Command("actSegui")->trigger();
     QApplication::processEvents();  // links are followed on the next turn of the event loop
-    EXPECT_EQ(pages->currentRow(), 0);
+    EXPECT_EQ(pages->currentSlot(), 0);
     EXPECT_EQ(view->Box().caret, (richtext::TTextPos{61, 0}));
     EXPECT_GT(v->value(), 0);
     EXPECT_TRUE(scripted.ui.messages.empty());
@@ -1167,12 +1168,12 @@ std::string RunNyx(const std::string& args) {
 TEST_F(MainFormTest, AddedPagesAreListedAtOnceAndSaved) {
     auto form = Form();
     form->Start({});
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto pages = testsupport::PageList::Of(*form);
     const int before = pages->count();
     for (int i = 1; i <= 3; ++i) {
         form->Command("actAggiungiPagina")->trigger();
         ASSERT_EQ(pages->count(), before + i);
-        EXPECT_EQ(pages->currentRow(), before + i - 1);  // shown at once
+        EXPECT_EQ(pages->currentSlot(), form->FrameSet()->MainPageNumber());  // shown at once
         Type(form->PageView(), QString::fromStdString("Aggiunta " + std::to_string(i)));
     }
     chosen = dir / "tre.nyx";
@@ -1180,7 +1181,12 @@ TEST_F(MainFormTest, AddedPagesAreListedAtOnceAndSaved) {
     const std::string info = RunNyx("info '" + chosen.string() + "'");
     for (int i = 1; i <= 3; ++i) EXPECT_NE(info.find("Aggiunta " + std::to_string(i)), std::string::npos) << info;
     // The list shows the titles the pages took from their text.
-    EXPECT_EQ(pages->item(before + 2)->text().toStdString(), "Aggiunta 3");
+    QStringList titles;
+    for (int r = 0; r < pages->count(); ++r) titles << pages->text(r);
+    EXPECT_TRUE(titles.contains(QStringLiteral("Aggiunta 3"))) << titles.join(',').toStdString();
+    EXPECT_TRUE(std::is_sorted(titles.begin(), titles.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    })) << titles.join(QLatin1Char(',')).toStdString();  // sorted by title
 }
 
 TEST_F(MainFormTest, ANewPageDividedAsAModelAndTheListOfEveryPage) {
@@ -1215,7 +1221,7 @@ TEST_F(MainFormTest, ANewPageDividedAsAModelAndTheListOfEveryPage) {
             form->Document().ObjectAt(model::testoHtml, biggest)->ListSize())
             biggest = i;
     EXPECT_EQ(form->FrameSet()->MainPageNumber(), biggest);
-    EXPECT_EQ(form->findChild<QListWidget*>(QStringLiteral("lvPagine"))->currentRow(), biggest);
+    EXPECT_EQ(testsupport::PageList::Of(*form).currentSlot(), biggest);
 }
 
 TEST_F(MainFormTest, DeletingAPageIsRefusedWhileItIsUsedElseAskedAndUndoneUntilSaved) {
@@ -1223,8 +1229,8 @@ TEST_F(MainFormTest, DeletingAPageIsRefusedWhileItIsUsedElseAskedAndUndoneUntilS
     fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", file);
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
-    pages->setCurrentRow(1);
+    auto pages = testsupport::PageList::Of(*form);
+    pages->setCurrentSlot(1);
     Key(pages, Qt::Key_Delete);
     const auto lists = scripted.ui.Texts(Message::ErrorList);
     ASSERT_EQ(lists.size(), 1u);
@@ -1252,10 +1258,49 @@ TEST_F(MainFormTest, DeletingAPageIsRefusedWhileItIsUsedElseAskedAndUndoneUntilS
     EXPECT_EQ(pages->count(), 3);
 }
 
+TEST_F(MainFormTest, ThePageListFiltersAndRenamesInPlaceAsOneUndoStep) {
+    const fs::path file = dir / "guida.nyx";
+    fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", file);
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto pages = testsupport::PageList::Of(*form);
+    const int all = pages->count();
+    ASSERT_GE(all, 3);
+    const QString first = pages->text(0);
+    // The filter keeps the titles holding its text, in any case.
+    auto* filter = form->findChild<QLineEdit*>(QStringLiteral("edFiltroPagine"));
+    ASSERT_TRUE(filter);
+    filter->setText(first.left(4).toUpper());
+    EXPECT_GE(pages->count(), 1);
+    EXPECT_LT(pages->count(), all);
+    for (int r = 0; r < pages->count(); ++r) EXPECT_TRUE(pages->text(r).contains(first.left(4), Qt::CaseInsensitive));
+    filter->clear();
+    ASSERT_EQ(pages->count(), all);
+
+    // Renamed in place: the record takes the name, the list re-sorts, one undo step brings it back.
+    const std::int64_t slot = pages->slot(0);
+    pages->setCurrentSlot(slot);
+    auto* tree = qobject_cast<QTreeWidget*>(static_cast<QWidget*>(pages));
+    tree->editItem(tree->currentItem(), 0);
+    auto* editor = tree->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("Zeta finale"));
+    Key(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, slot)->GetName(), "Zeta finale");
+    EXPECT_TRUE(form->Document().Modified());
+    EXPECT_EQ(pages->text(pages->count() - 1).toStdString(), "Zeta finale");
+    EXPECT_EQ(form->FrameSet()->MainPageNumber(), slot);  // the page stays shown
+    ASSERT_TRUE(form->Command("actUndo")->isEnabled());
+    form->Command("actUndo")->trigger();
+    EXPECT_EQ(QString::fromStdString(platform::text::Cp1252ToUtf8(form->Document().ObjectAt(model::testoHtml, slot)->GetName())), first);
+    EXPECT_EQ(pages->text(0), first);
+}
+
 TEST_F(MainFormTest, ALinkFollowedInViewModeAndBack) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto pages = testsupport::PageList::Of(*form);
     QAction* back = form->Command("actIndietro");
     EXPECT_EQ(back->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Left));
     EXPECT_FALSE(back->isEnabled());
@@ -1263,11 +1308,11 @@ TEST_F(MainFormTest, ALinkFollowedInViewModeAndBack) {
     ASSERT_TRUE(form->PageView()->ReadOnly());
     ASSERT_TRUE(form->FollowLink(form->PageView()->LinkAt(OnLink(form->PageView()->Box(), 0))));
     QApplication::processEvents();
-    EXPECT_EQ(pages->currentRow(), 1);
+    EXPECT_EQ(pages->currentSlot(), 1);
     EXPECT_TRUE(form->PageView()->ReadOnly());
     ASSERT_TRUE(back->isEnabled());
     back->trigger();
-    EXPECT_EQ(pages->currentRow(), 0);
+    EXPECT_EQ(pages->currentSlot(), 0);
     EXPECT_FALSE(back->isEnabled());
     EXPECT_FALSE(form->Document().Modified());
 }
@@ -1292,7 +1337,7 @@ TEST_F(MainFormTest, TheFramePropertiesAndLayoutFilesOfThePageShown) {
     form->Command("actSalvaCornici")->trigger();
     ASSERT_TRUE(fs::exists(dir / "layout.frm"));
     chosen = dir / "layout.frm";
-    form->findChild<QListWidget*>(QStringLiteral("lvPagine"))->setCurrentRow(2);
+    testsupport::PageList::Of(*form).setCurrentSlot(2);
     ASSERT_TRUE(fs->Top()->IsLeaf());
     scripted.ui.answers = {Answer::Yes};
     form->Command("actCaricaCornici")->trigger();
