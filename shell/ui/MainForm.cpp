@@ -832,10 +832,14 @@ void TMainForm::SetCurrentPageRow(int row) {
 void TMainForm::PageRenameStarted(model::TNYXoggetto& page) {
     // The frames hold working copies of the page: store them and let go, so
     // that storing them later cannot bring the old name back.
+    // Storing puts a new record in the page's slot: look it up again.
+    const std::int32_t ref = page.Reference();
     frameSet_->Detach();
     renaming_ = true;
-    renameFrom_ = page.GetName();
-    renameBackup_ = std::make_unique<richtext::TogBackup>(*undo_, page, "Rinomina pagina");
+    model::TNYXoggetto* stored = doc_.ObjectByRef(ref);
+    if (!stored) return;
+    renameFrom_ = stored->GetName();
+    renameBackup_ = std::make_unique<richtext::TogBackup>(*undo_, *stored, "Rinomina pagina");
 }
 
 void TMainForm::PageRenamed(model::TNYXoggetto& page) { renameChanged_ = page.GetName() != renameFrom_; }

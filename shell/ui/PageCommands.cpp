@@ -31,8 +31,14 @@ bool ShowPageProperties(TMainForm& form) {
     if (!page) return false;
     const std::int32_t slot = static_cast<std::int32_t>(page->Index());
     // The frames hold a working copy made from the record: store it, let go
-    // of it, and show the page again from the changed record.
+    // of it, and show the page again from the changed record. Storing puts a
+    // new record in the slot, so the page is looked up again after it.
     form.FrameSet()->Detach();
+    page = form.Document().ObjectAt(testoHtml, slot);
+    if (!page || page->IsEmpty()) {
+        form.FrameSet()->Reattach();
+        return false;
+    }
     TFproprietaPagina dlg(form.Document(), *page, &form);
     bool ok = RunDialog(dlg) == QDialog::Accepted;
     // Showing the page again drops the undo steps of the page shown: the

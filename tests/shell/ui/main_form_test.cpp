@@ -23,11 +23,13 @@
 #include <QTableWidget>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QToolBar>
 #include <QTextCursor>
 #include <QToolButton>
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -39,6 +41,7 @@
 #include "model/Types.h"
 #include "platform/Dispatch.h"
 #include "platform/text.h"
+#include "richtext/StyleSheet.h"
 #include "markup/Lexer.h"
 #include "richtext/Markup.h"
 #include "richtext/Undo.h"
@@ -58,6 +61,7 @@
 #include "present/FrameLayout.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/NYXListView.h"
+#include "support/Needs.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
 
@@ -1352,4 +1356,139 @@ TEST_F(MainFormTest, TheFramePropertiesAndLayoutFilesOfThePageShown) {
     ASSERT_TRUE(form->ShowFrameProperties());
     EXPECT_TRUE(fs->Top()->IsLeaf());
     EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 2)->Int(81), -1);
+}
+
+namespace {
+
+// Selects the `n` characters before the caret as a person would: Shift+Left.
+void SelectBack(QWidget* view, int n) {
+    for (int i = 0; i < n; ++i) Key(view, Qt::Key_Left, Qt::ShiftModifier);
+}
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+// An author's first hypertext, from nothing: three pages, a link from the
+// first to an anchor on the third, a URL, a numbered list, a style and a
+// background colour; saved, read back by nyx, exported, and the exported
+// link followed by a browser lands on the anchor.
+TEST_F(MainFormTest, AHypertextMadeFromNothingIsSavedReadBackAndItsLinkLandsOnTheAnchorInABrowser) {
+    auto form = Form();
+    form->Start({});
+    auto pages = testsupport::PageList::Of(*form);
+    while (pages->count() < 3) form->Command("actAggiungiPagina")->trigger();
+    ASSERT_EQ(pages->count(), 3);
+    std::vector<std::int64_t> order;
+    for (int r = 0; r < 3; ++r) order.push_back(pages->slot(r));
+    std::sort(order.begin(), order.end());
+
+    // Page three: a title line, then the anchor before "Arrivo".
+    pages->setCurrentSlot(order[2]);
+    auto* view = form->PageView();
+    Type(view, QStringLiteral("Meta"));
+    Key(view, Qt::Key_Return);
+    Type(view, QStringLiteral("Testo prima. "));
+    form->Command("actAncora")->trigger();
+    Type(view, QStringLiteral("Arrivo qui."));
+
+    // Page two: a numbered list.
+    pages->setCurrentSlot(order[1]);
+    view = form->PageView();
+    Type(view, QStringLiteral("Elenco"));
+    for (QAction* a : form->findChild<QToolBar*>(QStringLiteral("tbFormato"))->actions())
+        if (a->objectName() == QLatin1String("actNumerazione")) a->trigger();
+
+    // Page one: a link to the anchor, a URL, a style, a background colour.
+    pages->setCurrentSlot(order[0]);
+    view = form->PageView();
+    Type(view, QStringLiteral("Vai alla meta"));
+    SelectBack(view, 4);
+    SetDialogRunner([](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("search"))->setText(QStringLiteral("Meta"));
+        d.findChild<QSpinBox*>(QStringLiteral("anchor"))->setValue(0);  // a page's first anchor
+        d.accept();
+        return d.result();
+    });
+    form->Command("actCollegamento")->trigger();
+    Key(view, Qt::Key_End);
+    Key(view, Qt::Key_Return);
+    Type(view, QStringLiteral("Il sito"));
+    SelectBack(view, 4);
+    SetDialogRunner([](QDialog& d) {
+        d.findChild<QComboBox*>(QStringLiteral("kind"))->setCurrentIndex(1);
+        d.findChild<QLineEdit*>(QStringLiteral("address"))->setText(QStringLiteral("https://example.org/"));
+        d.accept();
+        return d.result();
+    });
+    form->Command("actCollegamento")->trigger();
+    ASSERT_TRUE(richtext::AddStyle(form->Document(), "Titolo"));
+    auto* styles = form->findChild<QToolBar*>(QStringLiteral("tbFormato"))->findChild<QComboBox*>(QStringLiteral("cbStile"));
+    ASSERT_TRUE(styles);
+    emit styles->textActivated(QStringLiteral("Titolo"));
+    SetDialogRunner([](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("backColour"))->setText(QStringLiteral("#FFFF00"));
+        d.accept();
+        return d.result();
+    });
+    form->Command("actProprietaPagina")->trigger();
+    SetDialogRunner({});
+    EXPECT_TRUE(scripted.ui.messages.empty()) << scripted.ui.messages.front().text;
+
+    chosen = dir / "primo.nyx";
+    ASSERT_TRUE(form->SaveAll());
+    const std::string info = RunNyx("info '" + chosen.string() + "'");
+    EXPECT_NE(info.find("Meta"), std::string::npos) << info;
+    // The first page's markup, read back by nyx: the text, the style and the link to a record.
+    const std::string dump = RunNyx("dump '" + chosen.string() + "' testoHtml " + std::to_string(order[0]) + " --markup");
+    // "meta" carries the link record (type 10), "sito" the URL (type 1), the
+    // second paragraph the style just made.
+    EXPECT_NE(dump.find("Vai alla <$0A"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(">meta<%>"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("<Z S2 >Il <$01"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(">sito<%>"), std::string::npos) << dump;
+    EXPECT_NE(RunNyx("dump '" + chosen.string() + "' testoHtml " + std::to_string(order[2]) + " --markup").find("Arrivo qui"),
+              std::string::npos);
+
+    // The exported site, in a browser: click the link and see where it lands.
+    const fs::path site = dir / "sito";
+    fs::create_directories(site);
+    chosen = site;
+    ASSERT_TRUE(form->ExportHtml());
+    std::string first, third;
+    for (const auto& e : fs::directory_iterator(site)) {
+        const std::string html = ReadFile(e.path());
+        if (html.find("Vai alla") != std::string::npos) first = e.path().filename().string();
+        if (html.find("Arrivo qui") != std::string::npos) third = e.path().filename().string();
+    }
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(third.empty());
+    EXPECT_NE(ReadFile(site / first).find("FFFF00"), std::string::npos) << "the background colour";
+    EXPECT_NE(ReadFile(site / first).find("https://example.org/"), std::string::npos);
+    QUOR_NEEDS(std::system("command -v chromium >/dev/null 2>&1") == 0, "chromium non installato (scripts/install-deps)");
+    std::ofstream(site / "zz_follow.htm")
+        << "<!DOCTYPE html><html><body><pre id=out></pre><script>\n"
+           "const out=document.getElementById('out');const f=document.createElement('iframe');let step=0;\n"
+           "f.onload=()=>{const d=f.contentDocument;\n"
+           " if(step++==0){const a=[...d.querySelectorAll('a[href]')].find(x=>x.textContent.includes('meta'));\n"
+           "  if(!a){out.textContent='NOLINK';return;} a.click(); return;}\n"
+           " const h=decodeURIComponent(f.contentWindow.location.hash.slice(1));\n"
+           " const t=d.querySelector('a[name=\"'+h+'\"],[id=\"'+h+'\"]');\n"
+           " out.textContent='AT '+f.contentWindow.location.pathname.split('/').pop()+' '+(t?'ANCHOR':'NOANCHOR')+' '+h;};\n"
+           "f.src='" << first << "';document.body.appendChild(f);\n</script></body></html>\n";
+    const std::string cmd = "timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                            "--disable-background-networking --disable-component-update --disable-sync "
+                            "--allow-file-access-from-files --virtual-time-budget=10000 --user-data-dir='" +
+                            (dir / "profile").string() + "' --dump-dom 'file://" + (site / "zz_follow.htm").string() +
+                            "' 2>/dev/null";
+    std::string dom;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) dom.append(buf, n);
+        pclose(p);
+    }
+    EXPECT_NE(dom.find("AT " + third + " ANCHOR"), std::string::npos) << dom;
 }
