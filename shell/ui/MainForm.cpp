@@ -210,6 +210,12 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
     statusBar()->setObjectName(QStringLiteral("sbStato"));
 
     BuildCommands();
+    // The menu holding "Componente personalizzato..." lists the library's
+    // quick-access prototypes as it opens: the library may change at any time.
+    if (QAction* component = Command("actComponente"))
+        for (QObject* o : component->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(o))
+                connect(menu, &QMenu::aboutToShow, this, [this] { RebuildQuickComponents(*this); });
     ApplyLanguage();
     RestorePlacement();
 

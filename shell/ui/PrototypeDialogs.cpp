@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -440,6 +441,11 @@ void TFcomponente::ShowParameters() {
     }
 }
 
+void TFcomponente::Choose(const model::TNYXoggetto* prototype) {
+    for (std::size_t i = 0; i < prototypes_.size(); ++i)
+        if (prototypes_[i] == prototype) list_->setCurrentRow(static_cast<int>(i));
+}
+
 const model::TNYXoggetto* TFcomponente::Chosen() const {
     const int row = list_->currentRow();
     return row >= 0 && row < static_cast<int>(prototypes_.size()) ? prototypes_[static_cast<std::size_t>(row)] : nullptr;
@@ -475,7 +481,7 @@ bool ShowPrototypeLibrary(TMainForm& form) {
     return RunDialog(dlg) == QDialog::Accepted;
 }
 
-bool InsertCustomComponent(TMainForm& form) {
+bool InsertCustomComponent(TMainForm& form, const model::TNYXoggetto* preselected) {
     richtext::ui::TNYXpageView* view = form.PageView();
     if (!view || view->ReadOnly() || !view->Session().WorkingCopy() || form.MainDocument().RefuseEdit()) return false;
     // The hypertext's own prototypes first (used as they are), then the library's.
@@ -490,6 +496,7 @@ bool InsertCustomComponent(TMainForm& form) {
         return false;
     }
     TFcomponente dlg(prototypes, &form);
+    if (preselected) dlg.Choose(preselected);
     if (RunDialog(dlg) != QDialog::Accepted || !dlg.Chosen()) return false;
     auto comp = model::MakeCustomComponent(form.Document(), *dlg.Chosen(), dlg.Values(), dlg.ComponentWidth(),
                                            dlg.ComponentHeight(), dlg.Percent());
@@ -503,9 +510,44 @@ bool InsertCustomComponent(TMainForm& form) {
     return true;
 }
 
+void RebuildQuickComponents(TMainForm& form) {
+    QAction* command = form.Command("actComponente");
+    if (!command) return;
+    model::TPrototypeLibrary lib(form.MainDocument().Library());
+    const std::vector<model::TNYXoggetto*> quick = lib.QuickAccess();
+    for (QObject* o : command->associatedObjects()) {
+        auto* menu = qobject_cast<QMenu*>(o);
+        if (!menu) continue;
+        for (QAction* a : menu->actions())
+            if (a->property("quickComponent").isValid()) {
+                menu->removeAction(a);
+                a->deleteLater();
+            }
+        // The library's quick-access prototypes, then a separator, then the command.
+        TMainForm* f = &form;
+        for (model::TNYXoggetto* p : quick) {
+            auto* a = new QAction(Q(p->GetName()), menu);
+            a->setProperty("quickComponent", p->Reference());
+            a->setEnabled(command->isEnabled());
+            const std::int32_t ref = p->Reference();
+            QObject::connect(a, &QAction::triggered, f, [f, ref] {
+                InsertCustomComponent(*f, f->MainDocument().Library().ObjectByRef(ref));
+            });
+            menu->insertAction(command, a);
+        }
+        if (!quick.empty()) {
+            QAction* sep = menu->insertSeparator(command);
+            sep->setProperty("quickComponent", -1);
+        }
+    }
+}
+
 void AddPrototypeCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     TMainForm* f = &form;
-    handlers["actLibrerie"] = [f] { ShowPrototypeLibrary(*f); };
+    handlers["actLibrerie"] = [f] {
+        ShowPrototypeLibrary(*f);
+        RebuildQuickComponents(*f);
+    };
     handlers["actComponente"] = [f] { InsertCustomComponent(*f); };
 }
 

@@ -60,6 +60,7 @@ class TFcomponente : public QDialog {
 public:
     TFcomponente(std::vector<const model::TNYXoggetto*> prototypes, QWidget* parent);
     const model::TNYXoggetto* Chosen() const;
+    void Choose(const model::TNYXoggetto* prototype);
     model::TPropList Values() const;
     int ComponentWidth() const;
     int ComponentHeight() const;
@@ -79,6 +80,9 @@ void AddPrototypeCommands(TMainForm& form, std::map<std::string, std::function<v
 
 // What the commands do, for the handlers and for tests.
 bool ShowPrototypeLibrary(TMainForm& form);
-bool InsertCustomComponent(TMainForm& form);
+// `preselected`: the prototype chosen in the dialog as it opens (a quick-access entry).
+bool InsertCustomComponent(TMainForm& form, const model::TNYXoggetto* preselected = nullptr);
+// The quick-access entries before "Componente personalizzato..." in its menu.
+void RebuildQuickComponents(TMainForm& form);
 
 }  // namespace shell::ui

@@ -215,6 +215,7 @@ TEST_F(MainFormTest, PrototypeMadeInTheLibraryWindowBecomesAComponentOnThePage) 
     fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
     ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
     SetDialogRunner([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QListWidget*>(QStringLiteral("lbPrototipi"))->currentItem()->text().toStdString(), "Riquadro");
         auto* values = d.findChild<QTableWidget*>(QStringLiteral("tbValori"));
         EXPECT_EQ(values->rowCount(), 1);
         if (values->rowCount() == 1) values->item(0, 1)->setText(QStringLiteral("rosso"));
@@ -222,7 +223,27 @@ TEST_F(MainFormTest, PrototypeMadeInTheLibraryWindowBecomesAComponentOnThePage) 
         return int(QDialog::Accepted);
     });
     ASSERT_TRUE(form->Command("actComponente")->isEnabled());
-    ASSERT_TRUE(InsertCustomComponent(*form));
+    // Quick access: the prototype is offered in the menu, before the command.
+    QMenu* insert = nullptr;
+    for (QObject* o : form->Command("actComponente")->associatedObjects())
+        if (auto* m = qobject_cast<QMenu*>(o)) insert = m;
+    ASSERT_TRUE(insert);
+    emit insert->aboutToShow();
+    QAction* quick = nullptr;
+    const QList<QAction*> entries = insert->actions();
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries[i]->text() == QLatin1String("Riquadro")) {
+            quick = entries[i];
+            EXPECT_TRUE(entries[i + 1]->isSeparator());
+            EXPECT_EQ(entries[i + 2], form->Command("actComponente"));
+        }
+    ASSERT_TRUE(quick);
+    emit insert->aboutToShow();  // rebuilt, never doubled
+    const QList<QAction*> again = insert->actions();
+    const auto isQuick = [](QAction* a) { return a->text() == QLatin1String("Riquadro"); };
+    EXPECT_EQ(std::count_if(again.begin(), again.end(), isQuick), 1);
+    quick = *std::find_if(again.begin(), again.end(), isQuick);
+    quick->trigger();
     form->CommitPageEdits();
     model::TNYXset& doc = form->Document();
     const model::TNYXoggetto* comp = nullptr;
