@@ -1,6 +1,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
+#include "shell/ui/AlbumCommands.h"
 #include "shell/ui/PictureCommands.h"
 #include "shell/ui/TableCommands.h"
 
@@ -290,6 +291,7 @@ void TMainForm::BuildCommands() {
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     AddObjectCommands(*this, handlers);
+    AddAlbumCommands(*this, handlers);
     AddPublishCommands(*this, handlers);
     AddSearchCommands(*this, handlers);
     AddPictureCommands(*this, handlers);
@@ -762,6 +764,11 @@ bool TMainForm::ShowPageSlot(std::int64_t slot) {
     frameSet_->ShowPage(static_cast<std::int32_t>(slot));
     UpdateEditCommands();
     return true;
+}
+
+void TMainForm::RefreshPageList() {
+    SyncPageList();
+    UpdateEditCommands();
 }
 
 void TMainForm::SyncPageList() {

@@ -143,6 +143,9 @@ public:
     bool RestoreDeletedPage();
     // Shows a page of the hypertext (its slot); the page list follows.
     bool ShowPageSlot(std::int64_t slot);
+    // The page list and the commands follow pages added, renamed or deleted
+    // elsewhere (the album).
+    void RefreshPageList();
     // "Proprietà insieme cornici...", "Salva disposizione cornici...",
     // "Carica disposizione cornici..." (after "Sei sicuro?").
     bool ShowFrameProperties();
