@@ -330,14 +330,15 @@ TAlbumDeletion::TAlbumDeletion(TNYXset& set, std::vector<std::int32_t> objects)
     : set_(set), objects_(objects), report_(set, std::move(objects)) {}
 
 std::vector<std::size_t> TAlbumDeletion::InUse() {
-    if (!report_.Finished()) report_.RunToEnd();
+    if (!report_.Finished() && !report_.Stopped()) report_.RunToEnd();
     std::vector<std::size_t> used;
     const auto& heads = report_.Headings();
     const auto& lines = report_.Lines();
-    for (std::size_t k = 0; k < heads.size() && k < objects_.size(); ++k) {
-        const std::string& h = lines[heads[k]];
-        // "+ ..." heads an object with users; "- ..." one nothing uses.
-        if (h.rfind("+ \"", 0) == 0) used.push_back(k);
+    for (std::size_t k = 0; k < objects_.size(); ++k) {
+        // "+ ..." heads an object with users; "- ..." one nothing uses. An
+        // object a stopped report never reached counts as used: only what
+        // the report found unused is deleted.
+        if (k >= heads.size() || lines[heads[k]].rfind("+ \"", 0) == 0) used.push_back(k);
     }
     return used;
 }

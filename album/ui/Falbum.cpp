@@ -1,6 +1,7 @@
 #include "album/ui/Falbum.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -25,7 +26,6 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
-#include "shell/ui/SearchDialogs.h"
 
 namespace fs = std::filesystem;
 namespace text = platform::text;
@@ -130,7 +130,9 @@ int TAlbumListModel::RowOf(std::int32_t ref) const {
 
 void TAlbumList::EndEditing() {
     if (!Editing()) return;
-    if (QWidget* editor = indexWidget(currentIndex())) {
+    // The editor in place is a child of the viewport.
+    for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible()) continue;
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
@@ -139,7 +141,7 @@ void TAlbumList::EndEditing() {
 // --- the deletion window ------------------------------------------------------------
 
 TFcancellaOggetti::TFcancellaOggetti(TAlbumDeletion& deletion, TAlbumTrash& trash, QWidget* parent)
-    : QDialog(parent), deletion_(deletion), trash_(trash), runner_(std::make_unique<shell::ui::TJobRunner>()) {
+    : QDialog(parent), deletion_(deletion), trash_(trash) {
     setObjectName(QStringLiteral("TFcancellaOggetti"));
     setWindowTitle(QStringLiteral("Cancella oggetti dagli album interni"));
     auto* v = new QVBoxLayout(this);
@@ -162,10 +164,17 @@ TFcancellaOggetti::TFcancellaOggetti(TAlbumDeletion& deletion, TAlbumTrash& tras
     resize(520, 360);
     connect(delete_, &QPushButton::clicked, this, &TFcancellaOggetti::ConfirmDeletion);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    runner_->Start(&deletion_.Report(), [this] { ShowLines(); }, [this] { ShowLines(); });
+    // The report is made in slices of at most 10 ms between events.
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        const bool done = deletion_.Report().Run(std::chrono::milliseconds(10));
+        ShowLines();
+        if (done) timer_.stop();
+    });
+    timer_.start();
 }
 
-TFcancellaOggetti::~TFcancellaOggetti() { runner_->Stop(); }
+TFcancellaOggetti::~TFcancellaOggetti() = default;
 
 void TFcancellaOggetti::ShowLines() {
     const std::vector<std::string> lines = deletion_.Lines();
@@ -175,8 +184,9 @@ void TFcancellaOggetti::ShowLines() {
 }
 
 void TFcancellaOggetti::ConfirmDeletion() {
-    // The report reads what is deleted: it ends first.
-    runner_->Stop();
+    // The report reads what is deleted: it is brought to its end first
+    // (never stopped halfway, so no object goes unreported).
+    timer_.stop();
     std::vector<std::size_t> refused;
     deleted_ += deletion_.Confirm(trash_, &refused);
     ShowLines();
@@ -194,6 +204,7 @@ TFalbum::TFalbum(shell::TMainDocument& document, shell::ui::TMainForm* main, QWi
     : QDialog(parent), document_(document), main_(main), trash_(document.Set()) {
     setObjectName(QStringLiteral("TFalbum"));
     setWindowTitle(QStringLiteral("Album immagini e files"));
+    setProperty(shell::ui::kDocumentWindowProperty, true);
     chooseProgram = [](const fs::path& file) { return ChooseProgram(shell::options(), file); };
     auto* top = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -275,6 +286,10 @@ TFalbum::TFalbum(shell::TMainDocument& document, shell::ui::TMainForm* main, QWi
 
 TFalbum::~TFalbum() {
     if (edit_) edit_->Cancel();
+    if (pagePreview_) {
+        pagePreview_->Drop();
+        pagePreview_->SetLinkedNYXset(nullptr);
+    }
 }
 
 model::TNYXset& TFalbum::Set() const { return document_.Set(); }
@@ -518,11 +533,13 @@ void TFalbum::PollOutsideEdit() {
 bool TFalbum::ApplyEdit() {
     if (!edit_) return false;
     if (main_) main_->FrameSet()->StorePages();
+    const std::int32_t ref = edit_->Object();
     const TOutsideEdit::TApply r = edit_->Apply();
     if (r == TOutsideEdit::TApply::kUnchanged) edit_->Cancel();
     EndOutsideEdit();
     if (r != TOutsideEdit::TApply::kApplied) return false;
     Model(CurrentTab())->Refresh();
+    Select(ref);
     Changed(true);
     return true;
 }

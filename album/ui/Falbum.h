@@ -36,8 +36,7 @@ class TMainDocument;
 }
 namespace shell::ui {
 class TMainForm;
-class TJobRunner;
-}  // namespace shell::ui
+}
 namespace present::ui {
 class TInsiemeCornici;
 }
@@ -98,7 +97,7 @@ private:
     QListWidget* lines_;
     QLabel* state_;
     QPushButton* delete_;
-    std::unique_ptr<shell::ui::TJobRunner> runner_;
+    QTimer timer_;
     std::size_t deleted_ = 0;
 };
 

@@ -202,6 +202,10 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
 
 TMainForm::~TMainForm() {
     StoreOptions();
+    // Windows of the layers above that show this hypertext (the album) go
+    // before it does: children would otherwise outlive the members.
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->property(kDocumentWindowProperty).toBool()) delete w;
     doc_.DetachView(this);
     // The frame set outlives the members: it lets go of the hypertext and
     // the undo list first.

@@ -55,6 +55,11 @@ using shell::TNextAction;
 using shell::TProgramPaths;
 using shell::TStartCommand;
 
+// A window of a layer above the main window's (the album) that shows the
+// document carries this property set to true: the main window deletes it
+// before the document goes.
+inline constexpr const char* kDocumentWindowProperty = "quorDocumentWindow";
+
 class TMainForm : public QMainWindow,
                   public shell::TOptionsTarget,
                   public model::TNYXview,

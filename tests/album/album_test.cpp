@@ -70,6 +70,7 @@ protected:
     // A page that shows `picture` through a placed picture of its own.
     model::TNYXtesto* PageShowing(const std::string& title, TNYXoggetto* picture) {
         TNYXoggetto* placed = set.NewPlacedPicture(picture);
+        set.RegisterObject(model::immagineNew, -1, placed);
         return NewPage(title, "<Z S0 >foto <$" + Ref8(placed->Reference()) + ">");
     }
     TNYXoggetto* Picture(const std::string& name, int w, std::uint32_t colour) {
@@ -93,7 +94,8 @@ TEST_F(AlbumTest, TabsListTheNonEmptyObjectsOfTheirTypeInSlotOrder) {
 
     std::vector<std::string> pages;
     for (const TAlbumRow& r : AlbumRows(set, TTab::kPages)) pages.push_back(r.name);
-    EXPECT_EQ(pages, (std::vector<std::string>{"Uno", "Tre", "Con foto"}));
+    // The new page took the slot the deleted one left.
+    EXPECT_EQ(pages, (std::vector<std::string>{"Uno", "Con foto", "Tre"}));
     EXPECT_EQ(AlbumRows(set, TTab::kUrls).size(), 1u);
     EXPECT_EQ(AlbumRows(set, TTab::kPictures).at(0).ref, pic->Reference());
     EXPECT_EQ(AlbumRows(set, TTab::kPlaced).size(), 1u);
@@ -184,6 +186,21 @@ TEST_F(AlbumTest, DeletionRefusesWhatIsUsedAndTakesTheRestBackUntilSave) {
     EXPECT_TRUE(AlbumRows(set, TTab::kUrls).empty());
 }
 
+TEST_F(AlbumTest, DeletionNeverTakesAnObjectAStoppedReportDidNotReach) {
+    model::TNYXtesto* target = NewPage("Meta");
+    NewPage("Indice", "<Z S0 >vai a <$" + Ref8(target->Reference()) + ">meta<%>");
+    TNYXoggetto* url = AddUrl(set, "http://nessuno.example/");
+    TAlbumTrash trash(set);
+    TAlbumDeletion d(set, {url->Reference(), target->Reference()});
+    d.Report().Run(std::chrono::microseconds(0));  // one object reported
+    d.Report().Stop();
+    std::vector<std::size_t> refused;
+    EXPECT_EQ(d.Confirm(trash, &refused), 1u);
+    EXPECT_EQ(refused, std::vector<std::size_t>{1});
+    EXPECT_TRUE(url->IsEmpty());
+    EXPECT_FALSE(target->IsEmpty()) << "the page a link leads to stays";
+}
+
 TEST_F(AlbumTest, UndoingAPageDeletionBringsBackTheObjectsOfItsText) {
     TNYXoggetto* pic = Picture("verde", 2, 0xFF00FF00);
     model::TNYXtesto* page = PageShowing("Sola", pic);
@@ -207,7 +224,7 @@ TEST_F(AlbumTest, ReplacingAPictureTwoPagesUseAsksAndChangesBothPages) {
     EXPECT_EQ(ReplaceProblem(set, {}), "Seleziona oggetto da sostituire");
     EXPECT_EQ(ReplaceProblem(set, {pic->Reference(), a->Reference()}), "Seleziona un solo oggetto");
     EXPECT_EQ(ReplaceProblem(set, {pic->Reference()}), "");
-    EXPECT_EQ(UsersOf(set, pic->Reference()).size(), 2u);
+    EXPECT_EQ(UsersOf(set, pic->Reference()).size(), 4u) << "two placed pictures and the two pages showing them";
 
     ui.ui.answers = {Answer::No, Answer::Yes};
     EXPECT_FALSE(ConfirmReplaceInUse(set, pic->Reference()));
@@ -222,7 +239,7 @@ TEST_F(AlbumTest, ReplacingAPictureTwoPagesUseAsksAndChangesBothPages) {
     EXPECT_EQ(pic->GetName(), "rosso");
     // Both placed pictures still lead to the one picture, now the new one.
     for (const TAlbumRow& r : AlbumRows(set, TTab::kPlaced))
-        EXPECT_EQ(set.ObjectByRef(r.ref)->Int(model::placedrec::kPicture), pic->Reference());
+        EXPECT_EQ(set.ObjectByRef(r.ref)->Int(model::placedrec::kPicture), static_cast<std::int32_t>(pic->Index()));
     auto shown = pic->GetPicture();
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->width, 7);
