@@ -183,7 +183,11 @@ TEST_F(AlbumWindowTest, ListsTheTabsAndRenamesAPageInPlace) {
     // Closing while a name is being edited ends the editing first (and keeps it).
     a.Select(a.Model(TTab::kPages)->RefAt(2));
     list->edit(list->currentIndex());
-    list->findChild<QLineEdit*>()->setText(QStringLiteral("Scuderia"));
+    QLineEdit* second = nullptr;  // the first editor may still wait for its deletion
+    for (QLineEdit* e : list->findChildren<QLineEdit*>())
+        if (e->isVisible()) second = e;
+    ASSERT_NE(second, nullptr);
+    second->setText(QStringLiteral("Scuderia"));
     Click(a, "btChiudi");
     EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 2)->GetName(), "Scuderia");
 }
