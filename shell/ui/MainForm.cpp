@@ -1,6 +1,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
+#include "shell/ui/AlbumCommands.h"
 #include "shell/ui/PictureCommands.h"
 #include "shell/ui/TableCommands.h"
 
@@ -238,6 +239,10 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
 
 TMainForm::~TMainForm() {
     StoreOptions();
+    // Windows of the layers above that show this hypertext (the album) go
+    // before it does: children would otherwise outlive the members.
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->property(kDocumentWindowProperty).toBool()) delete w;
     doc_.DetachView(this);
     // The frame set outlives the members: it lets go of the hypertext and
     // the undo list first.
@@ -329,6 +334,7 @@ void TMainForm::BuildCommands() {
     if (HasRegisteredWindow("TFcd"))
         handlers["actCdRom"] = [this] { OpenRegisteredWindow("TFcd", this, document_, {}); };
     AddObjectCommands(*this, handlers);
+    AddAlbumCommands(*this, handlers);
     AddPublishCommands(*this, handlers);
     AddSearchCommands(*this, handlers);
     AddPictureCommands(*this, handlers);
@@ -790,6 +796,11 @@ bool TMainForm::ShowPageSlot(std::int64_t slot) {
     frameSet_->ShowPage(static_cast<std::int32_t>(slot));
     UpdateEditCommands();
     return true;
+}
+
+void TMainForm::RefreshPageList() {
+    SyncPageList();
+    UpdateEditCommands();
 }
 
 void TMainForm::SyncPageList() {

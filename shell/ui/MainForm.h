@@ -57,6 +57,11 @@ using shell::TNextAction;
 using shell::TProgramPaths;
 using shell::TStartCommand;
 
+// A window of a layer above the main window's (the album) that shows the
+// document carries this property set to true: the main window deletes it
+// before the document goes.
+inline constexpr const char* kDocumentWindowProperty = "quorDocumentWindow";
+
 class TMainForm : public QMainWindow,
                   public shell::TOptionsTarget,
                   public model::TNYXview,
@@ -145,6 +150,9 @@ public:
     bool RestoreDeletedPage();
     // Shows a page of the hypertext (its slot); the page list follows.
     bool ShowPageSlot(std::int64_t slot);
+    // The page list and the commands follow pages added, renamed or deleted
+    // elsewhere (the album).
+    void RefreshPageList();
     // "Proprietà insieme cornici...", "Salva disposizione cornici...",
     // "Carica disposizione cornici..." (after "Sei sicuro?").
     bool ShowFrameProperties();
