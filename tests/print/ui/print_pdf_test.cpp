@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -513,6 +514,19 @@ std::string StoredOrder(TNYXset& set) {
     TNYXorderedTree tree(&set, testoHtml);
     EXPECT_TRUE(tree.Reload());
     return tree.StoredForm();
+}
+
+TEST_F(PrintPdf, EveryPrintCommandIsEnabledAndStampaIsOnTheToolbar) {
+    for (const char* id : {"actImpostaStampante", "actImpostaMargini", "actStampa", "actStampaPagina", "actStampaTutte",
+                           "actOrdinePagine"}) {
+        QAction* a = form->Command(id);
+        ASSERT_TRUE(a) << id;
+        EXPECT_TRUE(a->isEnabled()) << id;
+    }
+    auto* bar = form->findChild<QToolBar*>("tbStandard");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(bar->actions().contains(form->Command("actStampa")));
+    EXPECT_EQ(form->Command("actStampa")->iconText(), "Stampa");
 }
 
 TEST_F(PrintPdf, OrderCommandOpensThePrintDialogOnItsOrderTabAndOkIsUndone) {
