@@ -31,6 +31,8 @@
 #include "platform/Ui.h"
 #include "platform/text.h"
 #include "present/ui/InsiemeCornici.h"
+#include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
 
 namespace present::ui {
 namespace {
@@ -47,6 +49,19 @@ QPushButton* Button(const char* text, const char* name, QWidget* parent) {
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
+}
+
+// A read-only preview of the hypertext that follows links and keeps its own
+// history ("Indietro").
+TInsiemeCornici* MakePreview(model::TNYXset& set, const char* name, QWidget* parent) {
+    auto* preview = new TInsiemeCornici(parent);
+    preview->setObjectName(QString::fromLatin1(name));
+    preview->setMinimumSize(360, 300);
+    preview->saveOnExit = false;
+    preview->SetLinkedNYXset(&set);
+    preview->SetReadOnly(true);
+    preview->SetAutoJump(true);
+    return preview;
 }
 
 const char* const kExplanation =
@@ -80,13 +95,7 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     listView_->setHeaderLabels({QStringLiteral("Nome")});
     listView_->setRootIsDecorated(false);
     listView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    preview_ = new TInsiemeCornici(pagesTab);
-    preview_->setObjectName(QStringLiteral("fsAnteprima"));
-    preview_->setMinimumSize(360, 300);
-    preview_->saveOnExit = false;
-    preview_->SetLinkedNYXset(&set_);
-    preview_->SetReadOnly(true);
-    preview_->SetAutoJump(true);
+    preview_ = MakePreview(set_, "fsAnteprima", pagesTab);
     preview_->onPageChanged = [this] { PreviewChanged(); };
     auto* del = new QShortcut(QKeySequence::Delete, listView_);
     del->setContext(Qt::WidgetShortcut);
@@ -180,6 +189,12 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     auto* up = Button("Sposta prima", "btSu", orderTab);
     auto* down = Button("Sposta dopo", "btGiu", orderTab);
     auto* expand = Button("Espandi", "btEspandi", orderTab);
+    // A chapter or a page put in by mistake comes out again (never the root).
+    auto* remove = Button("Elimina", "btElimina", orderTab);
+    connect(remove, &QPushButton::clicked, this, [this] { RemoveFromOrder(); });
+    auto* delNode = new QShortcut(QKeySequence::Delete, treeView_);
+    delNode->setContext(Qt::WidgetShortcut);
+    connect(delNode, &QShortcut::activated, this, [this] { RemoveFromOrder(); });
     auto moveNode = [this](bool upwards) {
         model::TNYXtreeNode* n = tree_->Selected();
         if (!n) return;
@@ -188,25 +203,34 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
         RefillTree(n);
     };
     connect(chapter, &QPushButton::clicked, this, [this] { AddChapter(); });
-    connect(addPage, &QPushButton::clicked, this, [this] { AddPageToOrder(PreviewPage()); });
+    connect(addPage, &QPushButton::clicked, this, [this] { AddPageToOrder(OrderPreviewPage()); });
     connect(choose, &QPushButton::clicked, this, [this] { ChoosePages(); });
     connect(up, &QPushButton::clicked, this, [moveNode] { moveNode(true); });
     connect(down, &QPushButton::clicked, this, [moveNode] { moveNode(false); });
     connect(expand, &QPushButton::clicked, this, [this] { ExpandAll(); });
     connect(treeView_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
         QMenu menu(this);
-        for (QPushButton* b : {chapter, addPage, choose, up, down, expand})
-            menu.addAction(b->text(), b, &QPushButton::click);
+        for (QPushButton* b : {chapter, addPage, choose, up, down, expand, remove})
+            menu.addAction(b->text(), b, &QPushButton::click)->setEnabled(b->isEnabled());
         menu.exec(treeView_->viewport()->mapToGlobal(at));
     });
     auto* orderSide = new QVBoxLayout;
-    for (QPushButton* b : {chapter, addPage, choose, up, down, expand}) orderSide->addWidget(b);
+    for (QPushButton* b : {chapter, addPage, choose, up, down, expand, remove}) orderSide->addWidget(b);
     orderSide->addStretch();
+    addButtons_ = {chapter, addPage, choose};
+    orderPreview_ = MakePreview(set_, "fsAnteprimaOrdine", orderTab);
+    orderPreview_->setMinimumSize(300, 260);
+    auto* orderBack = Button("Indietro", "btIndietroOrdine", orderTab);
+    connect(orderBack, &QPushButton::clicked, this, [this] { orderPreview_->GoBack(); });
     auto* explanation = new QLabel(QString::fromLatin1(kExplanation).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), orderTab);
     explanation->setWordWrap(true);
+    auto* orderPreviewSide = new QVBoxLayout;
+    orderPreviewSide->addWidget(orderBack, 0, Qt::AlignLeft);
+    orderPreviewSide->addWidget(orderPreview_, 1);
     auto* orderRow = new QHBoxLayout;
-    orderRow->addWidget(treeView_, 1);
+    orderRow->addWidget(treeView_, 2);
     orderRow->addLayout(orderSide);
+    orderRow->addLayout(orderPreviewSide, 3);
     auto* orderLayout = new QVBoxLayout(orderTab);
     orderLayout->addWidget(explanation);
     orderLayout->addLayout(orderRow, 1);
@@ -261,13 +285,50 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     layout->addWidget(buttons);
 
     RefillTree();
-    if (!orderMode_) {
-        const std::int32_t first = PageAt(set_, current_) ? current_ : set_.HInt(model::hdr::kCoverPage);
-        ShowInPreview(first);
-    }
+    const std::int32_t first = PageAt(set_, current_) ? current_ : set_.HInt(model::hdr::kCoverPage);
+    if (!orderMode_) ShowInPreview(first);
+    // The order tab starts on the page being edited, selected in the tree
+    // when it is there.
+    if (!SelectInOrder(first)) ShowInOrderPreview(first);
+    UpdateOrderButtons();
+    AddPreviewPopup();
 }
 
-TFprint::~TFprint() = default;
+TFprint::~TFprint() {
+    if (popupId_ >= 0) richtext::ui::RemovePopupContributor(popupId_);
+}
+
+void TFprint::AddPreviewPopup() {
+    // "Prossima slide..." in the pop-up menu of the text of either preview.
+    popupId_ = richtext::ui::AddPopupContributor(
+        richtext::ui::TPopupPlace::kTop, [this](QMenu& menu, const richtext::ui::TPopupContext& ctx) {
+            for (TInsiemeCornici* preview : {preview_, orderPreview_}) {
+                if (!preview->isAncestorOf(&ctx.box)) continue;
+                QAction* next = menu.addAction(QStringLiteral("Prossima slide..."));
+                next->setObjectName(QStringLiteral("pmProssimaSlide"));
+                next->setEnabled(NextSlideOf(*preview) >= 0);
+                connect(next, &QAction::triggered, this, [this, preview] { ShowNextSlide(*preview); });
+                return;
+            }
+        });
+}
+
+std::int32_t TFprint::NextSlideOf(const TInsiemeCornici& preview) const {
+    const model::TNYXoggetto* page = PageAt(set_, preview.MainPageNumber());
+    if (!page) return -1;
+    const std::int32_t ref = page->Int(model::pagerec::kNextSlide);
+    const model::TNYXoggetto* next = ref == -1 ? nullptr : set_.ObjectByRef(ref);
+    if (!next || next->Type() != model::testoHtml || next->IsEmpty()) return -1;
+    return static_cast<std::int32_t>(next->Index());
+}
+
+bool TFprint::ShowNextSlide(TInsiemeCornici& preview) {
+    const std::int32_t next = NextSlideOf(preview);
+    if (next < 0) return false;
+    if (&preview == preview_) ShowInPreview(next);
+    else ShowInOrderPreview(next);
+    return true;
+}
 
 void TFprint::SetPreviewOnClick(bool on) { previewOnClick_->setChecked(on); }
 bool TFprint::PreviewOnClick() const { return previewOnClick_->isChecked(); }
@@ -383,6 +444,7 @@ bool TFprint::StoreOrder() {
     tree_->Store();
     storedOrder_ = tree_->StoredForm();
     set_.SetModified(true);
+    orderStored_ = true;
     return true;
 }
 
@@ -450,12 +512,43 @@ void TFprint::RefillTree(const model::TNYXtreeNode* select) {
     treeView_->expandAll();
     if (chosen) treeView_->setCurrentItem(chosen);
     tree_->Select(const_cast<model::TNYXtreeNode*>(select));
+    UpdateOrderButtons();
 }
 
 void TFprint::TreeSelectionChanged() {
     QTreeWidgetItem* item = treeView_->currentItem();
     auto* n = item ? reinterpret_cast<model::TNYXtreeNode*>(item->data(0, Qt::UserRole).value<quintptr>()) : nullptr;
     tree_->Select(n && tree_->Owns(n) ? n : nullptr);
+    // A page of the tree shows in the preview beside it.
+    if (const model::TNYXtreeNode* s = tree_->Selected())
+        if (const model::TNYXoggetto* o = tree_->NodeObject(*s))
+            if (o->Type() == model::testoHtml) ShowInOrderPreview(static_cast<std::int32_t>(o->Index()));
+    UpdateOrderButtons();
+}
+
+void TFprint::UpdateOrderButtons() {
+    const model::TNYXtreeNode* s = tree_->Selected();
+    const bool canAdd = s && (s->IsRoot() || s->IsChapter());
+    for (QPushButton* b : addButtons_) b->setEnabled(canAdd);
+}
+
+std::int32_t TFprint::OrderPreviewPage() const { return orderPreview_->MainPageNumber(); }
+
+void TFprint::ShowInOrderPreview(std::int32_t slot) {
+    if (PageAt(set_, slot) && slot != orderPreview_->MainPageNumber()) orderPreview_->ShowPage(slot);
+}
+
+bool TFprint::SelectInOrder(std::int32_t slot) {
+    const model::TNYXoggetto* p = PageAt(set_, slot);
+    if (!p) return false;
+    for (model::TNYXtreeNode* n : tree_->NodesInOrder())
+        if (tree_->NodeObject(*n) == p) {
+            RefillTree(n);
+            ShowInOrderPreview(slot);
+            UpdateOrderButtons();
+            return true;
+        }
+    return false;
 }
 
 bool TFprint::AddChapter() {
@@ -474,6 +567,13 @@ bool TFprint::AddPageToOrder(std::int32_t slot) {
 }
 
 void TFprint::ExpandAll() { treeView_->expandAll(); }
+
+bool TFprint::RemoveFromOrder() {
+    model::TNYXtreeNode* n = tree_->Selected();
+    if (!n || !tree_->DeleteNode(n)) return false;
+    RefillTree(tree_->Selected());
+    return true;
+}
 
 void TFprint::ChoosePages() {
     // "Scegli pagine": every page of the hypertext, several may be chosen.
@@ -494,7 +594,7 @@ void TFprint::ChoosePages() {
     auto* l = new QVBoxLayout(&dlg);
     l->addWidget(list);
     l->addWidget(buttons);
-    if (dlg.exec() != QDialog::Accepted) return;
+    if ((runDialog ? runDialog(dlg) : dlg.exec()) != QDialog::Accepted) return;
     model::TNYXtreeNode* parent = tree_->Selected();
     for (QListWidgetItem* item : list->selectedItems()) {
         tree_->Select(parent);

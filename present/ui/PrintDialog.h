@@ -60,6 +60,8 @@ public:
     std::function<void(bool)> onPreviewOnClickChanged;
     // Asks for a PDF file name (nullopt: cancelled).
     std::function<std::optional<std::filesystem::path>()> choosePdf;
+    // Runs the dialogs this one opens ("Scegli pagine"); empty: exec().
+    std::function<int(QDialog&)> runDialog;
 
     // --- the list (also for tests and "Stampa tutte") --------------------------------------
     TPrintList& List() { return list_; }
@@ -72,6 +74,11 @@ public:
     std::int32_t PreviewPage() const;
     // Shows a page in the preview (and, when following links adds pages, lists it).
     void ShowInPreview(std::int32_t slot);
+    TInsiemeCornici* Preview() const { return preview_; }
+    // The next slide of the page shown in a preview (-1: none); the
+    // previews' pop-up entry "Prossima slide..." shows it.
+    std::int32_t NextSlideOf(const TInsiemeCornici& preview) const;
+    bool ShowNextSlide(TInsiemeCornici& preview);
 
     // --- options and destination ------------------------------------------------------------
     TPrintOptions Options() const;
@@ -86,12 +93,23 @@ public:
     bool Print();
     // "&Ok" in order mode: stores the order when it changed.
     bool StoreOrder();
+    // Whether this dialog stored a changed page order.
+    bool OrderStored() const { return orderStored_; }
     const TPrintReport& Report() const { return report_; }
     model::TNYXorderedTree& OrderTree() { return *tree_; }
-    // The order tab's commands.
+    // The order tab's commands. "Aggiungi pagina" adds the page shown in
+    // the order tab's preview; a click on a page of the tree shows it there.
     bool AddChapter();
     bool AddPageToOrder(std::int32_t slot);
     void ExpandAll();
+    // "Elimina" (and the Delete key): the selected node with its subtree,
+    // never the root.
+    bool RemoveFromOrder();
+    TInsiemeCornici* OrderPreview() const { return orderPreview_; }
+    std::int32_t OrderPreviewPage() const;
+    void ShowInOrderPreview(std::int32_t slot);
+    // Selects the tree's first node of a page (false: the page is not in it).
+    bool SelectInOrder(std::int32_t slot);
 
 private:
     void RefillList();
@@ -99,6 +117,8 @@ private:
     void TreeSelectionChanged();
     void ChoosePages();
     void PreviewChanged();
+    void UpdateOrderButtons();
+    void AddPreviewPopup();
 
     model::TNYXset& set_;
     std::int32_t current_;
@@ -112,6 +132,9 @@ private:
     QTreeWidget* listView_ = nullptr;
     QTreeWidget* treeView_ = nullptr;
     TInsiemeCornici* preview_ = nullptr;
+    TInsiemeCornici* orderPreview_ = nullptr;
+    std::vector<QPushButton*> addButtons_;  // enabled on the root or a chapter
+    int popupId_ = -1;
     QCheckBox* addTouched_ = nullptr;
     QCheckBox* previewOnClick_ = nullptr;
     QCheckBox* background_ = nullptr;
@@ -121,6 +144,7 @@ private:
     QLineEdit* file_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::int32_t lastPreview_ = -1;
+    bool orderStored_ = false;
 };
 
 }  // namespace present::ui

@@ -378,6 +378,7 @@ void TMainForm::BuildCommands() {
     toolbar_ = addToolBar(QStringLiteral("Standard"));
     toolbar_->setObjectName(QStringLiteral("tbStandard"));
     for (const char* n : {"actNuovoIpertesto", "actApri", "actSalvaTutto"}) toolbar_->addAction(actions_[n]);
+    toolbar_->addAction(actions_["actStampa"]);  // shows "Stampa"
     toolbar_->addSeparator();
     toolbar_->addAction(actions_["actUndo"]);
     // The arrow beside Undo opens the list of steps.

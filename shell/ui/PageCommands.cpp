@@ -101,7 +101,6 @@ bool ShowNeighbourPage(TMainForm& form, int step) {
 void AddPageCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     TMainForm* f = &form;
     handlers["actProprietaPagina"] = [f] { ShowPageProperties(*f); };
-    handlers["actOrdinePagine"] = [f] { ShowPageOrder(*f); };
     handlers["actPaginaPiu"] = [f] { MoveShownPage(*f, +1); };
     handlers["actPaginaMeno"] = [f] { MoveShownPage(*f, -1); };
     handlers["actPaginaPrecedente"] = [f] { ShowNeighbourPage(*f, -1); };

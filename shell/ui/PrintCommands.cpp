@@ -21,6 +21,7 @@
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/PrintDialog.h"
 #include "present/ui/PrintRender.h"
+#include "richtext/Undo.h"
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
@@ -168,6 +169,7 @@ std::unique_ptr<present::ui::TFprint> MakeDialog(TMainForm& form, bool orderMode
     dlg->onPreviewOnClickChanged = [](bool on) { options().WriteFlag("clicprintprev", on); };
     TMainForm* f = &form;
     dlg->choosePdf = [f] { return AskPdf(*f); };
+    dlg->runDialog = [](QDialog& d) { return RunDialog(d); };
     if (!HasPrinter() && !st.lastPdf.empty()) dlg->SetPdfFile(st.lastPdf, false);
     return dlg;
 }
@@ -257,15 +259,28 @@ bool SetUpMargins(TMainForm& form) {
     return accepted && SaveProfile(form);
 }
 
+namespace {
+
+// Runs the dialog; a page order it stored can be undone ("Ordine pagine").
+bool RunWithOrderUndo(TMainForm& form, present::ui::TFprint& dlg) {
+    auto before = std::make_unique<richtext::TorderBackup>(form.UndoList(), "Ordine pagine");
+    const bool accepted = RunDialog(dlg) == QDialog::Accepted;
+    if (dlg.OrderStored()) form.UndoList().AddUndo(std::move(before));
+    form.UpdateEditCommands();
+    return accepted;
+}
+
+}  // namespace
+
 bool ShowPrintDialog(TMainForm& form) {
     auto dlg = MakeDialog(form, false);
-    return RunDialog(*dlg) == QDialog::Accepted;
+    return RunWithOrderUndo(form, *dlg);
 }
 
 bool ShowPrintOrder(TMainForm& form) {
     if (form.MainDocument().RefuseEdit()) return false;
     auto dlg = MakeDialog(form, true);
-    return RunDialog(*dlg) == QDialog::Accepted;
+    return RunWithOrderUndo(form, *dlg);
 }
 
 bool PrintCurrentPage(TMainForm& form) {
@@ -301,6 +316,7 @@ void AddPrintCommands(TMainForm& form, std::map<std::string, std::function<void(
     handlers["actStampa"] = [f] { ShowPrintDialog(*f); };
     handlers["actStampaPagina"] = [f] { PrintCurrentPage(*f); };
     handlers["actStampaTutte"] = [f] { PrintAllPages(*f); };
+    handlers["actOrdinePagine"] = [f] { ShowPrintOrder(*f); };
 }
 
 }  // namespace shell::ui

@@ -1,5 +1,6 @@
 // The print commands of the main window: "Imposta stampante...", "Imposta
-// margini...", "Stampa...", "Stampa pagina corrente" and "Stampa tutte".
+// margini...", "Stampa...", "Stampa pagina corrente", "Stampa tutte" and
+// "Ordine predefinito pagine...".
 // Where no printer is installed every print goes to a PDF file the user
 // names; the printer profile and the margins are kept in the options.
 #pragma once
@@ -23,9 +24,8 @@ void AddPrintCommands(TMainForm& form, std::map<std::string, std::function<void(
 bool SetUpPrinter(TMainForm& form);
 bool SetUpMargins(TMainForm& form);
 bool ShowPrintDialog(TMainForm& form);
-// The print dialog in order mode (only "Ordine predefinito", "&Ok" stores the
-// order). Not bound to a command here: "&Ordine predefinito pagine..." is
-// the page commands' own.
+// "&Ordine predefinito pagine...": the print dialog in order mode (only
+// "Ordine predefinito"; "&Ok" stores the order, which can be undone).
 bool ShowPrintOrder(TMainForm& form);
 bool PrintCurrentPage(TMainForm& form);
 bool PrintAllPages(TMainForm& form);

@@ -6,6 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDoubleSpinBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -32,6 +36,9 @@
 #include "present/PrintSetup.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/PrintDialog.h"
+#include "richtext/Undo.h"
+#include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/PopupMenu.h"
 #include "shell/OptionsStore.h"
 #include "shell/StartLogic.h"
 #include "shell/ui/DialogSeam.h"
@@ -493,6 +500,167 @@ TEST_F(PrintPdf, NyxPrintWritesOneDocumentOrNumberedFiles) {
     EXPECT_FALSE(fs::exists(dir / "no.pdf"));
     Shell(nyx + " print " + Q(file) + " --pdf x.pdf --margins 1,2 2>&1", &rc);
     EXPECT_EQ(rc, 2);
+}
+
+// The order tab's tree item showing a text ("[Nuovo capitolo]", a page name).
+QTreeWidgetItem* OrderItem(present::ui::TFprint& dlg, const QString& text) {
+    auto* tree = dlg.findChild<QTreeWidget*>("tvOrdine");
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->text(0) == text) return *it;
+    return nullptr;
+}
+
+std::string StoredOrder(TNYXset& set) {
+    TNYXorderedTree tree(&set, testoHtml);
+    EXPECT_TRUE(tree.Reload());
+    return tree.StoredForm();
+}
+
+TEST_F(PrintPdf, EveryPrintCommandIsEnabledAndStampaIsOnTheToolbar) {
+    for (const char* id : {"actImpostaStampante", "actImpostaMargini", "actStampa", "actStampaPagina", "actStampaTutte",
+                           "actOrdinePagine"}) {
+        QAction* a = form->Command(id);
+        ASSERT_TRUE(a) << id;
+        EXPECT_TRUE(a->isEnabled()) << id;
+    }
+    auto* bar = form->findChild<QToolBar*>("tbStandard");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(bar->actions().contains(form->Command("actStampa")));
+    EXPECT_EQ(form->Command("actStampa")->iconText(), "Stampa");
+}
+
+TEST_F(PrintPdf, OrderCommandOpensThePrintDialogOnItsOrderTabAndOkIsUndone) {
+    Show(1);
+    TNYXset& set = form->Document();
+    form->Document().SetModified(false);
+    const std::string before = StoredOrder(set);
+    QAction* a = form->Command("actOrdinePagine");
+    ASSERT_TRUE(a && a->isEnabled());
+    bool opened = false;
+    SetDialogRunner([&](QDialog& d) {
+        auto* dlg = qobject_cast<present::ui::TFprint*>(&d);
+        if (!dlg) return static_cast<int>(QDialog::Rejected);
+        opened = true;
+        EXPECT_EQ(dlg->windowTitle(), "Ordine predefinito pagine; Capitoli;");
+        auto* tabs = dlg->findChild<QTabWidget*>("tabs");
+        EXPECT_EQ(tabs->count(), 1);
+        EXPECT_EQ(tabs->tabText(0), "Ordine predefinito");
+        EXPECT_FALSE(dlg->findChild<QPushButton*>("btStampa"));
+        // The page being edited is selected and shown beside the tree.
+        EXPECT_EQ(dlg->OrderPreviewPage(), 1);
+        auto* tree = dlg->findChild<QTreeWidget*>("tvOrdine");
+        EXPECT_EQ(tree->currentItem(), OrderItem(*dlg, "Figura"));
+        // A chapter under the root, the page of the preview into it.
+        tree->setCurrentItem(tree->topLevelItem(0));
+        dlg->findChild<QPushButton*>("btCapitolo")->click();
+        EXPECT_EQ(tree->currentItem(), OrderItem(*dlg, "[Nuovo capitolo]"));
+        dlg->ShowInOrderPreview(2);
+        dlg->findChild<QPushButton*>("btAggiungiPagina")->click();
+        QTreeWidgetItem* chapter = OrderItem(*dlg, "[Nuovo capitolo]");
+        EXPECT_EQ(chapter->childCount(), 1);
+        EXPECT_EQ(chapter->child(0)->text(0), "Tabella");
+        dlg->findChild<QPushButton*>("btOk")->click();
+        return dlg->result();
+    });
+    a->trigger();
+    ASSERT_TRUE(opened) << "the print dialog, not another window";
+    EXPECT_TRUE(set.Modified());
+    const std::string after = StoredOrder(set);
+    EXPECT_NE(after, before);
+    EXPECT_NE(after.find("Nuovo capitolo"), std::string::npos);
+    ASSERT_TRUE(form->UndoList().CanUndo());
+    EXPECT_EQ(form->UndoList().Labels().front(), "Ordine pagine");
+    form->UndoList().UndoOnce();
+    EXPECT_EQ(StoredOrder(set), before);
+    // Cancelled, the dialog leaves the order and the undo list alone.
+    const std::size_t steps = form->UndoList().Labels().size();
+    SetDialogRunner([&](QDialog& d) {
+        if (auto* dlg = qobject_cast<present::ui::TFprint*>(&d)) {
+            dlg->OrderTree().Select(dlg->OrderTree().RootNode());
+            dlg->AddChapter();
+        }
+        return static_cast<int>(QDialog::Rejected);
+    });
+    a->trigger();
+    EXPECT_EQ(StoredOrder(set), before);
+    EXPECT_EQ(form->UndoList().Labels().size(), steps);
+}
+
+TEST_F(PrintPdf, OrderTabPreviewFollowsTheTreeAndAddingNeedsTheRootOrAChapter) {
+    present::ui::TFprint dlg(form->Document(), 0, false, form.get());
+    dlg.runDialog = [](QDialog& d) {
+        // "Scegli pagine": the last two pages.
+        auto* list = d.findChild<QListWidget*>("lbPagine");
+        for (int i = list->count() - 2; i < list->count(); ++i) list->item(i)->setSelected(true);
+        return static_cast<int>(QDialog::Accepted);
+    };
+    auto* tree = dlg.findChild<QTreeWidget*>("tvOrdine");
+    auto* add = dlg.findChild<QPushButton*>("btAggiungiPagina");
+    auto* chapter = dlg.findChild<QPushButton*>("btCapitolo");
+    auto* choose = dlg.findChild<QPushButton*>("btScegli");
+    struct Case {
+        const char* item;
+        std::int32_t shown;  // in the order preview afterwards
+        bool canAdd;
+    } cases[] = {{"Tabella", 2, false}, {"Vecchia", 3, false}, {"Lunga", 0, false}};
+    for (const Case& c : cases) {
+        QTreeWidgetItem* item = OrderItem(dlg, c.item);
+        ASSERT_TRUE(item) << c.item;
+        tree->setCurrentItem(item);
+        EXPECT_EQ(dlg.OrderPreviewPage(), c.shown) << c.item;
+        for (QPushButton* b : {add, chapter, choose}) EXPECT_EQ(b->isEnabled(), c.canAdd) << c.item;
+    }
+    // On the root: a chapter, and into it the pages chosen in "Scegli pagine".
+    tree->setCurrentItem(tree->topLevelItem(0));
+    EXPECT_TRUE(add->isEnabled());
+    EXPECT_EQ(dlg.OrderPreviewPage(), 0) << "a chapter or the root keeps the page shown";
+    chapter->click();
+    choose->click();
+    QTreeWidgetItem* ch = OrderItem(dlg, "[Nuovo capitolo]");
+    ASSERT_TRUE(ch);
+    ASSERT_EQ(ch->childCount(), 2);
+    EXPECT_EQ(ch->child(0)->text(0), "Tabella");
+    EXPECT_EQ(ch->child(1)->text(0), "Vecchia");
+    // "Elimina" takes the chapter out with its pages; the root stays.
+    tree->setCurrentItem(ch);
+    dlg.findChild<QPushButton*>("btElimina")->click();
+    EXPECT_FALSE(OrderItem(dlg, "[Nuovo capitolo]"));
+    tree->setCurrentItem(tree->topLevelItem(0));
+    EXPECT_FALSE(dlg.RemoveFromOrder());
+    EXPECT_EQ(dlg.OrderTree().StoredForm(), StoredOrder(form->Document()));
+}
+
+TEST_F(PrintPdf, NextSlideEntryInThePreviewPopupShowsTheNextSlidePage) {
+    TNYXset& set = form->Document();
+    set.ObjectAt(testoHtml, 0)->SetInt(pagerec::kNextSlide, set.ObjectAt(testoHtml, 2)->Reference());
+    present::ui::TFprint dlg(set, 0, false, form.get());
+    struct Case {
+        present::ui::TInsiemeCornici* preview;
+        std::int32_t from, to;  // -1: the entry is disabled
+    } cases[] = {{dlg.Preview(), 0, 2}, {dlg.Preview(), 1, -1}, {dlg.OrderPreview(), 0, 2}};
+    for (const Case& c : cases) {
+        if (c.preview == dlg.Preview()) dlg.ShowInPreview(c.from);
+        else dlg.ShowInOrderPreview(c.from);
+        ASSERT_EQ(c.preview->MainPageNumber(), c.from);
+        richtext::ui::TNYXpageView* view = c.preview->CurrentView();
+        ASSERT_TRUE(view);
+        QMenu menu;
+        ASSERT_TRUE(richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kTop, {*view, QPoint(5, 5), -1, false}));
+        auto* next = menu.findChild<QAction*>("pmProssimaSlide");
+        ASSERT_TRUE(next);
+        EXPECT_EQ(next->text(), "Prossima slide...");
+        EXPECT_EQ(next->isEnabled(), c.to >= 0) << c.from;
+        if (c.to < 0) continue;
+        next->trigger();
+        EXPECT_EQ(c.preview->MainPageNumber(), c.to);
+    }
+    // The main window's own text has no such entry.
+    Show(0);
+    richtext::ui::TNYXpageView* own = form->FrameSet()->CurrentView();
+    ASSERT_TRUE(own);
+    QMenu menu;
+    richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kTop, {*own, QPoint(5, 5), -1, false});
+    EXPECT_FALSE(menu.findChild<QAction*>("pmProssimaSlide"));
 }
 
 }  // namespace

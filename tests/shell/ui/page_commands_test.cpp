@@ -118,7 +118,7 @@ TEST_F(PageCommandsTest, OrderWindowMovesAPageAndOkStoresIt) {
         EXPECT_EQ(order.Tree().StoredForm(), before);
         return int(QDialog::Accepted);
     });
-    form->Command("actOrdinePagine")->trigger();
+    ASSERT_TRUE(ShowPageOrder(*form));
     EXPECT_TRUE(set.Modified());
     const std::vector<model::TNYXoggetto*> order = model::PagesInNumberOrder(set);
     ASSERT_GE(order.size(), 2u);
