@@ -321,6 +321,7 @@ void TRtfReader::RowDefinition() {
     t.edges.clear();
     t.rowBacks.clear();
     t.pendingBack = -1;
+    t.border = 0;
     t.defining = true;
 }
 
@@ -352,6 +353,9 @@ void TRtfReader::StartTable(TOut& o) {
     }
     obj->SetByte(55, 0);
     obj->SetWord(56, static_cast<std::uint16_t>(std::clamp(total, 0, 65535)));
+    // The border of the first row, in pixels; any visible line is at least one.
+    CommitBorderSide();
+    if (t.border > 0) obj->SetByte(92, static_cast<std::uint8_t>(std::clamp(Px(t.border), 1, 255)));
     // The table's own paragraph, in the style of the text around it.
     // An empty paragraph just before (as the RTF writers leave) becomes the
     // table's own; otherwise the table gets a paragraph of its own.

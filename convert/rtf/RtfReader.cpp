@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <set>
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -63,6 +65,8 @@ bool TRtfReader::Read(std::string_view rtf) {
                 S().ch = TCharFmt{};
                 S().pa = TParaFmt{};
                 styleEntryNo_ = 0;
+                styleEntryBase_ = -1;
+                styleEntryWords_.clear();
                 entryText_.clear();
             } else if (parent == TDest::FontTable) {
                 entryText_.clear();
@@ -255,9 +259,15 @@ void TRtfReader::EndGroup(const TRtfState& closed) {
                 e.ch = closed.ch;
                 e.pa = closed.pa;
                 e.pa.inTable = false;
-                styles_[styleEntryNo_] = e;
+                e.basedOn = styleEntryBase_;
+                e.words = std::move(styleEntryWords_);
+                styles_[styleEntryNo_] = std::move(e);
             }
+            styleEntryWords_.clear();
             entryText_.clear();
+            break;
+        case TDest::StyleSheet:
+            if (S().dest != TDest::StyleSheet) ResolveStyles();
             break;
         case TDest::Pict:
             if (S().dest != TDest::Pict) Picture();
@@ -293,6 +303,73 @@ void TRtfReader::EndGroup(const TRtfState& closed) {
         TOut& o = outs_[static_cast<std::size_t>(S().out)];
         if (!o.hidden.empty()) HotSpotDone(o);
     }
+}
+
+void TRtfReader::ResolveStyles() {
+    // A style is the style it is based on with its own words read on top;
+    // the base is resolved first. A chain that comes back to a style already
+    // on the way stops there.
+    std::set<int> seen;
+    std::function<void(int)> resolve = [&](int n) {
+        if (!seen.insert(n).second) return;
+        TStyleEntry& e = styles_[n];
+        const auto base = styles_.find(e.basedOn);
+        if (e.basedOn == n || base == styles_.end()) return;
+        resolve(e.basedOn);
+        TRtfState st;
+        st.dest = TDest::StyleEntry;
+        st.ch = base->second.ch;
+        st.pa = base->second.pa;
+        for (const TStyleWord& w : e.words)
+            if (!ParaWord(w.word, w.has, w.param, st)) CharWord(w.word, w.has, w.param, st);
+        e.ch = st.ch;
+        e.pa = st.pa;
+        e.pa.inTable = false;
+    };
+    std::vector<int> numbers;
+    for (const auto& [n, e] : styles_) numbers.push_back(n);
+    for (const int n : numbers) resolve(n);
+}
+
+bool TRtfReader::BorderWord(std::string_view w, bool has, std::int32_t v) {
+    // The sides of a row or cell ("\trbrdrt", "\clbrdrb", ...) and the words
+    // of the border that follows them give the table's border. Paragraph
+    // borders and a cell's diagonals are read and left.
+    const bool side = (w.size() == 7 && (w.substr(0, 6) == "trbrdr" || w.substr(0, 6) == "clbrdr")) ||
+                      w == "cldglu" || w == "cldgll";
+    if (side) {
+        CommitBorderSide();
+        sideOpen_ = w.substr(0, 2) != "cl" || w.substr(2, 4) == "brdr";
+        sideStyle_ = 0;
+        sideWidth_ = -1;
+        return true;
+    }
+    if (w == "box" || In(w, {"brdrt", "brdrb", "brdrl", "brdrr", "brdrbtw", "brdrbar"})) {
+        CommitBorderSide();
+        return true;
+    }
+    if (w.substr(0, 4) == "brdr" || w == "brsp") {
+        if (!sideOpen_) return true;
+        if (w == "brdrw") sideWidth_ = has ? std::max(v, 0) : 0;
+        else if (w == "brdrnone" || w == "brdrnil" || w == "brdrtbl") sideStyle_ = -1;
+        else if (w == "brdrth") sideStyle_ = 2;
+        else if (w != "brdrcf" && w != "brsp") sideStyle_ = 1;
+        return true;
+    }
+    if (sideOpen_) CommitBorderSide();
+    return false;
+}
+
+void TRtfReader::CommitBorderSide() {
+    if (!sideOpen_) return;
+    sideOpen_ = false;
+    if (sideStyle_ <= 0 || outs_.empty()) return;
+    TOut& o = outs_[static_cast<std::size_t>(S().out)];
+    if (o.kind == TOut::kPlain || !o.table.defining) return;
+    // A line without its width is the thinnest one; a thick line is twice
+    // its width.
+    const std::int32_t width = std::min(sideWidth_ < 0 ? 15 : sideWidth_, 1000);
+    o.table.border = std::max(o.table.border, sideStyle_ == 2 ? 2 * width : width);
 }
 
 void TRtfReader::CharWord(std::string_view w, bool has, std::int32_t v, TRtfState& s) {
@@ -392,8 +469,11 @@ void TRtfReader::Word(const TRtfToken& t) {
         case TDest::StyleEntry:
             if (w == "s") styleEntryNo_ = has ? v : 0;
             else if (w == "cs" || w == "ds" || w == "ts" || w == "tsrowd") styleEntryNo_ = -1;
-            else if (w == "sbasedon") {
-            } else if (!ParaWord(w, has, v, s)) CharWord(w, has, v, s);
+            else if (w == "sbasedon") styleEntryBase_ = has ? v : -1;
+            else {
+                styleEntryWords_.push_back({std::string(w), has, v});
+                if (!ParaWord(w, has, v, s)) CharWord(w, has, v, s);
+            }
             return;
         case TDest::ListTable:
             if (w == "list") curNfc_ = -1;
@@ -421,6 +501,7 @@ void TRtfReader::Word(const TRtfToken& t) {
         default: break;
     }
     if (w == "rtf" || w == "ansi") return;
+    if (BorderWord(w, has, v)) return;
     if (w == "ansicpg") {
         if (has) codePage_ = v;
         return;

@@ -62,11 +62,20 @@ struct TFontEntry {
     int codePage = 0;
 };
 
+// A control word as the style sheet gave it, kept so that a style can be
+// read again on top of the style it is based on.
+struct TStyleWord {
+    std::string word;
+    bool has = false;
+    std::int32_t param = 0;
+};
+
 struct TStyleEntry {
     std::string name;
     TCharFmt ch;
     TParaFmt pa;
     int basedOn = -1;
+    std::vector<TStyleWord> words;  // its own formatting words, in order
     int slot = -1;  // the hypertext's style
 };
 
@@ -84,6 +93,7 @@ struct TTableBuild {
     bool defining = false;  // between "\trowd" and the row's first text
     bool lastCellOpen = false;  // the row's last cell waits for "\row"
     std::int32_t pendingBack = -1;
+    std::int32_t border = 0;  // widest border of the current row definition, twips
 };
 
 // One text being written: a page body, a header or footer page, or the
@@ -135,6 +145,9 @@ private:
     bool ParaWord(std::string_view w, bool has, std::int32_t v, TRtfState& s);
     void EndGroup(const TRtfState& closed);
     void HeaderText(std::string_view text);
+    void ResolveStyles();
+    bool BorderWord(std::string_view w, bool has, std::int32_t v);
+    void CommitBorderSide();
     TRtfState& S() { return stack_.back(); }
 
     // --- output (RtfOutput.cpp) -----------------------------------------------------------------
@@ -199,6 +212,12 @@ private:
     std::uint32_t entryColour_ = 0;
     bool entryHasRed_ = false;
     int styleEntryNo_ = 0;
+    int styleEntryBase_ = -1;
+    std::vector<TStyleWord> styleEntryWords_;
+    // The border side of a row definition being read ("\trbrdrt", "\clbrdrl", ...).
+    bool sideOpen_ = false;
+    int sideStyle_ = 0;       // 0 none given, -1 none, 1 a line, 2 a thick line
+    std::int32_t sideWidth_ = -1;  // "\brdrw", twips; -1 not given
     std::string atnAuthor_;
     std::string infoTitle_;
     // pictures

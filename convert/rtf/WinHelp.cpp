@@ -34,6 +34,8 @@ std::string Reduced(std::string_view s) {
     return r;
 }
 
+constexpr const char* kWindowFlags = "=\"\",,,,,f2";
+
 std::string Footnote(char mark, const std::string& value) {
     return std::string("{\\super ") + mark + "{\\footnote {\\super " + mark + "}{\\field{\\fldrslt " + value + "}}}}";
 }
@@ -117,7 +119,10 @@ std::string TNYXtortf::ProjectText(const std::vector<std::int32_t>& pages) const
     }
     s += crlf;
     s += "[WINDOWS]" + crlf;
-    for (const std::string& w : windows_) s += w + "=\"\"" + crlf;
+    // Each secondary window with an empty caption, the position, state and
+    // colours left to the help viewer, and the flags field "f2": the
+    // window's height follows its topic (auto-size height).
+    for (const std::string& w : windows_) s += w + kWindowFlags + crlf;
     s += "[MAP]" + crlf;
     for (const std::int32_t p : pages) s += TopicIdOf(p) + " " + Num(p) + crlf;
     s += crlf;

@@ -27,7 +27,8 @@ void AddExportCommands(TMainForm& form, std::map<std::string, std::function<void
     handlers["actEsportaPagine"] = open(convert::efHtml);
     handlers["actEsportaPagine2"] = open(convert::efHtml);
     handlers["actEsportaHtml"] = open(convert::efHtml);
-    if (convert::FindExportFormat(convert::efWinHelp)) handlers["actEsportaWinHelp"] = open(convert::efWinHelp);
+    // "Esporta WinHelp..." belongs to the WinHelp writer (RtfCommands); the
+    // dialog offers the WinHelp format among the others.
 }
 
 }  // namespace shell::ui

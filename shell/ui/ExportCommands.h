@@ -1,7 +1,6 @@
 // The export commands of the main window: "Esporta pagine..." (File and
-// Pubblica menus), "Esporta Html..." and, when the WinHelp exporter is
-// registered, "Esporta WinHelp...", each opening the export dialog on its
-// format.
+// Pubblica menus) and "Esporta Html...", each opening the export dialog on
+// its format. "Esporta WinHelp..." is the WinHelp writer's (RtfCommands).
 #pragma once
 
 #include <functional>

@@ -54,6 +54,8 @@ bool ExportWinHelp(TMainForm& form) {
 void AddRtfCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     TMainForm* f = &form;
     convert::rtf::RegisterRtfClipboard();
+    // The one owner of "Esporta WinHelp..." (the export dialog's own commands
+    // leave it alone).
     handlers["actEsportaWinHelp"] = [f] { ExportWinHelp(*f); };
 }
 

@@ -133,7 +133,7 @@ TEST_F(RtfTest, WinHelpTopicsHotSpotsAndProject) {
         EXPECT_TRUE(Has(r, w)) << w << "\n" << r;
     EXPECT_FALSE(Has(r, "\\sect")) << "topics are separated by pages";
     const std::string hpj = Read(x.ProjectFileName());
-    for (const std::string& w : {std::string("[OPTIONS]\r\nTITLE="), "CONTENTS=" + ida + "\r\n", std::string("[WINDOWS]\r\nfinestra=\"\"\r\nfinestr2=\"\"\r\n"),
+    for (const std::string& w : {std::string("[OPTIONS]\r\nTITLE="), "CONTENTS=" + ida + "\r\n", std::string("[WINDOWS]\r\nfinestra=\"\",,,,,f2\r\nfinestr2=\"\",,,,,f2\r\n"),
                                  "[MAP]\r\n" + ida + " " + std::to_string(pages[0]) + "\r\n", std::string("[FILES]\r\nout.rtf\r\n"),
                                  std::string("[CONFIG]\r\nBROWSEBUTTONS()\r\n")})
         EXPECT_TRUE(Has(hpj, w)) << w << "\n" << hpj;

@@ -1,7 +1,9 @@
 #include "RtfFixture.h"
 
 #include "present/TableData.h"
+#include "richtext/Attributes.h"
 #include "richtext/Clipboard.h"
+#include "richtext/StyleSheet.h"
 
 using namespace model;
 using namespace rtftest;
@@ -123,6 +125,127 @@ TEST_F(RtfImport, TablesKeepTheirRowsAndCells) {
                      "<Z S0 >d<T><Z S0 >e<T><Z S1 ><T>"          // two cells in a three-cell row: one empty cell
                      "<Z S0 >f<T><Z S0 >g<T><Z S0 >h<Z S0 >i<T>"  // a fourth cell runs on in the last
                      "<Z S0 >dopo");
+}
+
+TEST_F(RtfImport, StylesTakeWhatTheirBaseStyleGives) {
+    // As LibreOffice writes style sheets: each style carries only what it
+    // changes and names the style it is based on.
+    const std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times New Roman;}{\\f1\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\stylesheet{\\s0\\fs24 Normal;}{\\s15\\f1\\fs28\\cf1\\qc\\sb240 \\sbasedon0 Heading;}{\\s1\\b\\fs36\\sbasedon15 heading 1;}"
+        "{\\s2\\sbasedon1\\i\\ql heading 2;}{\\s7\\li300\\sbasedon8 giro a;}{\\s8\\sbasedon7 giro b;}{\\s9\\sbasedon9 se stesso;}"
+        "{\\s10\\b\\sbasedon99 base assente;}}"
+        "\\pard\\s1 Uno\\par\\pard\\s2 Due\\par\\pard\\s8 Tre\\par\\pard\\s9 Quattro\\par\\pard\\s10 Cinque\\par}";
+    ASSERT_EQ(Import(rtf).size(), 1u);
+    using namespace richtext;
+    struct Want {
+        const char* name;
+        const char* font;
+        int size, bits, align, above;
+        std::uint32_t colour;
+    };
+    const Want wants[] = {
+        {"heading 1", "Arial", 18, 1, 2, 16, 0x0000FF},  // the size its own, the rest from "Heading"
+        {"heading 2", "Arial", 18, 3, 0, 16, 0x0000FF},  // two steps down, alignment its own
+        {"base assente", "Times New Roman", 12, 1, 0, 0, 0},
+        {"se stesso", "Times New Roman", 12, 0, 0, 0, 0},
+    };
+    for (const Want& w : wants) {
+        const TNYXoggetto* st = StyleByName(set, w.name);
+        ASSERT_TRUE(st) << w.name;
+        EXPECT_EQ(StyleFontName(st), w.font) << w.name;
+        EXPECT_EQ(StyleValue(st, pfSize), w.size) << w.name;
+        EXPECT_EQ(StyleValue(st, pfStyle) & 15, w.bits) << w.name;
+        EXPECT_EQ(StyleValue(st, pfAlign), w.align) << w.name;
+        EXPECT_EQ(StyleValue(st, pfAbove), w.above) << w.name;
+        EXPECT_EQ(static_cast<std::uint32_t>(StyleValue(st, pfColour)) & 0xFFFFFF, w.colour) << w.name;
+    }
+    // Two styles based on each other end the chain; each keeps its own words.
+    const TNYXoggetto* b = StyleByName(set, "giro b");
+    ASSERT_TRUE(b);
+    EXPECT_EQ(StyleValue(b, pfLeft), 20);
+}
+
+TEST_F(RtfImport, TableBordersBecomeTheTablesBorder) {
+    struct Case {
+        const char* definition;
+        int border;  // pixels
+    };
+    const Case cases[] = {
+        {"\\trowd\\cellx1500\\cellx3000 ", 0},
+        {"\\trowd\\trbrdrt\\brdrs\\brdrw15 \\trbrdrl\\brdrs\\brdrw15 \\cellx1500\\cellx3000 ", 1},
+        {"\\trowd\\clbrdrt\\brdrs\\brdrw10\\brdrcf1 \\cellx1500\\clbrdrb\\brdrs\\brdrw45 \\cellx3000 ", 3},
+        {"\\trowd\\trbrdrt\\brdrth\\brdrw60 \\cellx1500\\cellx3000 ", 8},  // a thick line is twice its width
+        {"\\trowd\\trbrdrt\\brdrs \\cellx1500\\cellx3000 ", 1},             // no width: the thinnest line
+        {"\\trowd\\trbrdrt\\brdrnone\\brdrw30 \\clbrdrl\\brdrtbl \\cellx1500\\cellx3000 ", 0},
+        // paragraph borders and diagonals are no table border
+        {"\\trowd\\cldglu\\brdrs\\brdrw90 \\cellx1500\\cellx3000 \\pard\\intbl\\brdrb\\brdrs\\brdrw90 ", 0},
+    };
+    for (const Case& c : cases) {
+        set.NewHypertext();
+        Body(std::string("prima\\par") + c.definition + "\\pard\\intbl a\\cell b\\cell\\row\\pard dopo\\par");
+        const TNYXoggetto* table = nullptr;
+        for (std::size_t i = 0; i < set.Count(tabellaHtml); ++i)
+            if (auto* o = set.ObjectAt(tabellaHtml, static_cast<std::int64_t>(i)); o && !o->IsEmpty()) table = o;
+        ASSERT_TRUE(table) << c.definition;
+        EXPECT_EQ(present::TTableData(*table).Border(), c.border) << c.definition;
+    }
+}
+
+TEST_F(RtfImport, BorderedTablesSurviveTheRoundTrip) {
+    for (const int border : {1, 3, 6, 10}) {
+        set.NewHypertext();
+        TNYXoggetto* t = Table(2, 2);
+        t->SetByte(92, static_cast<std::uint8_t>(border));
+        const TNYXtesto* p = Page("bordo", "<Z S0 >" + Tag(t->Reference()) + Cells(2, 2) + "<Z S0 >fine");
+        ASSERT_TRUE(x.ExportOnePage(static_cast<std::int32_t>(p->Index())));
+        model::TNYXset again;
+        again.NewHypertext();
+        convert::rtf::TNYXtortf y(&again);
+        y.ImportFiles({x.ExportFileName}, 0);
+        int got = -1, tables = 0;
+        for (std::size_t i = 0; i < again.Count(tabellaHtml); ++i)
+            if (auto* o = again.ObjectAt(tabellaHtml, static_cast<std::int64_t>(i)); o && !o->IsEmpty()) {
+                got = present::TTableData(*o).Border();
+                ++tables;
+            }
+        EXPECT_EQ(tables, 1) << border;
+        EXPECT_EQ(got, border);
+    }
+}
+
+// Faults other RTF readers are known for, each with its own case.
+TEST_F(RtfImport, OtherReadersKnownFaultsDoNotHappenHere) {
+    struct Case {
+        const char* name;
+        std::string body, markup;  // "#T" stands for the tag of the table made
+    };
+    const std::string row = "\\trowd\\cellx1500\\cellx3000 ";
+    const Case cases[] = {
+        {"TextBeforeATableStaysBeforeIt", "prima " + row + "\\pard\\intbl a\\cell b\\cell\\row\\pard dopo\\par",
+         "<Z S0 >prima <Z S0 >#T<Z S0 >a<T><Z S0 >b<T><Z S0 >dopo"},
+        {"ListBeforeATableStaysOutOfIt",
+         "{\\*\\pn\\pnlvlbody\\pndec}{\\pntext 1.\\tab}voce\\par\\pard " + row + "\\pard\\intbl a\\cell b\\cell\\row\\pard dopo\\par",
+         "<Z S0 N6 >voce<Z S0 >#T<Z S0 >a<T><Z S0 >b<T><Z S0 >dopo"},
+        {"NestedTableCellsFlattenIntoTheOuterCell",
+         row + "\\pard\\intbl\\itap1 fuori\\cell\\pard\\intbl\\itap2 x\\nestcell y\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\cellx1000\\nestrow}"
+               "{\\nonesttables\\par}\\pard\\intbl\\itap1\\cell{\\trowd\\cellx1500\\cellx3000\\row}\\pard dopo\\par",
+         "<Z S0 >#T<Z S0 >fuori<T><Z S0 >x y <T><Z S0 >dopo"},
+        {"TabsAndRunsOfSpacesAreKept", "a\\tab b   c\\par", "<Z S0 >a      b   c"},
+    };
+    for (const Case& c : cases) {
+        set.NewHypertext();
+        const std::string got = Body(c.body);
+        std::string want = c.markup;
+        if (const std::size_t at = want.find("#T"); at != std::string::npos) {
+            const TNYXoggetto* table = nullptr;
+            for (std::size_t i = 0; i < set.Count(tabellaHtml); ++i)
+                if (auto* o = set.ObjectAt(tabellaHtml, static_cast<std::int64_t>(i)); o && !o->IsEmpty()) table = o;
+            ASSERT_TRUE(table) << c.name;
+            want.replace(at, 2, Tag(table->Reference()));
+        }
+        EXPECT_EQ(got, want) << c.name;
+    }
 }
 
 TEST_F(RtfImport, TableLimits) {

@@ -21,8 +21,10 @@
 #include "richtext/ui/BoxWidget.h"
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
+#include "shell/ui/ExportCommands.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
+#include "shell/ui/RtfCommands.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -121,9 +123,26 @@ TEST_F(RtfUi, EsportaWinHelpWritesTopicsAndProject) {
     form->findChild<QAction*>("actApri")->trigger();
     chosen = dir / "out" / "guida";
     fs::create_directories(dir / "out");
+    bool dialogShown = false;
+    SetDialogRunner([&](QDialog&) {
+        dialogShown = true;
+        return static_cast<int>(QDialog::Rejected);
+    });
     act->trigger();
+    EXPECT_FALSE(dialogShown) << "the WinHelp writer answers the command, not the export dialog";
     EXPECT_NE(ReadAll(dir / "out" / "guida.rtf").find("#{\\footnote"), std::string::npos);
     EXPECT_NE(ReadAll(dir / "out" / "guida.HPJ").find("[FILES]\r\nguida.rtf"), std::string::npos);
+}
+
+TEST_F(RtfUi, WinHelpCommandHasOneOwner) {
+    // Two registrations of one id would leave the command to whichever
+    // came last: the export dialog's commands and the RTF ones share none.
+    std::map<std::string, std::function<void()>> exportIds, rtfIds;
+    AddExportCommands(*form, exportIds);
+    AddRtfCommands(*form, rtfIds);
+    for (const auto& [id, handler] : rtfIds) EXPECT_EQ(exportIds.count(id), 0u) << id;
+    EXPECT_EQ(rtfIds.count("actEsportaWinHelp"), 1u);
+    EXPECT_EQ(exportIds.count("actEsportaPagine"), 1u);
 }
 
 TEST_F(RtfUi, CopyOffersRtfAndPastingRtfComesIn) {
