@@ -168,9 +168,21 @@ bool ReplaceInPage(TMainForm& form, const TSearchRequest& r) {
     return n > 0;
 }
 
+// Before a search through the records: the pages other frames edit are
+// stored. The page being edited is searched where it is (F4 starts after it,
+// a replace changes it in place): storing it would show it again in a new
+// box, and a new box empties the undo list.
+void StoreOtherFrames(TMainForm& form) {
+    present::ui::TInsiemeCornici* frames = form.FrameSet();
+    std::size_t shown = 0;
+    for (richtext::ui::TNYXpageView* v : frames->Views())
+        if (v && v->WorkingCopy()) ++shown;
+    if (shown > 1) frames->StorePages();
+}
+
 bool FindInHypertext(TMainForm& form, const TSearchRequest& r) {
     TSearchState& s = State(form);
-    form.FrameSet()->StorePages();
+    StoreOtherFrames(form);
     THypertextFindJob job(form.Document(), form.FrameSet()->MainPageNumber(), r.terms, r.options);
     TJobRunner runner;
     runner.RunAndWait(&job);
@@ -195,7 +207,7 @@ bool ReplaceInHypertext(TMainForm& form, const TSearchRequest& r) {
         platform::ui().AskYesNo("Sostituisco " + term + " in tutte le pagine dell'ipertesto?") != platform::Answer::Yes)
         return false;
     model::TNYXset& set = form.Document();
-    form.FrameSet()->StorePages();
+    StoreOtherFrames(form);
     // The page being edited is replaced where it is edited, as one step of
     // its own. Every other page is replaced in its record, one step a page,
     // and stays where it is: showing it would start a new text box, and a
