@@ -91,8 +91,13 @@ TNYXCustomFrameSet::~TNYXCustomFrameSet() {
 }
 
 void TNYXCustomFrameSet::ReleasePages() {
+    // A page going may move the focus and so make another page current:
+    // the pages leave the list before any goes, and none stays current.
     current_ = nullptr;
+    auto going = std::move(pages_);
     pages_.clear();
+    going.clear();
+    current_ = nullptr;
 }
 
 void TNYXCustomFrameSet::SetLinkedNYXset(model::TNYXset* set) {

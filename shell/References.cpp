@@ -91,7 +91,7 @@ bool TLinkExploreJob::StepOne() {
 // --- deletion report ---------------------------------------------------------------------------
 
 TDeletionReportJob::TDeletionReportJob(TNYXset& set, std::vector<std::int32_t> objects)
-    : set_(set), objects_(std::move(objects)) {}
+    : set_(set), objects_(std::move(objects)), unused_(objects_.size(), false), deleted_(objects_.size(), false) {}
 
 bool TDeletionReportJob::StepOne() {
     if (next_ >= objects_.size()) return false;
@@ -109,7 +109,10 @@ bool TDeletionReportJob::StepOne() {
                 lines.push_back("    - " + o->GetName() + "   {" + ReasonText(why) + "}");
         }
     }
-    if (lines.size() == 1) lines[0] = "- \"" + name + "\" sembra inutilizzato.";
+    if (lines.size() == 1) {
+        lines[0] = "- \"" + name + "\" sembra inutilizzato.";
+        unused_[k] = true;
+    }
     headings_.push_back(lines_.size());
     lines_.insert(lines_.end(), lines.begin(), lines.end());
     if (onLines) onLines(k, lines);
@@ -118,17 +121,17 @@ bool TDeletionReportJob::StepOne() {
 
 std::size_t TDeletionReportJob::ConfirmDeletion(const std::vector<std::size_t>& chosen) {
     // The report reads the objects being deleted: it ends before any goes.
-    const bool wasStopped = Stopped();
-    if (!Finished() && !wasStopped) RunToEnd();
+    if (!Finished() && !Stopped()) RunToEnd();
     std::vector<std::size_t> which = chosen;
     if (which.empty())
         for (std::size_t k = 0; k < objects_.size(); ++k) which.push_back(k);
     std::size_t deleted = 0;
     for (std::size_t k : which) {
-        if (k >= objects_.size()) continue;
+        if (k >= objects_.size() || !Reported(k) || deleted_[k]) continue;
         TNYXoggetto* o = set_.ObjectByRef(objects_[k]);
         if (!o || o->IsEmpty()) continue;
         o->Reset();
+        deleted_[k] = true;
         ++deleted;
         if (k < headings_.size()) lines_[headings_[k]] = std::string(kDeletedMark) + " " + lines_[headings_[k]];
     }

@@ -172,9 +172,17 @@ std::optional<TBoxHit> FindInBox(const richtext::TNYXbox& box, std::string_view 
         if (start > text.size()) continue;
         const std::size_t at = FindTerm(text, t, start, o.wholeWord);
         if (at != std::string_view::npos)
-            return TBoxHit{p, static_cast<std::int32_t>(at), static_cast<std::int32_t>(t.size())};
+            return TBoxHit{p, static_cast<std::int32_t>(at), static_cast<std::int32_t>(t.size()), &box};
     }
     return std::nullopt;
+}
+
+std::string TBoxHit::Context(std::size_t around) const {
+    if (!box || para < 0 || static_cast<std::size_t>(para) >= box->paragraphs.size()) return {};
+    const std::string& text = box->paragraphs[static_cast<std::size_t>(para)]->text;
+    const std::size_t at = std::min(text.size(), static_cast<std::size_t>(std::max(ch, 0)));
+    const std::size_t from = at > around ? at - around : 0;
+    return text.substr(from, at - from + static_cast<std::size_t>(std::max(len, 0)) + around);
 }
 
 int ReplaceInBox(richtext::TNYXediting& ed, std::string_view term, std::string_view with, richtext::TTextPos from,

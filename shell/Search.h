@@ -86,6 +86,9 @@ struct TBoxHit {
     std::int32_t para = -1;
     std::int32_t ch = 0;
     std::int32_t len = 0;
+    const richtext::TNYXbox* box = nullptr;  // the box searched
+    // Up to `around` characters either side of the find, and the find.
+    std::string Context(std::size_t around = 30) const;
     richtext::TTextPos Start() const { return {para, ch}; }
     richtext::TTextPos End() const { return {para, ch + len}; }
 };

@@ -225,8 +225,10 @@ bool TKySpellChecker::Open(std::string_view language, const std::vector<fs::path
     Close();
     const std::optional<TDictionary> d = FindDictionary(language, folders);
     if (!d) {
+        std::string where;
+        for (const fs::path& f : folders) where += (where.empty() ? "" : ", ") + f.string();
         problem_ = "Nessun dizionario installato per la lingua " + std::string(language) +
-                   " (cercato in " + (folders.empty() ? std::string() : folders[0].string()) + ", /usr/share/hunspell, /usr/share/myspell).";
+                   (where.empty() ? std::string(".") : " (cercato in " + where + ").");
         return false;
     }
     engine_ = MakeHunspellEngine(*d);

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "richtext/Editing.h"
+#include "richtext/TableBox.h"
+#include "richtext/TextAttributes.h"
 #include "shell/Search.h"
 
 namespace shell {
@@ -62,24 +64,80 @@ std::size_t MarkBox(TKySpellChecker& checker, richtext::TNYXbox& box) {
 
 // --- the interactive check ------------------------------------------------------------------------
 
-TSpellSession::TSpellSession(TKySpellChecker& checker, richtext::TNYXediting& editing, richtext::TTextPos from)
-    : checker_(checker), ed_(editing) {
+// The editing objects the session makes for a cell nobody shows.
+struct TSpellSession::TOwnEditing {
+    explicit TOwnEditing(richtext::TNYXbox& cell) : box(&cell), attributes(cell), editing(cell, attributes) {}
+    richtext::TNYXbox* box;
+    richtext::TNYXTextAttributes attributes;
+    richtext::TNYXediting editing;
+};
+
+TSpellSession::TSpellSession(TKySpellChecker& checker, richtext::TNYXediting& editing, richtext::TTextPos from,
+                             TCellEditing cells, richtext::TNYXbox* fromBox)
+    : checker_(checker), ed_(editing), cells_(std::move(cells)) {
     richtext::TNYXbox& box = ed_.Box();
-    para_ = std::max(from.para, box.BodyBegin());
-    if (from.para >= box.BodyBegin() && from.para < box.BodyEnd()) {
-        // From the start of the word at the caret.
-        const std::string& t = box.paragraphs[static_cast<std::size_t>(para_)]->text;
-        std::size_t at = std::min<std::size_t>(static_cast<std::size_t>(std::max(from.ch, 0)), t.size());
-        while (at > 0 && IsWordChar(static_cast<unsigned char>(t[at - 1]))) --at;
-        pos_ = at;
+    Walk(box, 0);
+    richtext::TNYXbox* start = fromBox ? fromBox : &box;
+    if (from.para < start->BodyBegin() || from.para >= start->BodyEnd()) {
+        return;  // from the top: the first paragraph's cells come first
     }
+    std::size_t i = 0;
+    while (i < walk_.size() && !(walk_[i].box == start && walk_[i].para == from.para)) ++i;
+    if (i == walk_.size()) return;  // a cell that is not on the page: from the top
+    at_ = i;
+    // From the start of the word at the caret.
+    const std::string& t = start->paragraphs[static_cast<std::size_t>(from.para)]->text;
+    std::size_t ch = std::min<std::size_t>(static_cast<std::size_t>(std::max(from.ch, 0)), t.size());
+    while (ch > 0 && IsWordChar(static_cast<unsigned char>(t[ch - 1]))) --ch;
+    pos_ = ch;
+    // The caret in the paragraph of a table: its cells are checked first.
+    if (start == &box && at_ > 0 && walk_[at_ - 1].box != &box) {
+        while (at_ > 0 && walk_[at_ - 1].box != &box) --at_;
+        pos_ = 0;
+    }
+}
+
+TSpellSession::~TSpellSession() = default;
+
+void TSpellSession::Walk(richtext::TNYXbox& box, int depth) {
+    for (std::int32_t i = box.BodyBegin(); i < box.BodyEnd(); ++i) {
+        const richtext::TNYXparag& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        if (depth <= richtext::kMaxTableDepth)
+            for (richtext::TNYXembedded* e : p.Objects())
+                if (e && e->IsTable())
+                    for (int row = 0; row < e->Rows(); ++row)
+                        for (int col = 0; col < e->Columns(); ++col)
+                            if (richtext::TNYXbox* cell = e->CellAt(row, col)) Walk(*cell, depth + 1);
+        walk_.push_back({&box, i});
+    }
+}
+
+richtext::TNYXbox& TSpellSession::Box() const { return at_ < walk_.size() ? *walk_[at_].box : ed_.Box(); }
+
+richtext::TNYXediting& TSpellSession::Editing() {
+    richtext::TNYXbox& box = Box();
+    if (&box == &ed_.Box()) return ed_;
+    if (cells_)
+        if (richtext::TNYXediting* e = cells_(box); e && &e->Box() == &box) return *e;
+    for (const auto& o : own_)
+        if (o->box == &box) return o->editing;
+    own_.push_back(std::make_unique<TOwnEditing>(box));
+    return own_.back()->editing;
+}
+
+void TSpellSession::SelectProblem() {
+    if (at_ >= walk_.size()) return;
+    const richtext::TTextPos a = Where();
+    Editing().Select(a, {a.para, a.ch + static_cast<std::int32_t>(problem_.len)});
 }
 
 const std::string& TSpellSession::ParagraphText() const {
     static const std::string kNone;
-    const richtext::TNYXbox& box = ed_.Box();
-    if (para_ < box.BodyBegin() || para_ >= box.BodyEnd()) return kNone;
-    return box.paragraphs[static_cast<std::size_t>(para_)]->text;
+    if (at_ >= walk_.size()) return kNone;
+    const richtext::TNYXbox& box = *walk_[at_].box;
+    const std::int32_t para = walk_[at_].para;
+    if (para < box.BodyBegin() || para >= box.BodyEnd()) return kNone;
+    return box.paragraphs[static_cast<std::size_t>(para)]->text;
 }
 
 std::string TSpellSession::Word() const {
@@ -89,12 +147,11 @@ std::string TSpellSession::Word() const {
 }
 
 bool TSpellSession::Next() {
-    richtext::TNYXbox& box = ed_.Box();
-    while (!done_ && para_ < box.BodyEnd()) {
-        const std::string text = box.paragraphs[static_cast<std::size_t>(para_)]->text;
+    while (!done_ && at_ < walk_.size()) {
+        const std::string text = ParagraphText();
         std::optional<TSpellProblem> p = text.empty() ? std::nullopt : checker_.Check(text, pos_);
         if (!p) {
-            ++para_;
+            ++at_;
             pos_ = 0;
             continue;
         }
@@ -133,12 +190,15 @@ bool TSpellSession::CanChange() const {
 }
 
 bool TSpellSession::Replace(const std::string& with) {
-    const richtext::TTextPos a{para_, static_cast<std::int32_t>(problem_.pos)};
-    const richtext::TTextPos b{para_, static_cast<std::int32_t>(problem_.pos + problem_.len)};
-    ed_.Select(a, b);
-    const bool ok = with.empty() ? ed_.DeleteSelection() : ed_.ReplaceSelection(with);
+    if (at_ >= walk_.size()) return false;
+    const richtext::TTextPos a{Para(), static_cast<std::int32_t>(problem_.pos)};
+    const richtext::TTextPos b{Para(), static_cast<std::int32_t>(problem_.pos + problem_.len)};
+    richtext::TNYXediting& ed = Editing();
+    ed.Select(a, b);
+    const bool ok = with.empty() ? ed.DeleteSelection() : ed.ReplaceSelection(with);
     if (!ok) return false;
     ++changes_;
+    if (&ed.Box() != &ed_.Box() && onCellChanged) onCellChanged(ed.Box());
     // Checking goes on after the replaced text.
     pos_ = problem_.pos + with.size();
     return true;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,16 +52,40 @@ private:
 // Marks a whole box at once (tests, tools).
 std::size_t MarkBox(TKySpellChecker& checker, richtext::TNYXbox& box);
 
-// The interactive check of a page's body text, one problem at a time.
+// The interactive check of a page's body text, one problem at a time. The
+// text is walked as the page shows it: paragraph by paragraph, and before a
+// paragraph that holds tables the cells of each table in row order (their
+// own tables' cells first again), so a cell's words are checked like any
+// other.
 class TSpellSession {
 public:
-    TSpellSession(TKySpellChecker& checker, richtext::TNYXediting& editing, richtext::TTextPos from = {-1, 0});
+    // The editing objects for a cell the check stops in: whoever shows the
+    // page binds its cell editor to the cell and answers its editing, or
+    // nullptr to let the session edit the cell itself.
+    using TCellEditing = std::function<richtext::TNYXediting*(richtext::TNYXbox& cell)>;
+
+    // `from` is a position in `fromBox` (the page's box when nullptr); the
+    // check starts at the word there.
+    TSpellSession(TKySpellChecker& checker, richtext::TNYXediting& editing, richtext::TTextPos from = {-1, 0},
+                  TCellEditing cells = {}, richtext::TNYXbox* fromBox = nullptr);
+    ~TSpellSession();
+    TSpellSession(const TSpellSession&) = delete;
+    TSpellSession& operator=(const TSpellSession&) = delete;
 
     // Moves to the next problem; false when the text is done (or the check
     // ended). Change-all words are replaced on the way without stopping.
     bool Next();
     const TSpellProblem& Problem() const { return problem_; }
-    richtext::TTextPos Where() const { return {para_, static_cast<std::int32_t>(problem_.pos)}; }
+    // The box the problem stands in (the page's box or one of its cells)
+    // and the position in it.
+    richtext::TNYXbox& Box() const;
+    richtext::TTextPos Where() const { return {Para(), static_cast<std::int32_t>(problem_.pos)}; }
+    // Selects the problem's range in its box.
+    void SelectProblem();
+    // The editing objects of the box the problem stands in.
+    richtext::TNYXediting& Editing();
+    // A replacement changed a cell's text (its table must be laid out again).
+    std::function<void(richtext::TNYXbox& cell)> onCellChanged;
     // The word (or text) in error and the paragraph it stands in.
     std::string Word() const;
     const std::string& ParagraphText() const;
@@ -87,11 +112,21 @@ public:
     int Changes() const { return changes_; }
 
 private:
+    struct TStop {
+        richtext::TNYXbox* box;
+        std::int32_t para;
+    };
+    struct TOwnEditing;
+    void Walk(richtext::TNYXbox& box, int depth);
+    std::int32_t Para() const { return at_ < walk_.size() ? walk_[at_].para : -1; }
     bool Replace(const std::string& with);
     TKySpellChecker& checker_;
     richtext::TNYXediting& ed_;
-    std::int32_t para_;
+    TCellEditing cells_;
+    std::vector<TStop> walk_;  // the paragraphs in the order they are checked
+    std::size_t at_ = 0;
     std::size_t pos_ = 0;
+    std::vector<std::unique_ptr<TOwnEditing>> own_;
     TSpellProblem problem_;
     bool done_ = false;
     bool cancelled_ = false;

@@ -134,6 +134,11 @@ TFopzioni::TFopzioni(QWidget* parent) : QDialog(parent) {
     e->addWidget(Flag("SaveTxtHtml", "Salva .TXT in contemporanea a HTML"));
     e->addWidget(Flag("dbDebug", "Aiuti per il debug del database"));
     e->addWidget(Flag("dbDebugMap", "Aiuti per il debug delle mappe"));
+    spellNote_ = new QLabel(editing);
+    spellNote_->setObjectName(QStringLiteral("lbOrtografia"));
+    spellNote_->setWordWrap(true);
+    spellNote_->hide();
+    e->addWidget(spellNote_);
     e->addStretch();
     tabs->addTab(editing, QStringLiteral("Scrittura"));
 
@@ -196,6 +201,11 @@ bool TFopzioni::Store(shell::TOptionsStore& store) {
     o.cursors = cursors_->currentIndex();
     o.defaultLib = CpFrom(defaultLib_->text());
     return shell::WriteProgramOptions(store, o);
+}
+
+void TFopzioni::SetSpellingNote(const std::string& why) {
+    spellNote_->setText(why.empty() ? QString() : Q("Controllo ortografico non disponibile: ") + QFromCp(why));
+    spellNote_->setVisible(!why.empty());
 }
 
 bool TFopzioni::ResetWindowSettings(shell::TOptionsStore& store) {

@@ -33,9 +33,14 @@ public:
     // "Azzera settaggi memorizzati per finestre": asks, then deletes the
     // stored window placements. True when they were deleted.
     bool ResetWindowSettings(shell::TOptionsStore& store);
+    // Why spell checking is off (Windows-1252), shown on the "Scrittura"
+    // page; "" hides the note.
+    void SetSpellingNote(const std::string& why);
+    QLabel* SpellingNote() const { return spellNote_; }
 
 private:
     QCheckBox* Flag(const char* name, const char* caption);
+    QLabel* spellNote_ = nullptr;
     std::vector<std::pair<const char*, QCheckBox*>> flags_;
     QSpinBox* maxCacheImg_ = nullptr;
     QSpinBox* undoDeep_ = nullptr;

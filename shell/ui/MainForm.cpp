@@ -1098,6 +1098,7 @@ void TMainForm::DropContents() {
 void TMainForm::ShowOptionsDialog() {
     TFopzioni dlg(this);
     dlg.Load(shell::options());
+    dlg.SetSpellingNote(SpellingUnavailableReason(*this));
     if (RunDialog(dlg) != QDialog::Accepted) return;
     dlg.Store(shell::options());
     shell::ApplyOptions(shell::options(), *this);

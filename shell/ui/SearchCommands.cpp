@@ -13,6 +13,7 @@
 #include "platform/Ui.h"
 #include "platform/text.h"
 #include "present/ui/InsiemeCornici.h"
+#include "present/ui/TableView.h"
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/ui/PopupMenu.h"
@@ -128,17 +129,22 @@ bool FindInPage(TMainForm& form, const TSearchRequest& r, bool fromStart) {
     return false;
 }
 
+// The question before one replacement.
+TReplaceAnswer Ask(const std::string& term) {
+    switch (platform::ui().AskYesNoCancel("Sostituisco " + term + "?")) {
+        case platform::Answer::Yes: return TReplaceAnswer::kReplace;
+        case platform::Answer::No: return TReplaceAnswer::kSkip;
+        default: return TReplaceAnswer::kStop;
+    }
+}
+
 TReplaceConfirm Confirmation(const TSearchRequest& r, richtext::ui::TNYXpageView* view) {
     if (!r.options.confirmOne || !view) return {};
     const std::string term = PageTerm(r);
     QPointer<richtext::ui::TNYXpageView> guard(view);
     return [guard, term](const TBoxHit& hit) {
         if (guard) ShowHit(*guard, hit);
-        switch (platform::ui().AskYesNoCancel("Sostituisco " + term + "?")) {
-            case platform::Answer::Yes: return TReplaceAnswer::kReplace;
-            case platform::Answer::No: return TReplaceAnswer::kSkip;
-            default: return TReplaceAnswer::kStop;
-        }
+        return Ask(term);
     };
 }
 
@@ -162,9 +168,21 @@ bool ReplaceInPage(TMainForm& form, const TSearchRequest& r) {
     return n > 0;
 }
 
+// Before a search through the records: the pages other frames edit are
+// stored. The page being edited is searched where it is (F4 starts after it,
+// a replace changes it in place): storing it would show it again in a new
+// box, and a new box empties the undo list.
+void StoreOtherFrames(TMainForm& form) {
+    present::ui::TInsiemeCornici* frames = form.FrameSet();
+    std::size_t shown = 0;
+    for (richtext::ui::TNYXpageView* v : frames->Views())
+        if (v && v->WorkingCopy()) ++shown;
+    if (shown > 1) frames->StorePages();
+}
+
 bool FindInHypertext(TMainForm& form, const TSearchRequest& r) {
     TSearchState& s = State(form);
-    form.FrameSet()->StorePages();
+    StoreOtherFrames(form);
     THypertextFindJob job(form.Document(), form.FrameSet()->MainPageNumber(), r.terms, r.options);
     TJobRunner runner;
     runner.RunAndWait(&job);
@@ -189,26 +207,29 @@ bool ReplaceInHypertext(TMainForm& form, const TSearchRequest& r) {
         platform::ui().AskYesNo("Sostituisco " + term + " in tutte le pagine dell'ipertesto?") != platform::Answer::Yes)
         return false;
     model::TNYXset& set = form.Document();
-    form.FrameSet()->StorePages();
-    // The page being edited is replaced where it is edited; with a question
-    // before each replacement every page that holds the term is shown first.
-    auto shown = [&form, &r, &set, &term](std::int64_t slot, bool* stopped) -> std::optional<int> {
-        const bool isShown = form.FrameSet()->MainPageNumber() == slot;
-        if (!isShown) {
-            if (!r.options.confirmOne) return std::nullopt;
-            const model::TNYXoggetto* page = set.ObjectAt(model::testoHtml, slot);
-            if (!page || page->IsEmpty()) return 0;
-            if (FindTerm(PagePlainText(*page, r.options.ignoreCase),
-                         r.options.ignoreCase ? platform::text::Lower(term) : term, 0,
-                         r.options.wholeWord) == std::string::npos)
-                return 0;
-            form.ShowPageSlot(slot);
-        }
+    StoreOtherFrames(form);
+    // The page being edited is replaced where it is edited, as one step of
+    // its own. Every other page is replaced in its record, one step a page,
+    // and stays where it is: showing it would start a new text box, and a
+    // new box empties the undo list, taking the steps made before and the
+    // pages already replaced with it. A question before a replacement names
+    // the page the find is in.
+    std::int64_t inPage = -1;
+    auto shown = [&form, &r, &inPage](std::int64_t slot, bool* stopped) -> std::optional<int> {
+        inPage = slot;
+        if (form.FrameSet()->MainPageNumber() != slot) return std::nullopt;
         richtext::ui::TNYXpageView* view = EditedView(form);
         if (!view) return std::nullopt;
         return ReplaceInView(form, *view, r, {view->Box().BodyBegin(), 0}, stopped);
     };
-    const int n = ReplaceAllInHypertext(set, term, r.with, r.options, nullptr, &form.UndoList(), nullptr, shown);
+    TReplaceConfirm ask;
+    if (r.options.confirmOne)
+        ask = [&form, &set, &inPage, term](const TBoxHit& hit) {
+            if (const model::TNYXoggetto* page = set.ObjectAt(model::testoHtml, inPage))
+                Status(form, page->GetName() + ": " + hit.Context());
+            return Ask(term);
+        };
+    const int n = ReplaceAllInHypertext(set, term, r.with, r.options, ask, &form.UndoList(), nullptr, shown);
     if (n > 0) set.SetModified(true);
     form.UpdateEditCommands();
     Status(form, kHypertextReplaceDone);
@@ -218,25 +239,47 @@ bool ReplaceInHypertext(TMainForm& form, const TSearchRequest& r) {
 // --- spelling ---------------------------------------------------------------------------------
 
 bool CheckView(TMainForm& form, richtext::ui::TNYXpageView& view, bool hypertext, richtext::TTextPos from,
-               bool* cancelled) {
+               bool* cancelled, richtext::TNYXbox* fromBox = nullptr) {
     TSearchState& s = State(form);
     if (!s.checker.IsOpen()) return false;
     if (TSpellMarker* m = MarkerOf(s.checker, &view)) m->Stop();
-    TSpellSession session(s.checker, view.Editing(), from);
     QPointer<richtext::ui::TNYXpageView> guard(&view);
+    QPointer<present::ui::TTableView> tables(present::ui::TTableView::Of(view));
+    // A cell the check stops in is edited by the page's cell editor, so
+    // what the user sees is the cell being corrected.
+    auto cellEditing = [tables](richtext::TNYXbox& cell) -> richtext::TNYXediting* {
+        if (!tables) return nullptr;
+        if (tables->EditedCell() != &cell && !tables->BeginEdit(cell)) return nullptr;
+        return tables->Editor() ? &tables->Editor()->Editing() : nullptr;
+    };
+    TSpellSession session(s.checker, view.Editing(), from, cellEditing, fromBox);
+    session.onCellChanged = [guard, tables](richtext::TNYXbox& cell) {
+        if (tables && tables->EditedCell() == &cell && tables->Editor()) {
+            tables->Editor()->EditedOutside(true);
+        } else if (guard) {
+            if (tables && cell.ownerTable) tables->TableChanged(*cell.ownerTable);
+            guard->EditedOutside(true);
+        }
+    };
     TFspell dialog(
         session, s.checker.Language(),
-        [guard, &session] {
+        [guard, tables, &session] {
             if (!guard) return;
-            const TSpellProblem& p = session.Problem();
-            const richtext::TTextPos at = session.Where();
-            guard->Editing().Select(at, {at.para, at.ch + static_cast<std::int32_t>(p.len)});
-            guard->EditedOutside(false);
+            session.SelectProblem();
+            if (&session.Box() == &guard->Box()) {
+                if (tables) tables->EndEdit();
+                guard->EditedOutside(false);
+            } else if (tables && tables->EditedCell() == &session.Box() && tables->Editor()) {
+                tables->Editor()->EditedOutside(false);
+            } else {
+                guard->viewport()->update();
+            }
         },
         hypertext, &form);
     if (dialog.Begin()) RunDialog(dialog);
     if (guard) {
         if (session.Changes() > 0) guard->EditedOutside(true);
+        if (tables && tables->Editor()) tables->Editor()->Editing().ClearSelection();
         guard->Editing().ClearSelection();
         guard->viewport()->update();
     }
@@ -345,6 +388,9 @@ bool ShowLinkExploration(TMainForm& form) {
 bool CheckSpellingPage(TMainForm& form) {
     richtext::ui::TNYXpageView* view = EditedView(form);
     if (!view || form.MainDocument().RefuseEdit()) return false;
+    // From the caret: in the cell being edited when there is one.
+    if (present::ui::TTableView* tables = present::ui::TTableView::Of(*view); tables && tables->EditedCell())
+        return CheckView(form, *view, false, tables->EditedCell()->caret, nullptr, tables->EditedCell());
     return CheckView(form, *view, false, view->Box().caret, nullptr);
 }
 
@@ -368,6 +414,11 @@ bool CheckSpellingHypertext(TMainForm& form) {
 }
 
 TKySpellChecker& SpellChecker(TMainForm& form) { return State(form).checker; }
+std::string SpellingUnavailableReason(TMainForm& form) {
+    const TKySpellChecker& k = State(form).checker;
+    if (k.IsOpen()) return {};
+    return k.OpenProblem().empty() ? std::string("nessun dizionario installato.") : k.OpenProblem();
+}
 std::int64_t LongestSearchSliceUs(TMainForm& form) { return State(form).longestSlice; }
 
 void AddSearchCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {

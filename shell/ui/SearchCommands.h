@@ -42,6 +42,9 @@ bool CheckSpellingHypertext(TMainForm& form);
 
 // The window's spell checker (closed when no dictionary is installed).
 shell::TKySpellChecker& SpellChecker(TMainForm& form);
+// Why the spell checks are off ("" while the checker is open): the options
+// dialog and the two commands' hints say it.
+std::string SpellingUnavailableReason(TMainForm& form);
 // The longest slice the last hypertext search ran, in microseconds.
 std::int64_t LongestSearchSliceUs(TMainForm& form);
 

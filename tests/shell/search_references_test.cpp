@@ -97,6 +97,24 @@ TEST_F(ReferencesTest, DeletionReportThenDeletionMarksTheDeleted) {
     EXPECT_TRUE(target->IsEmpty());
     EXPECT_TRUE(unused->IsEmpty());
     EXPECT_TRUE(set.Modified());
+    EXPECT_TRUE(job.Deleted(0) && job.Deleted(1));
+    EXPECT_FALSE(job.Unused(0));
+    EXPECT_TRUE(job.Unused(1));
+    EXPECT_EQ(job.ConfirmDeletion(), 0u) << "nothing is deleted or marked twice";
+    EXPECT_EQ(job.Lines(), expected);
+}
+
+TEST_F(ReferencesTest, StoppedDeletionReportDeletesOnlyTheObjectsItReported) {
+    TDeletionReportJob job(set, {unused->Reference(), target->Reference()});
+    ASSERT_FALSE(job.Run(std::chrono::microseconds(0)));
+    job.Stop();
+    EXPECT_TRUE(job.Run(std::chrono::hours(1)));
+    ASSERT_TRUE(job.Reported(0));
+    ASSERT_FALSE(job.Reported(1));
+    EXPECT_EQ(job.ConfirmDeletion(), 1u);
+    EXPECT_TRUE(unused->IsEmpty());
+    EXPECT_FALSE(target->IsEmpty()) << "nobody was shown where it is used";
+    EXPECT_EQ(job.Lines(), std::vector<std::string>{std::string(kDeletedMark) + " - \"SOLA\" sembra inutilizzato."});
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 // Italian dictionary that hunspell-it installs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
@@ -272,6 +274,71 @@ TEST(SpellMarking, RegressionStoppedMarkerNeverReadsAGoneBox) {
     shown = nullptr;
     EXPECT_TRUE(job.Step(std::chrono::hours(1)));
     EXPECT_EQ(job.Marked(), 1u);
+}
+
+TEST(SpellSessionCells, TheCheckWalksTableCellsBeforeTheirParagraphInRowOrder) {
+    TKySpellChecker k;
+    k.OpenWith(std::make_unique<TListEngine>(std::set<std::string>{"uno", "casa"}), "xx");
+    model::TNYXset set;
+    set.NewHypertext();
+    model::TNYXoggetto* table = set.NewObject(model::tabellaHtml);
+    table->SetByte(93, 2);  // 2 x 2; the last cell holds a 1 x 1 table of its own
+    table->SetByte(94, 2);
+    model::TNYXoggetto* inner = set.NewObject(model::tabellaHtml);
+    inner->SetByte(93, 1);
+    inner->SetByte(94, 1);
+    auto tag = [](const model::TNYXoggetto* o) {
+        char b[16];
+        std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(o->Reference()));
+        return std::string(b);
+    };
+    auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    page->SetText("<Z S0 >uno xa<Z S0 >" + tag(table) + "<Z S1 >xb<T><Z S1 >xc<T><Z S1 >xd<T><Z S1 >" + tag(inner) +
+                  "<Z S1 >xf<T><Z S1 >xe<T><Z S0 >xg uno");
+    richtext::THeadlessPageBox host;
+    richtext::TNYXpageSession session(host);
+    ASSERT_TRUE(session.ShowPage(set, page->Index()));
+    richtext::TNYXbox& box = host.CurrentBox();
+    ASSERT_EQ(box.BodyEnd() - box.BodyBegin(), 3) << box.paragraphs[box.BodyBegin() + 1]->text;
+    richtext::TNYXembedded* e = box.paragraphs[1]->Objects().empty() ? nullptr : box.paragraphs[1]->Objects()[0];
+    ASSERT_TRUE(e && e->IsTable() && e->CellAt(1, 1));
+
+    struct Case {
+        const char* name;
+        richtext::TNYXbox* fromBox;
+        richtext::TTextPos from;
+        std::vector<std::string> words;
+    };
+    const std::vector<Case> cases = {
+        {"the whole page", nullptr, {-1, 0}, {"xa", "xb", "xc", "xd", "xf", "xe", "xg"}},
+        {"from the caret on the table", nullptr, {1, 0}, {"xb", "xc", "xd", "xf", "xe", "xg"}},
+        {"from a cell", e->CellAt(1, 0), {0, 1}, {"xd", "xf", "xe", "xg"}},
+        {"after the table", nullptr, {2, 0}, {"xg"}},
+    };
+    for (const Case& c : cases) {
+        TSpellSession s(k, host.Editing(), c.from, {}, c.fromBox);
+        std::vector<std::string> seen;
+        for (bool more = s.Next(); more; more = s.Ignore()) seen.push_back(s.Word());
+        EXPECT_EQ(seen, c.words) << c.name;
+    }
+
+    // A correction in a cell changes the cell, through the cell's own editing
+    // objects, and says so; the page's paragraphs stay as they were.
+    std::vector<richtext::TNYXbox*> changed;
+    TSpellSession s(k, host.Editing(), {-1, 0});
+    s.onCellChanged = [&](richtext::TNYXbox& cell) { changed.push_back(&cell); };
+    ASSERT_TRUE(s.Next());
+    ASSERT_TRUE(s.Ignore());
+    EXPECT_EQ(&s.Box(), e->CellAt(0, 0));
+    ASSERT_TRUE(s.Change("casa"));
+    EXPECT_EQ(s.Word(), "xc");
+    s.SelectProblem();
+    EXPECT_EQ(e->CellAt(0, 1)->selStart, (richtext::TTextPos{0, 0}));
+    EXPECT_EQ(e->CellAt(0, 1)->selEnd, (richtext::TTextPos{0, 2}));
+    EXPECT_EQ(e->CellAt(0, 0)->paragraphs[0]->text, "casa");
+    EXPECT_EQ(changed, std::vector<richtext::TNYXbox*>{e->CellAt(0, 0)});
+    EXPECT_EQ(box.paragraphs[0]->text, "uno xa");
+    EXPECT_EQ(s.Changes(), 1);
 }
 
 }  // namespace

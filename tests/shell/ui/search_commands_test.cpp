@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
+#include <QSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,11 +17,14 @@
 
 #include <fstream>
 
+#include "model/Fields.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "present/ui/InsiemeCornici.h"
+#include "present/ui/TableDialogs.h"
+#include "present/ui/TableView.h"
 #include "richtext/Layout.h"
 #include "richtext/Navigation.h"
 #include "richtext/Undo.h"
@@ -29,6 +34,7 @@
 #include "shell/Search.h"
 #include "shell/Spell.h"
 #include "shell/ui/DialogSeam.h"
+#include "shell/ui/Dialogs.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/SearchCommands.h"
 #include "shell/ui/SpellDialog.h"
@@ -291,6 +297,165 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     ASSERT_TRUE(form->SaveAll());
     EXPECT_EQ(Nyx("spell " + (dir / "prova.nyx").string() + " --user " + userList.string(), dir / "out.txt"), 0);
     EXPECT_EQ(ReadAll(dir / "out.txt").find("Quorella"), std::string::npos);
+}
+
+TEST_F(SearchCommandsTest, RegressionReplaceWithConfirmationLostTheEarlierUndoSteps) {
+    // An edit of the user's before the replacement.
+    View().Editing().SetCaret({0, 0});
+    View().Editing().InsertChar('X');
+    View().EditedOutside(true);
+    ASSERT_EQ(form->UndoList().Count(), 1u);
+    // "in tutte le pagine?", then one question for each of the three finds.
+    for (int i = 0; i < 4; ++i) scripted.ui.answers.push_back(platform::Answer::Yes);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "gatto", true, "topo", true);
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 3u);
+    EXPECT_EQ(Shown(), 0) << "the page being edited stays shown";
+    EXPECT_EQ(View().Box().paragraphs[0]->text, "XBenvenuti. Il topo dorme.");
+    const auto stored = [&](int slot) {
+        return PagePlainText(*form->Document().ObjectAt(model::testoHtml, slot), false);
+    };
+    EXPECT_EQ(stored(2), "\nUn topo e un cavallo; il topo & il cane.");
+    // Each page is one step, and the edit before them is still there.
+    const std::vector<std::string> labels = form->UndoList().Labels();
+    ASSERT_EQ(labels.size(), 3u) << testing::PrintToString(labels);
+    EXPECT_EQ(labels[0], "Sostituisci");
+    EXPECT_EQ(labels[1], "Sostituisci");
+    form->UndoList().UndoSteps(2);
+    EXPECT_EQ(stored(2), "\nUn gatto e un cavallo; il gatto & il cane.");
+    EXPECT_EQ(View().Box().paragraphs[0]->text, "XBenvenuti. Il gatto dorme.");
+    form->UndoList().UndoOnce();
+    EXPECT_EQ(View().Box().paragraphs[0]->text, "Benvenuti. Il gatto dorme.");
+}
+
+TEST_F(SearchCommandsTest, WithoutADictionaryTheChecksAreOffAndTheOptionsDialogSaysWhy) {
+    // A language no dictionary here serves.
+    if (FindDictionary("nb_NO", DictionaryFolders())) GTEST_SKIP() << "a Norwegian dictionary is installed";
+    form.reset();
+    store->WriteSectionOption("orto", "lang", "1044");
+    form = std::make_unique<TMainForm>(paths);
+    QApplication::processEvents();
+    ASSERT_FALSE(SpellChecker(*form).IsOpen());
+    for (const char* name : {"actOrtografiaPagina", "actOrtografiaIpertesto"}) {
+        ASSERT_NE(form->Command(name), nullptr);
+        EXPECT_FALSE(form->Command(name)->isEnabled()) << name;
+        EXPECT_NE(form->Command(name)->statusTip().indexOf("nb_NO"), -1) << name;
+    }
+    QString note;
+    bool shown = false;
+    SetDialogRunner([&](QDialog& d) {
+        auto& options = dynamic_cast<TFopzioni&>(d);
+        note = options.SpellingNote()->text();
+        shown = !options.SpellingNote()->isHidden();
+        d.reject();
+        return int(QDialog::Rejected);
+    });
+    form->Command("actOpzioni")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(note.startsWith("Controllo ortografico non disponibile: Nessun dizionario installato per la lingua nb_NO"))
+        << note.toStdString();
+    EXPECT_NE(note.indexOf("/usr/share/hunspell"), -1);
+}
+
+TEST_F(SearchCommandsTest, OptionsDialogHasNoSpellingNoteWhileTheCheckerIsOpen) {
+    QUOR_NEEDS(FindDictionary("it_IT", DictionaryFolders()).has_value(), "hunspell-it (it_IT dictionary)");
+    bool shown = true;
+    SetDialogRunner([&](QDialog& d) {
+        shown = !dynamic_cast<TFopzioni&>(d).SpellingNote()->isHidden();
+        d.reject();
+        return int(QDialog::Rejected);
+    });
+    form->Command("actOpzioni")->trigger();
+    EXPECT_FALSE(shown);
+}
+
+TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordInATableCell) {
+    QUOR_NEEDS(FindDictionary("it_IT", DictionaryFolders()).has_value(), "hunspell-it (it_IT dictionary)");
+    form->resize(900, 700);
+    form->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->ShowPageSlot(1));
+    QApplication::processEvents();
+    // A 1 x 2 table at the end of the page, through "Tabella...".
+    View().setFocus();
+    View().Editing().SetCaret(richtext::TextEnd(View().Box()));
+    SetDialogRunner([](QDialog& d) {
+        auto& dlg = dynamic_cast<present::ui::TFnuovaTabella&>(d);
+        dlg.Rows()->setValue(1);
+        dlg.Columns()->setValue(2);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actTabella")->trigger();
+    QApplication::processEvents();
+    present::ui::TTableView* tables = present::ui::TTableView::Of(View());
+    ASSERT_TRUE(tables && tables->EditedCell() && tables->Editor());
+    richtext::TNYXembedded* table = tables->EditedCell()->ownerTable;
+    richtext::ui::TNYXboxWidget& cellEditor = *tables->Editor();
+    ASSERT_TRUE(tables->BeginEdit(*table->CellAt(0, 1)));
+    cellEditor.Editing().PastePlainText("la caza");
+    cellEditor.EditedOutside(true);
+    tables->EndEdit();
+    View().Editing().SetCaret({View().Box().BodyBegin(), 0});
+
+    std::vector<std::string> words;
+    SetDialogRunner([&](QDialog& d) {
+        while (d.isVisible() || d.result() != QDialog::Accepted) {
+            auto* word = d.findChild<QLineEdit*>("word");
+            const std::string context = d.findChild<QLabel*>("context")->text().toStdString();
+            if (context.find("caza") == std::string::npos) {
+                d.findChild<QPushButton*>("ignore")->click();
+                continue;
+            }
+            words.push_back("caza");
+            EXPECT_EQ(tables->EditedCell(), table->CellAt(0, 1)) << "the cell is shown being corrected";
+            word->setText("casa");
+            emit word->textEdited(word->text());
+            d.findChild<QPushButton*>("change")->click();
+            break;
+        }
+        return d.result();
+    });
+    form->Command("actOrtografiaPagina")->trigger();
+    EXPECT_EQ(words, std::vector<std::string>{"caza"});
+    EXPECT_EQ(table->CellAt(0, 1)->paragraphs[0]->text, "la casa");
+    EXPECT_TRUE(View().Edited());
+}
+
+TEST_F(SearchCommandsTest, OperatorsAndKeywordWindowsFindThePage) {
+    // (gatto and cavallo) or (x and y): only "Stalla" holds both.
+    SetDialogRunner([](QDialog& d) {
+        d.findChild<QComboBox*>("termB")->setEditText("cavallo");
+        Fill(d, "gatto", true);
+        return d.result();
+    });
+    form->Command("actCercaOperatori")->trigger();
+    EXPECT_EQ(Shown(), 2);
+    EXPECT_EQ(Selected(), "gatto");
+
+    // A keyword on "Fienile", chosen in the keyword window.
+    model::TNYXset& set = form->Document();
+    model::TNYXoggetto* word = set.NewObject(model::keyword);
+    word->SetName("fieno");
+    for (std::int64_t slot = 0; slot < 3; ++slot) {
+        model::TNYXoggetto* page = set.ObjectAt(model::testoHtml, slot);
+        for (std::size_t k = 0; k < model::pagerec::kKeywordCount; ++k)
+            page->SetInt(model::pagerec::kKeywords + 4 * k, slot == 1 && k == 0 ? static_cast<std::int32_t>(word->Index()) : -1);
+    }
+    SetDialogRunner([](QDialog& d) {
+        auto& w = dynamic_cast<TFparoleChiave&>(d);
+        EXPECT_EQ(w.KeywordList()->count(), 1);
+        w.KeywordList()->setCurrentRow(0);
+        EXPECT_EQ(w.PageList()->count(), 1);
+        w.PageList()->setCurrentRow(0);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actCercaParola")->trigger();
+    EXPECT_EQ(Shown(), 1);
 }
 
 }  // namespace
