@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -20,6 +19,7 @@
 #include "platform/Ui.h"
 #include "platform/text.h"
 #include "publish/FtpPublish.h"
+#include "publish/ui/DialogParts.h"
 #include "publish/ui/NetActivity.h"
 
 namespace publish {
@@ -29,9 +29,8 @@ using platform::text::Cp1252ToUtf8;
 using platform::text::Utf8ToCp1252;
 
 namespace {
-QString Q(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
-std::string B(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
-const char* const kNeedPassword = "Introdurre la password!";
+QString Q(const std::string& cp1252) { return CpToQ(cp1252); }
+std::string B(const QString& s) { return QToCp(s); }
 }  // namespace
 
 TFquornet::TFquornet(TConfigAccess& config, int mode, TServerDialogHost host, QWidget* parent)
@@ -56,9 +55,7 @@ TFquornet::TFquornet(TConfigAccess& config, int mode, TServerDialogHost host, QW
     layout->addLayout(bar);
     gauge_->hide();
     stop_->hide();
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setTextFormat(Qt::PlainText);
+    status_ = NewStatusLabel(this);
     status_->setWordWrap(true);
     layout->addWidget(status_);
     auto* close = new QPushButton(QStringLiteral("Chiudi"), this);
@@ -84,7 +81,7 @@ TFquornet::TFquornet(TConfigAccess& config, int mode, TServerDialogHost host, QW
 
     FillConfigList();
     configIndex_ = SelectedServerConfig(config_);
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
     LoadConfiguration(configIndex_);
     if (host_.set) {
         std::error_code ec;
@@ -171,26 +168,11 @@ QWidget* TFquornet::BuildPasswordPage() {
 QWidget* TFquornet::BuildConfigPage() {
     auto* page = new QWidget(this);
     auto* form = new QFormLayout(page);
-    auto* top = new QHBoxLayout;
-    configs_ = new QComboBox(page);
-    auto* add = new QPushButton(QStringLiteral("Nuova..."), page);
-    top->addWidget(configs_, 1);
-    top->addWidget(add);
-    form->addRow(QStringLiteral("Configurazione:"), top);
-    server_ = new QLineEdit(page);
-    port_ = new QSpinBox(page);
-    port_->setRange(1, 65535);
-    timeout_ = new QSpinBox(page);
-    timeout_->setRange(1, 3600);
-    user_ = new QLineEdit(page);
+    fields_.Build(page, form);
     baseDir_ = new QLineEdit(page);
     baseDir2_ = new QLineEdit(page);
     upCgi_ = new QLineEdit(page);
     cgi_ = new QLineEdit(page);
-    form->addRow(QStringLiteral("Server:"), server_);
-    form->addRow(QStringLiteral("Porta:"), port_);
-    form->addRow(QStringLiteral("Time-out (s):"), timeout_);
-    form->addRow(QStringLiteral("Utente:"), user_);
     form->addRow(QStringLiteral("Directory modello:"), baseDir_);
     form->addRow(QStringLiteral("Directory programmi:"), baseDir2_);
     form->addRow(QStringLiteral("Programma di invio:"), upCgi_);
@@ -199,13 +181,13 @@ QWidget* TFquornet::BuildConfigPage() {
     actions_.push_back(apply);
     form->addRow(QString(), apply);
     connect(apply, &QPushButton::clicked, this, [this] { ApplyConfiguration(); });
-    connect(configs_, &QComboBox::activated, this, [this](int i) {
+    connect(fields_.configs, &QComboBox::activated, this, [this](int i) {
         configIndex_ = i;
         LoadConfiguration(i);
         SetSelectedServerConfig(config_, i);
         RequestRights();
     });
-    connect(add, &QPushButton::clicked, this, [this] {
+    connect(fields_.add, &QPushButton::clicked, this, [this] {
         bool ok = false;
         const QString name = QInputDialog::getText(this, windowTitle(), QStringLiteral("Inserisci il nome per la nuova configurazione"),
                                                    QLineEdit::Normal, QString(), &ok);
@@ -215,23 +197,20 @@ QWidget* TFquornet::BuildConfigPage() {
         configIndex_ = ServerConfigCount(config_);
         WriteServerConfig(config_, configIndex_, c);
         FillConfigList();
-        configs_->setCurrentIndex(configIndex_);
+        fields_.configs->setCurrentIndex(configIndex_);
         LoadConfiguration(configIndex_);
     });
     return page;
 }
 
 void TFquornet::FillConfigList() {
-    configs_->clear();
-    for (int i = 0, n = ServerConfigCount(config_); i < n; ++i) configs_->addItem(Q(ReadServerConfig(config_, i).nomeConf));
+    fields_.configs->clear();
+    for (int i = 0, n = ServerConfigCount(config_); i < n; ++i) fields_.configs->addItem(Q(ReadServerConfig(config_, i).nomeConf));
 }
 
 void TFquornet::LoadConfiguration(int index) {
     const TServerConfig c = ReadServerConfig(config_, index);
-    server_->setText(Q(c.server));
-    port_->setValue(c.port);
-    timeout_->setValue(c.timeout);
-    user_->setText(Q(c.user));
+    fields_.Load(c);
     baseDir_->setText(Q(c.quorBaseDir));
     baseDir2_->setText(Q(c.quorBaseDir2));
     upCgi_->setText(Q(c.quorUpCGI));
@@ -244,10 +223,7 @@ void TFquornet::LoadConfiguration(int index) {
 
 TServerConfig TFquornet::EditedConfig() const {
     TServerConfig c = ReadServerConfig(config_, configIndex_);
-    c.server = B(server_->text().trimmed());
-    c.port = port_->value();
-    c.timeout = timeout_->value();
-    c.user = B(user_->text());
+    fields_.Take(c);
     c.quorBaseDir = B(baseDir_->text());
     c.quorBaseDir2 = B(baseDir2_->text());
     c.quorUpCGI = B(upCgi_->text());
@@ -265,7 +241,7 @@ void TFquornet::ApplyConfiguration() {
     WriteServerConfig(config_, configIndex_, c);
     SetSelectedServerConfig(config_, configIndex_);
     FillConfigList();
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
     RequestRights();
 }
 
@@ -277,7 +253,7 @@ void TFquornet::SetBusy(bool busy) {
 
 void TFquornet::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (mode_ != kConfig && !rightsAsked_ && user_->text() != QLatin1String("unknown"))
+    if (mode_ != kConfig && !rightsAsked_ && fields_.user->text() != QLatin1String("unknown"))
         QTimer::singleShot(100, this, [this] {
             if (!rightsAsked_ && !comm_.Busy()) RequestRights();
         });
@@ -482,11 +458,7 @@ int TFquornet::ChangePasswordNow(const QString& first, const QString& second) {
 }
 
 void TFquornet::reject() {
-    if (comm_.Busy()) {
-        if (platform::ui().AskYesNo("Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?") != platform::Answer::Yes)
-            return;
-        comm_.Stop();
-    }
+    if (!MayCloseWhileBusy(comm_.Busy(), [this] { comm_.Stop(); })) return;
     WriteServerConfig(config_, configIndex_, EditedConfig());
     QDialog::reject();
 }
