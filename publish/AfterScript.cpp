@@ -100,10 +100,10 @@ bool TAfterTransferScript::Run(const std::string& remote, const std::string& loc
 
     std::string tail;
     int status = 0;
-    bool ended = false, timedOut = false;
+    bool timedOut = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutS > 0 ? timeoutS : 30);
     int errFd = err[0];
-    while (!ended) {
+    for (;;) {
         if (errFd >= 0) {
             pollfd p{errFd, POLLIN, 0};
             if (::poll(&p, 1, 10) > 0) {
@@ -119,10 +119,7 @@ bool TAfterTransferScript::Run(const std::string& remote, const std::string& loc
             ::poll(nullptr, 0, 10);
         }
         const pid_t w = ::waitpid(pid, &status, WNOHANG);
-        if (w == pid) {
-            ended = true;
-            break;
-        }
+        if (w == pid) break;
         if (std::chrono::steady_clock::now() > until) {
             ::kill(-pid, SIGKILL);
             ::waitpid(pid, &status, 0);

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "FtpTestServers.h"
+#include "MapAccess.h"
 #include "VsFtpd.h"
 #include "convert/Converter.h"
 #include "convert/html/NYXtoHtml.h"
@@ -26,19 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TMapAccess : public TConfigAccess {
-public:
-    std::map<std::string, std::string> values;
-    std::string Read(const std::string& s, const std::string& n) const override {
-        auto it = values.find(s + "|" + n);
-        return it == values.end() ? "" : it->second;
-    }
-    bool Write(const std::string& s, const std::string& n, const std::string& v) override {
-        values[s + "|" + n] = v;
-        return true;
-    }
-    bool Erase(const std::string& s, const std::string& n) override { return values.erase(s + "|" + n) > 0; }
-};
+using ftptest::TMapAccess;
 
 std::string Slurp(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);

@@ -25,6 +25,7 @@
 #include "publish/ui/ServerDialog.h"
 #include "support/QtApp.h"
 #include "tests/publish/FtpTestServers.h"
+#include "tests/publish/MapAccess.h"
 #include "tests/publish/QuorSrv.h"
 
 using namespace publish;
@@ -32,19 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TMapAccess : public TConfigAccess {
-public:
-    std::map<std::string, std::string> values;
-    std::string Read(const std::string& s, const std::string& n) const override {
-        auto it = values.find(s + "|" + n);
-        return it == values.end() ? "" : it->second;
-    }
-    bool Write(const std::string& s, const std::string& n, const std::string& v) override {
-        values[s + "|" + n] = v;
-        return true;
-    }
-    bool Erase(const std::string& s, const std::string& n) override { return values.erase(s + "|" + n) > 0; }
-};
+using ftptest::TMapAccess;
 
 class EventsUi : public platform::testing::ScriptedUi {
 public:
