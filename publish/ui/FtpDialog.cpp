@@ -36,13 +36,6 @@ namespace fs = std::filesystem;
 using platform::text::Cp1252ToUtf8;
 using platform::text::Utf8ToCp1252;
 
-namespace {
-
-QString Q(const std::string& cp1252) { return CpToQ(cp1252); }
-std::string B(const QString& s) { return QToCp(s); }
-
-}  // namespace
-
 TFftp::TFftp(TConfigAccess& config, int mode, TFtpDialogHost host, QWidget* parent)
     : QDialog(parent), config_(config), mode_(mode), host_(std::move(host)) {
     setWindowTitle(QStringLiteral("FTP"));
@@ -289,24 +282,24 @@ QWidget* TFftp::BuildConfigPage() {
 
 void TFftp::FillConfigList() {
     fields_.configs->clear();
-    for (int i = 0, n = FtpConfigCount(config_); i < n; ++i) fields_.configs->addItem(Q(ReadFtpConfig(config_, i).nomeConf));
+    for (int i = 0, n = FtpConfigCount(config_); i < n; ++i) fields_.configs->addItem(CpToQ(ReadFtpConfig(config_, i).nomeConf));
 }
 
 void TFftp::LoadConfiguration(int index) {
     const TFtpConfig c = ReadFtpConfig(config_, index);
     fields_.Load(c);
-    pass_->setText(c.savePass ? Q(c.pass) : QString());
+    pass_->setText(c.savePass ? CpToQ(c.pass) : QString());
     savePass_->setChecked(c.savePass);
-    baseDir_->setText(Q(c.baseDir));
-    www_->setText(Q(c.www));
-    script_->setText(Q(c.script));
-    scriptArgs_->setText(Q(c.scriptm));
+    baseDir_->setText(CpToQ(c.baseDir));
+    www_->setText(CpToQ(c.www));
+    script_->setText(CpToQ(c.script));
+    scriptArgs_->setText(CpToQ(c.scriptm));
     useScript_->setChecked(c.useScript);
     if (host_.exporter && host_.set) {
         const std::vector<std::int32_t> pages = convert::AllPages(*host_.set);
         const model::TNYXoggetto* first = pages.empty() ? nullptr : host_.set->ObjectAt(model::testoHtml, pages.front());
         const std::string file = first ? host_.exporter->PageFileName(first, 0) : std::string();
-        mainAddress_->setText(Q(c.www + file) + QStringLiteral("   (") + Q(file) + QStringLiteral(")"));
+        mainAddress_->setText(CpToQ(c.www + file) + QStringLiteral("   (") + CpToQ(file) + QStringLiteral(")"));
     }
 }
 
@@ -314,11 +307,11 @@ TFtpConfig TFftp::EditedConfig() const {
     TFtpConfig c = ReadFtpConfig(config_, configIndex_);
     fields_.Take(c);
     c.savePass = savePass_->isChecked();
-    c.pass = c.savePass ? B(pass_->text()) : std::string();
-    c.baseDir = B(baseDir_->text());
-    c.www = B(www_->text());
-    c.script = B(script_->text());
-    c.scriptm = B(scriptArgs_->text());
+    c.pass = c.savePass ? QToCp(pass_->text()) : std::string();
+    c.baseDir = QToCp(baseDir_->text());
+    c.www = QToCp(www_->text());
+    c.script = QToCp(script_->text());
+    c.scriptm = QToCp(scriptArgs_->text());
     c.useScript = useScript_->isChecked();
     return c;
 }
@@ -331,7 +324,7 @@ void TFftp::NewConfiguration() {
     WriteFtpConfig(config_, configIndex_, EditedConfig());
     const int index = FtpConfigCount(config_);
     TFtpConfig c;
-    c.nomeConf = B(name.trimmed());
+    c.nomeConf = QToCp(name.trimmed());
     WriteFtpConfig(config_, index, c);
     FillConfigList();
     configIndex_ = index;
@@ -346,7 +339,7 @@ void TFftp::RenameConfiguration() {
                                                QLineEdit::Normal, fields_.configs->currentText(), &ok);
     if (!ok || name.trimmed().isEmpty()) return;
     TFtpConfig c = EditedConfig();
-    c.nomeConf = B(name.trimmed());
+    c.nomeConf = QToCp(name.trimmed());
     WriteFtpConfig(config_, configIndex_, c);
     FillConfigList();
     fields_.configs->setCurrentIndex(configIndex_);
@@ -437,9 +430,9 @@ void TFftp::FillRows() {
     rows_->clear();
     for (const TPublishRow& r : publisher_.rows) {
         auto* item = new QTreeWidgetItem(rows_);
-        item->setText(0, Q(r.title));
-        item->setText(1, Q(r.kind));
-        item->setText(2, Q(r.files.empty() ? std::string() : r.files.front()));
+        item->setText(0, CpToQ(r.title));
+        item->setText(1, CpToQ(r.kind));
+        item->setText(2, CpToQ(r.files.empty() ? std::string() : r.files.front()));
         item->setText(3, QString::number(r.stamp));
         item->setText(4, r.sent >= 0 ? QString::number(r.sent) : QString());
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -475,7 +468,7 @@ void TFftp::ReadServerVersion() {
     for (int i = 0; i < remote_->Model()->rowCount(); ++i) names.push_back(remote_->Model()->At(i).name);
     TNetActivity activity([this] { publishComm_.Stop(); });
     publisher_.ReadServerVersion(remote_->CurrentFolder(), names);
-    versionLabel_->setText(Q(publisher_.versionLabel));
+    versionLabel_->setText(CpToQ(publisher_.versionLabel));
 }
 
 int TFftp::Publish() {
