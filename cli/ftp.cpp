@@ -2,8 +2,6 @@
 //   nyx ftp HOST[:PORT] [--user U] [--timeout S] [--active] ls|get|put|mkdir|rmdir|rm|mv ...
 // The password comes from $QUOR_FTP_PASSWORD, else from a prompt on the
 // terminal; stdin is never read when it is not a terminal.
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/Password.h"
 #include "publish/KyFtpComm.h"
 
 namespace {
@@ -27,32 +26,6 @@ const char* const kUsage =
     "La password si legge da QUOR_FTP_PASSWORD o si chiede sul terminale.";
 
 const nyx::Command& Self();
-
-// Reads a password from the controlling terminal with echo off.
-bool PromptPassword(const std::string& prompt, std::string& out) {
-    if (!::isatty(STDIN_FILENO)) return false;
-    int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (fd < 0) return false;
-    // Echo goes off before the prompt appears, so that nothing typed after
-    // it is shown or thrown away.
-    termios old{};
-    bool restore = ::tcgetattr(fd, &old) == 0;
-    if (restore) {
-        termios quiet = old;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(fd, TCSAFLUSH, &quiet);
-    }
-    [[maybe_unused]] ssize_t w = ::write(fd, prompt.data(), prompt.size());
-    std::string line;
-    char c;
-    while (::read(fd, &c, 1) == 1 && c != '\n') line += c;
-    if (restore) ::tcsetattr(fd, TCSAFLUSH, &old);
-    w = ::write(fd, "\n", 1);
-    ::close(fd);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    out = line;
-    return true;
-}
 
 char KindChar(int kind) {
     switch (kind) {
@@ -138,15 +111,9 @@ int Run(const nyx::Args& args) {
     ftp.Passive = !active;
     ftp.TimeoutMs = timeout * 1000;
     if (haveUser) ftp.UserName = user;
-    if (const char* pw = std::getenv("QUOR_FTP_PASSWORD")) {
-        ftp.Password = pw;
-    } else if (haveUser) {
-        std::string pw;
-        if (!PromptPassword("Password di " + user + "@" + host + ": ", pw)) {
-            std::fprintf(stderr, "nyx ftp: manca la password: impostare QUOR_FTP_PASSWORD\n");
-            return nyx::kFailed;
-        }
-        ftp.Password = pw;
+    // Without a user the server's anonymous log-in needs no password asked.
+    if (std::getenv("QUOR_FTP_PASSWORD") || haveUser) {
+        if (!nyx::NetPassword("QUOR_FTP_PASSWORD", user + "@" + host, "ftp", ftp.Password)) return nyx::kFailed;
     }
 
     // Progress on stderr, only on a terminal.

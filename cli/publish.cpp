@@ -1,13 +1,11 @@
 // nyx publish: publishes a hypertext from scripts.
 //   nyx publish [ftp] FILE HOST[:PORT] --user U --dir D [--all | --changed] [--page N] [--timeout S]
+//               [--script "PROGRAM ARGS"]
 //   nyx publish server FILE HOST[:PORT] --user U [--section N] [--title T] [--timeout S]
 // FTP: the pages are exported into a private temporary folder and sent with
 // the version page; --changed (the default) sends what changed since the
 // version found in D. The FTP password comes from $QUOR_FTP_PASSWORD, the
 // server's from $QUOR_SERVER_PASSWORD, else from a prompt on the terminal.
-#include <fcntl.h>
-#include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,11 +15,13 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/Password.h"
 #include "cli/Util.h"
 #include "convert/html/NYXtoHtml.h"
 #include "model/NYXset.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
+#include "publish/AfterScript.h"
 #include "publish/FtpConfig.h"
 #include "publish/FtpPublish.h"
 #include "publish/KyFtpComm.h"
@@ -36,9 +36,10 @@ namespace fs = std::filesystem;
 
 const char* const kUsageText =
     "nyx publish [ftp] FILE HOST[:PORTA] --user UTENTE --dir CARTELLA [--all | --changed] [--page N]\n"
-    "            [--timeout SECONDI]\n"
+    "            [--timeout SECONDI] [--script \"PROGRAMMA ARGOMENTI\"]\n"
     "  esporta l'ipertesto e lo invia per FTP con la pagina di versione; --changed (predefinito)\n"
-    "  invia solo le pagine cambiate dalla versione presente sul server\n"
+    "  invia solo le pagine cambiate dalla versione presente sul server; --script chiama il programma\n"
+    "  (senza shell) dopo ogni file inviato, con gli argomenti, il percorso remoto e quello locale\n"
     "nyx publish server FILE HOST[:PORTA] --user UTENTE [--section N] [--title TITOLO] [--timeout SECONDI]\n"
     "            [--yes]\n"
     "  pubblica il file nativo nella sezione N (predefinita 0) del server di pubblicazione;\n"
@@ -49,39 +50,6 @@ const char* const kUsageText =
 const Command& Self() {
     static const Command self{"publish", "", kUsageText, {}};
     return self;
-}
-
-bool PromptPassword(const std::string& prompt, std::string& out) {
-    if (!::isatty(STDIN_FILENO)) return false;
-    int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (fd < 0) return false;
-    termios old{};
-    bool restore = ::tcgetattr(fd, &old) == 0;
-    if (restore) {
-        termios quiet = old;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(fd, TCSAFLUSH, &quiet);
-    }
-    [[maybe_unused]] ssize_t w = ::write(fd, prompt.data(), prompt.size());
-    std::string line;
-    char c;
-    while (::read(fd, &c, 1) == 1 && c != '\n') line += c;
-    if (restore) ::tcsetattr(fd, TCSAFLUSH, &old);
-    w = ::write(fd, "\n", 1);
-    ::close(fd);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    out = line;
-    return true;
-}
-
-bool Password(const char* env, const std::string& who, std::string& out) {
-    if (const char* pw = std::getenv(env)) {
-        out = pw;
-        return true;
-    }
-    if (PromptPassword("Password di " + who + ": ", out)) return true;
-    std::fprintf(stderr, "nyx publish: manca la password: impostare %s\n", env);
-    return false;
 }
 
 // The command line answers the questions of a publication: it never
@@ -106,7 +74,7 @@ public:
 };
 
 struct TOptions {
-    std::string file, host, user, dir, title;
+    std::string file, host, user, dir, title, script;
     long port = 0;
     int timeout = 30;
     bool all = false;
@@ -128,7 +96,7 @@ int RunFtp(const TOptions& o) {
     ftp.Port = static_cast<std::uint16_t>(o.port ? o.port : 21);
     ftp.UserName = o.user;
     ftp.TimeoutMs = o.timeout * 1000;
-    if (!Password("QUOR_FTP_PASSWORD", o.user + "@" + o.host, ftp.Password)) return kFailed;
+    if (!NetPassword("QUOR_FTP_PASSWORD", o.user + "@" + o.host, "publish", ftp.Password)) return kFailed;
 
     std::string remote = o.dir;
     if (remote.empty() || remote[0] != '/') {
@@ -156,6 +124,12 @@ int RunFtp(const TOptions& o) {
     std::fprintf(stderr, "%s\n", Out(p.versionLabel).c_str());
     if (o.all) p.ChooseAll(true);
     else p.ChooseChanged(listed);
+    if (!o.script.empty()) {
+        const std::vector<std::string> words = publish::SplitScriptArguments(o.script);
+        p.script.program = words.front();
+        p.script.arguments.assign(words.begin() + 1, words.end());
+        p.script.timeoutS = o.timeout;
+    }
     if (::isatty(STDERR_FILENO)) p.OnFile = [](const std::string& n) { std::fprintf(stderr, "  %s\n", n.c_str()); };
     const int r = p.Publish(remote, set.SaveCounter(), set.NYXFileName());
     std::error_code ec;
@@ -185,7 +159,7 @@ int RunServer(const TOptions& o, TNoUi& ui) {
         std::fprintf(stderr, "nyx publish: %s\n", comm.Message().c_str());
         return kUsage;
     }
-    if (!Password("QUOR_SERVER_PASSWORD", o.user + "@" + o.host, comm.password)) return kFailed;
+    if (!NetPassword("QUOR_SERVER_PASSWORD", o.user + "@" + o.host, "publish", comm.password)) return kFailed;
     ui.yes = o.yes;
     auto fail = [&](const std::string& what) {
         std::fprintf(stderr, "nyx publish: %s%s\n", Out(what).c_str(), Out(comm.Message()).c_str());
@@ -226,6 +200,10 @@ int CmdPublish(const Args& args) {
             if (!value(o.user)) return UsageError(Self(), "--user senza valore");
         } else if (s == "--dir" && !server) {
             if (!value(o.dir)) return UsageError(Self(), "--dir senza valore");
+        } else if (s == "--script" && !server) {
+            if (!value(o.script)) return UsageError(Self(), "--script senza valore");
+            const std::vector<std::string> words = publish::SplitScriptArguments(o.script);
+            if (words.empty() || words.front().empty()) return UsageError(Self(), "--script senza programma");
         } else if (s == "--title" && server) {
             if (!value(o.title)) return UsageError(Self(), "--title senza valore");
         } else if (s == "--timeout" || s == "--page" || s == "--section") {

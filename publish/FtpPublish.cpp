@@ -10,6 +10,7 @@
 #include "convert/html/NYXtoHtml.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
+#include "platform/Ui.h"
 #include "platform/text.h"
 #include "publish/KyFtpComm.h"
 
@@ -103,6 +104,7 @@ bool TFtpPublisher::Export(convert::html::TNYXtoHtml& x, model::TNYXset& set, co
     } else {
         pages = convert::AllPages(set);
     }
+    partial = onePage >= 0;
     x.pageOrder.clear();
     const bool ok = x.Export(pages, true);
     if (onePage >= 0)
@@ -229,14 +231,29 @@ std::size_t TFtpPublisher::CheckedCount() const {
     return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const TPublishRow& r) { return r.checked; }));
 }
 
+bool TFtpPublisher::OnServer(const TPublishRow& r) const {
+    return r.ref < 0 || r.sent >= r.stamp || (serverVersion >= 0 && r.stamp <= serverVersion);
+}
+
+std::size_t TFtpPublisher::UncheckedChangedCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(rows.begin(), rows.end(), [this](const TPublishRow& r) { return !r.checked && !OnServer(r); }));
+}
+
 std::int32_t TFtpPublisher::ClaimableVersion(std::int32_t saveVersion) const {
     std::int32_t v = saveVersion - 1;
-    for (const TPublishRow& r : rows) {
-        if (r.ref < 0) continue;
-        const bool onServer = r.sent >= r.stamp || (serverVersion >= 0 && r.stamp <= serverVersion);
-        if (!onServer) v = std::min(v, r.stamp - 1);
-    }
-    return v;
+    if (partial) v = std::min(v, serverVersion);
+    for (const TPublishRow& r : rows)
+        if (!OnServer(r)) v = std::min(v, r.stamp - 1);
+    return std::max(v, -1);
+}
+
+int TFtpPublisher::RunScript(const std::string& remote, const fs::path& local) {
+    if (!script.Enabled()) return kFtpOk;
+    std::string why;
+    if (script.Run(remote, local.string(), why)) return kFtpOk;
+    detail = why;
+    return kPublishScriptFailed;
 }
 
 int TFtpPublisher::EnsureRemoteFolder(const std::string& remoteFolder, const std::string& sub) {
@@ -278,8 +295,12 @@ int TFtpPublisher::UploadOne(const std::string& remoteFolder, const std::string&
     }
     if (OnFile) OnFile(n);
     int r = comm_.Upload(local, remoteFolder + n);
-    if (r == kFtpOk) ++uploads;
-    else detail = comm_.ErrorText();
+    if (r == kFtpOk) {
+        ++uploads;
+        r = RunScript(remoteFolder + n, local);
+    } else {
+        detail = comm_.ErrorText();
+    }
     return r;
 }
 
@@ -293,6 +314,18 @@ int TFtpPublisher::Publish(const std::string& remoteFolder, std::int32_t saveVer
         result = kPublishNoNative;
         status = "Errore: " + nyxPath.string();
         return result;
+    }
+    if (const std::size_t left = UncheckedChangedCount()) {
+        const platform::Answer a = platform::ui().AskYesNoCancel(
+            "Ci sono " + std::to_string(left) +
+            " elementi modificati dopo la versione presente sul server che non sono selezionati. Li invio insieme agli altri?");
+        if (a == platform::Answer::Cancel) {
+            status = "Interrotto dall'utente";
+            return kFtpStopped;
+        }
+        if (a == platform::Answer::Yes)
+            for (TPublishRow& r : rows)
+                if (!OnServer(r)) r.checked = true;
     }
     std::set<std::string> made;
     for (std::size_t i = 0; i < rows.size() && result == kFtpOk; ++i) {
@@ -324,8 +357,12 @@ int TFtpPublisher::Publish(const std::string& remoteFolder, std::int32_t saveVer
         }
         if (result == kFtpOk) {
             result = comm_.Upload(local, folder + name);
-            if (result == kFtpOk) ++uploads;
-            else detail = comm_.ErrorText();
+            if (result == kFtpOk) {
+                ++uploads;
+                result = RunScript(folder + name, local);
+            } else {
+                detail = comm_.ErrorText();
+            }
         }
     }
     switch (result) {

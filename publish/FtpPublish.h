@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "publish/AfterScript.h"
+
 namespace model {
 class TNYXset;
 }
@@ -29,6 +31,7 @@ class TKyFtpComm;
 constexpr int kPublishPicturesFolder = -20;  // the remote "images/" folder could not be made
 constexpr int kPublishMissingFile = -21;     // a checked row's exported file is missing
 constexpr int kPublishNoNative = -22;        // the native file is not on disk
+constexpr int kPublishScriptFailed = -23;    // the after-transfer script failed
 
 struct TPublishRow {
     std::int32_t ref = -1;  // the object (page, picture, file) or -1
@@ -53,6 +56,10 @@ public:
     std::string baseName;               // the exporter's prefix
     std::vector<TPublishRow> rows;
     int serverVersion = -1;
+    // The rows hold one page and what it needs, not the whole hypertext.
+    bool partial = false;
+    // Run after every file sent (when enabled); its failure fails the row.
+    TAfterTransferScript script;
     std::string versionLabel;  // what the dialog shows about the server's version
     std::string status;        // "Pubblicazione OK.", "Errore", ...
     std::string detail;        // why the last publication failed (UTF-8)
@@ -85,19 +92,30 @@ public:
     // Checks the rows whose object is among `refs` (and leaves the others).
     void ChoosePages(const std::set<std::int32_t>& refs);
     std::size_t CheckedCount() const;
+    // Unchecked rows whose object changed since the version on the server
+    // and that were not sent since: a publication without them leaves the
+    // server behind on them.
+    std::size_t UncheckedChangedCount() const;
 
     // Uploads the checked rows into remoteFolder (ending "/"), then the
-    // version page. saveVersion is the hypertext's save counter.
+    // version page. saveVersion is the hypertext's save counter. When rows
+    // changed since the server's version are left unchecked, asks first
+    // whether to send them too (yes checks them, no sends only the checked
+    // ones, cancel publishes nothing).
     int Publish(const std::string& remoteFolder, std::int32_t saveVersion, const std::filesystem::path& nyxPath);
 
     // The version the version page may claim: the save version minus 1, or
-    // less when a row changed since then is still not on the server.
+    // less when a row changed since then is still not on the server. Rows of
+    // one page say nothing of the other pages: then no more than the
+    // server's version is claimed.
     std::int32_t ClaimableVersion(std::int32_t saveVersion) const;
 
     // Uploads made by the last Publish (files, version page included).
     std::size_t uploads = 0;
 
 private:
+    bool OnServer(const TPublishRow& row) const;
+    int RunScript(const std::string& remote, const std::filesystem::path& local);
     int UploadOne(const std::string& remoteFolder, const std::string& name, std::set<std::string>& madeFolders);
     int EnsureRemoteFolder(const std::string& remoteFolder, const std::string& sub);
 

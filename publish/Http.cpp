@@ -96,7 +96,10 @@ THttpResponse THttpClient::Request(const std::string& method, const std::string&
             }
         }
     }
+    return ReadResponse(s, method, out);
+}
 
+THttpResponse THttpClient::ReadResponse(TSocket& s, const std::string& method, std::ostream* out) {
     THttpResponse r;
     std::size_t headBytes = 0, lines = 0;
     for (;;) {

@@ -64,6 +64,10 @@ public:
     THttpResponse Request(const std::string& method, const std::string& url, const std::string& params = "",
                           std::istream* data = nullptr, long long dataLength = 0, std::ostream* out = nullptr,
                           const std::string& contentType = "application/octet-stream");
+    // Reads the answer to a request sent on `s`: the head (bounded), then,
+    // unless the method is "HEAD" or the status is 400 or more, the body up
+    // to the end of the connection (bounded, and as long as announced).
+    THttpResponse ReadResponse(TSocket& s, const std::string& method, std::ostream* out = nullptr);
     // HEAD, then GET of the same address.
     THttpResponse Get(const std::string& url, std::ostream* out = nullptr);
 };

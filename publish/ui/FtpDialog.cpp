@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -25,6 +24,7 @@
 #include "model/NYXset.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
+#include "publish/ui/DialogParts.h"
 #include "publish/ui/FtpText.h"
 #include "publish/ui/KyFTPlistView.h"
 #include "publish/ui/KyFtpTxRxBar.h"
@@ -36,22 +36,13 @@ namespace fs = std::filesystem;
 using platform::text::Cp1252ToUtf8;
 using platform::text::Utf8ToCp1252;
 
-namespace {
-
-QString Q(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
-std::string B(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
-
-const char* const kNeedPassword = "Introdurre la password!";
-
-}  // namespace
-
 TFftp::TFftp(TConfigAccess& config, int mode, TFtpDialogHost host, QWidget* parent)
     : QDialog(parent), config_(config), mode_(mode), host_(std::move(host)) {
     setWindowTitle(QStringLiteral("FTP"));
     Build();
     FillConfigList();
     configIndex_ = SelectedFtpConfig(config_, mode_);
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
     LoadConfiguration(configIndex_);
     autoChoose_->setChecked(AutoChooseChanged(config_));
     if (host_.set && !host_.set->NYXFileName().empty())
@@ -86,9 +77,7 @@ void TFftp::Build() {
     else nativePage_->hide();
     tabs_->addTab(configPage_, QStringLiteral("Configurazione server"));
     layout->addWidget(tabs_, 1);
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setTextFormat(Qt::PlainText);
+    status_ = NewStatusLabel(this);
     layout->addWidget(status_);
     auto* close = new QPushButton(QStringLiteral("Chiudi"), this);
     connect(close, &QPushButton::clicked, this, &TFftp::reject);
@@ -125,11 +114,14 @@ QWidget* TFftp::BuildPublishPage() {
     auto* changed = new QPushButton(QStringLiteral("Modificate"), page);
     allButton_ = new QPushButton(QStringLiteral("Nessuna"), page);
     auto* choose = new QPushButton(QStringLiteral("Scegli..."), page);
+    auto* options = new QPushButton(QStringLiteral("Opzioni..."), page);
+    options->setObjectName(QStringLiteral("options"));
+    options->setEnabled(static_cast<bool>(host_.exportOptions));
     autoChoose_ = new QCheckBox(QStringLiteral("scegli automaticamente modificate"), page);
     publishButton_ = new QPushButton(QStringLiteral("Pubblica"), page);
     publishButton_->setObjectName(QStringLiteral("publish"));
     for (QWidget* w : {static_cast<QWidget*>(changed), static_cast<QWidget*>(allButton_), static_cast<QWidget*>(choose),
-                       static_cast<QWidget*>(autoChoose_)})
+                       static_cast<QWidget*>(options), static_cast<QWidget*>(autoChoose_)})
         buttons->addWidget(w);
     buttons->addStretch(1);
     buttons->addWidget(publishButton_);
@@ -160,6 +152,7 @@ QWidget* TFftp::BuildPublishPage() {
         FillRows();
     });
     connect(publishButton_, &QPushButton::clicked, this, [this] { Publish(); });
+    connect(options, &QPushButton::clicked, this, [this] { ExportOptions(); });
     connect(remote_, &TKyFTPlistView::FolderChanged, this, [this] {
         ReadServerVersion();
         if (autoChoose_->isChecked()) {
@@ -249,20 +242,8 @@ QWidget* TFftp::BuildNativePage() {
 QWidget* TFftp::BuildConfigPage() {
     auto* page = new QWidget(this);
     auto* form = new QFormLayout(page);
-    auto* top = new QHBoxLayout;
-    configs_ = new QComboBox(page);
-    auto* add = new QPushButton(QStringLiteral("Nuova..."), page);
     auto* ren = new QPushButton(QStringLiteral("Rinomina..."), page);
-    top->addWidget(configs_, 1);
-    top->addWidget(add);
-    top->addWidget(ren);
-    form->addRow(QStringLiteral("Configurazione:"), top);
-    server_ = new QLineEdit(page);
-    port_ = new QSpinBox(page);
-    port_->setRange(1, 65535);
-    timeout_ = new QSpinBox(page);
-    timeout_->setRange(1, 3600);
-    user_ = new QLineEdit(page);
+    fields_.Build(page, form)->addWidget(ren);
     pass_ = new QLineEdit(page);
     pass_->setObjectName(QStringLiteral("password"));
     pass_->setEchoMode(QLineEdit::Password);
@@ -270,23 +251,24 @@ QWidget* TFftp::BuildConfigPage() {
     baseDir_ = new QLineEdit(page);
     www_ = new QLineEdit(page);
     script_ = new QLineEdit(page);
+    script_->setObjectName(QStringLiteral("script"));
+    scriptArgs_ = new QLineEdit(page);
+    scriptArgs_->setObjectName(QStringLiteral("scriptArgs"));
+    scriptArgs_->setToolTip(QStringLiteral("Il programma riceve questi argomenti, poi il percorso remoto e quello locale del file"));
     useScript_ = new QCheckBox(QStringLiteral("Dopo la trasmissione di ogni file, chiama il seguente script"), page);
-    form->addRow(QStringLiteral("Server:"), server_);
-    form->addRow(QStringLiteral("Porta:"), port_);
-    form->addRow(QStringLiteral("Time-out (s):"), timeout_);
-    form->addRow(QStringLiteral("Utente:"), user_);
     form->addRow(QStringLiteral("Password:"), pass_);
     form->addRow(QString(), savePass_);
     form->addRow(QStringLiteral("Directory remota:"), baseDir_);
     form->addRow(QStringLiteral("Indirizzo web:"), www_);
     form->addRow(useScript_);
     form->addRow(QStringLiteral("Script:"), script_);
+    form->addRow(QStringLiteral("Argomenti dello script:"), scriptArgs_);
     applyButton_ = new QPushButton(QStringLiteral("Applica configurazione"), page);
     form->addRow(QString(), applyButton_);
     connect(applyButton_, &QPushButton::clicked, this, [this] { ApplyConfiguration(); });
-    connect(add, &QPushButton::clicked, this, [this] { NewConfiguration(); });
+    connect(fields_.add, &QPushButton::clicked, this, [this] { NewConfiguration(); });
     connect(ren, &QPushButton::clicked, this, [this] { RenameConfiguration(); });
-    connect(configs_, &QComboBox::activated, this, [this](int i) {
+    connect(fields_.configs, &QComboBox::activated, this, [this](int i) {
         ActiveComm().Stop();
         WriteFtpConfig(config_, configIndex_, EditedConfig());
         configIndex_ = i;
@@ -299,41 +281,37 @@ QWidget* TFftp::BuildConfigPage() {
 }
 
 void TFftp::FillConfigList() {
-    configs_->clear();
-    for (int i = 0, n = FtpConfigCount(config_); i < n; ++i) configs_->addItem(Q(ReadFtpConfig(config_, i).nomeConf));
+    fields_.configs->clear();
+    for (int i = 0, n = FtpConfigCount(config_); i < n; ++i) fields_.configs->addItem(CpToQ(ReadFtpConfig(config_, i).nomeConf));
 }
 
 void TFftp::LoadConfiguration(int index) {
     const TFtpConfig c = ReadFtpConfig(config_, index);
-    server_->setText(Q(c.server));
-    port_->setValue(c.port);
-    timeout_->setValue(c.timeout);
-    user_->setText(Q(c.user));
-    pass_->setText(c.savePass ? Q(c.pass) : QString());
+    fields_.Load(c);
+    pass_->setText(c.savePass ? CpToQ(c.pass) : QString());
     savePass_->setChecked(c.savePass);
-    baseDir_->setText(Q(c.baseDir));
-    www_->setText(Q(c.www));
-    script_->setText(Q(c.script));
+    baseDir_->setText(CpToQ(c.baseDir));
+    www_->setText(CpToQ(c.www));
+    script_->setText(CpToQ(c.script));
+    scriptArgs_->setText(CpToQ(c.scriptm));
     useScript_->setChecked(c.useScript);
     if (host_.exporter && host_.set) {
         const std::vector<std::int32_t> pages = convert::AllPages(*host_.set);
         const model::TNYXoggetto* first = pages.empty() ? nullptr : host_.set->ObjectAt(model::testoHtml, pages.front());
         const std::string file = first ? host_.exporter->PageFileName(first, 0) : std::string();
-        mainAddress_->setText(Q(c.www + file) + QStringLiteral("   (") + Q(file) + QStringLiteral(")"));
+        mainAddress_->setText(CpToQ(c.www + file) + QStringLiteral("   (") + CpToQ(file) + QStringLiteral(")"));
     }
 }
 
 TFtpConfig TFftp::EditedConfig() const {
     TFtpConfig c = ReadFtpConfig(config_, configIndex_);
-    c.server = B(server_->text().trimmed());
-    c.port = port_->value();
-    c.timeout = timeout_->value();
-    c.user = B(user_->text());
+    fields_.Take(c);
     c.savePass = savePass_->isChecked();
-    c.pass = c.savePass ? B(pass_->text()) : std::string();
-    c.baseDir = B(baseDir_->text());
-    c.www = B(www_->text());
-    c.script = B(script_->text());
+    c.pass = c.savePass ? QToCp(pass_->text()) : std::string();
+    c.baseDir = QToCp(baseDir_->text());
+    c.www = QToCp(www_->text());
+    c.script = QToCp(script_->text());
+    c.scriptm = QToCp(scriptArgs_->text());
     c.useScript = useScript_->isChecked();
     return c;
 }
@@ -346,11 +324,11 @@ void TFftp::NewConfiguration() {
     WriteFtpConfig(config_, configIndex_, EditedConfig());
     const int index = FtpConfigCount(config_);
     TFtpConfig c;
-    c.nomeConf = B(name.trimmed());
+    c.nomeConf = QToCp(name.trimmed());
     WriteFtpConfig(config_, index, c);
     FillConfigList();
     configIndex_ = index;
-    configs_->setCurrentIndex(index);
+    fields_.configs->setCurrentIndex(index);
     SetSelectedFtpConfig(config_, mode_, index);
     LoadConfiguration(index);
 }
@@ -358,13 +336,13 @@ void TFftp::NewConfiguration() {
 void TFftp::RenameConfiguration() {
     bool ok = false;
     const QString name = QInputDialog::getText(this, windowTitle(), QStringLiteral("Inserisci il nome per la nuova configurazione server"),
-                                               QLineEdit::Normal, configs_->currentText(), &ok);
+                                               QLineEdit::Normal, fields_.configs->currentText(), &ok);
     if (!ok || name.trimmed().isEmpty()) return;
     TFtpConfig c = EditedConfig();
-    c.nomeConf = B(name.trimmed());
+    c.nomeConf = QToCp(name.trimmed());
     WriteFtpConfig(config_, configIndex_, c);
     FillConfigList();
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
 }
 
 void TFftp::ApplyConfiguration() {
@@ -378,7 +356,7 @@ void TFftp::ApplyConfiguration() {
     SetSelectedFtpConfig(config_, mode_, configIndex_);
     SetAutoChooseChanged(config_, autoChoose_->isChecked());
     FillConfigList();
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
     connectedOnce_ = false;
     publishComm_.Ftp().CloseAll();
     nativeComm_.Ftp().CloseAll();
@@ -452,9 +430,9 @@ void TFftp::FillRows() {
     rows_->clear();
     for (const TPublishRow& r : publisher_.rows) {
         auto* item = new QTreeWidgetItem(rows_);
-        item->setText(0, Q(r.title));
-        item->setText(1, Q(r.kind));
-        item->setText(2, Q(r.files.empty() ? std::string() : r.files.front()));
+        item->setText(0, CpToQ(r.title));
+        item->setText(1, CpToQ(r.kind));
+        item->setText(2, CpToQ(r.files.empty() ? std::string() : r.files.front()));
         item->setText(3, QString::number(r.stamp));
         item->setText(4, r.sent >= 0 ? QString::number(r.sent) : QString());
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -490,7 +468,7 @@ void TFftp::ReadServerVersion() {
     for (int i = 0; i < remote_->Model()->rowCount(); ++i) names.push_back(remote_->Model()->At(i).name);
     TNetActivity activity([this] { publishComm_.Stop(); });
     publisher_.ReadServerVersion(remote_->CurrentFolder(), names);
-    versionLabel_->setText(Q(publisher_.versionLabel));
+    versionLabel_->setText(CpToQ(publisher_.versionLabel));
 }
 
 int TFftp::Publish() {
@@ -514,6 +492,7 @@ int TFftp::Publish() {
         PrepareComm(publishComm_);
         TNetActivity activity([this] { publishComm_.Stop(); });
         publisher_.OnFile = [this](const std::string& n) { ShowStatus(QString::fromStdString(n)); };
+        publisher_.script = ScriptOf(EditedConfig());
         r = publisher_.Publish(remote_->CurrentFolder(), host_.set->SaveCounter(), host_.set->NYXFileName());
         FillRows();
         ShowStatus(QString::fromStdString(publisher_.status) +
@@ -531,8 +510,29 @@ int TFftp::Publish() {
 int TFftp::TransferResultStatus(int r, const char* ok) {
     ShowStatus(r == kFtpOk ? QString::fromUtf8(ok)
                : r == kFtpStopped ? QStringLiteral("Interrotto dall'utente")
+               : r == kPublishScriptFailed ? QStringLiteral("Errore: ") + QString::fromStdString(scriptError_)
                                   : QStringLiteral("Errore: ") + FtpBytesToQString(nativeComm_.ErrorText()));
     return r;
+}
+
+int TFftp::AfterUpload(const std::string& remote, const fs::path& local) {
+    const TAfterTransferScript script = ScriptOf(EditedConfig());
+    if (!script.Enabled()) return kFtpOk;
+    scriptError_.clear();
+    return script.Run(remote, local.string(), scriptError_) ? kFtpOk : kPublishScriptFailed;
+}
+
+bool TFftp::ExportOptions() {
+    if (!host_.exportOptions || !host_.exportOptions()) return false;
+    // The choice of rows survives a new export where the same objects come back.
+    TakeChecks();
+    std::map<std::pair<std::int32_t, std::string>, bool> kept;
+    for (const TPublishRow& r : publisher_.rows) kept[{r.ref, r.kind}] = r.checked;
+    const bool ok = ExportPages();
+    for (TPublishRow& r : publisher_.rows)
+        if (auto it = kept.find({r.ref, r.kind}); it != kept.end()) r.checked = it->second;
+    FillRows();
+    return ok;
 }
 
 void TFftp::SetLocalFolder(const fs::path& folder) {
@@ -572,7 +572,9 @@ int TFftp::UploadFiles() {
         const QString name = item->text();
         if (name.endsWith(QLatin1Char('/'))) continue;
         ShowStatus(name);
-        r = nativeComm_.Upload(localFolder_ / name.toStdString(), nativeRemote_->CurrentFolder() + name.toStdString());
+        const fs::path file = localFolder_ / name.toStdString();
+        r = nativeComm_.Upload(file, nativeRemote_->CurrentFolder() + name.toStdString());
+        if (r == kFtpOk) r = AfterUpload(nativeRemote_->CurrentFolder() + name.toStdString(), file);
         if (r != kFtpOk) break;
     }
     nativeRemote_->Refresh();
@@ -621,7 +623,9 @@ int TFftp::PublishNative() {
     PrepareComm(nativeComm_);
     TNetActivity activity([this] { nativeComm_.Stop(); });
     if (!nativeComm_.Connected() && !ConnectNow()) return TransferResultStatus(nativeComm_.Result(), "");
-    const int r = nativeComm_.Upload(file, nativeRemote_->CurrentFolder() + file.filename().string());
+    const std::string remote = nativeRemote_->CurrentFolder() + file.filename().string();
+    int r = nativeComm_.Upload(file, remote);
+    if (r == kFtpOk) r = AfterUpload(remote, file);
     nativeRemote_->Refresh();
     return TransferResultStatus(r, "Trasferimento OK");
 }
@@ -655,24 +659,21 @@ void TFftp::DeleteRemote() {
     nativeRemote_->DeleteSelected();
 }
 
-void TFftp::reject() {
-    if (publishComm_.Busy() || nativeComm_.Busy()) {
-        if (platform::ui().AskYesNo("Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?") != platform::Answer::Yes)
-            return;
+bool TFftp::MayClose() {
+    return MayCloseWhileBusy(publishComm_.Busy() || nativeComm_.Busy(), [this] {
         publishComm_.Stop();
         nativeComm_.Stop();
-    }
-    QDialog::reject();
+    });
+}
+
+void TFftp::reject() {
+    if (MayClose()) QDialog::reject();
 }
 
 void TFftp::closeEvent(QCloseEvent* e) {
-    if (publishComm_.Busy() || nativeComm_.Busy()) {
-        if (platform::ui().AskYesNo("Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?") != platform::Answer::Yes) {
-            e->ignore();
-            return;
-        }
-        publishComm_.Stop();
-        nativeComm_.Stop();
+    if (!MayClose()) {
+        e->ignore();
+        return;
     }
     QDialog::closeEvent(e);
 }

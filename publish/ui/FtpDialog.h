@@ -16,6 +16,7 @@
 #include "publish/FtpConfig.h"
 #include "publish/FtpPublish.h"
 #include "publish/KyFtpComm.h"
+#include "publish/ui/DialogParts.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,7 +24,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QSpinBox;
 class QTabWidget;
 class QTreeWidget;
 
@@ -52,6 +52,9 @@ struct TFtpDialogHost {
     std::function<void()> leavePage, showPage;
     // "Scegli pagine": the references of the pages chosen (nothing: cancelled).
     std::function<std::set<std::int32_t>()> choosePages;
+    // "Opzioni...": the export options dialog; true when the user changed
+    // them (the pages are exported again).
+    std::function<bool()> exportOptions;
 };
 
 class TFftp : public QDialog {
@@ -72,6 +75,9 @@ public:
     int UploadFiles();    // "pubblica >"
     int DownloadFiles();  // "< prendi"
     int PublishNative();  // "Pubblica" of mode 2
+    // "Opzioni...": the export options, then the pages exported again with
+    // the progress in the status label. False when cancelled or failed.
+    bool ExportOptions();
     void ApplyConfiguration();
     void LoadConfiguration(int index);
     void SetLocalFolder(const std::filesystem::path& folder);
@@ -114,6 +120,10 @@ private:
     void MakeRemoteFolder();
     void DeleteRemote();
     int TransferResultStatus(int r, const char* ok);
+    // Asks before closing while a transfer runs (and stops it on yes).
+    bool MayClose();
+    // The configuration's after-transfer script for a file just sent.
+    int AfterUpload(const std::string& remote, const std::filesystem::path& local);
 
     TConfigAccess& config_;
     int mode_;
@@ -146,16 +156,14 @@ private:
     TKyFtpTxRxBar* bar_ = nullptr;
     TKyFtpTxRxBar* nativeBar_ = nullptr;
     // configuration fields
-    QComboBox* configs_ = nullptr;
-    QLineEdit* server_ = nullptr;
-    QSpinBox* port_ = nullptr;
-    QSpinBox* timeout_ = nullptr;
-    QLineEdit* user_ = nullptr;
+    TServerFields fields_;
     QLineEdit* pass_ = nullptr;
     QCheckBox* savePass_ = nullptr;
     QLineEdit* baseDir_ = nullptr;
     QLineEdit* www_ = nullptr;
     QLineEdit* script_ = nullptr;
+    QLineEdit* scriptArgs_ = nullptr;
+    std::string scriptError_;  // UTF-8
     QCheckBox* useScript_ = nullptr;
     QPushButton* applyButton_ = nullptr;
 };

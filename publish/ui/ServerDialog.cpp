@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -20,6 +19,7 @@
 #include "platform/Ui.h"
 #include "platform/text.h"
 #include "publish/FtpPublish.h"
+#include "publish/ui/DialogParts.h"
 #include "publish/ui/NetActivity.h"
 
 namespace publish {
@@ -27,12 +27,6 @@ namespace publish {
 namespace fs = std::filesystem;
 using platform::text::Cp1252ToUtf8;
 using platform::text::Utf8ToCp1252;
-
-namespace {
-QString Q(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
-std::string B(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
-const char* const kNeedPassword = "Introdurre la password!";
-}  // namespace
 
 TFquornet::TFquornet(TConfigAccess& config, int mode, TServerDialogHost host, QWidget* parent)
     : QDialog(parent), config_(config), mode_(mode), host_(std::move(host)) {
@@ -56,9 +50,7 @@ TFquornet::TFquornet(TConfigAccess& config, int mode, TServerDialogHost host, QW
     layout->addLayout(bar);
     gauge_->hide();
     stop_->hide();
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setTextFormat(Qt::PlainText);
+    status_ = NewStatusLabel(this);
     status_->setWordWrap(true);
     layout->addWidget(status_);
     auto* close = new QPushButton(QStringLiteral("Chiudi"), this);
@@ -84,7 +76,7 @@ TFquornet::TFquornet(TConfigAccess& config, int mode, TServerDialogHost host, QW
 
     FillConfigList();
     configIndex_ = SelectedServerConfig(config_);
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
     LoadConfiguration(configIndex_);
     if (host_.set) {
         std::error_code ec;
@@ -171,26 +163,11 @@ QWidget* TFquornet::BuildPasswordPage() {
 QWidget* TFquornet::BuildConfigPage() {
     auto* page = new QWidget(this);
     auto* form = new QFormLayout(page);
-    auto* top = new QHBoxLayout;
-    configs_ = new QComboBox(page);
-    auto* add = new QPushButton(QStringLiteral("Nuova..."), page);
-    top->addWidget(configs_, 1);
-    top->addWidget(add);
-    form->addRow(QStringLiteral("Configurazione:"), top);
-    server_ = new QLineEdit(page);
-    port_ = new QSpinBox(page);
-    port_->setRange(1, 65535);
-    timeout_ = new QSpinBox(page);
-    timeout_->setRange(1, 3600);
-    user_ = new QLineEdit(page);
+    fields_.Build(page, form);
     baseDir_ = new QLineEdit(page);
     baseDir2_ = new QLineEdit(page);
     upCgi_ = new QLineEdit(page);
     cgi_ = new QLineEdit(page);
-    form->addRow(QStringLiteral("Server:"), server_);
-    form->addRow(QStringLiteral("Porta:"), port_);
-    form->addRow(QStringLiteral("Time-out (s):"), timeout_);
-    form->addRow(QStringLiteral("Utente:"), user_);
     form->addRow(QStringLiteral("Directory modello:"), baseDir_);
     form->addRow(QStringLiteral("Directory programmi:"), baseDir2_);
     form->addRow(QStringLiteral("Programma di invio:"), upCgi_);
@@ -199,43 +176,40 @@ QWidget* TFquornet::BuildConfigPage() {
     actions_.push_back(apply);
     form->addRow(QString(), apply);
     connect(apply, &QPushButton::clicked, this, [this] { ApplyConfiguration(); });
-    connect(configs_, &QComboBox::activated, this, [this](int i) {
+    connect(fields_.configs, &QComboBox::activated, this, [this](int i) {
         configIndex_ = i;
         LoadConfiguration(i);
         SetSelectedServerConfig(config_, i);
         RequestRights();
     });
-    connect(add, &QPushButton::clicked, this, [this] {
+    connect(fields_.add, &QPushButton::clicked, this, [this] {
         bool ok = false;
         const QString name = QInputDialog::getText(this, windowTitle(), QStringLiteral("Inserisci il nome per la nuova configurazione"),
                                                    QLineEdit::Normal, QString(), &ok);
         if (!ok || name.trimmed().isEmpty()) return;
         TServerConfig c;
-        c.nomeConf = B(name.trimmed());
+        c.nomeConf = QToCp(name.trimmed());
         configIndex_ = ServerConfigCount(config_);
         WriteServerConfig(config_, configIndex_, c);
         FillConfigList();
-        configs_->setCurrentIndex(configIndex_);
+        fields_.configs->setCurrentIndex(configIndex_);
         LoadConfiguration(configIndex_);
     });
     return page;
 }
 
 void TFquornet::FillConfigList() {
-    configs_->clear();
-    for (int i = 0, n = ServerConfigCount(config_); i < n; ++i) configs_->addItem(Q(ReadServerConfig(config_, i).nomeConf));
+    fields_.configs->clear();
+    for (int i = 0, n = ServerConfigCount(config_); i < n; ++i) fields_.configs->addItem(CpToQ(ReadServerConfig(config_, i).nomeConf));
 }
 
 void TFquornet::LoadConfiguration(int index) {
     const TServerConfig c = ReadServerConfig(config_, index);
-    server_->setText(Q(c.server));
-    port_->setValue(c.port);
-    timeout_->setValue(c.timeout);
-    user_->setText(Q(c.user));
-    baseDir_->setText(Q(c.quorBaseDir));
-    baseDir2_->setText(Q(c.quorBaseDir2));
-    upCgi_->setText(Q(c.quorUpCGI));
-    cgi_->setText(Q(c.quorCGI));
+    fields_.Load(c);
+    baseDir_->setText(CpToQ(c.quorBaseDir));
+    baseDir2_->setText(CpToQ(c.quorBaseDir2));
+    upCgi_->setText(CpToQ(c.quorUpCGI));
+    cgi_->setText(CpToQ(c.quorCGI));
     rightsAsked_ = false;
     if (!comm_.Configure(c)) SetStatus(comm_.Message());
     sections_->clear();
@@ -244,14 +218,11 @@ void TFquornet::LoadConfiguration(int index) {
 
 TServerConfig TFquornet::EditedConfig() const {
     TServerConfig c = ReadServerConfig(config_, configIndex_);
-    c.server = B(server_->text().trimmed());
-    c.port = port_->value();
-    c.timeout = timeout_->value();
-    c.user = B(user_->text());
-    c.quorBaseDir = B(baseDir_->text());
-    c.quorBaseDir2 = B(baseDir2_->text());
-    c.quorUpCGI = B(upCgi_->text());
-    c.quorCGI = B(cgi_->text());
+    fields_.Take(c);
+    c.quorBaseDir = QToCp(baseDir_->text());
+    c.quorBaseDir2 = QToCp(baseDir2_->text());
+    c.quorUpCGI = QToCp(upCgi_->text());
+    c.quorCGI = QToCp(cgi_->text());
     if (comm_.Section() >= 0) c.sezione = comm_.Section();
     return c;
 }
@@ -265,11 +236,11 @@ void TFquornet::ApplyConfiguration() {
     WriteServerConfig(config_, configIndex_, c);
     SetSelectedServerConfig(config_, configIndex_);
     FillConfigList();
-    configs_->setCurrentIndex(configIndex_);
+    fields_.configs->setCurrentIndex(configIndex_);
     RequestRights();
 }
 
-void TFquornet::SetStatus(const std::string& cp1252) { status_->setText(Q(cp1252)); }
+void TFquornet::SetStatus(const std::string& cp1252) { status_->setText(CpToQ(cp1252)); }
 
 void TFquornet::SetBusy(bool busy) {
     for (QPushButton* b : actions_) b->setEnabled(!busy);
@@ -277,7 +248,7 @@ void TFquornet::SetBusy(bool busy) {
 
 void TFquornet::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (mode_ != kConfig && !rightsAsked_ && user_->text() != QLatin1String("unknown"))
+    if (mode_ != kConfig && !rightsAsked_ && fields_.user->text() != QLatin1String("unknown"))
         QTimer::singleShot(100, this, [this] {
             if (!rightsAsked_ && !comm_.Busy()) RequestRights();
         });
@@ -285,7 +256,7 @@ void TFquornet::showEvent(QShowEvent* e) {
 
 int TFquornet::RequestRights() {
     rightsAsked_ = true;
-    comm_.password = B(pass_->text());
+    comm_.password = QToCp(pass_->text());
     SetStatus("Richiesta diritti utente al server in corso.");
     SetBusy(true);
     TNetActivity activity([this] { comm_.Stop(); });
@@ -293,7 +264,7 @@ int TFquornet::RequestRights() {
     SetBusy(false);
     sections_->blockSignals(true);
     sections_->clear();
-    for (const TSection& s : comm_.Sections()) sections_->addItem(Q(s.description.empty() ? s.base : s.description));
+    for (const TSection& s : comm_.Sections()) sections_->addItem(CpToQ(s.description.empty() ? s.base : s.description));
     sections_->blockSignals(false);
     SetStatus(comm_.status);
     if (r == kSrvOk && !comm_.Sections().empty()) {
@@ -308,12 +279,12 @@ void TFquornet::ShowSection() {
     std::string name;
     if (mode_ == kDownload) {
         const auto sel = index_->selectedItems();
-        if (!sel.isEmpty()) name = B(sel.front()->text(0));
+        if (!sel.isEmpty()) name = QToCp(sel.front()->text(0));
         name = name.substr(0, name.rfind('.'));
     } else if (host_.set) {
         name = Utf8ToCp1252(host_.set->NYXFileName().stem().string());
     }
-    address_->setText(Q(base + platform::text::Lower(name) + ".htm"));
+    address_->setText(CpToQ(base + platform::text::Lower(name) + ".htm"));
     if (comm_.QuotaBytes() > 0)
         used_->setText(QStringLiteral("Quota:") + QString::number(comm_.QuotaBytes()) + QStringLiteral(" bytes   Liberi:") +
                        QString::number(comm_.FreeBytes()) + QStringLiteral(" bytes"));
@@ -338,16 +309,16 @@ void TFquornet::FillIndex() {
     index_->clear();
     for (const TIndexEntry& e : comm_.Entries()) {
         auto* item = new QTreeWidgetItem(index_);
-        item->setText(0, Q(e.name));
+        item->setText(0, CpToQ(e.name));
         item->setText(1, QString::number(e.size));
-        item->setText(2, Q(e.version));
-        item->setText(3, Q(e.date));
+        item->setText(2, CpToQ(e.version));
+        item->setText(3, CpToQ(e.date));
     }
 }
 
 bool TFquornet::NeedPassword() {
     if (!pass_->text().isEmpty()) {
-        comm_.password = B(pass_->text());
+        comm_.password = QToCp(pass_->text());
         return false;
     }
     platform::ui().Warning(kNeedPassword);
@@ -387,7 +358,7 @@ int TFquornet::SaveSelected(bool edit) {
         platform::ui().Warning("Nessun ipertesto risulta selezionato");
         return kSrvError;
     }
-    const std::string remote = B(sel.front()->text(0));
+    const std::string remote = QToCp(sel.front()->text(0));
     const std::string name = SafeDownloadName(remote);
     if (name.empty()) {
         SetStatus("Nome di file non valido: " + remote);
@@ -433,7 +404,7 @@ int TFquornet::DeleteSelected() {
     }
     if (NeedPassword()) return kSrvRefused;
     std::string names;
-    for (QTreeWidgetItem* i : sel) names += (names.empty() ? "" : ",") + B(i->text(0));
+    for (QTreeWidgetItem* i : sel) names += (names.empty() ? "" : ",") + QToCp(i->text(0));
     if (names.size() > 220) names = names.substr(0, 220) + "... ";
     if (platform::ui().AskYesNo(Cp1252ToUtf8("Sto per cancellare: " + names + "\nSei sicuro?\rNon sar\xE0 possibile annullare.")) !=
         platform::Answer::Yes)
@@ -442,7 +413,7 @@ int TFquornet::DeleteSelected() {
     TNetActivity activity([this] { comm_.Stop(); });
     int r = kSrvOk;
     for (QTreeWidgetItem* i : sel) {
-        r = comm_.DeleteHypertext(B(i->text(0)));
+        r = comm_.DeleteHypertext(QToCp(i->text(0)));
         if (r != kSrvOk) break;
     }
     SetBusy(false);
@@ -460,8 +431,8 @@ int TFquornet::ChangePasswordNow(const QString& first, const QString& second) {
     const char* problem = nullptr;
     if (first.size() <= 4) problem = "Troppo corta!";
     else if (first != second) problem = "Ricontrolla quanto hai scritto, la password nelle\rdue caselle \xE8 diversa!";
-    else if (B(first) == comm_.password) problem = "Ricontrolla quanto hai scritto, la password \xE8\ruguale a quella vecchia!";
-    else if (B(first).size() > kMaxServerPassword) problem = "La password non pu\xF2 superare i 16 caratteri";
+    else if (QToCp(first) == comm_.password) problem = "Ricontrolla quanto hai scritto, la password \xE8\ruguale a quella vecchia!";
+    else if (QToCp(first).size() > kMaxServerPassword) problem = "La password non pu\xF2 superare i 16 caratteri";
     if (problem) {
         platform::ui().Warning(Cp1252ToUtf8(problem));
         SetStatus(problem);
@@ -469,10 +440,10 @@ int TFquornet::ChangePasswordNow(const QString& first, const QString& second) {
     }
     SetBusy(true);
     TNetActivity activity([this] { comm_.Stop(); });
-    const int r = comm_.ChangePassword(B(first));
+    const int r = comm_.ChangePassword(QToCp(first));
     SetBusy(false);
     if (r == kSrvOk) {
-        pass_->setText(Q(comm_.password));
+        pass_->setText(CpToQ(comm_.password));
         SetStatus("Password cambiata.");
     } else {
         SetStatus("Problemi cambiando la password.");
@@ -482,11 +453,7 @@ int TFquornet::ChangePasswordNow(const QString& first, const QString& second) {
 }
 
 void TFquornet::reject() {
-    if (comm_.Busy()) {
-        if (platform::ui().AskYesNo("Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?") != platform::Answer::Yes)
-            return;
-        comm_.Stop();
-    }
+    if (!MayCloseWhileBusy(comm_.Busy(), [this] { comm_.Stop(); })) return;
     WriteServerConfig(config_, configIndex_, EditedConfig());
     QDialog::reject();
 }

@@ -12,14 +12,13 @@
 
 #include "publish/FtpConfig.h"
 #include "publish/Quor3Comm.h"
+#include "publish/ui/DialogParts.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-class QSpinBox;
 class QTabWidget;
 class QTreeWidget;
 
@@ -100,11 +99,7 @@ private:
     QList<QPushButton*> actions_;
     QProgressBar* gauge_ = nullptr;
     QPushButton* stop_ = nullptr;
-    QComboBox* configs_ = nullptr;
-    QLineEdit* server_ = nullptr;
-    QSpinBox* port_ = nullptr;
-    QSpinBox* timeout_ = nullptr;
-    QLineEdit* user_ = nullptr;
+    TServerFields fields_;
     QLineEdit* baseDir_ = nullptr;
     QLineEdit* baseDir2_ = nullptr;
     QLineEdit* upCgi_ = nullptr;

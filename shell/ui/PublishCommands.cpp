@@ -17,6 +17,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
+#include "shell/ui/ExportDialog.h"
 #include "shell/ui/MainForm.h"
 
 namespace shell::ui {
@@ -87,6 +88,14 @@ bool OpenFtpPublishing(TMainForm& form, int mode) {
     host.saveIfModified = [&form] { return SaveIfModified(form); };
     host.leavePage = [&form] { form.FrameSet()->StorePages(); };
     host.choosePages = [&form] { return ChoosePages(form); };
+    // "Opzioni...": the HTML options, kept for later exports too.
+    host.exportOptions = [&form, &exporter] {
+        TFopzExp dlg(exporter.options, &form);
+        if (RunDialog(dlg) != QDialog::Accepted) return false;
+        exporter.options = dlg.Options();
+        shell::WriteHtmlExportOptions(shell::options(), exporter.options);
+        return true;
+    };
     if ((mode == publish::TFftp::kPublishAll || mode == publish::TFftp::kPublishPage)) {
         form.FrameSet()->StorePages();
         if (mode == publish::TFftp::kPublishPage && host.currentPage < 0) return false;

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 
 #include "FtpTestServers.h"
+#include "MapAccess.h"
 #include "VsFtpd.h"
+#include "convert/Converter.h"
 #include "convert/html/NYXtoHtml.h"
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "publish/AfterScript.h"
 #include "publish/FtpConfig.h"
 #include "publish/FtpPublish.h"
 #include "publish/KyFtpComm.h"
@@ -23,19 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TMapAccess : public TConfigAccess {
-public:
-    std::map<std::string, std::string> values;
-    std::string Read(const std::string& s, const std::string& n) const override {
-        auto it = values.find(s + "|" + n);
-        return it == values.end() ? "" : it->second;
-    }
-    bool Write(const std::string& s, const std::string& n, const std::string& v) override {
-        values[s + "|" + n] = v;
-        return true;
-    }
-    bool Erase(const std::string& s, const std::string& n) override { return values.erase(s + "|" + n) > 0; }
-};
+using ftptest::TMapAccess;
 
 std::string Slurp(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -48,6 +40,13 @@ std::vector<std::string> StoredFiles(const fs::path& log) {
     for (std::string line; std::getline(f, line);)
         if (line.compare(0, 5, "STOR ") == 0) out.push_back(fs::path(line.substr(5)).filename().string());
     return out;
+}
+
+// A small program for the after-transfer script, made executable.
+fs::path WriteScript(const fs::path& path, const std::string& body) {
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    fs::permissions(path, fs::perms::owner_all);
+    return path;
 }
 
 const char kGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
@@ -322,4 +321,152 @@ TEST_F(FtpPublishSite, MissingNativeFileSaysErrorAndThePath) {
     TFtpPublisher p(comm);
     EXPECT_EQ(p.Publish("/www/", 3, tmp.path() / "manca.nyx"), kPublishNoNative);
     EXPECT_EQ(p.status, "Errore: " + (tmp.path() / "manca.nyx").string());
+}
+
+TEST(FtpPublishScript, ArgumentsAsAList) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {"  a b\t c ", {"a", "b", "c"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"x \"\" y", {"x", "", "y"}},
+        {"pre\"fisso con\"spazi", {"prefisso conspazi"}},
+    };
+    for (const auto& [text, words] : cases) EXPECT_EQ(SplitScriptArguments(text), words) << text;
+    TFtpConfig c;
+    c.script = " /usr/local/bin/dopo ";
+    c.scriptm = "-v \"la cartella\"";
+    EXPECT_FALSE(ScriptOf(c).Enabled());  // stored, but not asked for
+    c.useScript = true;
+    const TAfterTransferScript s = ScriptOf(c);
+    EXPECT_EQ(s.program, "/usr/local/bin/dopo");
+    EXPECT_EQ(s.arguments, (std::vector<std::string>{"-v", "la cartella"}));
+}
+
+TEST(FtpPublishScript, RunsWithoutAShellAndReportsEveryFailure) {
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    platform::testing::TempDir tmp;
+    const fs::path log = tmp / "log";
+    // Names full of shell syntax reach the program as they are, one argument each.
+    const std::string remote = "/www/a;touch " + (tmp / "preso").string() + ".htm";
+    const std::string local = "/tmp/l $(touch " + (tmp / "preso2").string() + ") `x`";
+    struct Case {
+        const char* what;
+        std::string body;
+        bool ok;
+        const char* says;
+    } cases[] = {
+        {"ok", "out=\"$1\"; shift; printf '[%s]' \"$@\" > \"$out\"\n", true, ""},
+        {"exit 3", "echo 'disco pieno' >&2; exit 3\n", false, "non \xC3\xA8 riuscito (codice 3): disco pieno"},
+        {"signal", "kill -9 $$\n", false, "segnale 9"},
+    };
+    for (const Case& c : cases) {
+        TAfterTransferScript s;
+        s.program = WriteScript(tmp / "s.sh", c.body).string();
+        s.arguments = {log.string()};
+        std::string why;
+        EXPECT_EQ(s.Run(remote, local, why), c.ok) << c.what << ": " << why;
+        EXPECT_NE(why.find(c.says), std::string::npos) << c.what << ": " << why;
+    }
+    EXPECT_EQ(Slurp(log), "[" + remote + "][" + local + "]");
+    EXPECT_FALSE(fs::exists(tmp / "preso.htm"));
+    EXPECT_FALSE(fs::exists(tmp / "preso2"));
+    TAfterTransferScript missing;
+    missing.program = (tmp / "manca").string();
+    std::string why;
+    EXPECT_FALSE(missing.Run(remote, local, why));
+    EXPECT_NE(why.find("non si avvia"), std::string::npos) << why;
+}
+
+TEST_F(FtpPublishSite, FailingAfterTransferScriptFailsThePublication) {
+    ftptest::TPyFtpd server(home, "autore", "segreto", {"--log", log.string()});
+    TKyFtpComm comm;
+    Connect(comm, server.port());
+    const fs::path calls = tmp.path() / "calls";
+    // Appends the remote path; fails on the call number given.
+    const fs::path script =
+        WriteScript(tmp.path() / "dopo.sh", "echo \"$3\" >> \"$1\"; [ \"$(wc -l < \"$1\")\" -ne \"$2\" ] || { echo no >&2; exit 1; }\n");
+    TFtpPublisher failing(comm);
+    failing.script.program = script.string();
+    failing.script.arguments = {calls.string(), "2"};
+    EXPECT_EQ(PublishTo(comm, failing, [](TFtpPublisher& q) { q.ChooseAll(true); }), kPublishScriptFailed);
+    EXPECT_EQ(failing.status, "Errore");
+    EXPECT_NE(failing.detail.find("codice 1"), std::string::npos) << failing.detail;
+    EXPECT_FALSE(fs::exists(home / "www" / "sito_ver.html"));
+    EXPECT_FALSE(failing.rows[0].checked);
+    EXPECT_TRUE(failing.rows[1].checked);  // on the server, but its script failed: sent again next time
+
+    fs::remove(calls);
+    TFtpPublisher p(comm);
+    p.script.program = script.string();
+    p.script.arguments = {calls.string(), "0"};
+    ASSERT_EQ(PublishTo(comm, p, [](TFtpPublisher& q) { q.ChooseAll(true); }), kFtpOk) << p.detail;
+    std::vector<std::string> called;
+    std::ifstream in(calls);
+    for (std::string line; std::getline(in, line);) called.push_back(line);
+    ASSERT_EQ(called.size(), p.uploads);
+    EXPECT_EQ(called.back(), remote + "sito_ver.html");
+}
+
+TEST_F(FtpPublishSite, UncheckedChangedRowsAreAskedAboutBeforeSending) {
+    ftptest::TPyFtpd server(home, "autore", "segreto", {"--log", log.string()});
+    TKyFtpComm comm;
+    Connect(comm, server.port());
+    {
+        TFtpPublisher all(comm);
+        ASSERT_EQ(PublishTo(comm, all, [](TFtpPublisher& q) { q.ChooseAll(true); }), kFtpOk) << all.detail;
+    }
+    const int v = set.SaveCounter() - 1;
+    auto* page = static_cast<TNYXtesto*>(set.ObjectAt(testoHtml, convert::AllPages(set).back()));
+    page->SetText("<Z S0 >Testo cambiato");
+    page->SetStamp(set.SaveCounter());
+    const std::string changedFile = x.PageFileName(page, 0);
+    ASSERT_TRUE(set.SaveToFile(nyx));
+    struct Case {
+        platform::Answer answer;
+        int result;
+        bool pageSent;
+        int claimed;  // the version page's afterwards
+    } cases[] = {
+        {platform::Answer::Cancel, kFtpStopped, false, v},
+        {platform::Answer::No, kFtpOk, false, v},  // the server is not told it has the change
+        {platform::Answer::Yes, kFtpOk, true, set.SaveCounter() - 1},
+    };
+    for (const Case& c : cases) {
+        ui.ui.ClearMessages();
+        ui.ui.answers = {c.answer};
+        const std::size_t before = StoredFiles(log).size();
+        TFtpPublisher p(comm);
+        EXPECT_EQ(PublishTo(comm, p, [](TFtpPublisher& q) { q.ChooseAll(false); }), c.result) << p.detail;
+        EXPECT_EQ(ui.ui.Texts(platform::testing::Message::YesNoCancel).size(), 1u);
+        const std::vector<std::string> stored = StoredFiles(log);
+        const std::vector<std::string> sent(stored.begin() + static_cast<std::ptrdiff_t>(before), stored.end());
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), changedFile), c.pageSent ? 1 : 0);
+        EXPECT_EQ(TFtpPublisher::ParseVersionPage(Slurp(home / "www" / "sito_ver.html")), c.claimed);
+    }
+}
+
+TEST_F(FtpPublishSite, OnePagePublicationClaimsNoMoreThanTheServerHad) {
+    ftptest::TPyFtpd server(home, "autore", "segreto");
+    TKyFtpComm comm;
+    Connect(comm, server.port());
+    const std::vector<std::int32_t> pages = convert::AllPages(set);
+    auto publishOne = [&] {
+        TFtpPublisher p(comm);
+        p.Export(x, set, tmp.path() / "exp", pages.front());
+        std::map<std::string, long long> listed;
+        EXPECT_EQ(ListRemote(comm, remote, listed), kFtpOk);
+        p.ReadServerVersion(remote, Names(listed));
+        p.ChooseAll(true);
+        EXPECT_EQ(p.Publish(remote, set.SaveCounter(), nyx), kFtpOk) << p.detail;
+        return TFtpPublisher::ParseVersionPage(Slurp(home / "www" / "sito_ver.html"));
+    };
+    EXPECT_EQ(publishOne(), -1);  // the other pages were never sent
+    TFtpPublisher all(comm);
+    ASSERT_EQ(PublishTo(comm, all, [](TFtpPublisher& q) { q.ChooseAll(true); }), kFtpOk) << all.detail;
+    const int v = set.SaveCounter() - 1;
+    auto* last = set.ObjectAt(testoHtml, pages.back());
+    last->SetStamp(set.SaveCounter());
+    ASSERT_TRUE(set.SaveToFile(nyx));
+    EXPECT_EQ(publishOne(), v);  // the last page's change is still not there
 }

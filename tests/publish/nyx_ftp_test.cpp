@@ -1,8 +1,6 @@
 // "nyx ftp" against pyftpdlib on loopback.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,74 +10,24 @@
 
 #include "platform/testing/FixedEnv.h"
 #include "tests/publish/FtpTestServers.h"
+#include "tests/publish/RunNyx.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;  // exit code, -1 when killed
-    std::string out, err;
-};
+using nyxtest::Outcome;
 
-// Runs nyx with `args` in `cwd`; stdin is a pipe that stays open (reading it
-// would hang until the 10 s guard kills the program).
+// "nyx ftp ARGS" in `cwd`, with the password in $QUOR_FTP_PASSWORD (or none).
 Outcome RunNyx(const std::vector<std::string>& args, const fs::path& cwd, const char* password) {
-    // nyx is built beside the test program.
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    fs::path nyx = (bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path()) / "nyx";
-    int in[2], out[2], err[2];
-    EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(in[0], 0);
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        if (::chdir(cwd.c_str()) != 0) ::_exit(126);
-        if (password)
-            ::setenv("QUOR_FTP_PASSWORD", password, 1);
-        else
-            ::unsetenv("QUOR_FTP_PASSWORD");
-        std::vector<std::string> all = {nyx.string(), "ftp"};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    Outcome o;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    int open = 2;
-    while (open > 0 && std::chrono::steady_clock::now() < deadline) {
-        if (::poll(fds, 2, 100) <= 0) continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !fds[i].revents) continue;
-            char buf[4096];
-            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n <= 0) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                (i == 0 ? o.out : o.err).append(buf, static_cast<size_t>(n));
-            }
-        }
-    }
-    if (open > 0) ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    for (auto& f : fds)
-        if (f.fd >= 0) ::close(f.fd);
-    ::close(in[1]);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return o;
+    std::vector<std::string> all = {"ftp"};
+    all.insert(all.end(), args.begin(), args.end());
+    nyxtest::TNyxEnv env;
+    env.cwd = cwd;
+    env.guardSeconds = 10;
+    env.unset = {"QUOR_FTP_PASSWORD"};
+    if (password) env.set = {std::string("QUOR_FTP_PASSWORD=") + password};
+    return nyxtest::RunNyx(all, env);
 }
 
 TEST(NyxFtp, ScriptsUploadListDownloadAndRemove) {
@@ -152,8 +100,7 @@ TEST(NyxFtp, PasswordPromptOnATerminal) {
     fs::create_directory(temp / "home");
     std::ofstream(temp / "home/a.htm") << "a";
     ftptest::TPyFtpd server(temp / "home", "autore", "segreta");
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    fs::path nyx = (bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path()) / "nyx";
+    const fs::path nyx = nyxtest::NyxProgram();
     std::string host = "127.0.0.1:" + std::to_string(server.port());
     int master = -1;
     pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);

@@ -1,12 +1,6 @@
 // "nyx publish" against pyftpdlib and the stand-in publishing server.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -15,71 +9,22 @@
 #include "platform/testing/ScriptedUi.h"
 #include "tests/publish/FtpTestServers.h"
 #include "tests/publish/QuorSrv.h"
+#include "tests/publish/RunNyx.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using nyxtest::Outcome;
 
-// Runs "nyx publish ARGS" with the given environment; stdin stays an open
-// pipe (a program reading it would be killed by the 20 s guard).
+// "nyx publish ARGS" with the environment `env` and no password but the one given.
 Outcome RunPublish(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    fs::path nyx = (bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path()) / "nyx";
-    int in[2], out[2], err[2];
-    EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(in[0], 0);
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        ::unsetenv("QUOR_FTP_PASSWORD");
-        ::unsetenv("QUOR_SERVER_PASSWORD");
-        for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
-        std::vector<std::string> all = {nyx.string(), "publish"};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    Outcome o;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int open = 2;
-    while (open > 0 && std::chrono::steady_clock::now() < deadline) {
-        if (::poll(fds, 2, 100) <= 0) continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !fds[i].revents) continue;
-            char buf[4096];
-            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n <= 0) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                (i == 0 ? o.out : o.err).append(buf, static_cast<size_t>(n));
-            }
-        }
-    }
-    if (open > 0) ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    for (auto& f : fds)
-        if (f.fd >= 0) ::close(f.fd);
-    ::close(in[1]);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return o;
+    std::vector<std::string> all = {"publish"};
+    all.insert(all.end(), args.begin(), args.end());
+    nyxtest::TNyxEnv e;
+    e.set = env;
+    e.unset = {"QUOR_FTP_PASSWORD", "QUOR_SERVER_PASSWORD"};
+    return nyxtest::RunNyx(all, e);
 }
 
 class NyxPublish : public ::testing::Test {
@@ -141,6 +86,7 @@ TEST_F(NyxPublish, UsageErrorsAndMissingFiles) {
         {{nyx.string(), "bad\x01host", "--user", "u", "--dir", "/"}, 2, "host"},
         {{(tmp.path() / "manca.nyx").string(), "127.0.0.1", "--user", "u", "--dir", "/"}, 1, "Errore: "},
         {{"server", nyx.string(), "127.0.0.1", "--user", "u", "--dir", "/"}, 2, "sconosciuta"},
+        {{nyx.string(), "127.0.0.1", "--user", "u", "--dir", "/", "--script", "\"\" -x"}, 2, "--script"},
     };
     for (const Case& c : cases) {
         Outcome o = RunPublish(c.args, {config, "QUOR_FTP_PASSWORD=x"});
@@ -162,4 +108,27 @@ TEST_F(NyxPublish, ServerPublishAndOverwrite) {
     EXPECT_EQ(again.status, 1);  // not overwritten without --yes
     Outcome yes = RunPublish({"server", nyx.string(), host, "--user", "autore", "--yes"}, pw);
     EXPECT_EQ(yes.status, 0) << yes.err;
+}
+
+TEST_F(NyxPublish, FtpScriptRunsAfterEveryFileAndItsFailureFails) {
+    ftptest::TPyFtpd server(home, "autore", "segreto");
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
+    const std::vector<std::string> pw = {config, "QUOR_FTP_PASSWORD=segreto"};
+    const fs::path log = tmp.path() / "calls";
+    const fs::path script = tmp.path() / "dopo.sh";
+    std::ofstream(script) << "#!/bin/sh\n[ \"$2\" != fail ] || exit 1\necho \"$2\" >> \"$1\"\n";
+    fs::permissions(script, fs::perms::owner_all);
+    const std::string call = script.string() + " \"" + log.string() + "\"";
+    Outcome ok = RunPublish({nyx.string(), host, "--user", "autore", "--dir", "/www", "--all", "--script", call}, pw);
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    ASSERT_EQ(lines.size(), 4u);  // css, two pages, version page
+    EXPECT_EQ(lines.back(), "/www/sito_ver.html");
+    // The script is called "fail" as its own argument, never read by a shell.
+    Outcome failed = RunPublish({nyx.string(), host, "--user", "autore", "--dir", "/www", "--all", "--script", call + " fail"}, pw);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Lo script"), std::string::npos) << failed.err;
+    EXPECT_EQ(failed.out.find("Pubblicazione OK."), std::string::npos) << failed.out;
 }

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,6 +25,7 @@
 #include "publish/ui/ServerDialog.h"
 #include "support/QtApp.h"
 #include "tests/publish/FtpTestServers.h"
+#include "tests/publish/MapAccess.h"
 #include "tests/publish/QuorSrv.h"
 
 using namespace publish;
@@ -31,19 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TMapAccess : public TConfigAccess {
-public:
-    std::map<std::string, std::string> values;
-    std::string Read(const std::string& s, const std::string& n) const override {
-        auto it = values.find(s + "|" + n);
-        return it == values.end() ? "" : it->second;
-    }
-    bool Write(const std::string& s, const std::string& n, const std::string& v) override {
-        values[s + "|" + n] = v;
-        return true;
-    }
-    bool Erase(const std::string& s, const std::string& n) override { return values.erase(s + "|" + n) > 0; }
-};
+using ftptest::TMapAccess;
 
 class EventsUi : public platform::testing::ScriptedUi {
 public:
@@ -235,4 +225,73 @@ TEST_F(PublishWindow, ServerWindowPublishesDownloadsAndChecksNewPasswords) {
     EXPECT_EQ(dlg.ChangePasswordNow("nuovapass", "nuovapass"), kSrvOk);
     EXPECT_EQ(dlg.StatusLabel()->text(), QStringLiteral("Password cambiata."));
     EXPECT_NE(server.Log().find("NEWPASS nuovapass"), std::string::npos);
+}
+
+TEST_F(PublishWindow, OptionsExportAgainShowingProgressAndKeepingTheChoice) {
+    model::TNYXset set;
+    set.NewHypertext();
+    set.SetExpPrefix("Sito");
+    for (int i = 0; i < 2; ++i) static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml))->SetName("P" + std::to_string(i));
+    ASSERT_TRUE(set.SaveToFile(tmp.path() / "sito.nyx"));
+    convert::html::TNYXtoHtml x(&set);
+    TFtpDialogHost host;
+    host.set = &set;
+    host.exporter = &x;
+    bool changeThem = true;
+    int asked = 0;
+    host.exportOptions = [&] {
+        ++asked;
+        x.options.expOrigName = !x.options.expOrigName;
+        return changeThem;
+    };
+    TFftp dlg(access, TFftp::kPublishAll, host);
+    dlg.ExportPages();
+    ASSERT_EQ(dlg.Rows()->topLevelItemCount(), 3);
+    dlg.Rows()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    std::vector<QString> shown;
+    ui.everyRound = [&] { shown.push_back(dlg.StatusLabel()->text()); };
+    Button(dlg, "options")->click();
+    ui.everyRound = nullptr;
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const QString& s) { return s.startsWith("Export in corso, fase "); }));
+    ASSERT_EQ(dlg.Rows()->topLevelItemCount(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(dlg.Rows()->topLevelItem(i)->checkState(0) == Qt::Checked, i != 1) << i;
+    // Cancelled: nothing is exported again.
+    changeThem = false;
+    shown.clear();
+    ui.everyRound = [&] { shown.push_back(dlg.StatusLabel()->text()); };
+    EXPECT_FALSE(dlg.ExportOptions());
+    ui.everyRound = nullptr;
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(dlg.Rows()->topLevelItem(1)->checkState(0), Qt::Unchecked);
+}
+
+TEST_F(PublishWindow, NativePublishReportsAFailingAfterTransferScript) {
+    const fs::path home = tmp.path() / "home";
+    fs::create_directories(home / "www");
+    ftptest::TPyFtpd server(home, "autore", "segreto");
+    Configure(server.port());
+    const fs::path script = tmp.path() / "dopo.sh";
+    std::ofstream(script) << "#!/bin/sh\necho \"rifiutato $1\" >&2\nexit 2\n";
+    fs::permissions(script, fs::perms::owner_all);
+    access.values["ftpnet\\0|useScript"] = "1";
+    access.values["ftpnet\\0|script"] = script.string();
+    access.values["ftpnet\\0|scriptm"] = "\"un argomento\"";
+    model::TNYXset set;
+    set.NewHypertext();
+    ASSERT_TRUE(set.SaveToFile(tmp.path() / "casa.nyx"));
+    TFtpDialogHost host;
+    host.set = &set;
+    {
+        TFftp dlg(access, TFftp::kNative, host);
+        EXPECT_EQ(dlg.findChild<QLineEdit*>("scriptArgs")->text(), QStringLiteral("\"un argomento\""));
+        dlg.show();
+        ASSERT_TRUE(dlg.ConnectNow()) << dlg.StatusLabel()->text().toStdString();
+        EXPECT_NE(dlg.PublishNative(), kFtpOk);
+        EXPECT_TRUE(fs::exists(home / "www" / "casa.nyx"));
+        EXPECT_TRUE(dlg.StatusLabel()->text().startsWith("Errore: Lo script ")) << dlg.StatusLabel()->text().toStdString();
+        EXPECT_NE(dlg.StatusLabel()->text().indexOf("rifiutato un argomento"), -1) << dlg.StatusLabel()->text().toStdString();
+        dlg.findChild<QLineEdit*>("scriptArgs")->setText("-x");
+    }
+    EXPECT_EQ(access.values["ftpnet\\0|scriptm"], "-x");  // kept when the window goes
 }

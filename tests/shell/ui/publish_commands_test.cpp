@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -13,6 +15,7 @@
 #include "publish/ui/NetActivity.h"
 #include "publish/ui/ServerDialog.h"
 #include "shell/OptionsStore.h"
+#include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "support/QtApp.h"
@@ -109,4 +112,26 @@ TEST_F(PublishCommandsTest, ClosingWhileATransferRunsAsksToStopIt) {
     EXPECT_EQ(stops, 0);
     EXPECT_EQ(scripted.ui.Texts(platform::testing::Message::YesNo).front(),
               "Alcune operazioni di rete sono ancora in corso. Vuoi cancellarle?");
+}
+
+TEST_F(PublishCommandsTest, OptionsButtonChangesTheHtmlOptionsAndExportsAgain) {
+    const bool before = ReadHtmlExportOptions(*store).expOrigName;
+    int options = 0;
+    SetDialogRunner([&](QDialog& d) {
+        if (d.objectName() == QLatin1String("TFopzExp")) {
+            ++options;
+            auto* box = d.findChild<QCheckBox*>("cbNomiOriginali");
+            box->setChecked(!box->isChecked());
+            return QDialog::Accepted;
+        }
+        auto* f = qobject_cast<publish::TFftp*>(&d);
+        EXPECT_NE(f, nullptr);
+        if (!f) return QDialog::Rejected;
+        EXPECT_GT(f->Rows()->topLevelItemCount(), 1);
+        d.findChild<QPushButton*>("options")->click();
+        return QDialog::Rejected;
+    });
+    form->Command("actPubblicaFtp")->trigger();
+    EXPECT_EQ(options, 1);
+    EXPECT_EQ(ReadHtmlExportOptions(*store).expOrigName, !before);  // kept for later exports
 }
