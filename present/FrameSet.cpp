@@ -91,8 +91,14 @@ TNYXCustomFrameSet::~TNYXCustomFrameSet() {
 }
 
 void TNYXCustomFrameSet::ReleasePages() {
-    current_ = nullptr;
+    // Taking a page down may move the keyboard focus to another page being
+    // taken down, which makes it current: the pointer is cleared once they
+    // are all gone.
+    auto gone = std::move(pages_);
     pages_.clear();
+    current_ = nullptr;
+    gone.clear();
+    current_ = nullptr;
 }
 
 void TNYXCustomFrameSet::SetLinkedNYXset(model::TNYXset* set) {

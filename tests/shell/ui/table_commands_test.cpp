@@ -393,4 +393,12 @@ TEST_F(TableCommandsTest, SelectedTableResizedByItsHandleStoresItsPercentageAndU
     EXPECT_EQ(back->width, line);
 }
 
+TEST_F(TableCommandsTest, ClosingTheWindowWhileACellIsEditedLeavesNoFreedPageCurrent) {
+    ASSERT_NE(NewTable(2, 2, 0), nullptr);
+    ASSERT_NE(qobject_cast<present::ui::TTableCellEditor*>(QApplication::focusWidget()), nullptr);
+    // Taking the pages down moves the focus from the cell editor; no page
+    // taken down may stay current while the window is told of the change.
+    form.reset();
+}
+
 }  // namespace
