@@ -4,6 +4,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <map>
@@ -143,7 +144,15 @@ struct JpegError {
 void JpegFail(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegError*>(c->err)->jump, 1); }
 void JpegQuiet(j_common_ptr, int) {}
 
-bool JpegDecode(std::string_view bytes, Info& info, Image* pixels) {
+// The eighths a JPEG of a side is decoded at to cover `want` pixels of it.
+unsigned JpegEighths(unsigned side, int want) {
+    if (want <= 0) return 8;
+    for (unsigned n = 1; n < 8; ++n)
+        if ((static_cast<unsigned long long>(side) * n + 7) / 8 >= static_cast<unsigned>(want)) return n;
+    return 8;
+}
+
+bool JpegDecode(std::string_view bytes, Info& info, Image* pixels, int minWidth = 0, int minHeight = 0) {
     jpeg_decompress_struct d;
     JpegError err;
     d.err = jpeg_std_error(&err.mgr);
@@ -167,6 +176,10 @@ bool JpegDecode(std::string_view bytes, Info& info, Image* pixels) {
         return true;
     }
     d.out_color_space = JCS_RGB;
+    if (minWidth > 0 && minHeight > 0) {
+        d.scale_num = std::max(JpegEighths(d.image_width, minWidth), JpegEighths(d.image_height, minHeight));
+        d.scale_denom = 8;
+    }
     jpeg_start_decompress(&d);
     pixels->width = static_cast<int>(d.output_width);
     pixels->height = static_cast<int>(d.output_height);
@@ -335,6 +348,13 @@ bool ReadInfo(std::string_view bytes, Info& info) {
         }
         default: return false;
     }
+}
+
+bool DecodeAtLeast(std::string_view bytes, int minWidth, int minHeight, Image& out) {
+    if (Sniff(bytes) != Format::Jpeg) return Decode(bytes, out);
+    out = Image{};
+    Info info;
+    return JpegDecode(bytes, info, &out, std::max(minWidth, 1), std::max(minHeight, 1));
 }
 
 bool Decode(std::string_view bytes, Image& out) {

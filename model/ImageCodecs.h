@@ -35,6 +35,12 @@ Format Sniff(std::string_view bytes);
 bool ReadInfo(std::string_view bytes, Info& info);
 // Decodes the first frame; false on bad, truncated or too large data.
 bool Decode(std::string_view bytes, Image& out);
+// Decodes the first frame at no less than minWidth x minHeight where the
+// format can shrink while decoding: a JPEG by eighths of its size, which
+// spares most of the work of decoding every pixel of a large photograph
+// shown small. Other formats, and sizes not below the natural one, decode
+// whole. The result is what the caller scales to its final size.
+bool DecodeAtLeast(std::string_view bytes, int minWidth, int minHeight, Image& out);
 // GIF with at most 256 colours (exact palette when the picture has so few,
 // else colour reduction), transparent pixels kept as the transparent colour.
 bool EncodeGif(const Image& image, std::string& out);

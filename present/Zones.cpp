@@ -5,6 +5,7 @@
 #include "model/Bytes.h"
 #include "model/Fields.h"
 #include "model/Types.h"
+#include "present/ObjectEditing.h"
 
 namespace present {
 
@@ -149,6 +150,18 @@ bool ScaleZones(model::TNYXoggetto& placed, int oldWidth, int oldHeight, int new
     list.Scale(oldWidth, oldHeight, newWidth, newHeight);
     list.Store(placed);
     return true;
+}
+
+void ScaleZonesOnResize() {
+    static const int id = AddResizeListener([](model::TNYXoggetto& o, TObjectSize before, TObjectSize after) {
+        if (o.Type() != model::immagineNew) return;
+        TZoneList list;
+        list.Load(o);
+        // A picture without zones keeps its record as it is.
+        if (list.Size() == 0) return;
+        ScaleZones(o, before.width, before.height, after.width, after.height);
+    });
+    (void)id;
 }
 
 std::string ZoneToClipboard(const TZone& z) {

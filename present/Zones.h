@@ -80,6 +80,12 @@ private:
 // size (for the resize handles); false when nothing could be scaled.
 bool ScaleZones(model::TNYXoggetto& placed, int oldWidth, int oldHeight, int newWidth, int newHeight);
 
+// Makes the objects' resize handles scale the zones of a placed picture they
+// resize, in the same record change: the snapshot taken before the resize
+// holds the old size and the old zones, so one undo puts both back. The
+// first call registers the listener; later calls do nothing.
+void ScaleZonesOnResize();
+
 // The zone's clipboard form (kZoneClipSize bytes).
 std::string ZoneToClipboard(const TZone& z);
 // A pasted zone: the copied link and bounds moved 5 pixels right and down.

@@ -125,9 +125,21 @@ void THtmlScan::CellStart(bool /*header*/) {
         tb = &tables_.back();
     }
     while (deltas_.size() > tb->stackBase + 1) RemoveAt(deltas_.size() - 1);
-    if (tb->cellOpen && tb->rows.back().size() + 1 >= static_cast<std::size_t>(kMaxColumns)) {
-        // Past the last column: the text runs into the last cell.
+    if (!tb->rows.empty() && tb->rows.back().size() + (tb->cellOpen ? 1 : 0) >= static_cast<std::size_t>(kMaxColumns)) {
+        // Past the last column: the text runs into the last cell. A last
+        // cell already closed ("</TD>", or the empty cells of a COLSPAN) is
+        // opened again, so its text and the text that follows stay together.
         tb->overflow = true;
+        if (!tb->cellOpen) {
+            auto& row = tb->rows.back();
+            tb->cell = std::move(row.back());
+            row.pop_back();
+            outs_.emplace_back();
+            Out().text = std::move(tb->cell.text);
+            tb->cell.text.clear();
+            tb->colspan = 1;
+            tb->cellOpen = true;
+        }
         CloseParagraph();
         return;
     }

@@ -48,6 +48,33 @@ bool IsPicture(const richtext::TNYXembedded* e) {
 }
 
 
+// A decoded picture at its shown size, in the format painted fastest.
+QImage ToShown(const QImage& whole, int width, int height) {
+    if (whole.width() == width && whole.height() == height)
+        return whole.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return whole.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// A JPEG kept in the hypertext and shown at half its size or less is decoded
+// shrunk (libjpeg scales while decoding) and scaled the rest of the way; the
+// whole picture is never decoded for it. A null image for every other case,
+// which decodes the whole picture as before.
+QImage DecodeShrunk(const model::TNYXoggetto& picture, int width, int height) {
+    const int naturalW = picture.Word(model::picturerec::kWidth), naturalH = picture.Word(model::picturerec::kHeight);
+    if (naturalW <= 0 || naturalH <= 0 || width * 2 > naturalW || height * 2 > naturalH) return {};
+    if (!picture.HasFirstStream()) return {};
+    std::string bytes;
+    if (!picture.ReadFirstStream(bytes) || model::codecs::Sniff(bytes) != model::codecs::Format::Jpeg) return {};
+    model::codecs::Image image;
+    if (!model::codecs::DecodeAtLeast(bytes, width, height, image) || image.width <= 0 || image.height <= 0 ||
+        image.rgba.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+        return {};
+    const QImage shrunk(reinterpret_cast<const uchar*>(image.rgba.data()), image.width, image.height, image.width * 4,
+                        QImage::Format_RGBA8888);
+    return ToShown(shrunk, width, height);
+}
+
 }  // namespace
 
 // --- TPictureCache ------------------------------------------------------------------------
@@ -82,19 +109,17 @@ QImage TPictureCache::Scaled(model::TNYXoggetto& picture, int width, int height)
     std::shared_ptr<const model::TNYXpicture> decoded;
     model::TNYXset* set = picture.Set();
     if (set) decoded = set->CachedPicture(picture);
+    QImage out;
     if (!decoded) {
         ++decodes_;
-        decoded = picture.GetPicture();
+        out = DecodeShrunk(picture, width, height);
+        if (out.isNull()) decoded = picture.GetPicture();
     }
-    QImage out;
-    if (decoded && decoded->width > 0 && decoded->height > 0 &&
+    if (out.isNull() && decoded && decoded->width > 0 && decoded->height > 0 &&
         decoded->rgba.size() >= static_cast<std::size_t>(decoded->width) * static_cast<std::size_t>(decoded->height)) {
         const QImage whole(reinterpret_cast<const uchar*>(decoded->rgba.data()), decoded->width, decoded->height,
                            decoded->width * 4, QImage::Format_RGBA8888);
-        out = (whole.width() == width && whole.height() == height)
-                  ? whole.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                  : whole.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        out = ToShown(whole, width, height);
     }
     // A failed picture is remembered too: it is not decoded again at every paint.
     const std::size_t px = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -147,6 +172,7 @@ std::unique_ptr<TAnimation> TAnimation::FromBytes(const std::string& bytes) {
 TPictureObjects::TPictureObjects(richtext::ui::TNYXpageView& view)
     : QObject(&view), view_(view), viewport_(view.viewport()) {
     setObjectName(QStringLiteral("immaginiPagina"));
+    ScaleZonesOnResize();
     viewport_->setMouseTracking(true);
     viewport_->installEventFilter(this);
     view_.installEventFilter(this);

@@ -14,6 +14,30 @@
 
 namespace present::ui {
 
+namespace {
+
+// The line that follows a dragged divider: every other pixel of a one-pixel
+// column inverted by exclusive-or with white, so that it shows on any
+// background. The widget paints nothing else: moving or hiding it repaints
+// what lay under it, which erases the old line.
+class TXorLine : public QWidget {
+public:
+    explicit TXorLine(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("lineaRighello"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAutoFillBackground(false);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        for (int y = 0; y < height(); y += 2) p.fillRect(0, y, width(), 1, Qt::white);
+    }
+};
+
+}  // namespace
+
 TTableRuler::TTableRuler(TTableView& tables, QWidget* parent) : QWidget(parent), tables_(tables) {
     setObjectName(QStringLiteral("righelloTabella"));
     setFixedHeight(12);
@@ -86,15 +110,7 @@ void TTableRuler::paintEvent(QPaintEvent*) {
 
 void TTableRuler::MoveLine(int x) {
     richtext::ui::TNYXpageView& v = tables_.View();
-    if (!line_) {
-        line_ = new QWidget(v.viewport());
-        line_->setObjectName(QStringLiteral("lineaRighello"));
-        line_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        line_->setAutoFillBackground(true);
-        QPalette pal = line_->palette();
-        pal.setColor(QPalette::Window, Qt::black);
-        line_->setPalette(pal);
-    }
+    if (!line_) line_ = new TXorLine(v.viewport());
     const QPoint at = mapTo(v.viewport(), QPoint(x, 0));
     line_->setGeometry(at.x(), 0, 1, v.viewport()->height());
     line_->show();

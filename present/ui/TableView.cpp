@@ -12,12 +12,15 @@
 #include <map>
 
 #include "model/NYXset.h"
+#include "model/Types.h"
 #include "present/TableChoices.h"
 #include "present/TableData.h"
+#include "present/ui/ObjectEdit.h"
 #include "richtext/Layout.h"
 #include "richtext/Navigation.h"
 #include "richtext/TableBox.h"
 #include "richtext/ui/BoxPainter.h"
+#include "richtext/ui/ObjectHandles.h"
 
 namespace present::ui {
 
@@ -94,6 +97,7 @@ TTableView::TTableView(richtext::ui::TNYXpageView& view) : QObject(&view), view_
     auto measure = view.onMeasureObject;
     view.onMeasureObject = [this, measure](TNYXembedded& e, std::int32_t lineWidth) {
         if (e.IsTable()) {
+            if (e.PlacedIn() && e.PlacedIn()->box == &view_.Box()) lineWidths_[e.Id()] = lineWidth;
             LayoutTableObject(e, lineWidth, &view_);
             return true;
         }
@@ -111,6 +115,37 @@ TTableView::TTableView(richtext::ui::TNYXpageView& view) : QObject(&view), view_
     view.onBeforeBoxChange = [this] { EndEdit(); };
     view.SetEnterTables(true);
     view.viewport()->installEventFilter(this);
+    if (richtext::ui::TObjectHandles* h = HandlesOf(view)) AttachResizeHandles(*h);
+}
+
+void TTableView::AttachResizeHandles(richtext::ui::TObjectHandles& h) {
+    // A selected table of the page resizes with its handles: the width is
+    // what it takes (its height follows its cells), stored as a percentage
+    // of the line that holds it or in pixels, as the table says.
+    auto mode = h.modeOf;
+    h.modeOf = [mode](const TNYXembedded& e) {
+        if (e.IsTable()) return richtext::THandleMode::kResizable;
+        return mode ? mode(e) : richtext::THandleMode::kFixed;
+    };
+    auto label = h.resizeLabel;
+    h.resizeLabel = [label](const TNYXembedded& e) {
+        if (e.IsTable()) return std::string("Dimensiona tabella");
+        return label ? label(e) : std::string("Dimensiona oggetto");
+    };
+    auto store = h.storeSize;
+    h.storeSize = [this, store](TNYXembedded& e, QSize before, QSize after) {
+        if (!e.IsTable()) return store && store(e, before, after);
+        model::TNYXoggetto* o = e.Record();
+        if (!o || after.width() == before.width()) return false;
+        const auto it = lineWidths_.find(e.Id());
+        const std::int32_t line = it != lineWidths_.end() ? it->second : view_.Box().layoutWidth;
+        const std::string was(reinterpret_cast<const char*>(o->Data()), static_cast<std::size_t>(model::kDataSize));
+        EndResizeWidth(*o, after.width(), line);
+        if (std::string(reinterpret_cast<const char*>(o->Data()), static_cast<std::size_t>(model::kDataSize)) == was)
+            return false;
+        view_.Session().ObjectChanged();
+        return true;
+    };
 }
 
 TTableView::~TTableView() { EndEdit(); }

@@ -11,11 +11,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 
 #include "present/TableLayout.h"
 #include "present/ui/TableRuler.h"
 #include "richtext/Box.h"
 #include "richtext/ui/BoxWidget.h"
+
+namespace richtext::ui {
+class TObjectHandles;
+}
 
 namespace present::ui {
 
@@ -74,6 +79,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AttachResizeHandles(richtext::ui::TObjectHandles& h);
     void PlaceEditor();
     void CellEdited();
     void Tab(int direction);
@@ -84,6 +90,9 @@ private:
     QPointer<TTableRuler> ruler_;
     richtext::TNYXbox* cell_ = nullptr;
     bool relaying_ = false;
+    // The line width each table of the page was last laid out in (by id):
+    // a resize stores its percentage of it.
+    std::map<std::int32_t, std::int32_t> lineWidths_;
 };
 
 // Gives a page view its table support (once).

@@ -274,6 +274,42 @@ TEST_F(HtmlImport, TablesAreSplitAndCellsKeepTheirText) {
     EXPECT_TRUE(problems.empty()) << problems[0];
 }
 
+TEST_F(HtmlImport, ClosedCellsPastTheFiftiethColumnRunIntoTheLastInsteadOfBeingDropped) {
+    struct Case {
+        const char* what;
+        std::string row;
+        std::vector<std::string> kept;  // in the last cell, in this order
+    };
+    std::string closed;
+    for (int c = 0; c < 55; ++c) closed += "<td>c" + std::to_string(c) + "</td>";
+    const std::vector<Case> cases = {
+        {"every cell closed", closed, {"c49", "c50", "c54"}},
+        {"a span over the last columns", "<td>a</td><td colspan=60>b</td><td>c</td><td>d</td>", {"c", "d"}},
+    };
+    for (const Case& k : cases) {
+        const std::string text = Import("<table><tr>" + k.row + "</tr><tr><td>z</td></tr></table>after");
+        const std::vector<std::int32_t> refs = markup::ObjectRefs(text);
+        ASSERT_EQ(refs.size(), 1u) << k.what;
+        const present::TTableData t(*dst.ObjectByRef(refs[0]));
+        EXPECT_EQ(t.Columns(), 50) << k.what;
+        EXPECT_EQ(t.Rows(), 2) << k.what;
+        // Exactly rows x columns cells: the page text after the table is its own.
+        std::size_t cells = 0;
+        for (std::size_t at = text.find("<T>"); at != std::string::npos; at = text.find("<T>", at + 3)) ++cells;
+        EXPECT_EQ(cells, 100u) << k.what;
+        std::size_t last = text.find("z");
+        for (const std::string& w : k.kept) {
+            const std::size_t at = text.find(w + "<");
+            ASSERT_NE(at, std::string::npos) << k.what << ": " << w;
+            EXPECT_LT(at, last) << k.what << ": " << w;
+        }
+        // The kept texts share the 50th cell: no cell end between the first and the last.
+        const std::size_t first = text.find(k.kept.front() + "<"), end = text.find(k.kept.back() + "<");
+        EXPECT_EQ(text.substr(first, end - first).find("<T>"), std::string::npos) << k.what;
+        EXPECT_NE(text.find("after"), std::string::npos) << k.what;
+    }
+}
+
 TEST_F(HtmlImport, HeadTitleKeywordsAndBody) {
     Import("<html><head><title> Il  titolo </title><meta name=keywords content=' uno, due ,,tre,'>"
            "<meta http-equiv=Content-Type content='text/html; charset=utf-8'><script>var x=1;</script>"

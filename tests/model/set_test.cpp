@@ -209,6 +209,41 @@ TEST_F(SetOps, DecodersRefuseDamagedAndHugePictures) {
     EXPECT_FALSE(codecs::Decode(gifHuge, out));
 }
 
+TEST_F(SetOps, JpegDecodedShrunkCoversTheAskedSizeByEighths) {
+    codecs::Image img;
+    img.width = 400;
+    img.height = 300;
+    img.rgba.assign(400u * 300u, 0xFF996633u);
+    std::string jpg;
+    ASSERT_TRUE(codecs::EncodeJpeg(img, 90, jpg));
+    struct Case {
+        int minW, minH, w, h;
+    };
+    // 400 x 300 in eighths: 50 x 38, 100 x 75, 150 x 113, ... 400 x 300.
+    for (const Case& c : std::vector<Case>{{100, 75, 100, 75},
+                                           {101, 75, 150, 113},
+                                           {50, 10, 50, 38},
+                                           {1, 1, 50, 38},
+                                           {0, 0, 50, 38},
+                                           {399, 1, 400, 300},
+                                           {800, 600, 400, 300}}) {
+        codecs::Image out;
+        ASSERT_TRUE(codecs::DecodeAtLeast(jpg, c.minW, c.minH, out)) << c.minW;
+        EXPECT_EQ(out.width, c.w) << c.minW << "x" << c.minH;
+        EXPECT_EQ(out.height, c.h) << c.minW << "x" << c.minH;
+        ASSERT_EQ(out.rgba.size(), static_cast<std::size_t>(c.w) * static_cast<std::size_t>(c.h));
+        const std::uint32_t px = out.rgba[out.rgba.size() / 2];
+        EXPECT_NEAR(static_cast<int>(px & 0xFF), 0x33, 6);
+        EXPECT_NEAR(static_cast<int>((px >> 8) & 0xFF), 0x66, 6);
+        EXPECT_NEAR(static_cast<int>((px >> 16) & 0xFF), 0x99, 6);
+    }
+    // Other formats decode whole; damaged data fails as Decode does.
+    codecs::Image out;
+    ASSERT_TRUE(codecs::DecodeAtLeast(Gif(9, 7, 0x123456), 2, 2, out));
+    EXPECT_EQ(out.width, 9);
+    EXPECT_FALSE(codecs::DecodeAtLeast(jpg.substr(0, 2), 10, 10, out));
+}
+
 TEST_F(SetOps, PictureCacheEvictsTheOldest) {
     std::vector<TNYXoggetto*> pics;
     for (int i = 0; i < 21; ++i) {

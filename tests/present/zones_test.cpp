@@ -15,6 +15,7 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "present/PictureChoices.h"
+#include "present/ObjectEditing.h"
 #include "present/PictureData.h"
 #include "present/Zones.h"
 
@@ -183,6 +184,23 @@ TEST_F(Zones, HalfSizeThenHandleResizeScalesTheZones) {
     EXPECT_EQ(Stored(0).left, 30);
     EXPECT_EQ(Stored(0).height, 60);
     placed = nullptr;
+}
+
+TEST_F(Zones, ResizeListenerScalesTheZonesOfPlacedPicturesOnly) {
+    ScaleZonesOnResize();
+    ScaleZonesOnResize();  // a second call adds no second listener
+    Slot(0, kLinkA, 10, 20, 30, 40);
+    NotifyResized(*placed, {100, 100}, {200, 50});
+    const TZoneData d = Stored(0);
+    EXPECT_EQ((std::vector<int>{d.left, d.top, d.width, d.height}), (std::vector<int>{20, 10, 60, 20}));
+    // A picture without zones, and other objects, keep their bytes.
+    TNYXoggetto* bare = set.NewObject(model::immagineNew);
+    TNYXoggetto* media = set.NewObject(model::multiMedia);
+    for (TNYXoggetto* o : {bare, media}) {
+        const std::string before(reinterpret_cast<const char*>(o->Data()), model::kDataSize);
+        NotifyResized(*o, {100, 100}, {200, 50});
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(o->Data()), model::kDataSize), before);
+    }
 }
 
 TEST_F(Zones, ResizeFromAZeroSizeDoesNotDivideByZero) {

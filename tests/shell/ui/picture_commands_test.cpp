@@ -305,6 +305,49 @@ TEST_F(PictureCommandsTest, ZoneDraggedMovesPastFourPixelsResizesByItsCornerAndI
     EXPECT_EQ(form.UndoList().Labels().front(), "Cancella zona cliccabile");
 }
 
+TEST_F(PictureCommandsTest, HandleResizeScalesTheZonesAndOneUndoPutsSizeAndZonesBack) {
+    TMainForm form(paths);
+    form.resize(900, 700);
+    form.show();
+    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
+    Flush();
+    richtext::TNYXembedded* e = Place(form);
+    ASSERT_NE(e, nullptr);
+    richtext::ui::TNYXpageView* view = form.PageView();
+    TPictureObjects* pictures = TPictureObjects::Of(*view);
+    QWidget* vp = view->viewport();
+    Click(vp, At(view, e, 10, 10));
+    form.Command("actAggiungiZona")->trigger();  // (10, 10, 30, 30)
+    auto bounds = [&] {
+        // Read from the record: the undo may leave no picture selected.
+        present::TZoneList zones;
+        zones.Load(*e->Record());
+        if (zones.Size() != 1) return std::vector<int>{};
+        const present::TZone z = zones[0];
+        return std::vector<int>{z.left, z.top, z.width, z.height};
+    };
+    ASSERT_EQ(pictures->Zones().Size(), 1u);
+    ASSERT_EQ(bounds(), (std::vector<int>{10, 10, 30, 30}));
+    // The lower right handle, just outside the 200 x 100 picture, dragged to
+    // make it 300 x 150.
+    Mouse(vp, QEvent::MouseButtonPress, At(view, e, 204, 104));
+    Mouse(vp, QEvent::MouseMove, At(view, e, 254, 129));
+    Mouse(vp, QEvent::MouseMove, At(view, e, 304, 154));
+    Mouse(vp, QEvent::MouseButtonRelease, At(view, e, 304, 154));
+    Flush();
+    ASSERT_EQ(e->width, 300);
+    ASSERT_EQ(e->height, 150);
+    EXPECT_EQ(bounds(), (std::vector<int>{15, 15, 45, 45}));
+    ASSERT_FALSE(form.UndoList().Labels().empty());
+    EXPECT_EQ(form.UndoList().Labels().front(), "Dimensiona immagine");
+    // One step takes back the size and the zones together.
+    form.Command("actUndo")->trigger();
+    Flush();
+    EXPECT_EQ(e->width, 200);
+    EXPECT_EQ(e->height, 100);
+    EXPECT_EQ(bounds(), (std::vector<int>{10, 10, 30, 30}));
+}
+
 TEST_F(PictureCommandsTest, PastedBitmapNeverOverwritesAPictureSharedWithOtherPlacements) {
     TMainForm form(paths);
     form.resize(900, 700);
@@ -373,6 +416,41 @@ TEST_F(PictureCommandsTest, CorruptPictureDataShowsAFramedPlaceholderAtTheStored
     EXPECT_EQ(canvas.pixelColor(209, 50), QColor(0x80, 0x80, 0x80));
     EXPECT_EQ(canvas.pixelColor(30, 12), QColor(0xF4, 0xF4, 0xF4));
     EXPECT_EQ(canvas.pixelColor(215, 50), QColor(Qt::white));
+}
+
+TEST(PictureCache, JpegShownAtAQuarterIsDecodedShrunkNeverWhole) {
+    testsupport::QtApp();
+    platform::testing::FixedEnv env;
+    platform::testing::TempDir dir;
+    model::codecs::Image img;
+    img.width = 800;
+    img.height = 600;
+    img.rgba.assign(800u * 600u, 0xFF2040E0u);
+    std::string jpg;
+    ASSERT_TRUE(model::codecs::EncodeJpeg(img, 90, jpg));
+    WriteFile(dir / "foto.jpg", jpg);
+    model::TNYXset set;
+    set.NewHypertext();
+    model::TNYXoggetto* pic = set.AddPicture(dir / "foto.jpg");
+    ASSERT_NE(pic, nullptr);
+    set.ClearPictureCache();
+    present::ui::TPictureCache& cache = present::ui::TPictureCache::Instance();
+    cache.Clear();
+    const int decodes = cache.Decodes();
+    const QImage small = cache.Scaled(*pic, 190, 150);
+    ASSERT_EQ(small.size(), QSize(190, 150));
+    const QColor c = small.pixelColor(95, 75);
+    EXPECT_NEAR(c.red(), 0xE0, 8);
+    EXPECT_NEAR(c.green(), 0x40, 8);
+    EXPECT_NEAR(c.blue(), 0x20, 8);
+    EXPECT_EQ(set.CachedPicture(*pic), nullptr);  // the whole picture was never decoded
+    // Painted again at that size: no decoding. At more than half: the whole picture.
+    EXPECT_EQ(cache.Scaled(*pic, 190, 150).size(), QSize(190, 150));
+    EXPECT_EQ(cache.Decodes(), decodes + 1);
+    EXPECT_EQ(cache.Scaled(*pic, 500, 375).size(), QSize(500, 375));
+    EXPECT_NE(set.CachedPicture(*pic), nullptr);
+    EXPECT_EQ(cache.Decodes(), decodes + 2);
+    cache.Clear();
 }
 
 TEST(PictureAnimation, AnimatedGifFramesAreReadWithShortDelaysClampedTo100Ms) {

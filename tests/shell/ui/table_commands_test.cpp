@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QListWidget>
@@ -250,6 +251,154 @@ TEST_F(TableCommandsTest, DraggingARulerDividerWidensTheColumn) {
         if (p->IsTableParagraph()) again = p->ObjectAt(0);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Record()->Word(97), 50);
+}
+
+TEST_F(TableCommandsTest, UndoOfANestedTablesCellBackgroundPutsTheOldBackgroundBack) {
+    richtext::TNYXembedded* outer = NewTable(2, 2, 0);
+    ASSERT_NE(outer, nullptr);
+    // "Tabella..." while the first cell is edited: the new table nests in it.
+    SetDialogRunner([](QDialog& d) {
+        auto& dlg = dynamic_cast<present::ui::TFnuovaTabella&>(d);
+        dlg.Rows()->setValue(2);
+        dlg.Columns()->setValue(2);
+        dlg.Styles()->setCurrentRow(0);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actTabella")->trigger();
+    Flush();
+    auto inner = [&]() -> richtext::TNYXembedded* {
+        for (auto& p : outer->CellAt(0, 0)->paragraphs)
+            if (p->IsTableParagraph()) return p->ObjectAt(0);
+        return nullptr;
+    };
+    ASSERT_NE(inner(), nullptr);
+    ASSERT_EQ(Tables().EditedCell(), inner()->CellAt(0, 0));
+    // Its current cell turns blue through "Proprietà tabella".
+    SetDialogRunner([](QDialog& d) {
+        auto& dlg = dynamic_cast<present::ui::TFproprietaTabella&>(d);
+        dlg.Background()->setCurrentIndex(2);
+        dlg.Colour()->SetColour(0xFF0000);
+        dlg.ApplyTo()->setCurrentIndex(1);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actProprietaTabella")->trigger();
+    Flush();
+    ASSERT_NE(inner(), nullptr);
+    ASSERT_EQ(inner()->CellAt(0, 0)->cellBackground, 0xFF0000);
+    auto blue = [&] {
+        View().verticalScrollBar()->setValue(std::max(0, outer->top - 20));
+        Flush();
+        const QImage shot = View().viewport()->grab().toImage();
+        const QPoint scroll(View().horizontalScrollBar()->value(), View().verticalScrollBar()->value());
+        const QRect cell = Tables().CellRect(*inner()->CellAt(0, 0)).translated(-scroll);
+        const QColor px = shot.pixelColor(cell.right() - 3, cell.bottom() - 3);
+        return px.blue() > 200 && px.red() < 60 && px.green() < 60;
+    };
+    Tables().EndEdit();
+    EXPECT_TRUE(blue());
+    View().Undo(1);
+    Flush();
+    // Outer and inner table are both there, the inner cell transparent again
+    // in the record, in the cell and on screen.
+    ASSERT_EQ(outer->PlacedIn()->box, &View().Box());
+    ASSERT_NE(inner(), nullptr);
+    EXPECT_EQ(inner()->CellAt(0, 0)->cellBackground, -1);
+    EXPECT_FALSE(blue());
+    EXPECT_TRUE(scripted.ui.messages.empty());
+    // And redo paints it blue again.
+    View().Redo(1);
+    Flush();
+    ASSERT_NE(inner(), nullptr);
+    EXPECT_EQ(inner()->CellAt(0, 0)->cellBackground, 0xFF0000);
+    EXPECT_TRUE(blue());
+}
+
+TEST_F(TableCommandsTest, RulerDragShowsAnInvertedDottedLineAndErasesItAtTheEnd) {
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    present::ui::TTableRuler* ruler = Tables().Ruler();
+    ASSERT_TRUE(ruler && ruler->isVisible());
+    QWidget* vp = View().viewport();
+    const int x = ruler->DividerX(0);
+    const int lineX = ruler->mapTo(vp, QPoint(x + 20, 0)).x();
+    Mouse(ruler, QEvent::MouseButtonPress, {x, 6});
+    Flush();
+    // No line at the press: the page as it is.
+    const QImage before = vp->grab().toImage();
+    EXPECT_EQ(vp->findChild<QWidget*>(QStringLiteral("lineaRighello")), nullptr);
+    Mouse(ruler, QEvent::MouseMove, {x + 20, 6});
+    Flush();
+    QWidget* line = vp->findChild<QWidget*>(QStringLiteral("lineaRighello"));
+    ASSERT_NE(line, nullptr);
+    ASSERT_TRUE(line->isVisible());
+    EXPECT_EQ(line->height(), vp->height());
+    const QImage during = vp->grab().toImage();
+    // Down the whole viewport, every other pixel of the column is the
+    // inverse of what lies under it; the pixels between are untouched, and
+    // so is the column beside it.
+    int inverted = 0;
+    for (int y = 0; y + 1 < vp->height(); y += 2) {
+        const QRgb under = before.pixel(lineX, y) & 0xFFFFFF, shown = during.pixel(lineX, y) & 0xFFFFFF;
+        inverted += shown == (~under & 0xFFFFFF);
+        EXPECT_EQ(during.pixel(lineX, y + 1), before.pixel(lineX, y + 1)) << y + 1;
+        EXPECT_EQ(during.pixel(lineX + 1, y), before.pixel(lineX + 1, y)) << y;
+    }
+    EXPECT_EQ(inverted, vp->height() / 2);
+    // Released where it was pressed: the line goes, nothing else changes.
+    Mouse(ruler, QEvent::MouseMove, {x, 6});
+    Mouse(ruler, QEvent::MouseButtonRelease, {x, 6}, Qt::NoButton);
+    Flush();
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_EQ(e->Record()->Word(97), 50);
+}
+
+TEST_F(TableCommandsTest, SelectedTableResizedByItsHandleStoresItsPercentageAndUndoes) {
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    ASSERT_EQ(e->Record()->Byte(55), 1);
+    ASSERT_EQ(e->Record()->Byte(89), 100);
+    form->Command("actSelezionaTabella")->trigger();
+    Flush();
+    ASSERT_EQ(Tables().EditedCell(), nullptr);
+    const std::int32_t line = e->width;  // 100 % of the line
+    ASSERT_GT(line, 200);
+    View().verticalScrollBar()->setValue(std::max(0, e->top - 20));
+    Flush();
+    const QPoint scroll(View().horizontalScrollBar()->value(), View().verticalScrollBar()->value());
+    // The right middle handle lies just outside the right edge.
+    const QPoint handle = QPoint(e->left + e->width + 3, e->top + (e->height - 8) / 2 + 4) - scroll;
+    QWidget* vp = View().viewport();
+    const int shrink = line / 2;
+    Mouse(vp, QEvent::MouseButtonPress, handle);
+    Mouse(vp, QEvent::MouseMove, handle - QPoint(shrink / 2, 0));
+    Mouse(vp, QEvent::MouseMove, handle - QPoint(shrink, 0));
+    Mouse(vp, QEvent::MouseButtonRelease, handle - QPoint(shrink, 0), Qt::NoButton);
+    Flush();
+    const int percent = (line - shrink) * 100 / line;
+    EXPECT_EQ(e->Record()->Byte(89), percent);
+    EXPECT_EQ(e->width, line * percent / 100);
+    ASSERT_FALSE(form->UndoList().Labels().empty());
+    EXPECT_EQ(form->UndoList().Labels().front(), "Dimensiona tabella");
+    // The cells follow the narrower table.
+    EXPECT_LT(e->CellAt(0, 1)->cellLeft + e->CellAt(0, 1)->layoutWidth, e->width);
+    View().Undo(1);
+    Flush();
+    richtext::TNYXembedded* back = nullptr;
+    for (auto& p : View().Box().paragraphs)
+        if (p->IsTableParagraph()) back = p->ObjectAt(0);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Record()->Byte(89), 100);
+    EXPECT_EQ(back->width, line);
+}
+
+TEST_F(TableCommandsTest, ClosingTheWindowWhileACellIsEditedLeavesNoFreedPageCurrent) {
+    ASSERT_NE(NewTable(2, 2, 0), nullptr);
+    ASSERT_NE(qobject_cast<present::ui::TTableCellEditor*>(QApplication::focusWidget()), nullptr);
+    // Taking the pages down moves the focus from the cell editor; no page
+    // taken down may stay current while the window is told of the change.
+    form.reset();
 }
 
 }  // namespace
