@@ -21,7 +21,7 @@ namespace {
 constexpr const char* kNoMaster = "Nessuna cornice è stata registrata come master per la mappa cornici!";
 constexpr const char* kTmpActive = "Error: this property must be set true with IsShowingTmpFrameSet false";
 constexpr std::size_t kMaxHistory = 1000;
-constexpr int kOpenReplaceCurrent = 0, kOpenNamedFrame = 1, kOpenAnchorHere = 6;
+constexpr int kOpenReplaceCurrent = 0, kOpenNamedFrame = 1, kOpenFirstWindow = 2, kOpenLastWindow = 4, kOpenAnchorHere = 6;
 constexpr std::int32_t kOwnPage = -2;  // TFramePage::mapRef_: the frame shows the map's page
 
 model::TNYXoggetto* PageAt(const model::TNYXset* set, std::int64_t slot) {
@@ -126,6 +126,11 @@ void TNYXCustomFrameSet::SetReadOnly(bool on) {
     if (on) ArmPreview();
     layout_->Relayout();  // bars are thinner and create bars go in view mode
     FocusCurrent();
+}
+
+void TNYXCustomFrameSet::SetShowBoundaries(bool on) {
+    showBoundaries_ = on;
+    for (auto& [leaf, p] : pages_) p->SetShowBoundaries(on);
 }
 
 void TNYXCustomFrameSet::SetShowNested(bool on) {
@@ -301,6 +306,7 @@ void TNYXCustomFrameSet::MakePages() {
         if (!p) return;
         p->leaf_ = &f;
         p->SetViewMode(readOnly_);
+        p->SetShowBoundaries(showBoundaries_);
         TFramePage& shown = *p;
         pages_[&f] = std::move(p);
         const std::int32_t ref = f.rec.PageRef();
@@ -571,7 +577,11 @@ void TNYXCustomFrameSet::RunLink(const TLinkRequest& r) {
                 break;
         }
         // Page 0 is a page like any other.
-        if (target >= 0 && target < kMaxPageNumber) {
+        const bool ownWindow = readOnly_ && mode >= kOpenFirstWindow && mode <= kOpenLastWindow && onOpenWindow;
+        if (target >= 0 && target < kMaxPageNumber && ownWindow && onOpenWindow(target, anchor, window, mode)) {
+            // Shown in a window of its own: this frame set and its history stay.
+            shown = target;
+        } else if (target >= 0 && target < kMaxPageNumber) {
             if (sender && target == from && sender->Session().WorkingCopy()) {
                 if (anchor >= 0) sender->Session().GoToAnchor(anchor);
             } else {

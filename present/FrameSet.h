@@ -46,6 +46,8 @@ public:
     virtual bool Paste() { return false; }
     // Gives the box the focus, making it visible first.
     virtual void Focus() {}
+    // Table and cell borders drawn (else only the cells' contents).
+    virtual void SetShowBoundaries(bool) {}
 
     // The frame it shows.
     TNonVisCornice* Leaf() const { return leaf_; }
@@ -121,6 +123,9 @@ public:
     // layout, that layout is shown (its host becomes this frame set).
     void SetShowFramesOnly(bool on, TFrameLayout* external = nullptr);
     bool ShowFramesOnly() const { return framesOnly_; }
+    // Table and cell borders in every frame's page (on by default).
+    void SetShowBoundaries(bool on);
+    bool ShowBoundaries() const { return showBoundaries_; }
     bool saveOnExit = true;
     bool activePreview = false;
     bool anchorPreview = false;
@@ -239,6 +244,11 @@ public:
     // sender (when it is still there) and the record (a page the link led
     // to, or the link itself). Its errors are shown.
     std::function<void(TFramePage* sender, const model::TNYXoggetto* record)> onDoLink;
+    // In view mode, a link to a page opened as a separate window, a new
+    // browser or a pop-up (open modes 2 to 4) goes here with the window's
+    // name, and the page shown stays; true when the page was shown there.
+    // Unset (or false), the page is shown in this frame set.
+    std::function<bool(std::int64_t page, std::int32_t anchor, const std::string& window, int mode)> onOpenWindow;
     // A frame was clicked in frames-only mode.
     std::function<void(TNonVisCornice&)> onClickFrame;
     // The frame picked in frames-only mode.
@@ -284,6 +294,7 @@ private:
     std::int32_t mainPage_ = -2;
     std::int32_t detachedPage_ = -1;
     bool readOnly_ = false;
+    bool showBoundaries_ = true;
     bool animated_ = false;
     bool framesOnly_ = false;
     bool autoJump_ = true;

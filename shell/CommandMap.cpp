@@ -102,6 +102,7 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnFormato", "actProprietaPagina", "&Proprietà pagina...", "Ctrl+F11"},
         {"mnIpertesto", "actSoloLettura", "Solo &lettura", "F11"},
         {"mnIpertesto", "actIndietro", "&Indietro", "Alt+Left"},
+        {"mnIpertesto", "actMostraBordi", "Mostra &bordi delle tabelle", ""},
         {"mnIpertesto", "-", "", ""},
         {"mnIpertesto", "actPaginaPiu", "Pagina +1", "Ctrl+="},
         {"mnIpertesto", "actPaginaMeno", "Pagina -1", "Ctrl+-"},

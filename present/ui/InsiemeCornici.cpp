@@ -128,6 +128,12 @@ void TNYXFrame::Focus() {
     view_->setFocus(Qt::OtherFocusReason);
 }
 
+void TNYXFrame::SetShowBoundaries(bool on) {
+    if (view_->Look().showBoundaries == on) return;
+    view_->Look().showBoundaries = on;
+    view_->viewport()->update();
+}
+
 // --- the frame set --------------------------------------------------------------------------------
 
 TInsiemeCornici::TInsiemeCornici(QWidget* parent, int nesting)
@@ -190,6 +196,9 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
                 return platform::text::Cp1252ToUtf8(page->DescriptionTitle());
         return platform::text::Cp1252ToUtf8(link->Description());
     };
+    view->onHintChanged = [this](const std::string& hint) {
+        if (onGetHint) onGetHint(hint);
+    };
     if (onViewMade) onViewMade(*view);
     return frame;
 }
@@ -200,6 +209,7 @@ void TInsiemeCornici::GiveBack(richtext::ui::TNYXpageView* view) {
     view->onFollowLink = nullptr;
     view->onEdited = nullptr;
     view->onSelectionChanged = nullptr;
+    view->onHintChanged = nullptr;
     // Hidden once the frames are placed, unless a frame takes it again at once.
     if (spare_.size() < kSpareViews) {
         spare_.push_back(view);

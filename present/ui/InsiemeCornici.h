@@ -87,6 +87,7 @@ public:
     bool Copy() override;
     bool Paste() override;
     void Focus() override;
+    void SetShowBoundaries(bool on) override;
     richtext::ui::TNYXpageView* View() const { return view_; }
 
 private:
@@ -119,6 +120,8 @@ public:
     std::function<void(richtext::ui::TNYXpageView&)> onViewMade;
     std::function<void()> onEdited;
     std::function<void()> onViewSelectionChanged;
+    // `OnGetHint`: the hint under the pointer in any page changed (empty: none).
+    std::function<void(const std::string& hint)> onGetHint;
 
     // --- the widgets' drags ----------------------------------------------------------
     void DragBarTo(TNonVisCornice& container, std::size_t i, int size, bool released);

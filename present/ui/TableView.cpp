@@ -210,7 +210,7 @@ void TTableView::PaintTable(QPainter& p, const TNYXembedded& e, const QRect& r) 
     p.save();
     p.translate(r.topLeft());
     FillBackground(p, set, td.Background(), QRect(QPoint(0, 0), r.size()));
-    richtext::ui::PaintBorder(p, look, r.size(), richtext::ui::BorderOf::Table, td.Border(), true, readOnly);
+    richtext::ui::PaintBorder(p, look, r.size(), richtext::ui::BorderOf::Table, td.Border(), look.showBoundaries, readOnly);
     const QRect clip = p.clipBoundingRect().isEmpty() ? QRect(QPoint(0, 0), r.size()) : p.clipBoundingRect().toAlignedRect();
     for (int row = 0; row < e.Rows(); ++row)
         for (int col = 0; col < e.Columns(); ++col) {
@@ -226,7 +226,7 @@ void TTableView::PaintTable(QPainter& p, const TNYXembedded& e, const QRect& r) 
             if (cell != cell_) {
                 richtext::ui::PaintParagraphs(p, *cell, view_.Metrics(), look, own);
             }
-            richtext::ui::PaintBorder(p, look, cr.size(), richtext::ui::BorderOf::Cell, td.Border(), true, readOnly);
+            richtext::ui::PaintBorder(p, look, cr.size(), richtext::ui::BorderOf::Cell, td.Border(), look.showBoundaries, readOnly);
             p.restore();
         }
     p.restore();

@@ -26,6 +26,7 @@ struct TBoxLook {
     bool editable = true;         // header and footer text is hatched
     bool inactive = false;        // the whole box is hatched (shared text)
     bool showSelection = true;
+    bool showBoundaries = true;   // table and cell borders drawn
     QPoint scroll;                // the view's scroll positions
     QPoint parentOffset;          // cells: the box's place in its parent
     QColor highlight{0x33, 0x66, 0xCC}, highlightText{Qt::white};

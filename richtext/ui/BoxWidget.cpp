@@ -719,10 +719,23 @@ void TNYXboxWidget::mouseMoveEvent(QMouseEvent* e) {
         QString hint;
         if (onLinkHint) hint = QString::fromStdString(onLinkHint(link));
         viewport()->setToolTip(hint);
+        ShowHint(hint.toStdString());
     } else {
         viewport()->setToolTip(QString());
+        ShowHint({});
         viewport()->setCursor(!readOnly_ && mouse_->InSelection(p.x(), p.y()) ? Qt::DragMoveCursor : Qt::IBeamCursor);
     }
+}
+
+void TNYXboxWidget::leaveEvent(QEvent* e) {
+    ShowHint({});
+    QAbstractScrollArea::leaveEvent(e);
+}
+
+void TNYXboxWidget::ShowHint(const std::string& hint) {
+    if (hint == hint_) return;
+    hint_ = hint;
+    if (onHintChanged) onHintChanged(hint_);
 }
 
 void TNYXboxWidget::mouseReleaseEvent(QMouseEvent* e) {

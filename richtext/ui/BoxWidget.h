@@ -130,6 +130,8 @@ public:
     std::function<void(std::int32_t key)> onFollowLink;
     // The hint shown over a link (its description).
     std::function<std::string(std::int32_t key)> onLinkHint;
+    // The hint under the pointer changed (empty: none), for a status bar.
+    std::function<void(const std::string& hint)> onHintChanged;
     // A key moved the caret out of this box into another (a table's cell or
     // the box holding the table).
     std::function<void(TNYXbox& box, TTextPos pos)> onLeaveBox;
@@ -157,6 +159,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
@@ -166,6 +169,8 @@ protected:
     // Types UTF-8 text character by character (what the keyboard or an input method produced).
     bool TypeText(const std::string& utf8);
     void ApplyKey(const TKeyResult& r);
+    // Tells onHintChanged when the hint under the pointer changes.
+    void ShowHint(const std::string& hint);
     void ApplyMouse(const TMouseResult& r);
     // Clears the selection and hands the link to onFollowLink.
     void Follow(std::int32_t key);
@@ -207,6 +212,7 @@ protected:
     bool autoEngQuote_ = false;
     bool codeMode_ = false;
     bool blinkOn_ = false;
+    std::string hint_;  // the hint last shown over a link
     QRect caretPainted_;
     bool paintSkipped_ = false;
     TTextPos shownSelStart_, shownSelEnd_;  // the selection as last painted

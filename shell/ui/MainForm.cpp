@@ -1,4 +1,5 @@
 #include "shell/ui/MainForm.h"
+#include "shell/ui/LinkWindows.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
 #include "shell/ui/AlbumCommands.h"
@@ -153,9 +154,19 @@ TMainForm::TMainForm(TProgramPaths paths, QWidget* parent)
     undo_ = std::make_unique<richtext::TNYXundoList>(&doc_);
     frameSet_->SetLinkedNYXset(&doc_);
     frameSet_->SetUndoList(undo_.get());
+    // Pages that links open as separate windows, new browsers or pop-ups.
+    linkWindows_ = std::make_unique<TLinkWindows>(*this, doc_);
+    frameSet_->onOpenWindow = [this](std::int64_t page, std::int32_t anchor, const std::string& name, int mode) {
+        return linkWindows_->Open(page, anchor, name, mode);
+    };
     // A read-only hypertext refuses typing with a message, in every frame.
     frameSet_->onViewMade = [this](richtext::ui::TNYXpageView& v) { v.installEventFilter(this); };
     frameSet_->onEdited = [this] { UpdateEditCommands(); };
+    // The description of the link under the pointer, in the status bar.
+    frameSet_->onGetHint = [this](const std::string& hint) {
+        if (hint.empty()) statusBar()->clearMessage();
+        else statusBar()->showMessage(Q(hint.substr(0, hint.find('|'))));
+    };
     frameSet_->onViewSelectionChanged = [this] { UpdateEditCommands(); };
     frameSet_->onSelectionChange = [this] { UpdateEditCommands(); };
     frameSet_->onPageChanged = [this] {
@@ -315,6 +326,7 @@ void TMainForm::BuildCommands() {
              if (key != -1) FollowLink(key);
          }},
         {"actIndietro", [this] { GoBack(); }},
+        {"actMostraBordi", [this] { frameSet_->SetShowBoundaries(Command("actMostraBordi")->isChecked()); }},
         {"actAggiungiPagina", [this] { AddNewPage(); }},
         {"actNuovaPagina", [this] { NewPageDialog(); }},
         {"actTutteLePagine", [this] { ShowAllPages(); }},
@@ -366,6 +378,8 @@ void TMainForm::BuildCommands() {
         menu->addAction(a);
     }
     actions_["actSoloLettura"]->setCheckable(true);
+    actions_["actMostraBordi"]->setCheckable(true);
+    actions_["actMostraBordi"]->setChecked(true);
     actions_["actRedo"]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     recentSeparator_ = fileMenu_->addSeparator();
     exitAction_ = makeAction(shell::ExitCommand());
@@ -530,7 +544,10 @@ void TMainForm::BusyChanged(bool busy) {
 
 void TMainForm::CaptionChanged(const std::string& caption) { setWindowTitle(Q(caption)); }
 
-void TMainForm::DocumentReplaced() { ShowPages(); }
+void TMainForm::DocumentReplaced() {
+    linkWindows_->CloseAll();
+    ShowPages();
+}
 
 void TMainForm::ReadOnlyChanged() {
     const bool locked = document_.ReadOnly();
@@ -590,6 +607,7 @@ void TMainForm::SetViewMode(bool on) {
     // Leaving view mode on a read-only hypertext takes its password.
     if (!on && document_.ReadOnly() && !document_.Unlock()) on = true;
     Command("actSoloLettura")->setChecked(on);
+    if (!on) linkWindows_->CloseAll();  // they show the pages as they were
     frameSet_->SetReadOnly(on);
     UpdateEditCommands();
 }
@@ -908,6 +926,10 @@ void TMainForm::LinkFollowed(present::TFramePage*, const model::TNYXoggetto* rec
         }
         if (record->Byte(model::linkrec::kOpenMode) == 6) return;  // an anchor of the page shown
     }
+    // A link that closes a window a link opened.
+    if (record->Type() == model::speclink && record->Subtype() == 2 &&
+        linkWindows_->Close(record->Str(model::linkrec::kWindowName, model::linkrec::kWindowNameCap)))
+        return;
     statusBar()->showMessage(QStringLiteral("Questo collegamento si segue nel browser o nell'esportazione."), 5000);
 }
 
@@ -1071,6 +1093,7 @@ void TMainForm::UpdateEditCommands() {
 void TMainForm::DetachFromSet() {
     // Edits go into the hypertext before it is written; the working copies
     // point into the objects a save replaces.
+    linkWindows_->CloseAll();
     frameSet_->Detach();
     detached_ = true;
     QSignalBlocker block(pages_);

@@ -62,6 +62,8 @@ using shell::TStartCommand;
 // before the document goes.
 inline constexpr const char* kDocumentWindowProperty = "quorDocumentWindow";
 
+class TLinkWindows;
+
 class TMainForm : public QMainWindow,
                   public shell::TOptionsTarget,
                   public model::TNYXview,
@@ -111,6 +113,8 @@ public:
     // --- editing ---------------------------------------------------------------
     // The frame set through which every page is shown and edited.
     present::ui::TInsiemeCornici* FrameSet() const { return frameSet_; }
+    // The windows that links of the pages opened in view mode.
+    TLinkWindows& LinkWindows() const { return *linkWindows_; }
     // The page being edited: the current frame's page view (else the first
     // frame's; an empty one when nothing is shown).
     richtext::ui::TNYXpageView* PageView() const;
@@ -259,6 +263,7 @@ private:
     richtext::ui::TNYXpageView* idleView_ = nullptr;  // stands in while nothing is shown
     shell::TMainDocument document_;
     model::TNYXset& doc_;  // the document's hypertext
+    std::unique_ptr<TLinkWindows> linkWindows_;
     std::unique_ptr<richtext::TNYXundoList> undo_;  // over the document's hypertext: goes first
     bool optionsStored_ = false;
     int localizedTexts_ = 0;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <tuple>
 
 #include "model/Fields.h"
 #include "model/NYXset.h"
@@ -242,6 +243,38 @@ TEST_F(FrameSetTest, ALinkIntoANamedFrameLeavesTheLayoutAsItWas) {
     EXPECT_FALSE(set.Modified());
     auto tree = ReadFrameMap(*PageMap(set, *set.ObjectAt(model::testoHtml, 0)));
     EXPECT_NE(tree->children[0]->rec.PageRef(), PageRef(2));
+}
+
+TEST_F(FrameSetTest, InViewModeALinkToAWindowOfItsOwnLeavesThePageShownAndTheHistory) {
+    AddLink(set, 0, PageRef(2), 1, /*separate window*/ 2, "Altra");
+    std::vector<std::tuple<std::int64_t, std::string, int>> opened;
+    bool accept = true;
+    fs.onOpenWindow = [&](std::int64_t page, std::int32_t, const std::string& window, int mode) {
+        opened.emplace_back(page, window, mode);
+        return accept;
+    };
+    auto follow = [&] {
+        fs.DoLink(fs.Pages()[0], FirstLink(*fs.Pages()[0]));
+        RunQueued();
+    };
+    // While the page is edited the link shows its page here.
+    ASSERT_TRUE(fs.ShowPage(0));
+    follow();
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(fs.MainPageNumber(), 2);
+    ASSERT_TRUE(fs.ShowPage(0));
+    fs.SetReadOnly(true);
+    const std::vector<std::int32_t> history = fs.History();
+    follow();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], std::make_tuple(std::int64_t{2}, std::string("Altra"), 2));
+    EXPECT_EQ(fs.MainPageNumber(), 0);
+    EXPECT_EQ(fs.History(), history);
+    // A window that could not be made: the page is shown here after all.
+    accept = false;
+    follow();
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(fs.MainPageNumber(), 2);
 }
 
 TEST_F(FrameSetTest, ThePreviewTimerAdvancesToTheNextSlide) {

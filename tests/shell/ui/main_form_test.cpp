@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,8 @@
 #include <QMimeData>
 #include <QDialog>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -55,6 +58,7 @@
 #include "shell/ProgramOptions.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/Dialogs.h"
+#include "shell/ui/LinkWindows.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/PrototypeDialogs.h"
 #include "shell/StartLogic.h"
@@ -1320,6 +1324,98 @@ TEST_F(MainFormTest, ThePageListFiltersAndRenamesInPlaceAsOneUndoStep) {
     form->Command("actUndo")->trigger();
     EXPECT_EQ(QString::fromStdString(platform::text::Cp1252ToUtf8(form->Document().ObjectAt(model::testoHtml, slot)->GetName())), first);
     EXPECT_EQ(pages->text(0), first);
+}
+
+TEST_F(MainFormTest, TheLinkUnderThePointerIsDescribedInTheStatusBarUntilThePointerLeavesIt) {
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+    auto* view = form->PageView();
+    QWidget* vp = view->viewport();
+    auto move = [&](QPoint at) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    };
+    const QPoint scroll(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    view->Editing().SetCaret(OnLink(view->Box(), 0));
+    const QRect caret = view->CaretRect();
+    move(QPoint(caret.left() - 2, caret.center().y()) - scroll);
+    const QString hint = form->statusBar()->currentMessage();
+    ASSERT_FALSE(hint.isEmpty());
+    EXPECT_EQ(hint, vp->toolTip().section('|', 0, 0));
+    // Off the link, and out of the page, the status bar is emptied.
+    move(QPoint(1, 1));
+    EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
+    move(QPoint(caret.left() - 2, caret.center().y()) - scroll);
+    EXPECT_EQ(form->statusBar()->currentMessage(), hint);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view, &leave);
+    EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(MainFormTest, LinksToWindowsOfTheirOwnOpenOneWindowPerNameInViewModeAndALinkClosesIt) {
+    const fs::path file = dir / "finestre.nyx";
+    {
+        model::TNYXset s;
+        s.NewHypertext();
+        auto* first = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        auto* second = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        first->SetName("Prima");
+        second->SetName("Seconda");
+        auto link = [&](int subtype, std::int32_t target, int mode) {
+            model::TNYXoggetto* l = s.NewObject(model::speclink);
+            l->SetSubtype(static_cast<std::uint8_t>(subtype));
+            l->SetInt(model::linkrec::kTarget, target);
+            l->SetInt(model::linkrec::kAnchor, -1);
+            l->SetByte(model::linkrec::kOpenMode, static_cast<std::uint8_t>(mode));
+            l->SetStr(model::linkrec::kWindowName, model::linkrec::kWindowNameCap, "Altra");
+            return l->Reference();
+        };
+        first->SetText("<Z S0 >" + RefTag(link(1, second->Reference(), /*separate window*/ 2)) + "apri<%>");
+        second->SetText("<Z S0 >" + RefTag(link(/*close a window*/ 2, -1, 0)) + "chiudi<%>");
+        s.SetHInt(model::hdr::kCoverPage, static_cast<std::int32_t>(first->Index()));
+        ASSERT_TRUE(s.SaveToFile(file));
+    }
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    auto pages = testsupport::PageList::Of(*form);
+    auto open = [&] {
+        ASSERT_TRUE(form->FollowLink(form->PageView()->LinkAt(OnLink(form->PageView()->Box(), 0))));
+        QApplication::processEvents();
+    };
+    // Editing, the link shows its page in the main window.
+    open();
+    EXPECT_EQ(pages->currentSlot(), 1);
+    EXPECT_EQ(form->LinkWindows().Count(), 0u);
+    pages->setCurrentSlot(0);
+    form->Command("actSoloLettura")->trigger();
+    const std::vector<std::int32_t> history = form->FrameSet()->History();
+    open();
+    open();  // the same name takes the same window
+    EXPECT_EQ(pages->currentSlot(), 0);
+    EXPECT_EQ(form->FrameSet()->History(), history);
+    ASSERT_EQ(form->LinkWindows().Count(), 1u);
+    present::ui::TInsiemeCornici* inner = form->LinkWindows().FrameSetOf("ALTRA");
+    ASSERT_NE(inner, nullptr);
+    EXPECT_TRUE(inner->window()->isVisible());
+    EXPECT_EQ(inner->window()->windowTitle(), "Seconda - Altra");
+    ASSERT_NE(inner->CurrentView(), nullptr);
+    EXPECT_EQ(inner->CurrentView()->PageSlot(), 1);
+    EXPECT_TRUE(inner->ReadOnly());
+    // The window's own link closes it.
+    richtext::ui::TNYXpageView* shown = inner->CurrentView();
+    QPointer<QWidget> window = inner->window();
+    inner->DoLink(inner->CurrentOrFirst(), shown->LinkAt(OnLink(shown->Box(), 0)));
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form->LinkWindows().Count(), 0u);
+    EXPECT_TRUE(window.isNull());
+    // Leaving view mode closes what is still open.
+    open();
+    ASSERT_EQ(form->LinkWindows().Count(), 1u);
+    form->Command("actSoloLettura")->trigger();
+    EXPECT_EQ(form->LinkWindows().Count(), 0u);
+    EXPECT_TRUE(scripted.ui.messages.empty());
 }
 
 TEST_F(MainFormTest, ALinkFollowedInViewModeAndBack) {

@@ -402,3 +402,35 @@ TEST_F(TableCommandsTest, ClosingTheWindowWhileACellIsEditedLeavesNoFreedPageCur
 }
 
 }  // namespace
+
+TEST_F(TableCommandsTest, TableBordersAreHiddenAndShownAgainFromTheMenu) {
+    QAction* borders = form->Command("actMostraBordi");
+    ASSERT_TRUE(borders->isEnabled());
+    ASSERT_TRUE(borders->isChecked());
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    Tables().EndEdit();
+    View().verticalScrollBar()->setValue(std::max(0, e->top - 20));
+    Flush();
+    // Pixels along the first cell's top edge that differ from its inside.
+    auto edge = [&] {
+        const QImage shot = View().viewport()->grab().toImage();
+        const QPoint scroll(View().horizontalScrollBar()->value(), View().verticalScrollBar()->value());
+        const QRect cell = Tables().CellRect(*e->CellAt(0, 0)).translated(-scroll);
+        const QColor inside = shot.pixelColor(cell.center());
+        int marked = 0;
+        for (int x = cell.left() + 2; x < cell.right() - 2; ++x) marked += shot.pixelColor(x, cell.top()) != inside;
+        return marked;
+    };
+    EXPECT_GT(edge(), 0);
+    borders->trigger();
+    EXPECT_FALSE(form->FrameSet()->ShowBoundaries());
+    Flush();
+    EXPECT_EQ(edge(), 0);
+    // A page shown later keeps the choice, and it comes back from the menu.
+    form->Command("actAggiungiPagina")->trigger();
+    Flush();
+    for (richtext::ui::TNYXpageView* v : form->FrameSet()->Views()) EXPECT_FALSE(v->Look().showBoundaries);
+    borders->trigger();
+    for (richtext::ui::TNYXpageView* v : form->FrameSet()->Views()) EXPECT_TRUE(v->Look().showBoundaries);
+}
