@@ -412,4 +412,19 @@ TEST_F(AlbumWindowTest, AddsAPictureAndAPageEditShowsThePageAndThePreviewFollows
     EXPECT_FALSE(a.PagePreview()->isVisible());
 }
 
+// Another hypertext opened while the album is open: the lists show its
+// objects, so renaming a row can only reach what the row shows.
+TEST_F(AlbumWindowTest, ListsFollowAHypertextOpenedMeanwhile) {
+    TFalbum& a = Open();
+    ASSERT_EQ(Rows(a, TTab::kPages).size(), 3);
+    testsupport::NyxBuilder b;
+    testsupport::AddDefaultStyles(b);
+    testsupport::AddPage(b, "Altrove", "<Z S0 >Un altro ipertesto.");
+    b.Write(dir / "altro.nyx");
+    ASSERT_TRUE(form->OpenDocument(dir / "altro.nyx", true));
+    EXPECT_EQ(Rows(a, TTab::kPages), QStringList{"Altrove"});
+    ASSERT_TRUE(a.Model(TTab::kPages)->setData(a.Model(TTab::kPages)->index(0), QStringLiteral("Qui"), Qt::EditRole));
+    EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 0)->GetName(), "Qui");
+}
+
 }  // namespace
