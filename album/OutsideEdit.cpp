@@ -277,15 +277,28 @@ bool TOutsideEdit::Prepare() {
     }
     std::string name = o->GetFileName();
     if (name.empty()) name = o->GetName();
-    work_ = set_.UniqueWorkFileName(text::Cp1252ToUtf8(SafeBaseName(name)));
-    if (work_.empty() || !o->WriteContentsTo(work_) || !ReadWhole(work_, written_)) {
+    const fs::path base = set_.WorkFolder();
+    std::string tmpl = (base / "edit-XXXXXX").string();
+    if (base.empty() || !::mkdtemp(tmpl.data())) {
+        platform::ui().Error("Impossibile creare una cartella di lavoro in " + base.string());
+        return false;
+    }
+    folder_ = tmpl;
+    work_ = folder_ / text::Cp1252ToUtf8(SafeBaseName(name));
+    if (!o->WriteContentsTo(work_) || !ReadWhole(work_, written_)) {
         platform::ui().Error("Impossibile scrivere il file di lavoro " + work_.string());
-        std::error_code ec;
-        if (!work_.empty()) fs::remove(work_, ec);
-        work_.clear();
+        RemoveWorkFile();
         return false;
     }
     return true;
+}
+
+void TOutsideEdit::RemoveWorkFile() {
+    std::error_code ec;
+    if (!work_.empty()) fs::remove(work_, ec);
+    if (!folder_.empty()) fs::remove(folder_, ec);  // only when empty
+    work_.clear();
+    folder_.clear();
 }
 
 bool TOutsideEdit::Start(const std::vector<std::string>& argv) {
@@ -334,6 +347,20 @@ TOutsideEdit::TApply TOutsideEdit::Apply() {
         return TApply::kFailed;
     }
     if (now == written_) return TApply::kUnchanged;
+    // The object must still be the one the edit started from: same type,
+    // same contents (a save reloads the hypertext but keeps both).
+    {
+        const fs::path check = folder_ / ".prima";
+        std::string before;
+        const bool same = (o->Type() == model::immagine || o->Type() == model::genLink) && o->WriteContentsTo(check) &&
+                          ReadWhole(check, before) && before == written_;
+        fs::remove(check, ec);
+        if (!same) {
+            platform::ui().Error("L'oggetto modificato non \xC3\xA8 pi\xC3\xB9 quello di partenza: la modifica non \xC3\xA8 stata applicata." +
+                                 keptAt);
+            return TApply::kFailed;
+        }
+    }
     if (o->Type() == model::genLink) {
         if (o->FirstStreamInMemory() || o->FirstStreamInFile() || o->ExternalPath().empty()) {
             // The contents still live in the object: they are replaced there.
@@ -365,8 +392,7 @@ TOutsideEdit::TApply TOutsideEdit::Apply() {
         }
         ReplacePicture(set_, ref_, *loaded.picture);
     }
-    fs::remove(work_, ec);
-    work_.clear();
+    RemoveWorkFile();
     return TApply::kApplied;
 }
 
@@ -380,8 +406,7 @@ void TOutsideEdit::Cancel() {
         }).detach();
         pid_ = -1;
     }
-    std::error_code ec;
-    if (!work_.empty() && !Changed()) fs::remove(work_, ec);
+    if (!work_.empty() && !Changed()) RemoveWorkFile();
 }
 
 }  // namespace album

@@ -59,8 +59,11 @@ public:
     TOutsideEdit(const TOutsideEdit&) = delete;
     TOutsideEdit& operator=(const TOutsideEdit&) = delete;
 
-    // Writes the object's contents to a free working file. False (said) when
-    // the object is not a picture or a file, or the file cannot be written.
+    // Writes the object's contents to a working file in a folder of its own
+    // inside the working folder (saving the hypertext empties the working
+    // folder's files while the editor may still be writing this one). False
+    // (said) when the object is not a picture or a file, or the file cannot
+    // be written.
     bool Prepare();
     const std::filesystem::path& WorkFile() const { return work_; }
     std::int32_t Object() const { return ref_; }
@@ -77,7 +80,10 @@ public:
     // its contents replace the picture's. The hypertext is marked changed.
     // An unchanged working file is left as it is (kUnchanged). On failure
     // the object stays as it was, the working file is kept and the user is
-    // told where it is. After kApplied the working file is deleted.
+    // told where it is. So it is too when the object no longer holds what
+    // was written out (another hypertext was opened meanwhile, or the object
+    // was changed): the edit is never applied to what it did not start from.
+    // After kApplied the working file is deleted.
     TApply Apply();
     // Stops waiting: nothing is applied, the working file is deleted.
     void Cancel();
@@ -85,6 +91,8 @@ public:
 private:
     model::TNYXset& set_;
     std::int32_t ref_;
+    void RemoveWorkFile();
+    std::filesystem::path folder_;  // the edit's own folder
     std::filesystem::path work_;
     std::string written_;  // the contents written out
     pid_t pid_ = -1;

@@ -44,7 +44,8 @@ int CmdAlbum(const Args& a) {
     return kOk;
 }
 
-// An object as "TYPE:SLOT" (a type name or code) or as its eight-digit reference.
+// An object as "TYPE:SLOT" (a type name or code, or the word `nyx album
+// --type` lists it under: "pages:2", "urls:0") or as its eight-digit reference.
 bool ParseObject(const std::string& s, std::int32_t& ref) {
     const std::size_t colon = s.find(':');
     if (colon == std::string::npos) {
@@ -53,7 +54,8 @@ bool ParseObject(const std::string& s, std::int32_t& ref) {
         ref = static_cast<std::int32_t>(v);
         return true;
     }
-    const int type = ParseType(s.substr(0, colon));
+    const std::optional<album::TTab> tab = album::TabFromKeyword(s.substr(0, colon));
+    const int type = tab ? album::TabType(*tab) : ParseType(s.substr(0, colon));
     const std::optional<std::int64_t> slot = ParseInt(s.substr(colon + 1));
     if (type < 0 || !slot || *slot < 0 || *slot > static_cast<std::int64_t>(model::kMaxIndex)) return false;
     ref = model::MakeRef(type, static_cast<std::uint32_t>(*slot));

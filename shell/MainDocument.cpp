@@ -569,6 +569,11 @@ std::vector<fs::path> TMainDocument::DropFiles(const std::vector<fs::path>& file
             OpenDocument(f, false);
             continue;
         }
+        // CD-ROM settings open in the builder, beside the hypertext.
+        if (ext == ".wzz") {
+            host_.OpenCdRomSettings(f);
+            continue;
+        }
         if (!opened) left.push_back(f);
     }
     return left;

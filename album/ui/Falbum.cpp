@@ -281,6 +281,14 @@ TFalbum::TFalbum(shell::TMainDocument& document, shell::ui::TMainForm* main, QWi
     });
     editTimer_.setInterval(100);
     connect(&editTimer_, &QTimer::timeout, this, &TFalbum::PollOutsideEdit);
+    // Another hypertext opened (or a new one, or the reload of a save) while
+    // the album is open: the lists show what the hypertext holds now, never
+    // the rows of the one before, whose references would rename or delete
+    // other objects.
+    QPointer<TFalbum> self(this);
+    Set().onAfterNew.push_back([self] {
+        if (self) self->Refresh();
+    });
     Refresh();
 }
 

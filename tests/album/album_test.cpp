@@ -346,7 +346,51 @@ TEST_F(AlbumTest, WorkingFileNamesAreSafeBaseNames) {
     pic->SetFileName("../../fuori.gif");
     TOutsideEdit e(set, pic->Reference());
     ASSERT_TRUE(e.Prepare());
-    EXPECT_EQ(e.WorkFile().parent_path(), set.WorkFolder());
+    EXPECT_EQ(e.WorkFile().filename(), "fuori.gif");
+    EXPECT_EQ(e.WorkFile().parent_path().parent_path(), set.WorkFolder()) << "inside the working folder";
+    e.Cancel();
+}
+
+// Saving empties the working folder's files and reloads the hypertext: an
+// edit under way keeps its working file and is applied after the save. An
+// edit begun on an object of a hypertext that was then replaced is never
+// applied to the object that took its slot in the other one.
+TEST_F(AlbumTest, OutsideEditSurvivesASaveAndIsNeverAppliedToAnotherHypertext) {
+    const fs::path saved = env.temp / "prima.nyx";
+    WriteText(env.temp / "nota.txt", "uno");
+    ASSERT_NE(set.AddFile(env.temp / "nota.txt"), nullptr);
+    const std::int32_t ref = set.ObjectAt(model::genLink, 0)->Reference();
+    ASSERT_TRUE(set.SaveToFile(saved));
+    auto contents = [&] {
+        const fs::path out = env.temp / "letto.txt";
+        EXPECT_TRUE(set.ObjectByRef(ref)->WriteContentsTo(out));
+        return testsupport::ReadFile(out);
+    };
+    {
+        TOutsideEdit e(set, ref);
+        ASSERT_TRUE(e.Prepare());
+        WriteText(e.WorkFile(), "due");  // the author saves in the editor
+        ASSERT_TRUE(set.SaveToFile(saved));
+        ASSERT_TRUE(fs::exists(e.WorkFile()));
+        EXPECT_EQ(e.Apply(), TOutsideEdit::TApply::kApplied);
+        EXPECT_EQ(contents(), "due");
+    }
+
+    TOutsideEdit e(set, ref);
+    ASSERT_TRUE(e.Prepare());
+    WriteText(e.WorkFile(), "tre");
+    set.NewHypertext();
+    WriteText(env.temp / "altro.txt", "altro");
+    ASSERT_EQ(set.AddFile(env.temp / "altro.txt")->Reference(), ref);
+    set.SetModified(false);
+    ui.ui.ClearMessages();
+    EXPECT_EQ(e.Apply(), TOutsideEdit::TApply::kFailed);
+    EXPECT_EQ(contents(), "altro");
+    EXPECT_FALSE(set.Modified());
+    ASSERT_TRUE(fs::exists(e.WorkFile())) << "the author's edit is never lost";
+    EXPECT_EQ(testsupport::ReadFile(e.WorkFile()), "tre");
+    ASSERT_EQ(ui.ui.Texts(Message::Error).size(), 1u);
+    EXPECT_NE(ui.ui.Texts(Message::Error)[0].find(e.WorkFile().string()), std::string::npos);
     e.Cancel();
 }
 

@@ -74,6 +74,11 @@ TEST_F(NyxAlbum, RmRefusesAUsedPageAndDeletesAnUnusedOne) {
     EXPECT_TRUE(set.ObjectAt(model::testoHtml, 1)->IsEmpty());
     EXPECT_FALSE(set.ObjectAt(model::testoHtml, 2)->IsEmpty());
     EXPECT_EQ(Nyx("rm " + F() + " page:1").status, 1) << "gone already";
+    // The words of `nyx album --type` name the type too.
+    r = Nyx("rm " + F() + " pages:2");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("    - Inizio   {nel testo}"), std::string::npos) << r.out;
+    EXPECT_EQ(Nyx("rm " + F() + " quadri:2").status, 2);
     EXPECT_EQ(Nyx("rm " + F()).status, 2);
 }
 

@@ -12,7 +12,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
 #include <QTabWidget>
+#include <QTreeWidget>
 
 #include <chrono>
 #include <cstdio>
@@ -175,7 +178,7 @@ TEST_F(AlbumWindowTest, ListsTheTabsAndRenamesAPageInPlace) {
     QApplication::sendEvent(editor, &enter);
     QApplication::processEvents();
     EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 1)->GetName(), "Granaio");
-    auto* pages = form->findChild<QListWidget*>(QStringLiteral("lvPagine"));
+    auto* pages = form->findChild<QTreeWidget*>(QStringLiteral("lvPagine"));
     ASSERT_NE(pages, nullptr);
     EXPECT_TRUE(pages->findItems(QStringLiteral("Granaio"), Qt::MatchContains).size() == 1)
         << "the main window's page list follows";
@@ -328,6 +331,100 @@ TEST_F(AlbumWindowTest, OutsideEditAppliesAChangedFileAndWaitsForApplyWhenTheEdi
     EXPECT_EQ(a.OutsideEdit(), nullptr);
     EXPECT_EQ(ui.ui.Texts(Message::Warning).back(), kNoEditor);
     EXPECT_TRUE(a.Tabs()->isEnabled());
+}
+
+// What each tab offers, adding a picture through the picture dialog and a
+// page through the new-page dialog, "&Edita..." showing a page in the
+// editor, and the page preview with "anteprima" ticked.
+TEST_F(AlbumWindowTest, AddsAPictureAndAPageEditShowsThePageAndThePreviewFollows) {
+    TFalbum& a = Open();
+    auto visible = [&](const char* name) {
+        return !a.findChild<QPushButton*>(QString::fromLatin1(name))->isHidden();
+    };
+    struct Shown {
+        TTab tab;
+        bool add, replace, edit;
+    } table[] = {{TTab::kPictures, true, true, true},   {TTab::kFiles, true, true, true},
+                 {TTab::kPrototypes, false, false, false}, {TTab::kPages, true, false, true},
+                 {TTab::kUrls, true, false, false},      {TTab::kPlaced, false, false, false}};
+    for (const Shown& c : table) {
+        SCOPED_TRACE(TabKeyword(c.tab));
+        a.SetTab(c.tab);
+        EXPECT_EQ(visible("btAggiungi"), c.add);
+        EXPECT_EQ(visible("btSostituisci"), c.replace);
+        EXPECT_EQ(visible("btEdita"), c.edit);
+        EXPECT_TRUE(visible("btCancella"));
+        EXPECT_EQ(!a.findChild<QCheckBox*>(QStringLiteral("cbAnteprima"))->isHidden(), c.tab == TTab::kPages);
+    }
+
+    // The picture dialog in its album mode: a picture from a file joins the album, selected.
+    const fs::path gif = WriteGif(dir / "giallo.gif", 5, 3, 0xFF00FFFF);
+    shell::ui::SetDialogRunner([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), QStringLiteral("TFimmagine"));
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Inserisci immagine:"));
+        d.findChild<QRadioButton*>(QStringLiteral("daFile"))->setChecked(true);
+        d.findChild<QLineEdit*>(QStringLiteral("file"))->setText(QString::fromStdString(gif.string()));
+        d.accept();
+        return d.result();
+    });
+    a.SetTab(TTab::kPictures);
+    form->Document().SetModified(false);
+    Click(a, "btAggiungi");
+    ASSERT_EQ(Rows(a, TTab::kPictures), QStringList{"giallo"});
+    const std::int32_t pic = a.Model(TTab::kPictures)->RefAt(0);
+    EXPECT_EQ(a.Selected(), std::vector<std::int32_t>{pic});
+    EXPECT_EQ(form->Document().ObjectByRef(pic)->Word(model::picturerec::kWidth), 5);
+    EXPECT_TRUE(form->Document().Modified());
+    EXPECT_FALSE(a.Preview()->pixmap().isNull());
+    // The same file again is the picture the album already holds.
+    Click(a, "btAggiungi");
+    EXPECT_EQ(Rows(a, TTab::kPictures), QStringList{"giallo"});
+
+    // A new page: the new-page dialog, then the page is selected and shown.
+    shell::ui::SetDialogRunner([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), QStringLiteral("TFnuovaPagina"));
+        d.findChild<QLineEdit*>(QStringLiteral("edTitolo"))->setText(QStringLiteral("Cortile"));
+        d.accept();
+        return d.result();
+    });
+    a.SetTab(TTab::kPages);
+    Click(a, "btAggiungi");
+    EXPECT_EQ(Rows(a, TTab::kPages), (QStringList{"Inizio", "Fienile", "Stalla", "Cortile"}));
+    const std::vector<std::int32_t> added = a.Selected();
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(form->FrameSet()->MainPageNumber(), static_cast<std::int32_t>(added[0] & 0xFFFFFF));
+    shell::ui::SetDialogRunner({});
+
+    // "&Edita..." on the pages tab shows the page in the editor.
+    a.Select(model::MakeRef(model::testoHtml, 2));
+    Click(a, "btEdita");
+    EXPECT_EQ(form->FrameSet()->MainPageNumber(), 2);
+
+    // "anteprima": the selected page in the preview frame set, following the selection.
+    EXPECT_EQ(a.PagePreview(), nullptr) << "made only when asked for";
+    a.findChild<QCheckBox*>(QStringLiteral("cbAnteprima"))->setChecked(true);
+    ASSERT_NE(a.PagePreview(), nullptr);
+    EXPECT_TRUE(a.PagePreview()->isVisible());
+    EXPECT_EQ(a.PagePreview()->MainPageNumber(), 2);
+    a.Select(model::MakeRef(model::testoHtml, 1));
+    EXPECT_EQ(a.PagePreview()->MainPageNumber(), 1);
+    a.SetTab(TTab::kUrls);
+    EXPECT_FALSE(a.PagePreview()->isVisible());
+}
+
+// Another hypertext opened while the album is open: the lists show its
+// objects, so renaming a row can only reach what the row shows.
+TEST_F(AlbumWindowTest, ListsFollowAHypertextOpenedMeanwhile) {
+    TFalbum& a = Open();
+    ASSERT_EQ(Rows(a, TTab::kPages).size(), 3);
+    testsupport::NyxBuilder b;
+    testsupport::AddDefaultStyles(b);
+    testsupport::AddPage(b, "Altrove", "<Z S0 >Un altro ipertesto.");
+    b.Write(dir / "altro.nyx");
+    ASSERT_TRUE(form->OpenDocument(dir / "altro.nyx", true));
+    EXPECT_EQ(Rows(a, TTab::kPages), QStringList{"Altrove"});
+    ASSERT_TRUE(a.Model(TTab::kPages)->setData(a.Model(TTab::kPages)->index(0), QStringLiteral("Qui"), Qt::EditRole));
+    EXPECT_EQ(form->Document().ObjectAt(model::testoHtml, 0)->GetName(), "Qui");
 }
 
 }  // namespace

@@ -174,7 +174,8 @@ TEST_F(FcdTest, StopEndsAddingABigFolder) {
     EXPECT_TRUE(Find<QPushButton>(w, "btnCrea")->isEnabled());
 }
 
-// "Cd-Rom..." opens the builder; a ".wzz" chosen with "Apri..." opens in it.
+// "Cd-Rom..." opens the builder; a ".wzz" chosen with "Apri..." or dropped on
+// the main window opens in it.
 TEST_F(FcdTest, TheMainWindowOpensTheBuilderAndItsSettingsFiles) {
     cdrom::TCdSettings s = fx.Settings();
     s.title = "Dal file";
@@ -203,6 +204,17 @@ TEST_F(FcdTest, TheMainWindowOpensTheBuilderAndItsSettingsFiles) {
         EXPECT_EQ(fcd->Wizard().Utils(), paths.dataFolder / "Utils");
         command->trigger();  // the same window again
         EXPECT_EQ(form.findChildren<TFcd*>().size(), 1);
+
+        // A .wzz dropped on the main window opens in the builder too; the
+        // hypertext stays the one being edited.
+        s.title = "Trascinato";
+        ASSERT_TRUE(cdrom::SaveSettingsFile(s, fx.dir / "trascinato.wzz", nullptr));
+        const fs::path before = form.DocumentName();
+        form.DropFiles({fx.dir / "trascinato.wzz"});
+        EXPECT_EQ(form.findChildren<TFcd*>().size(), 1);
+        EXPECT_EQ(fcd->windowTitle().toStdString(), "Creazione CdRom - trascinato.wzz");
+        EXPECT_EQ(fcd->findChild<QLineEdit*>(QStringLiteral("edTitolo"))->text().toStdString(), "Trascinato");
+        EXPECT_EQ(form.DocumentName(), before);
     }
     shell::ui::RegisterWindow("TFcd", {});
     unsetenv("XDG_DATA_HOME");
