@@ -70,13 +70,13 @@ void EnsureBuiltIns() {
     });
 }
 
+}  // namespace
+
 std::string PageLine(const model::TNYXset& set, std::int32_t ref) {
     const model::TNYXoggetto* o = set.ObjectByRef(ref);
     const std::string name = o ? o->GetName() : std::string();
     return "non esportata: " + (name.empty() ? "pagina " + std::to_string(model::RefIndex(ref)) : "\"" + name + "\"");
 }
-
-}  // namespace
 
 void RegisterExportFormat(TExportFormat format) {
     if (!FillingBuiltIns()) EnsureBuiltIns();

@@ -89,6 +89,9 @@ const TExportFormat* FindExportFormat(int code);
 // case); nullptr when none does.
 const TExportFormat* ExportFormatForFile(const std::filesystem::path& file);
 
+// The report line of a page a stopped export did not reach (Windows-1252).
+std::string PageLine(const model::TNYXset& set, std::int32_t ref);
+
 // The built-in runs, also used by `nyx` and the tests.
 TExportResult RunHtmlExport(const TExportJob& job);
 TExportResult RunTextExport(const TExportJob& job);

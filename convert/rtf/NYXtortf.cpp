@@ -67,10 +67,19 @@ std::string TNYXtortf::ExportSelection(std::string_view source) {
     return doc;
 }
 
+bool TNYXtortf::StopBefore(const std::vector<std::int32_t>& pages, std::size_t i) {
+    if (!stopRequested || !stopRequested()) return false;
+    stopped_ = true;
+    pagesLeft_.assign(pages.begin() + static_cast<std::ptrdiff_t>(i), pages.end());
+    return true;
+}
+
 bool TNYXtortf::ExportPages(const std::vector<std::int32_t>& pages) {
     problems_.clear();
     bitmaps_.clear();
     windows_.clear();
+    stopped_ = false;
+    pagesLeft_.clear();
     if (!LinkedNYXset) return false;
     model::TNYXset& set = *LinkedNYXset;
     TRtfWriter w(*this, set, false);
@@ -80,6 +89,10 @@ bool TNYXtortf::ExportPages(const std::vector<std::int32_t>& pages) {
     bool first = true;
     const int count = static_cast<int>(pages.size());
     for (int i = 0; i < count; ++i) {
+        if (StopBefore(pages, static_cast<std::size_t>(i))) {
+            problems_.push_back("Esportazione interrotta dall'utente: nessun file scritto.");
+            return false;
+        }
         const model::TNYXoggetto* page = LivePage(set, pages[static_cast<std::size_t>(i)]);
         if (!page) {
             problems_.push_back("Pagina inesistente: " + std::to_string(pages[static_cast<std::size_t>(i)]));
@@ -157,8 +170,15 @@ std::string TNYXtortf::PageFileName(std::int32_t page) const {
 bool TNYXtortf::ExportEachPage(const std::vector<std::int32_t>& pages) {
     bool ok = true;
     std::vector<std::string> all;
+    stopped_ = false;
+    pagesLeft_.clear();
     const int count = static_cast<int>(pages.size());
     for (int i = 0; i < count; ++i) {
+        if (StopBefore(pages, static_cast<std::size_t>(i))) {
+            all.push_back("Esportazione interrotta dall'utente.");
+            ok = false;
+            break;
+        }
         const std::int32_t p = pages[static_cast<std::size_t>(i)];
         ExportFileName = ExportPath / platform::text::Cp1252ToUtf8(PageFileName(p));
         Progress(i, count, 1);

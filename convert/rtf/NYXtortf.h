@@ -90,12 +90,19 @@ public:
     const std::vector<std::string>& Problems() const { return problems_; }
     const std::vector<std::string>& Bitmaps() const { return bitmaps_; }
     const std::vector<std::string>& Windows() const { return windows_; }
+    // Whether the last export was stopped (`stopRequested`, asked before
+    // each page), and the pages it did not reach. A one-document export
+    // stopped writes nothing, so an earlier file of the same name stays
+    // whole; one document per page keeps the documents already written.
+    bool Stopped() const { return stopped_; }
+    const std::vector<std::int32_t>& PagesLeft() const { return pagesLeft_; }
 
     // --- import -------------------------------------------------------------------
     TRtfImportOptions importOptions;
     std::uint32_t importBackColour = 0xFFFFFF;
     std::int32_t importBackPicture = -1;
     html::TImportProgress OnImpProgress;
+    // Asked between files of an import and before each page of an export.
     std::function<bool()> stopRequested;
 
     // Imports the files; returns the number of the first page made (0: none).
@@ -127,6 +134,10 @@ private:
     std::vector<std::string> problems_;
     std::vector<std::string> bitmaps_;
     std::vector<std::string> windows_;
+    bool stopped_ = false;
+    std::vector<std::int32_t> pagesLeft_;
+    // True (with the pages from i on left) when the user stops the export.
+    bool StopBefore(const std::vector<std::int32_t>& pages, std::size_t i);
     html::TImportReport report_;
     std::vector<TReportLine> winHelpReport_;
     void FlushIndex(std::int32_t page);

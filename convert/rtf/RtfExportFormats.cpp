@@ -2,6 +2,7 @@
 // exporter over the pages chosen in the dialog.
 #include "convert/ExportFormats.h"
 #include "convert/rtf/RtfExportJob.h"
+#include "model/Types.h"
 #include "platform/text.h"
 
 namespace convert::rtf {
@@ -28,12 +29,16 @@ void RegisterRtfExportFormats() {
             j.runCompiler = job.settings.runHcp;
             j.useRegistered = job.settings.runDefaultHcp;
             j.compiler = job.settings.hcpPath;
+            j.stop = job.stop;
             const TRtfExportOutcome out = RunRtfExport(*job.set, j, job.progress);
             for (const auto& w : out.written) {
                 const auto rel = w.lexically_relative(job.folder);
                 r.written.push_back(platform::text::Utf8ToCp1252((rel.empty() ? w.filename() : rel).string()));
             }
             for (const std::string& p : out.problems) r.problems.push_back(platform::text::Utf8ToCp1252(p));
+            r.stopped = out.stopped;
+            for (const std::int32_t p : out.pagesLeft)
+                r.left.push_back(PageLine(*job.set, model::MakeRef(model::testoHtml, static_cast<std::uint32_t>(p))));
             if (!out.ok && r.problems.empty()) r.problems.push_back("Esportazione RTF non riuscita");
             return r;
         };

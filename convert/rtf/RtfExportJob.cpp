@@ -24,16 +24,20 @@ TRtfExportOutcome RunRtfExport(model::TNYXset& set, const TRtfExportJob& job, co
     TRtfExportOutcome out;
     TNYXtortf x(&set);
     x.OnExpProgress = progress;
+    x.stopRequested = job.stop;
     x.ExportPath = job.folder;
     std::string leaf = SafeLeafName(job.mainFile);
     if (leaf.empty()) leaf = "export.rtf";
     auto note = [&] {
         for (const std::string& p : x.Problems()) out.problems.push_back(platform::text::Cp1252ToUtf8(p));
+        out.stopped = x.Stopped();
+        out.pagesLeft = x.PagesLeft();
     };
     switch (job.format) {
         case efRtfPerPage:
             out.ok = x.ExportEachPage(job.pages);
-            for (const std::int32_t p : job.pages) out.written.push_back(job.folder / platform::text::Cp1252ToUtf8(x.PageFileName(p)));
+            for (std::size_t i = 0; i + x.PagesLeft().size() < job.pages.size(); ++i)
+                out.written.push_back(job.folder / platform::text::Cp1252ToUtf8(x.PageFileName(job.pages[i])));
             note();
             return out;
         case efDoc: {
@@ -62,6 +66,10 @@ TRtfExportOutcome RunRtfExport(model::TNYXset& set, const TRtfExportJob& job, co
     x.winHelp = job.format == efWinHelp;
     x.titlesAsKeywords = job.titlesAsKeywords;
     out.ok = x.ExportPages(job.pages);
+    if (x.Stopped()) {
+        note();
+        return out;
+    }
     out.written.push_back(x.ExportFileName);
     if (x.winHelp && out.ok) {
         out.ok = x.WriteProject(job.pages);

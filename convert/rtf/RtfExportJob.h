@@ -39,12 +39,16 @@ struct TRtfExportJob {
     bool runCompiler = false;       // "runHcp"
     bool useRegistered = true;      // "runDefaultHcp": the desktop's program for ".HPJ"
     std::string compiler;           // "HcpPath"
+    // Asked before each page: true stops the run (may be empty).
+    std::function<bool()> stop;
 };
 
 struct TRtfExportOutcome {
     bool ok = false;
     std::vector<std::filesystem::path> written;
     std::vector<std::string> problems;  // UTF-8
+    bool stopped = false;
+    std::vector<std::int32_t> pagesLeft;  // not reached when stopped
 };
 
 // Runs the export; progress gets (index, count, phase).

@@ -261,7 +261,12 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("pbStampa"));
     progress_->setVisible(false);
+    stop_ = new QPushButton(QStringLiteral("&Ferma"), this);
+    stop_->setObjectName(QStringLiteral("btFerma"));
+    stop_->setVisible(false);
+    connect(stop_, &QPushButton::clicked, this, [this] { StopPrinting(); });
     auto* buttons = new QDialogButtonBox(this);
+    buttons_ = buttons;
     if (orderMode_) {
         auto* ok = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
         ok->setObjectName(QStringLiteral("btOk"));
@@ -281,7 +286,10 @@ TFprint::TFprint(model::TNYXset& set, std::int32_t current, bool orderMode, QWid
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
-    layout->addWidget(progress_);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(stop_);
+    layout->addLayout(progressRow);
     layout->addWidget(buttons);
 
     RefillTree();
@@ -473,23 +481,51 @@ bool TFprint::Print() {
     progress_->setRange(0, static_cast<int>(pages.size()));
     progress_->setValue(0);
     progress_->setVisible(true);
+    // While the pages print only "Ferma" answers (and closing the dialog,
+    // which stops too): the list, the tabs and the buttons wait.
+    printing_ = true;
+    stopRequested_ = false;
+    tabs_->setEnabled(false);
+    buttons_->setEnabled(false);
+    stop_->setVisible(true);
+    stop_->setEnabled(true);
     report_ = TPrintReport{};
     const bool ok = PrintPages(set_, pages, Options(), margins, d, report_, [this](int done, int) {
         progress_->setValue(done);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return true;
+        QApplication::processEvents();
+        return !stopRequested_;
     });
+    const bool stopped = stopRequested_ && !ok && report_.pages > 0;
+    printing_ = false;
+    stopRequested_ = false;
+    stop_->setVisible(false);
+    tabs_->setEnabled(true);
+    buttons_->setEnabled(true);
     progress_->setVisible(false);
     if (!report_.diagnostics.Empty()) {
         std::string text = "Problemi nel testo delle pagine stampate:";
         for (const std::string& line : report_.diagnostics.Summary()) text += "\n" + line;
         platform::ui().Warning(text);
     }
+    if (stopped) {
+        platform::ui().Information("Stampa interrotta: " + std::to_string(report_.pages) + " di " +
+                                   std::to_string(pages.size()) + " pagine stampate.");
+        return false;
+    }
     if (!ok) {
         platform::ui().Error(report_.error);
         return false;
     }
     return true;
+}
+
+void TFprint::reject() {
+    // Closing the dialog while it prints stops the run; it closes after.
+    if (printing_) {
+        StopPrinting();
+        return;
+    }
+    QDialog::reject();
 }
 
 // --- the order tab -----------------------------------------------------------------------------

@@ -20,6 +20,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -89,8 +90,14 @@ public:
 
     // --- running -----------------------------------------------------------------------------
     // "&Stampa": prints the list (the preview page when empty), stores the
-    // page order when it changed, then closes. False when nothing printed.
+    // page order when it changed, then closes. False when nothing printed
+    // or the user stopped the run ("Ferma" beside the progress bar, or
+    // closing the dialog while it prints).
     bool Print();
+    bool Printing() const { return printing_; }
+    // "Ferma": the run ends after the page being printed.
+    void StopPrinting() { stopRequested_ = true; }
+    void reject() override;
     // "&Ok" in order mode: stores the order when it changed.
     bool StoreOrder();
     // Whether this dialog stored a changed page order.
@@ -143,6 +150,10 @@ private:
     QComboBox* destination_ = nullptr;
     QLineEdit* file_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
+    bool printing_ = false;
+    bool stopRequested_ = false;
     std::int32_t lastPreview_ = -1;
     bool orderStored_ = false;
 };

@@ -305,7 +305,13 @@ bool PrintAllPages(TMainForm& form) {
         dlg->SetPdfFile(*f, false);
     }
     dlg->AllInOrder();
-    return dlg->Print();
+    // Shown while it prints, so that its progress bar and "Ferma" can be
+    // seen and used; modal, so that nothing is edited meanwhile.
+    dlg->setWindowModality(Qt::ApplicationModal);
+    dlg->show();
+    const bool ok = dlg->Print();
+    dlg->close();
+    return ok;
 }
 
 void AddPrintCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {

@@ -1,5 +1,8 @@
 #include "RtfFixture.h"
 
+#include "convert/ExportFormats.h"
+#include "convert/rtf/RtfExportJob.h"
+
 #include "richtext/Attributes.h"
 #include "richtext/StyleSheet.h"
 
@@ -240,6 +243,50 @@ TEST_F(RtfTest, OnePagePerDocumentNamesItsFiles) {
     ASSERT_TRUE(x.ExportEachPage({static_cast<std::int32_t>(a->Index()), static_cast<std::int32_t>(b->Index())}));
     EXPECT_TRUE(Has(Read(tmp / "gindex.rtf"), "uno"));
     EXPECT_TRUE(Has(Read(tmp / ("g" + convert::Hex6(b->Index()) + ".rtf")), "due"));
+}
+
+TEST_F(RtfTest, StopInTheExportDialogEndsTheRunBeforeTheNextPage) {
+    std::vector<std::int32_t> pages;
+    for (const char* name : {"uno", "due", "tre"})
+        pages.push_back(static_cast<std::int32_t>(Page(name, std::string("<Z S0 >pagina ") + name)->Index()));
+    struct Case {
+        int format;
+        const char* file;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        // One document: nothing written, the earlier file stays whole.
+        {convert::rtf::efRtfOneFile, "out.rtf", {}},
+        {convert::rtf::efWinHelp, "out.rtf", {}},
+        // One document per page: the first one written stays.
+        {convert::rtf::efRtfPerPage, "", {x.PageFileName(pages[0])}},
+    };
+    for (const Case& c : cases) {
+        const fs::path folder = tmp / ("f" + std::to_string(c.format));
+        fs::create_directories(folder);
+        if (*c.file) Write(folder / c.file, "vecchio");
+        const convert::TExportFormat* f = convert::FindExportFormat(c.format);
+        ASSERT_TRUE(f && f->run) << c.format;
+        convert::TExportJob job;
+        job.set = &set;
+        job.pages = pages;
+        job.folder = folder;
+        job.mainFile = c.file;
+        int asked = 0;
+        job.stop = [&] { return ++asked > 1; };  // Stop pressed during the first page
+        const convert::TExportResult r = f->run(job);
+        EXPECT_TRUE(r.stopped) << c.format;
+        EXPECT_FALSE(r.ok()) << c.format;
+        EXPECT_EQ(r.left, (std::vector<std::string>{"non esportata: \"due\"", "non esportata: \"tre\""})) << c.format;
+        EXPECT_EQ(r.written, c.written) << c.format;
+        if (*c.file) {
+            EXPECT_EQ(Read(folder / c.file), "vecchio") << c.format;
+            EXPECT_FALSE(fs::exists(fs::path(folder / c.file).replace_extension(".HPJ"))) << c.format;
+        } else {
+            EXPECT_TRUE(Has(Read(folder / c.written[0]), "pagina uno"));
+            EXPECT_FALSE(fs::exists(folder / x.PageFileName(pages[1])));
+        }
+    }
 }
 
 TEST_F(RtfTest, UnwritableOutputIsReported) {

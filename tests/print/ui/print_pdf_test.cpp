@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -347,6 +348,39 @@ TEST_F(PrintPdf, StampaTutteKeepsEveryPageInOneDocument) {
     }
     EXPECT_EQ(drawn, 2);
     EXPECT_EQ(objects.size(), 1u);
+}
+
+TEST_F(PrintPdf, StampaTutteStopsAfterThePageBeingPrintedOnFermaOrClosing) {
+    QUOR_NEEDS(HavePoppler(), "poppler-utils");
+    struct Case {
+        const char* name;
+        bool byClosing;
+    };
+    for (const Case c : {Case{"Ferma", false}, Case{"closing the dialog", true}}) {
+        pdf = dir / (std::string(c.byClosing ? "chiusa" : "ferma") + ".pdf");
+        scripted.ui.ClearMessages();
+        bool seen = false;
+        // Runs at the first progress step, after the first page.
+        QTimer::singleShot(0, [&] {
+            for (auto* d : form->findChildren<present::ui::TFprint*>()) {
+                if (!d->Printing()) continue;
+                seen = true;
+                EXPECT_TRUE(d->isVisible() && d->isModal()) << c.name;
+                EXPECT_FALSE(d->findChild<QPushButton*>("btStampa")->isEnabled()) << c.name;
+                if (c.byClosing) d->close();
+                else d->findChild<QPushButton*>("btFerma")->click();
+                EXPECT_TRUE(d->isVisible()) << c.name << ": it closes once the page is done";
+            }
+        });
+        form->Command("actStampaTutte")->trigger();
+        EXPECT_TRUE(seen) << c.name;
+        ASSERT_TRUE(fs::exists(pdf)) << c.name;
+        EXPECT_EQ(Info(pdf)["Pages"], "2") << c.name << ": the long page only";
+        EXPECT_EQ(scripted.ui.Texts(Message::Information),
+                  std::vector<std::string>{"Stampa interrotta: 1 di 4 pagine stampate."}) << c.name;
+        EXPECT_TRUE(scripted.ui.Texts(Message::Error).empty()) << c.name;
+        for (auto* d : form->findChildren<present::ui::TFprint*>()) EXPECT_FALSE(d->isVisible()) << c.name;
+    }
 }
 
 TEST_F(PrintPdf, CellColoursOnlyWithTheirFlag) {
