@@ -208,12 +208,20 @@ void AddTableCommands(TMainForm& form, std::map<std::string, std::function<void(
     handlers["actEliminaRiga"] = [&form] { Delete(form, false); };
     handlers["actSelezionaTabella"] = [&form] { SelectTable(form); };
     handlers["actProprietaTabella"] = [&form] { Properties(form); };
-    // The "Tabella" menu opens while the caret is in a table's cell.
+    // The "Tabella" menu opens while the caret is in a table's cell, or on a
+    // table of the page (the table "Seleziona tabella" selected).
     if (QMenu* menu = form.menuBar()->findChild<QMenu*>(QStringLiteral("mnTabella"))) {
         QPointer<QMenu> m = menu;
-        QObject::connect(qApp, &QApplication::focusChanged, menu, [m](QWidget*, QWidget* now) {
-            if (m) m->setEnabled(qobject_cast<present::ui::TTableCellEditor*>(now) != nullptr);
-        });
+        auto update = [m, &form] {
+            if (!m) return;
+            QWidget* now = QApplication::focusWidget();
+            bool on = qobject_cast<present::ui::TTableCellEditor*>(now) != nullptr;
+            TCurrent c;
+            if (!on && now && Current(form, c)) on = now == c.view;
+            m->setEnabled(on);
+        };
+        QObject::connect(qApp, &QApplication::focusChanged, menu, [update](QWidget*, QWidget*) { update(); });
+        form.AddEditStateListener(update);
     }
 }
 
