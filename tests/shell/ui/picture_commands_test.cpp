@@ -218,6 +218,45 @@ TEST_F(PictureCommandsTest, TwoOverlappingZonesLinkedThroughTheDialogAndTheTopmo
     EXPECT_TRUE(scripted.ui.Texts(platform::testing::Message::Warning).empty());
 }
 
+// The pointer-over picture is drawn while the pointer is on a picture that
+// is not selected; leaving it, or selecting the picture, brings its own back.
+TEST_F(PictureCommandsTest, PointerOverPictureShownWhileThePointerIsOnThePicture) {
+    TMainForm form(paths);
+    form.resize(900, 700);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
+    Flush();
+    richtext::TNYXembedded* e = Place(form);
+    ASSERT_NE(e, nullptr);
+    const fs::path overFile = dir / "sopra.gif";
+    WriteFile(overFile, Gif(200, 100, 0xFF20C020u));
+    model::TNYXoggetto* over = form.Document().AddPicture(overFile);
+    ASSERT_NE(over, nullptr);
+    e->Record()->SetInt(model::placedrec::kRollover, static_cast<std::int32_t>(over->Index()));
+    richtext::ui::TNYXpageView* view = form.PageView();
+    TPictureObjects* pictures = TPictureObjects::Of(*view);
+    ASSERT_NE(pictures, nullptr);
+    pictures->Select(nullptr);
+    QWidget* vp = view->viewport();
+    auto move = [&](QPoint at) {
+        QMouseEvent m(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &m);
+        Flush();
+        return vp->grab().toImage().pixelColor(At(view, e, 100, 50));
+    };
+    const QPoint outside(vp->width() - 5, vp->height() - 5);
+    const QColor own = move(outside);
+    const QColor shown = move(At(view, e, 100, 50));
+    EXPECT_NE(shown, own);
+    EXPECT_GT(shown.green(), 150);
+    EXPECT_LT(shown.red(), 80);
+    EXPECT_EQ(move(outside), own);
+    // A selected picture shows its own picture under the pointer.
+    pictures->Select(e);
+    EXPECT_EQ(move(At(view, e, 100, 50)), own);
+}
+
 TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZonesBack) {
     TMainForm form(paths);
     form.resize(900, 700);
