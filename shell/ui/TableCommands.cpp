@@ -1,5 +1,6 @@
 #include "shell/ui/TableCommands.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -212,16 +213,22 @@ void AddTableCommands(TMainForm& form, std::map<std::string, std::function<void(
     // table of the page (the table "Seleziona tabella" selected).
     if (QMenu* menu = form.menuBar()->findChild<QMenu*>(QStringLiteral("mnTabella"))) {
         QPointer<QMenu> m = menu;
-        auto update = [m, &form] {
+        auto update = [m, &form](QWidget* now) {
             if (!m) return;
-            QWidget* now = QApplication::focusWidget();
-            bool on = qobject_cast<present::ui::TTableCellEditor*>(now) != nullptr;
+            // The focus also moves while the window is taken down; by then it
+            // is no TMainForm any more, and nothing of it is asked.
+            const bool ours = now && qobject_cast<TMainForm*>(now->window()) == &form;
+            const bool inCell = ours && qobject_cast<present::ui::TTableCellEditor*>(now) != nullptr;
             TCurrent c;
-            if (!on && now && Current(form, c)) on = now == c.view;
-            m->setEnabled(on);
+            m->setEnabled(inCell || (ours && Current(form, c) && now == c.view));
+            if (!ours) return;
+            // Rows and columns are added and deleted at the cell being edited;
+            // a selected table has none.
+            for (const char* name : {"actAggiungiColonna", "actAggiungiRiga", "actEliminaColonna", "actEliminaRiga"})
+                if (QAction* a = form.Command(name)) a->setEnabled(inCell);
         };
-        QObject::connect(qApp, &QApplication::focusChanged, menu, [update](QWidget*, QWidget*) { update(); });
-        form.AddEditStateListener(update);
+        QObject::connect(qApp, &QApplication::focusChanged, menu, [update](QWidget*, QWidget* now) { update(now); });
+        form.AddEditStateListener([update] { update(QApplication::focusWidget()); });
     }
 }
 

@@ -416,6 +416,10 @@ TEST_F(TableCommandsTest, SelectedTableLeftTheTabellaMenuDisabled) {
     ASSERT_EQ(Tables().EditedCell(), nullptr);
     EXPECT_EQ(QApplication::focusWidget(), &View());
     EXPECT_TRUE(menu->isEnabled());
+    // Rows and columns go at the cell being edited: none while the table is selected.
+    EXPECT_FALSE(form->Command("actEliminaRiga")->isEnabled());
+    EXPECT_FALSE(form->Command("actAggiungiColonna")->isEnabled());
+    EXPECT_TRUE(form->Command("actProprietaTabella")->isEnabled());
     SetDialogRunner([](QDialog& d) {
         dynamic_cast<present::ui::TFproprietaTabella&>(d).Padding()->setValue(6);
         d.accept();
@@ -424,6 +428,8 @@ TEST_F(TableCommandsTest, SelectedTableLeftTheTabellaMenuDisabled) {
     form->Command("actProprietaTabella")->trigger();
     Flush();
     EXPECT_EQ(e->Record()->Byte(90), 6);
+    // The properties leave the first cell edited, with its row and column commands.
+    EXPECT_TRUE(form->Command("actEliminaRiga")->isEnabled());
     // With the caret back in the page's text the menu is off.
     Tables().EndEdit();
     View().setFocus();
