@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/Bytes.h"
+#include "model/Types.h"
 #include "present/TableData.h"
 #include "present/ObjectInsert.h"
 #include "present/TableUndo.h"
@@ -52,7 +53,10 @@ std::vector<std::int32_t> StyleBackgrounds(int style, int rows, int columns, std
 }
 
 void SetTableDefaults(model::TNYXoggetto& t) {
-    t.SetSubtype(0);
+    // Subtype 0 marks an empty table slot: the save would drop the cell
+    // backgrounds, the exporters skip the table and the next new table would
+    // take its slot. A table being made carries the subtype of a new one.
+    t.SetSubtype(static_cast<std::uint8_t>(model::NewSubtype(model::tabellaHtml)));
     for (std::size_t c = 0; c < 50; ++c) t.SetByte(kRules + c, TTableData::kFixed);
     t.SetByte(55, 1);
     t.SetByte(88, 100);

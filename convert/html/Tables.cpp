@@ -1,5 +1,7 @@
 // Tables: the TABLE element, a row and cell at every "<T>" of the cell
 // texts, and the formatting state each cell starts from.
+#include <algorithm>
+
 #include "convert/html/TextWalk.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -8,6 +10,14 @@
 namespace convert::html {
 
 using model::TNYXoggetto;
+
+namespace {
+
+// The columns the cell texts are stored in: more than the 50 shown when a
+// record says so.
+int StoredColumns(const TNYXoggetto& t) { return std::max<int>(t.Byte(94), present::TTableData(t).Columns()); }
+
+}  // namespace
 
 std::string TTextWalk::Background(std::int32_t v) {
     switch (present::BackgroundKind(v)) {
@@ -66,10 +76,18 @@ void TTextWalk::NextCell() {
     if (tables_.empty()) return;
     TTable& tb = tables_.back();
     const present::TTableData td(*tb.t);
-    const int C = td.Columns(), Rw = td.Rows();
+    const int C = td.Columns(), Rw = td.Rows(), stored = StoredColumns(*tb.t);
     const int k = tb.k++;
-    const int col = C ? k % C : 0;
-    if (k < C * Rw) {
+    const int col = stored ? k % stored : 0;
+    if (k < stored * Rw) {
+        if (col >= C) {
+            // A stored cell past the 50th column runs on in the last cell
+            // of its row, as the page shows it.
+            CloseCell();
+            S() = TState{};
+            space_ = false;
+            return;
+        }
         if (col != 0) {
             CloseCell();
             out_ += "</TD>\r\n";
@@ -87,7 +105,8 @@ void TTextWalk::NextCell() {
         }
         std::string bg;
         const auto cells = td.CellBackgrounds();
-        if (static_cast<std::size_t>(k) < cells.size()) bg = Background(cells[static_cast<std::size_t>(k)]);
+        const std::size_t at = static_cast<std::size_t>(k / stored) * static_cast<std::size_t>(C) + static_cast<std::size_t>(col);
+        if (at < cells.size()) bg = Background(cells[at]);
         out_ += "<TD" + w + " VALIGN=\"" + CellAlignWord(0) + "\" " + bg + " >\r\n";
         space_ = false;
         paraOpen_ = false;
@@ -111,7 +130,7 @@ void TTextWalk::NextCell() {
 void TTextWalk::CloseOpenTables() {
     while (!tables_.empty()) {
         const present::TTableData td(*tables_.back().t);
-        const int cells = td.Rows() * td.Columns();
+        const int cells = td.Rows() * StoredColumns(*tables_.back().t);
         if (tables_.back().k < cells) tables_.back().k = cells;
         NextCell();
     }

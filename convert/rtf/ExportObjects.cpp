@@ -149,12 +149,13 @@ std::string TRtfWriter::RowDefinition(const model::TNYXoggetto& t, int row) {
 
 void TRtfWriter::TableStart(const model::TNYXoggetto& o) {
     const present::TTableData td(o);
-    const long cells = static_cast<long>(td.Rows()) * td.Columns();
+    const int stored = std::max<int>(o.Byte(94), td.Columns());
+    const long cells = static_cast<long>(td.Rows()) * stored;
     if (cells <= 0) return;
     if (link_) CloseLink();
     if (!tables_.empty()) {
         // A table inside a cell: its cells become paragraphs of that cell.
-        tables_.push_back({cells, td.Columns(), 0, &o});
+        tables_.push_back({cells, stored, 0, &o, td.Columns()});
         return;
     }
     if (tableMargins_ < 0) tableMargins_ = Twips(static_cast<std::int64_t>(para_.left) + para_.right);
@@ -164,7 +165,7 @@ void TRtfWriter::TableStart(const model::TNYXoggetto& o) {
     firstPara_ = false;
     noPar_ = true;
     *out_ += RowDefinition(o, 0);
-    tables_.push_back({cells, td.Columns(), 0, &o});
+    tables_.push_back({cells, stored, 0, &o, td.Columns()});
 }
 
 void TRtfWriter::CellEnd() {
@@ -177,6 +178,14 @@ void TRtfWriter::CellEnd() {
         return;
     }
     WritePending();
+    const long next = tb.k % tb.columns;
+    if (next != 0 && next >= tb.shown) {
+        // The next stored cell lies past the shown columns: it runs on in
+        // this last cell as a paragraph of its own.
+        *out_ += "\\par ";
+        noPar_ = true;
+        return;
+    }
     *out_ += "\\cell ";
     noPar_ = true;
     if (tb.k % tb.columns == 0) {

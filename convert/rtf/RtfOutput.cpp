@@ -303,6 +303,8 @@ model::TNYXoggetto* TRtfReader::NewObj(int type, std::unique_ptr<model::TNYXogge
         owner = model::MakeObject(type);
         owner->SetSet(&set_);
         owner->Reset();
+        // As NewObject makes them: a reset table is the empty slot of one.
+        owner->MakeNew();
         return owner.get();
     }
     return set_.NewObject(type);

@@ -87,9 +87,10 @@ public:
 private:
     struct TTable {
         long cells = 0;
-        int columns = 0;
+        int columns = 0;  // as the cell texts are stored
         long k = 0;
         const model::TNYXoggetto* obj = nullptr;
+        int shown = 0;    // the columns shown: cells past them run on in the last
     };
     void Paragraph(const markup::Token& t);
     void RunFormat(const markup::Token& t);

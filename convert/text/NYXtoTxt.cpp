@@ -1,5 +1,7 @@
 #include "convert/text/NYXtoTxt.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -53,6 +55,7 @@ std::string TNYXtoTxt::MarkupToText(std::string_view text) const {
     out.reserve(text.size());
     struct TTable {
         long cells, columns, k;
+        long shown;  // the columns shown: cells past them run on in the last
     };
     std::vector<TTable> tables;
     bool firstPara = true;
@@ -87,8 +90,12 @@ std::string TNYXtoTxt::MarkupToText(std::string_view text) const {
                         if (t.end - t.begin == 3 && !tables.empty()) {
                             TTable& tb = tables.back();
                             ++tb.k;
-                            out += (tb.k % tb.columns == 0) ? "\r\n" : "\t";
-                            cellHasPara = false;
+                            const long col = tb.k % tb.columns;
+                            // A stored cell past the shown columns runs on in the last one.
+                            if (col == 0 || col < tb.shown) {
+                                out += col == 0 ? "\r\n" : "\t";
+                                cellHasPara = false;
+                            }
                             if (tb.k >= tb.cells) {
                                 tables.pop_back();
                                 noBreak = true;
@@ -103,9 +110,10 @@ std::string TNYXtoTxt::MarkupToText(std::string_view text) const {
                         if (!o || o->IsEmpty()) break;
                         if (o->Type() == model::tabellaHtml) {
                             const present::TTableData td(*o);
-                            const long cells = static_cast<long>(td.Rows()) * td.Columns();
+                            const long stored = std::max<long>(o->Byte(94), td.Columns());
+                            const long cells = static_cast<long>(td.Rows()) * stored;
                             if (cells > 0) {
-                                tables.push_back({cells, td.Columns(), 0});
+                                tables.push_back({cells, stored, 0, td.Columns()});
                                 noBreak = true;
                                 cellHasPara = false;
                             }

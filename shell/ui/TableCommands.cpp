@@ -1,5 +1,6 @@
 #include "shell/ui/TableCommands.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -208,12 +209,26 @@ void AddTableCommands(TMainForm& form, std::map<std::string, std::function<void(
     handlers["actEliminaRiga"] = [&form] { Delete(form, false); };
     handlers["actSelezionaTabella"] = [&form] { SelectTable(form); };
     handlers["actProprietaTabella"] = [&form] { Properties(form); };
-    // The "Tabella" menu opens while the caret is in a table's cell.
+    // The "Tabella" menu opens while the caret is in a table's cell, or on a
+    // table of the page (the table "Seleziona tabella" selected).
     if (QMenu* menu = form.menuBar()->findChild<QMenu*>(QStringLiteral("mnTabella"))) {
         QPointer<QMenu> m = menu;
-        QObject::connect(qApp, &QApplication::focusChanged, menu, [m](QWidget*, QWidget* now) {
-            if (m) m->setEnabled(qobject_cast<present::ui::TTableCellEditor*>(now) != nullptr);
-        });
+        auto update = [m, &form](QWidget* now) {
+            if (!m) return;
+            // The focus also moves while the window is taken down; by then it
+            // is no TMainForm any more, and nothing of it is asked.
+            const bool ours = now && qobject_cast<TMainForm*>(now->window()) == &form;
+            const bool inCell = ours && qobject_cast<present::ui::TTableCellEditor*>(now) != nullptr;
+            TCurrent c;
+            m->setEnabled(inCell || (ours && Current(form, c) && now == c.view));
+            if (!ours) return;
+            // Rows and columns are added and deleted at the cell being edited;
+            // a selected table has none.
+            for (const char* name : {"actAggiungiColonna", "actAggiungiRiga", "actEliminaColonna", "actEliminaRiga"})
+                if (QAction* a = form.Command(name)) a->setEnabled(inCell);
+        };
+        QObject::connect(qApp, &QApplication::focusChanged, menu, [update](QWidget*, QWidget* now) { update(now); });
+        form.AddEditStateListener([update] { update(QApplication::focusWidget()); });
     }
 }
 

@@ -15,6 +15,7 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "platform/text.h"
+#include "present/TableChoices.h"
 #include "support/Needs.h"
 
 using namespace model;
@@ -202,14 +203,14 @@ TEST_F(Site, OpensInChromiumWithoutErrors) {
     CheckInChromium(tmp.path() / "site", tmp.path(), pages);
 }
 
-TEST_F(Site, NuCheckerFindsNoParseErrors) {
+// The Nu HTML checker on the given files: no errors of the parser itself.
+// Obsolete elements and attributes are what the pages are meant to use.
+void ExpectNoParseErrors(const std::vector<fs::path>& files) {
     const fs::path jar = fs::path(QUOR_SOURCE_DIR) / "build/tools/node_modules/vnu-jar/build/dist/vnu.jar";
     QUOR_NEEDS(fs::exists(jar) && Have("java"), "vnu.jar o java mancanti (scripts/install-deps)");
-    std::string files;
-    for (auto& p : pages) files += " '" + (tmp.path() / "site" / p).string() + "'";
-    const std::string out = RunTool("java -jar '" + jar.string() + "' --errors-only --format text" + files + " 2>&1");
-    // Obsolete elements and attributes are what the pages are meant to use;
-    // what must not occur are errors of the parser itself.
+    std::string list;
+    for (auto& f : files) list += " '" + f.string() + "'";
+    const std::string out = RunTool("java -jar '" + jar.string() + "' --errors-only --format text" + list + " 2>&1");
     static const std::regex parse(
         "Stray (start|end) tag|End tag .* seen|Unclosed element|Saw .* when expecting|Duplicate attribute|No space between "
         "attributes|without seeing a doctype|in an unquoted attribute value|did not start a character reference|character "
@@ -218,6 +219,12 @@ TEST_F(Site, NuCheckerFindsNoParseErrors) {
     std::istringstream lines(out);
     for (std::string l; std::getline(lines, l);)
         if (std::regex_search(l, parse)) ADD_FAILURE() << l;
+}
+
+TEST_F(Site, NuCheckerFindsNoParseErrors) {
+    std::vector<fs::path> files;
+    for (auto& p : pages) files.push_back(tmp.path() / "site" / p);
+    ExpectNoParseErrors(files);
 }
 
 TEST(SampleSite, TheSampleHypertextOpensInChromium) {
@@ -276,6 +283,97 @@ TEST(SampleSite, NextAndPreviousLinksLandOnTheRightPages) {
     const std::string seen = dom.substr(from + 14, to - from - 14);
     EXPECT_EQ(seen, "AT " + title(0) + "\nAT " + title(1) + "\nAT " + title(2) + "\nAT " + title(1) + "\nAT " +
                         title(0) + "\nDONE\n");
+}
+
+// Tables made as the "Nuova tabella" and "Proprietà tabella" dialogs make
+// them: a 3 x 3 table of style 7 with a picture behind its middle cell and
+// a 2 x 2 table of style 2 nested in its last cell. Chromium shows every
+// cell with the background the style gave it, the picture loaded, and the
+// text of every cell in its place; the Nu checker finds no parse errors.
+TEST(TableSite, TablesOfTheNewTableDialogShowTheirCellsInChromium) {
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    platform::testing::TempDir tmp;
+    TNYXset set;
+    set.NewHypertext();
+    set.SetExpPrefix("tab");
+    auto* page = static_cast<TNYXtesto*>(set.NewObject(testoHtml));
+    page->SetName("Tabelle");
+    const fs::path gif = tmp.path() / "trama.gif";
+    {
+        std::ofstream f(gif, std::ios::binary);
+        f.write(kGif, sizeof kGif - 1);
+    }
+    TNYXoggetto* pic = set.AddPicture(gif);
+    ASSERT_NE(pic, nullptr);
+    TNYXoggetto* outer = set.NewObject(tabellaHtml);
+    present::TNewTableChoices nt;
+    nt.style = 7;
+    nt.border = true;
+    nt.first = 0xFFFFFF;
+    nt.second = 0x0000FF;  // red, red in the low byte
+    nt.Apply(*outer);
+    present::TTableProperties props = present::TTableProperties::Of(*outer, 1);
+    props.backgroundKind = 1;
+    props.picture = present::PictureBackground(static_cast<std::uint32_t>(pic->Index()));
+    props.applyTo = 1;
+    props.Apply(*outer, {1, 1});
+    TNYXoggetto* inner = set.NewObject(tabellaHtml);
+    present::TNewTableChoices ni;
+    ni.rows = 2;
+    ni.columns = 2;
+    ni.style = 2;
+    ni.first = 0x00FFFF;   // yellow
+    ni.second = 0x00FF00;  // green
+    ni.Apply(*inner);
+    std::string text = "<Z S0 >prima<Z S0 >" + Tag(outer->Reference());
+    for (int k = 0; k < 8; ++k) text += "<Z S1 >c" + std::to_string(k) + "<T>";
+    text += "<Z S1 >" + Tag(inner->Reference());
+    for (int k = 0; k < 4; ++k) text += "<Z S1 >n" + std::to_string(k) + "<T>";
+    text += "<Z S1 >c8<T><Z S0 >dopo";
+    page->SetText(text);
+    convert::html::TNYXtoHtml x(&set);
+    x.ExportPath = tmp.path() / "site";
+    ASSERT_TRUE(x.Export(convert::AllPages(set))) << (x.Report().problems.empty() ? "" : x.Report().problems[0]);
+    const std::string file = x.PageFileName(page, 0);
+    ASSERT_TRUE(fs::exists(x.ExportPath / file)) << file;
+    ExpectNoParseErrors({x.ExportPath / file});
+
+    QUOR_NEEDS(Have("chromium"), "chromium non installato (scripts/install-deps)");
+    // Every cell of both tables: its row and column, background colour,
+    // whether a background picture loaded, and its text.
+    std::ofstream(x.ExportPath / "zz_cells.htm")
+        << "<!DOCTYPE html><html><body><pre id=out></pre><script>\n"
+           "const out=document.getElementById('out');const f=document.createElement('iframe');\n"
+           "function loads(u){return new Promise(r=>{const i=new Image();i.onload=()=>r(i.naturalWidth>0);i.onerror=()=>r(false);i.src=u;});}\n"
+           "f.onload=async()=>{const d=f.contentDocument;const w=f.contentWindow;\n"
+           " const tables=[...d.querySelectorAll('table')];out.textContent+='TABLES '+tables.length+'\\n';\n"
+           " for(const [t,tb] of tables.entries()) for(const row of tb.rows) for(const td of row.cells){\n"
+           "  const cs=w.getComputedStyle(td);const m=/url\\(\"?([^\")]*)\"?\\)/.exec(cs.backgroundImage);\n"
+           "  const pic=m?((await loads(m[1]))?'picture':'broken'):'-';\n"
+           "  const c=td.cloneNode(true);for(const n of c.querySelectorAll('table')) n.remove();\n"
+           "  const own=c.textContent.replace(/\\s+/g,'');\n"
+           "  out.textContent+=t+' '+row.rowIndex+' '+td.cellIndex+' '+cs.backgroundColor+' '+pic+' '+own+'\\n';}\n"
+           " out.textContent+='DONE\\n';};\n"
+           "f.src='" << file << "';document.body.appendChild(f);\n</script></body></html>\n";
+    const std::string cmd = "timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                            "--disable-background-networking --disable-component-update --disable-sync "
+                            "--allow-file-access-from-files --virtual-time-budget=10000 --user-data-dir='" +
+                            (tmp.path() / "profile").string() + "' --dump-dom 'file://" +
+                            (x.ExportPath / "zz_cells.htm").string() + "' 2>/dev/null";
+    const std::string dom = RunTool(cmd);
+    const std::size_t from = dom.find("<pre id=\"out\">"), to = dom.find("</pre>");
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos && to > from) << dom;
+    const std::string seen = dom.substr(from + 14, to - from - 14);
+    const std::string red = "rgb(255, 0, 0)", none = "rgba(0, 0, 0, 0)", green = "rgb(0, 255, 0)", yellow = "rgb(255, 255, 0)";
+    const std::string expected = "TABLES 2\n"
+                                 "0 0 0 " + red + " - c0\n0 0 1 " + red + " - c1\n0 0 2 " + red + " - c2\n"
+                                 "0 1 0 " + red + " - c3\n0 1 1 " + none + " picture c4\n0 1 2 " + none + " - c5\n"
+                                 "0 2 0 " + red + " - c6\n0 2 1 " + none + " - c7\n0 2 2 " + none + " - c8\n"
+                                 "1 0 0 " + green + " - n0\n1 0 1 " + green + " - n1\n"
+                                 "1 1 0 " + yellow + " - n2\n1 1 1 " + yellow + " - n3\n"
+                                 "DONE\n";
+    EXPECT_EQ(seen, expected);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "present/ObjectInsert.h"
 #include "present/TableChoices.h"
 #include "present/TableData.h"
 #include "present/TableLayout.h"
@@ -206,6 +207,38 @@ TEST(TableChoices, NewTableRecord) {
         ch.columns = cols;
         EXPECT_NE(ch.Check(), "");
     }
+}
+
+// A table made by "Nuova tabella" once carried subtype 0, the mark of an
+// empty slot: the save dropped its cell backgrounds and the next new table
+// took its slot.
+TEST(TableChoices, NewTableWasAnEmptySlotAndLostItsBackgroundsOnSave) {
+    platform::testing::FixedEnv env;
+    platform::testing::ScriptedUiScope ui;
+    platform::testing::TempDir tmp;
+    model::TNYXset set;
+    set.NewHypertext();
+    model::TNYXoggetto* t = set.NewObject(model::tabellaHtml);
+    // As the insertion does: the new object's defaults, then the dialog's choices.
+    SetNewObjectDefaults(*t, model::tabellaHtml, 0);
+    TNewTableChoices ch;
+    ch.style = 7;
+    ch.second = 0x0000FF;
+    ch.Apply(*t);
+    EXPECT_FALSE(t->IsEmpty());
+    const std::uint32_t slot = t->Index();
+    model::TNYXoggetto* other = set.NewObject(model::tabellaHtml);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(other->Index(), slot);
+    const auto file = tmp.path() / "tabella.nyx";
+    ASSERT_TRUE(set.SaveToFile(file));
+    model::TNYXset back;
+    ASSERT_TRUE(back.LoadFromFile(file));
+    const model::TNYXoggetto* read = back.ObjectAt(model::tabellaHtml, static_cast<int>(slot));
+    ASSERT_NE(read, nullptr);
+    EXPECT_FALSE(read->IsEmpty());
+    EXPECT_EQ(read->Byte(66), 7);
+    EXPECT_EQ(ReadBackgrounds(*read), StyleBackgrounds(7, 3, 3, ch.first, ch.second));
 }
 
 TEST(TableChoices, ApplyToTargets) {

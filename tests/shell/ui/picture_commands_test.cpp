@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QThread>
 
 #include <cstdio>
 
@@ -216,6 +218,103 @@ TEST_F(PictureCommandsTest, TwoOverlappingZonesLinkedThroughTheDialogAndTheTopmo
     Flush();
     EXPECT_EQ(form.PageView()->PageSlot(), 2);
     EXPECT_TRUE(scripted.ui.Texts(platform::testing::Message::Warning).empty());
+}
+
+// The pointer-over picture is drawn while the pointer is on a picture that
+// is not selected; leaving it, or selecting the picture, brings its own back.
+TEST_F(PictureCommandsTest, PointerOverPictureShownWhileThePointerIsOnThePicture) {
+    TMainForm form(paths);
+    form.resize(900, 700);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
+    Flush();
+    richtext::TNYXembedded* e = Place(form);
+    ASSERT_NE(e, nullptr);
+    const fs::path overFile = dir / "sopra.gif";
+    WriteFile(overFile, Gif(200, 100, 0xFF20C020u));
+    model::TNYXoggetto* over = form.Document().AddPicture(overFile);
+    ASSERT_NE(over, nullptr);
+    e->Record()->SetInt(model::placedrec::kRollover, static_cast<std::int32_t>(over->Index()));
+    richtext::ui::TNYXpageView* view = form.PageView();
+    TPictureObjects* pictures = TPictureObjects::Of(*view);
+    ASSERT_NE(pictures, nullptr);
+    pictures->Select(nullptr);
+    QWidget* vp = view->viewport();
+    auto move = [&](QPoint at) {
+        QMouseEvent m(QEvent::MouseMove, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &m);
+        Flush();
+        return vp->grab().toImage().pixelColor(At(view, e, 100, 50));
+    };
+    const QPoint outside(vp->width() - 5, vp->height() - 5);
+    const QColor own = move(outside);
+    const QColor shown = move(At(view, e, 100, 50));
+    EXPECT_NE(shown, own);
+    EXPECT_GT(shown.green(), 150);
+    EXPECT_LT(shown.red(), 80);
+    EXPECT_EQ(move(outside), own);
+    // A selected picture shows its own picture under the pointer.
+    pictures->Select(e);
+    EXPECT_EQ(move(At(view, e, 100, 50)), own);
+}
+
+// An animated GIF plays in view mode only: in the editor its first frame
+// stays; in view mode the frames follow one another on the UI thread's timer.
+TEST_F(PictureCommandsTest, AnimatedGifPlaysInViewModeOnly) {
+    // Two 1 x 1 frames, white then black, 0 hundredths each (played at 100 ms).
+    auto frame = [](char pixels) {
+        return std::string("\x21\xF9\x04\x00\x00\x00\x00\x00\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02", 20) + pixels +
+               std::string("\x01\x00", 2);
+    };
+    WriteFile(picture, std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00", 19) +
+                           std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19) + frame('\x44') + frame('\x4C') + "\x3B");
+    TMainForm form(paths);
+    form.resize(900, 700);
+    form.show();
+    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
+    Flush();
+    richtext::TNYXembedded* e = Place(form);
+    ASSERT_NE(e, nullptr);
+    e->Record()->SetWord(19, 40);  // shown 40 x 40
+    e->Record()->SetWord(21, 40);
+    TPictureObjects::Of(*form.PageView())->Select(nullptr);
+    auto placed = [&]() -> richtext::TNYXembedded* {
+        for (const auto& p : form.PageView()->Box().paragraphs)
+            for (richtext::TNYXembedded* o : p->Objects())
+                if (o && o->Record() && o->Record()->Type() == model::immagineNew) return o;
+        return nullptr;
+    };
+    auto shade = [&] {
+        Flush();
+        richtext::ui::TNYXpageView* v = form.PageView();
+        richtext::TNYXembedded* p = placed();
+        return p ? v->viewport()->grab().toImage().pixelColor(At(v, p, p->width / 2, p->height / 2)).lightness() : -1;
+    };
+    // Whether the picture changes within `ms`.
+    auto changes = [&](int ms) {
+        const int first = shade();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            QThread::msleep(20);
+            if (shade() != first) return true;
+        }
+        return false;
+    };
+    form.PageView()->viewport()->update();
+    ASSERT_GE(shade(), 0);
+    EXPECT_FALSE(changes(400));
+    form.Command("actSoloLettura")->trigger();  // view mode
+    Flush();
+    ASSERT_TRUE(form.PageView()->ReadOnly());
+    ASSERT_NE(placed(), nullptr);
+    EXPECT_EQ(placed()->width, 40);
+    EXPECT_TRUE(changes(3000));
+    form.Command("actSoloLettura")->trigger();  // back to the editor
+    Flush();
+    ASSERT_FALSE(form.PageView()->ReadOnly());
+    EXPECT_FALSE(changes(400));
 }
 
 TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZonesBack) {

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QSpinBox>
 
@@ -399,6 +401,41 @@ TEST_F(TableCommandsTest, ClosingTheWindowWhileACellIsEditedLeavesNoFreedPageCur
     // Taking the pages down moves the focus from the cell editor; no page
     // taken down may stay current while the window is told of the change.
     form.reset();
+}
+
+// "Seleziona tabella" moved the focus to the page, which turned the "Tabella"
+// menu off: the selected table's properties could not be opened from it.
+TEST_F(TableCommandsTest, SelectedTableLeftTheTabellaMenuDisabled) {
+    QMenu* menu = form->menuBar()->findChild<QMenu*>(QStringLiteral("mnTabella"));
+    ASSERT_NE(menu, nullptr);
+    richtext::TNYXembedded* e = NewTable(2, 2, 0);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(menu->isEnabled());
+    form->Command("actSelezionaTabella")->trigger();
+    Flush();
+    ASSERT_EQ(Tables().EditedCell(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), &View());
+    EXPECT_TRUE(menu->isEnabled());
+    // Rows and columns go at the cell being edited: none while the table is selected.
+    EXPECT_FALSE(form->Command("actEliminaRiga")->isEnabled());
+    EXPECT_FALSE(form->Command("actAggiungiColonna")->isEnabled());
+    EXPECT_TRUE(form->Command("actProprietaTabella")->isEnabled());
+    SetDialogRunner([](QDialog& d) {
+        dynamic_cast<present::ui::TFproprietaTabella&>(d).Padding()->setValue(6);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actProprietaTabella")->trigger();
+    Flush();
+    EXPECT_EQ(e->Record()->Byte(90), 6);
+    // The properties leave the first cell edited, with its row and column commands.
+    EXPECT_TRUE(form->Command("actEliminaRiga")->isEnabled());
+    // With the caret back in the page's text the menu is off.
+    Tables().EndEdit();
+    View().setFocus();
+    View().Editing().SetCaret({0, 0});
+    form->UpdateEditCommands();  // as a caret move tells the window
+    EXPECT_FALSE(menu->isEnabled());
 }
 
 }  // namespace
