@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "model/Fields.h"
 #include "model/Types.h"
 #include "richtext/Box.h"
 #include "richtext/Editing.h"
@@ -26,7 +27,10 @@ const std::vector<TInsertKind>& InsertKinds() {
         {"actInsCommento", model::shortObj, 10},
         {"actInsHtml", model::shortObj, 11},
         {"actInsFinestra", model::shortObj, 13},
+        {"actInsSuono", model::multiMedia, model::mediarec::kSound},
+        {"actInsVideo", model::multiMedia, model::mediarec::kVideo},
         {"actInsPlugin", model::multiMedia, 5},
+        {"actInsCornice", model::inputStat, model::formrec::kFloating},
     };
     return kinds;
 }
@@ -49,6 +53,17 @@ void SetNewObjectDefaults(model::TNYXoggetto& o, int type, int subtype) {
             o.SetByte(194, 0);
             break;
         case model::inputStat:
+            if (subtype == model::formrec::kFloating) {
+                // An empty frame until its properties name the page it shows.
+                namespace fl = model::floatrec;
+                o.SetStr(fl::kName, fl::kNameCap, "");
+                o.SetByte(fl::kScrolling, 1);
+                o.SetInt(fl::kHostPage, -1);
+                o.SetInt(fl::kPageNumber, -1);
+                o.SetWord(fl::kWidth, 320);
+                o.SetWord(fl::kHeight, 240);
+                break;
+            }
             o.SetStr(17, 79, "");
             o.SetStr(97, 79, subtype == 7 ? "on" : "");
             o.SetByte(177, 40);

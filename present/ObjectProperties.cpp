@@ -5,7 +5,9 @@
 
 #include "model/Bytes.h"
 #include "model/Fields.h"
+#include "model/NYXset.h"
 #include "model/Types.h"
+#include "platform/text.h"
 #include "present/ObjectEditing.h"
 #include "richtext/Box.h"
 #include "richtext/ObjectUndo.h"
@@ -211,6 +213,12 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
                 Add(Choice("tipo", "Tipo", 4, {{1, "Audio"}, {2, "Audio"}, {3, "Video"}, {4, "Video"}}));
                 Add(Choice("azione", "Azione", mr::kAction, {{0, "Visualizza pulsanti"}, {1, "Azione ciclica"}}));
                 Add(Number("cicli", "Cicli (-1: Infiniti)", mr::kCycles, 2, -1, 32767));
+                hasMedia_ = true;
+                const model::TNYXset* set = o.Set();
+                const std::int32_t ref = o.Int(mr::kReference);
+                const TNYXoggetto* file = set && ref != -1 ? set->ObjectByRef(ref) : nullptr;
+                if (file && !file->IsEmpty() && (file->Type() == model::genLink || file->Type() == model::zipLink))
+                    mediaName_ = platform::text::Cp1252ToUtf8(file->GetName());
             }
             Add(Number("larghezza", "Larghezza", mr::kWidth, 2, 1, 32767));
             Add(Number("altezza", "Altezza", mr::kHeight, 2, 1, 32767));
@@ -279,6 +287,13 @@ bool TObjectProperties::Apply(TNYXoggetto& o) const {
     // keeps its bytes.
     for (std::size_t i = 0; i < fields_.size() && i < values_.size(); ++i)
         if (values_[i] != Read(o, fields_[i])) Write(o, fields_[i], values_[i]);
+    if (hasMedia_ && mediaFile) {
+        if (mediaFile->empty()) {
+            o.SetInt(model::mediarec::kReference, -1);
+        } else if (model::TNYXset* set = o.Set()) {
+            if (const TNYXoggetto* file = set->AddFile(*mediaFile)) o.SetInt(model::mediarec::kReference, file->Reference());
+        }
+    }
     if (type_ == model::multiMedia && o.Byte(model::mediarec::kAction) == 0 && o.Subtype() >= 1 && o.Subtype() <= 4)
         o.SetWord(model::mediarec::kCycles, 0xFFFF);  // the player's buttons: cycles are endless
     if (hasLines_) {
@@ -319,6 +334,14 @@ bool ApplyProperties(richtext::TNYXbox& box, richtext::TNYXembedded& e, const TO
             e.placed = false;
             box.Layout(static_cast<std::int32_t>(i), static_cast<std::int32_t>(i));
         }
+    return true;
+}
+
+bool SetButtonLink(richtext::TNYXbox& box, richtext::TNYXembedded& e, std::int32_t key) {
+    model::TNYXoggetto* o = e.Record();
+    if (!o || o->Type() != model::bottoneCGI || o->Int(model::buttonrec::kLink) == key) return false;
+    richtext::SnapshotObject(box, e, PropertiesLabel(*o));
+    o->SetInt(model::buttonrec::kLink, key);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,7 +60,16 @@ public:
     bool HasLines() const { return hasLines_; }
     const std::string& LinesLabel() const { return linesLabel_; }
 
-    // Writes the values into the record; true when the record changed.
+    // Sound and video play a file of the hypertext (offset 17). The dialog
+    // shows its name (UTF-8, empty for none) and may choose another: a path
+    // on disk is copied into the hypertext when the dialog is applied; an
+    // empty path takes the file away. Unset: the file is kept.
+    bool HasMediaFile() const { return hasMedia_; }
+    const std::string& MediaFileName() const { return mediaName_; }
+    std::optional<std::filesystem::path> mediaFile;
+
+    // Writes the values into the record; true when the record changed. A
+    // media file that cannot be copied leaves the reference as it was.
     bool Apply(model::TNYXoggetto& o) const;
 
 private:
@@ -68,6 +79,8 @@ private:
     std::vector<std::string> values_;
     bool hasLines_ = false;
     std::string linesLabel_;
+    bool hasMedia_ = false;
+    std::string mediaName_;
     int type_ = 0, subtype_ = 0;
 };
 
@@ -88,5 +101,10 @@ namespace present {
 // step (the kind's properties label), and lays its paragraph out again.
 // False when nothing changed (no undo entry is left then).
 bool ApplyProperties(richtext::TNYXbox& box, richtext::TNYXembedded& e, const TObjectProperties& p);
+
+// The link a button follows when used ("cambia pagina"): a link key of the
+// box's text, -1 for none (the button sends its form). One undoable step;
+// false for an object that is no button or a link it already has.
+bool SetButtonLink(richtext::TNYXbox& box, richtext::TNYXembedded& e, std::int32_t key);
 
 }  // namespace present

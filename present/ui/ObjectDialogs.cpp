@@ -3,13 +3,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "platform/Ui.h"
 #include "platform/text.h"
 
 namespace present::ui {
@@ -29,7 +33,14 @@ std::string StoredLines(const QString& text) {
     return out;
 }
 
+TMediaFileChooser& Chooser() {
+    static TMediaFileChooser choose;
+    return choose;
+}
+
 }  // namespace
+
+void SetMediaFileChooser(TMediaFileChooser choose) { Chooser() = std::move(choose); }
 
 TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* parent)
     : QDialog(parent), choices_(choices) {
@@ -77,6 +88,26 @@ TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* pare
         widgets_[f.key] = w;
         if (f.kind == TPropKind::kCheck) form->addRow(w);
         else form->addRow(QString::fromStdString(f.label), w);
+    }
+    if (choices_.HasMediaFile()) {
+        auto* row = new QWidget(general);
+        auto* h = new QHBoxLayout(row);
+        h->setContentsMargins(0, 0, 0, 0);
+        mediaName_ = new QLineEdit(row);
+        mediaName_->setObjectName(QStringLiteral("fileMultimediale"));
+        mediaName_->setReadOnly(true);
+        mediaName_->setPlaceholderText(QStringLiteral("(nessuno)"));
+        mediaName_->setText(QString::fromStdString(choices_.MediaFileName()));
+        auto* browse = new QPushButton(QStringLiteral("Sfoglia..."), row);
+        browse->setObjectName(QStringLiteral("sfogliaFile"));
+        auto* none = new QPushButton(QStringLiteral("Nessuno"), row);
+        none->setObjectName(QStringLiteral("nessunFile"));
+        h->addWidget(mediaName_, 1);
+        h->addWidget(browse);
+        h->addWidget(none);
+        connect(browse, &QPushButton::clicked, this, &TFproprietaOggetto::ChooseMediaFile);
+        connect(none, &QPushButton::clicked, this, &TFproprietaOggetto::ClearMediaFile);
+        form->addRow(QStringLiteral("File multimediale"), row);
     }
     if (choices_.HasLines()) {
         lines_ = new QPlainTextEdit(general);
@@ -132,6 +163,31 @@ void TFproprietaOggetto::TakeFields() {
             if (stored != h) choices_.html = out;
         }
     }
+}
+
+void TFproprietaOggetto::ChooseMediaFile() {
+    std::filesystem::path path;
+    if (Chooser()) {
+        path = Chooser()(this);
+    } else {
+        const QString f = QFileDialog::getOpenFileName(
+            this, QStringLiteral("File multimediale"), QString(),
+            QStringLiteral("File multimediali (*.wav *.mp3 *.ogg *.mid *.avi *.mpg *.mpeg *.mp4 *.webm);;Tutti i file (*)"));
+        path = f.toStdString();
+    }
+    if (path.empty()) return;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        platform::ui().Error("Il file \"" + path.string() + "\" non esiste o non si può leggere.");
+        return;
+    }
+    choices_.mediaFile = path;
+    mediaName_->setText(QString::fromStdString(path.filename().string()));
+}
+
+void TFproprietaOggetto::ClearMediaFile() {
+    choices_.mediaFile = std::filesystem::path();
+    mediaName_->clear();
 }
 
 void TFproprietaOggetto::accept() {

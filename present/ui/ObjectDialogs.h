@@ -12,9 +12,18 @@
 
 #include "present/ObjectProperties.h"
 
+#include <filesystem>
+#include <functional>
+
+class QLineEdit;
 class QPlainTextEdit;
 
 namespace present::ui {
+
+// How the media file is chosen (the window installs its file chooser, tests
+// name the file); an empty path when the choice was cancelled.
+using TMediaFileChooser = std::function<std::filesystem::path(QWidget* parent)>;
+void SetMediaFileChooser(TMediaFileChooser choose);
 
 class TFproprietaOggetto : public QDialog {
     Q_OBJECT
@@ -27,8 +36,12 @@ public:
     void TakeFields();
 
     void accept() override;
+    // "Sfoglia..." and "Nessuno" of the media file.
+    void ChooseMediaFile();
+    void ClearMediaFile();
 
 private:
+    QLineEdit* mediaName_ = nullptr;
     TObjectProperties& choices_;
     std::map<std::string, QWidget*> widgets_;
     QPlainTextEdit* lines_ = nullptr;

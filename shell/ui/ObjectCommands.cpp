@@ -2,11 +2,19 @@
 
 #include <QMenu>
 
+#include "model/Fields.h"
+#include "model/Types.h"
 #include "present/ObjectInsert.h"
+#include "present/ObjectProperties.h"
 #include "present/ui/InsiemeCornici.h"
+#include "present/ui/ObjectDialogs.h"
 #include "present/ui/ObjectEdit.h"
+#include "richtext/Box.h"
 #include "richtext/ui/BoxWidget.h"
+#include "richtext/ui/ObjectHandles.h"
+#include "shell/LinkChoices.h"
 #include "shell/ui/DialogSeam.h"
+#include "shell/ui/LinkDialog.h"
 #include "shell/ui/MainForm.h"
 
 namespace shell::ui {
@@ -14,6 +22,12 @@ namespace shell::ui {
 void AddObjectCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     // Object dialogs run as the window's other dialogs do (tests answer them).
     present::ui::SetObjectDialogRunner([](QDialog& d) { return RunDialog(d); });
+    present::ui::SetMediaFileChooser([](QWidget* parent) {
+        const auto a = ChooseFile(parent, {TFileRequest::Open, "File multimediale", {}, {},
+                                           "File multimediali (*.wav *.mp3 *.ogg *.mid *.avi *.mpg *.mpeg *.mp4 *.webm);;"
+                                           "Tutti i file (*)"});
+        return a ? a->file : std::filesystem::path();
+    });
     // "Bottone" holds the commands on the selected object (they do nothing
     // without one), so it is open whenever there is a page to edit.
     if (auto* menu = form.findChild<QMenu*>(QStringLiteral("mnBottone"))) menu->setEnabled(true);
@@ -32,6 +46,43 @@ void AddObjectCommands(TMainForm& form, std::map<std::string, std::function<void
     }
     handlers["actProprietaOggetto"] = [view] {
         if (richtext::ui::TNYXpageView* v = view()) present::ui::EditSelectedObject(*v);
+    };
+    // The page a button changes to when used: the link dialog, as for text.
+    handlers["actCollegamentoBottone"] = [&form, view] {
+        richtext::ui::TNYXpageView* v = view();
+        richtext::ui::TObjectHandles* h = v ? present::ui::HandlesOf(*v) : nullptr;
+        richtext::TNYXembedded* e = h ? h->Selected() : nullptr;
+        if (!e || !e->Record() || e->Record()->Type() != model::bottoneCGI) return;
+        TLinkChoices start;
+        const std::int32_t old = e->Record()->Int(model::buttonrec::kLink);
+        if (old > 0)
+            if (const model::TNYXoggetto* r = v->LinkRecord(old)) start = ChoicesFromRecord(form.Document(), *r);
+        TFlink dialog(&form, form.Document(), start, false);
+        if (RunDialog(dialog) != QDialog::Accepted) return;
+        auto record = MakeLinkRecord(form.Document(), dialog.Choices());
+        if (!record) return;
+        std::int32_t key = model::kNoRef;
+        const int type = record->Type();
+        if (type == model::internetLink || type == model::speclink || type == model::shortObj) {
+            if (!v->Box().objectHome) return;
+            key = v->Box().objectHome->AddLocalLink(std::move(record));
+        } else {
+            key = record->Reference();
+        }
+        if (key == model::kNoRef) return;
+        // The dialog may have been answered while the button went (an undo).
+        if (h->Selected() != e || !e->Record()) return;
+        if (!present::SetButtonLink(v->Box(), *e, key)) return;
+        v->Session().ObjectChanged();  // stored with the page though its text is the same
+        v->EditedOutside(true);
+    };
+    handlers["actTogliCollegamentoBottone"] = [view] {
+        richtext::ui::TNYXpageView* v = view();
+        richtext::ui::TObjectHandles* h = v ? present::ui::HandlesOf(*v) : nullptr;
+        richtext::TNYXembedded* e = h ? h->Selected() : nullptr;
+        if (!e || !present::SetButtonLink(v->Box(), *e, -1)) return;
+        v->Session().ObjectChanged();
+        v->EditedOutside(true);
     };
     handlers["actEliminaOggetto"] = [view] {
         if (richtext::ui::TNYXpageView* v = view()) present::ui::DeleteSelectedObject(*v);
