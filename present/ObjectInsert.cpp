@@ -11,8 +11,10 @@ namespace present {
 
 const std::vector<TInsertKind>& InsertKinds() {
     static const std::vector<TInsertKind> kinds = {
-        // A plain button: any subtype but submit (1) and reset (3); 0 is the empty record.
-        {"actInsBottone", model::bottoneCGI, 2},
+        // A plain button: any subtype but submit (1), image (2, which the
+        // exporter writes as a picture that sends the form) and reset (3);
+        // 0 is the empty record.
+        {"actInsBottone", model::bottoneCGI, model::buttonrec::kPlain},
         {"actInsBottoneInvio", model::bottoneCGI, 1},
         {"actInsBottoneReset", model::bottoneCGI, 3},
         {"actInsInizioForm", model::inizioForm, 2},

@@ -127,9 +127,10 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
     switch (type_) {
         case model::bottoneCGI:
             title_ = "Proprietà bottone";
-            // Subtype 0 would empty the record: a plain button is 2.
-            Add(Choice("tipo", "Tipo", 4, {{2, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
-                                           {model::buttonrec::kReset, "Reset dati"}}));
+            // Subtype 0 would empty the record: a plain button is 4; 2 is
+            // the picture that sends the form.
+            Add(Choice("tipo", "Tipo", 4, {{model::buttonrec::kPlain, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
+                                           {model::buttonrec::kReset, "Reset dati"}, {model::buttonrec::kImage, "Immagine"}}));
             name();
             Add(Text("etichetta", "Etichetta", fr::kValue, fr::kValueCap));
             if (o.Int(model::buttonrec::kPicture) != -1) {

@@ -49,6 +49,19 @@ TEST_F(ObjectEditing, EveryInsertedKindIsARecordThatIsNotEmpty) {
     }
 }
 
+// The plain button was inserted with subtype 2, which the exporter writes as
+// a picture input: in a browser it sent the form instead of being a button.
+TEST_F(ObjectEditing, APlainButtonIsNotInsertedAsAPictureThatSendsTheForm) {
+    const TInsertKind* k = FindInsertKind("actInsBottone");
+    ASSERT_NE(k, nullptr);
+    for (int taken : {0, 1, 2, 3}) EXPECT_NE(k->subtype, taken);
+    TObjectProperties p(*Make(bottoneCGI, k->subtype));
+    const TPropField* kind = p.Field("tipo");
+    ASSERT_NE(kind, nullptr);
+    EXPECT_EQ(kind->choices.front(), std::make_pair(k->subtype, std::string("Normale")));
+    EXPECT_EQ(p.Value("tipo"), std::to_string(k->subtype));
+}
+
 TEST_F(ObjectEditing, ResizableKindsAndTheirLabels) {
     struct Case {
         TOggettiHel type;
