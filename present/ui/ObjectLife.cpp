@@ -61,6 +61,23 @@ void TViewObjects::StopCyclic() {
             w->deleteLater();
         }
     cyclic_.clear();
+    placed_.clear();
+}
+
+void TViewObjects::Reposition() {
+    repositionPending_ = false;
+    if (!view_.ReadOnly()) return;
+    const QPoint off(view_.horizontalScrollBar()->value(), view_.verticalScrollBar()->value());
+    auto place = [&](QWidget* w, const richtext::TNYXembedded* e) {
+        if (!w || !e) return;
+        if (e->left == richtext::kOutOfSight || e->width <= 0) {
+            w->hide();
+            return;
+        }
+        w->setGeometry(QRect(QPoint(e->left, e->top) - off, QSize(e->width, e->height)));
+    };
+    for (const auto& [w, e] : placed_) place(w, e);
+    if (active_) place(active_, activeObject_);
 }
 
 // The frame set that shows the view, and how deep it is nested in others.
@@ -92,6 +109,7 @@ void TViewObjects::ShowFloating(richtext::TNYXembedded& e, const QRect& r) {
     inner->setGeometry(r);
     inner->show();
     inner->ShowPage(o.Int(model::floatrec::kPageNumber));
+    placed_.emplace_back(inner, &e);
     // Links followed inside go to the outer frame set, as references of the hypertext.
     QPointer<TInsiemeCornici> to(outer);
     for (richtext::ui::TNYXpageView* v : inner->Views())
@@ -124,6 +142,7 @@ void TViewObjects::StartCyclic() {
             if (IsVideo(o) && e->left != richtext::kOutOfSight) {
                 c->setGeometry(QRect(QPoint(e->left, e->top) - off, QSize(e->width, e->height)));
                 c->show();
+                placed_.emplace_back(c, e);
             } else {
                 c->hide();
             }
@@ -141,6 +160,7 @@ void TViewObjects::EndUse() {
     if (active_) active_->deleteLater();
     if (active_) active_->hide();
     active_ = nullptr;
+    activeObject_ = nullptr;
 }
 
 richtext::TNYXembedded* TViewObjects::ObjectAt(const QPoint& pt) const {
@@ -222,6 +242,7 @@ bool TViewObjects::Use(const QPoint& at) {
         default: return false;
     }
     if (active_) {
+        activeObject_ = e;
         active_->setGeometry(r);
         active_->show();
         active_->setFocus(Qt::MouseFocusReason);
@@ -231,6 +252,12 @@ bool TViewObjects::Use(const QPoint& at) {
 }
 
 bool TViewObjects::eventFilter(QObject* watched, QEvent* e) {
+    // The view lays its page out again after its viewport was resized.
+    if (e->type() == QEvent::Resize && watched == viewport_ && view_.ReadOnly() && !repositionPending_ &&
+        (!placed_.empty() || active_)) {
+        repositionPending_ = true;
+        QTimer::singleShot(0, this, [this] { Reposition(); });
+    }
     // Only the viewport's presses are looked at: other events may come while
     // the view is being taken down.
     if (e->type() == QEvent::MouseButtonPress && watched == viewport_ && view_.ReadOnly()) {

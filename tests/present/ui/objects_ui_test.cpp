@@ -295,4 +295,41 @@ TEST_F(ObjectsUi, AFloatingFrameShowingItsOwnPageStopsAtTheDeepestNesting) {
     EXPECT_TRUE(f.findChildren<TInsiemeCornici*>(QStringLiteral("cornice indipendente")).isEmpty());
 }
 
+// A floating frame kept the place and size it had when view mode began: a
+// page laid out again at another width left it over the wrong text.
+TEST_F(ObjectsUi, AFloatingFrameFollowsItsObjectWhenThePageIsLaidOutAgain) {
+    auto* shown = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    shown->SetName("Dentro");
+    shown->SetText("<Z S0 >testo mostrato");
+    model::TNYXoggetto* frame = Make(model::inputStat, 18);
+    frame->SetWord(182, 50);  // half the line
+    frame->SetWord(180, 120);
+    frame->SetByte(178, 1);
+    frame->SetInt(108, static_cast<std::int32_t>(shown->Index()));
+    auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    page->SetText("<Z S0 >Una riga abbastanza lunga di testo prima " + Tag(*frame));
+    TInsiemeCornici f;
+    f.resize(640, 480);
+    f.SetLinkedNYXset(&set);
+    f.show();
+    ASSERT_TRUE(f.ShowPage(page->Index()));
+    f.SetReadOnly(true);
+    for (int i = 0; i < 5; ++i) Flush();
+    richtext::ui::TNYXpageView& v = *f.Views()[0];
+    const auto nested = v.viewport()->findChildren<TInsiemeCornici*>(QStringLiteral("cornice indipendente"));
+    ASSERT_EQ(nested.size(), 1);
+    const richtext::TNYXembedded* e = v.Box().paragraphs[0]->Objects()[0];
+    auto where = [&] {
+        return QRect(QPoint(e->left, e->top) - QPoint(v.horizontalScrollBar()->value(), v.verticalScrollBar()->value()),
+                     QSize(e->width, e->height));
+    };
+    EXPECT_EQ(nested[0]->geometry(), where());
+    const QRect before = nested[0]->geometry();
+    f.resize(400, 480);
+    for (int i = 0; i < 5; ++i) Flush();
+    EXPECT_NE(where(), before);
+    EXPECT_EQ(nested[0]->geometry(), where());
+    f.SetReadOnly(false);
+}
+
 }  // namespace
