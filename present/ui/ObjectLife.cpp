@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -18,6 +19,16 @@
 
 namespace present::ui {
 namespace {
+
+// The password box in use shows "#" for every character, as it is painted.
+class THashPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '#';
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 QString Q(const std::string& cp1252) { return QString::fromStdString(platform::text::Cp1252ToUtf8(cp1252)); }
 std::string Cp(const QString& s) { return platform::text::Utf8ToCp1252(s.toStdString()); }
@@ -186,7 +197,12 @@ bool TViewObjects::Use(const QPoint& at) {
     switch (ControlKindOf(o)) {
         case TControlKind::kEdit: {
             auto* w = new QLineEdit(vp);
-            if (o.Type() == model::inputStat && o.Subtype() == 2) w->setEchoMode(QLineEdit::Password);
+            if (o.Type() == model::inputStat && o.Subtype() == 2) {
+                auto* style = new THashPasswordStyle;
+                style->setParent(w);
+                w->setStyle(style);
+                w->setEchoMode(QLineEdit::Password);
+            }
             w->setMaxLength(79);
             w->setText(Q(st->Text()));
             QObject::connect(w, &QLineEdit::textChanged, this, [this, &o](const QString& t) {

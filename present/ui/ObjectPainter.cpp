@@ -201,7 +201,8 @@ bool PaintEmbedded(QPainter& p, const model::TNYXoggetto& o, const QRect& r, con
         case TControlKind::kEdit: {
             Panel(p, r);
             QString t = Q(st.Text());
-            if (o.Type() == model::inputStat && o.Subtype() == 2) t = QString(t.size(), QChar(0x2022));
+            // A password box shows "#" for every character.
+            if (o.Type() == model::inputStat && o.Subtype() == 2) t = QString(t.size(), QLatin1Char('#'));
             Lines(p, r, t.section(QLatin1Char('\n'), 0, 0), r.height() - 4);
             break;
         }
