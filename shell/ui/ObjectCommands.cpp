@@ -10,6 +10,8 @@
 #include "present/ui/ObjectDialogs.h"
 #include "present/ui/ObjectEdit.h"
 #include "richtext/Box.h"
+#include "richtext/Navigation.h"
+#include "richtext/ui/PopupMenu.h"
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/ui/ObjectHandles.h"
 #include "shell/LinkChoices.h"
@@ -44,6 +46,32 @@ void AddObjectCommands(TMainForm& form, std::map<std::string, std::function<void
             v->EditedOutside(present::InsertNewObject(v->Box(), v->Editing(), *kind) != nullptr);
         };
     }
+    // The text's pop-up menu of the page being edited offers every kind, put
+    // where the pointer was pressed (at the selection when there is one).
+    const int popup = richtext::ui::AddPopupContributor(
+        richtext::ui::TPopupPlace::kBottom, [&form](QMenu& menu, const richtext::ui::TPopupContext& ctx) {
+            present::ui::TInsiemeCornici* fs = form.FrameSet();
+            richtext::ui::TNYXpageView* v = fs ? fs->CurrentView() : nullptr;
+            if (!v || &ctx.box != v || v->ReadOnly() || !v->Session().WorkingCopy()) return;
+            QMenu* sub = menu.addMenu(QStringLiteral("Inserisci oggetto"));
+            sub->setObjectName(QStringLiteral("pmInserisciOggetto"));
+            const richtext::TTextPos at = richtext::HitTest(v->Box(), ctx.at.x(), ctx.at.y());
+            const bool selection = ctx.selection;
+            for (const present::TInsertKind& k : present::InsertKinds()) {
+                QAction* command = form.Command(k.command);
+                if (!command) continue;
+                QAction* a = sub->addAction(command->text());
+                a->setObjectName(QStringLiteral("pm") + QString::fromLatin1(k.command));
+                QObject::connect(a, &QAction::triggered, &form, [&form, name = std::string(k.command), at, selection] {
+                    present::ui::TInsiemeCornici* f = form.FrameSet();
+                    richtext::ui::TNYXpageView* pv = f ? f->CurrentView() : nullptr;
+                    if (!pv || pv->ReadOnly()) return;
+                    if (!selection) pv->Editing().SetCaret(at);
+                    if (QAction* c = form.Command(name)) c->trigger();
+                });
+            }
+        });
+    QObject::connect(&form, &QObject::destroyed, [popup] { richtext::ui::RemovePopupContributor(popup); });
     handlers["actProprietaOggetto"] = [view] {
         if (richtext::ui::TNYXpageView* v = view()) present::ui::EditSelectedObject(*v);
     };

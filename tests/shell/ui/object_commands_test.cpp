@@ -31,6 +31,7 @@
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/ui/ObjectHandles.h"
+#include "richtext/ui/PopupMenu.h"
 #include "richtext/ui/RulerWidget.h"
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
@@ -317,6 +318,32 @@ TEST_F(ObjectCommandsTest, APageOfEveryKindMadeInTheEditorWorksInChromium) {
     std::istringstream lines(out);
     for (std::string l; std::getline(lines, l);)
         if (std::regex_search(l, parse)) ADD_FAILURE() << l;
+}
+
+TEST_F(ObjectCommandsTest, TheTextsPopupMenuInsertsEveryKindWhereThePointerWas) {
+    richtext::ui::TNYXpageView* v = form->FrameSet()->CurrentView();
+    ASSERT_NE(v, nullptr);
+    const std::int32_t para = v->Box().BodyBegin();
+    v->Editing().SetCaret({para, 0});
+    QMenu menu;
+    richtext::ui::FillPopup(menu, richtext::ui::TPopupPlace::kBottom, {*v, QPoint(0, 0), -1, false});
+    auto* sub = menu.findChild<QMenu*>(QStringLiteral("pmInserisciOggetto"));
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->actions().size(), static_cast<qsizetype>(present::InsertKinds().size()));
+    QAction* check = sub->findChild<QAction*>(QStringLiteral("pmactInsCheckBox"));
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text(), form->Command("actInsCheckBox")->text());
+    check->trigger();
+    richtext::TNYXembedded* e = v->Box().paragraphs[static_cast<std::size_t>(para)]->ObjectAt(0);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Record()->Type(), model::inputStat);
+    EXPECT_EQ(e->Record()->Subtype(), 7);
+    // In view mode the page offers nothing to insert.
+    form->Command("actSoloLettura")->trigger();
+    QMenu reading;
+    richtext::ui::FillPopup(reading, richtext::ui::TPopupPlace::kBottom, {*form->FrameSet()->CurrentView(), QPoint(0, 0), -1, false});
+    EXPECT_EQ(reading.findChild<QMenu*>(QStringLiteral("pmInserisciOggetto")), nullptr);
+    form->Command("actSoloLettura")->trigger();
 }
 
 }  // namespace
