@@ -9,6 +9,7 @@
 #include "model/Types.h"
 #include "platform/text.h"
 #include "present/ObjectEditing.h"
+#include "present/PictureChoices.h"
 #include "richtext/Box.h"
 #include "richtext/ObjectUndo.h"
 
@@ -127,6 +128,12 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
     switch (type_) {
         case model::bottoneCGI:
             title_ = "Proprietà bottone";
+            fileKind_ = TObjectFile::kPicture;
+            if (const model::TNYXset* set = o.Set(); set && o.Int(model::buttonrec::kPicture) != -1) {
+                const TNYXoggetto* pic = set->ObjectByRef(o.Int(model::buttonrec::kPicture));
+                if (pic && !pic->IsEmpty() && pic->Type() == model::immagine)
+                    fileName_ = platform::text::Cp1252ToUtf8(pic->GetName());
+            }
             // Subtype 0 would empty the record: a plain button is 4; 2 is
             // the picture that sends the form.
             Add(Choice("tipo", "Tipo", 4, {{model::buttonrec::kPlain, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
@@ -214,12 +221,12 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
                 Add(Choice("tipo", "Tipo", 4, {{1, "Audio"}, {2, "Audio"}, {3, "Video"}, {4, "Video"}}));
                 Add(Choice("azione", "Azione", mr::kAction, {{0, "Visualizza pulsanti"}, {1, "Azione ciclica"}}));
                 Add(Number("cicli", "Cicli (-1: Infiniti)", mr::kCycles, 2, -1, 32767));
-                hasMedia_ = true;
+                fileKind_ = TObjectFile::kMedia;
                 const model::TNYXset* set = o.Set();
                 const std::int32_t ref = o.Int(mr::kReference);
-                const TNYXoggetto* file = set && ref != -1 ? set->ObjectByRef(ref) : nullptr;
-                if (file && !file->IsEmpty() && (file->Type() == model::genLink || file->Type() == model::zipLink))
-                    mediaName_ = platform::text::Cp1252ToUtf8(file->GetName());
+                const TNYXoggetto* f = set && ref != -1 ? set->ObjectByRef(ref) : nullptr;
+                if (f && !f->IsEmpty() && (f->Type() == model::genLink || f->Type() == model::zipLink))
+                    fileName_ = platform::text::Cp1252ToUtf8(f->GetName());
             }
             Add(Number("larghezza", "Larghezza", mr::kWidth, 2, 1, 32767));
             Add(Number("altezza", "Altezza", mr::kHeight, 2, 1, 32767));
@@ -288,11 +295,28 @@ bool TObjectProperties::Apply(TNYXoggetto& o) const {
     // keeps its bytes.
     for (std::size_t i = 0; i < fields_.size() && i < values_.size(); ++i)
         if (values_[i] != Read(o, fields_[i])) Write(o, fields_[i], values_[i]);
-    if (hasMedia_ && mediaFile) {
-        if (mediaFile->empty()) {
+    if (fileKind_ == TObjectFile::kMedia && file) {
+        if (file->empty()) {
             o.SetInt(model::mediarec::kReference, -1);
         } else if (model::TNYXset* set = o.Set()) {
-            if (const TNYXoggetto* file = set->AddFile(*mediaFile)) o.SetInt(model::mediarec::kReference, file->Reference());
+            if (const TNYXoggetto* f = set->AddFile(*file)) o.SetInt(model::mediarec::kReference, f->Reference());
+        }
+    }
+    if (fileKind_ == TObjectFile::kPicture && file) {
+        namespace br = model::buttonrec;
+        if (file->empty()) {
+            o.SetInt(br::kPicture, -1);
+        } else if (model::TNYXset* set = o.Set()) {
+            if (TNYXoggetto* pic = set->AddPicture(*file)) {
+                o.SetInt(br::kPicture, pic->Reference());
+                // Shown at the picture's own size until the author resizes it.
+                const TPictureSize real = RealSize(*pic);
+                for (std::size_t off : {br::kNaturalWidth, br::kWidth})
+                    o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.width, 0, 65535)));
+                for (std::size_t off : {br::kNaturalHeight, br::kHeight})
+                    o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.height, 0, 65535)));
+                o.SetByte(br::kPercent, 0);
+            }
         }
     }
     if (type_ == model::multiMedia && o.Byte(model::mediarec::kAction) == 0 && o.Subtype() >= 1 && o.Subtype() <= 4)

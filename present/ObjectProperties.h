@@ -23,6 +23,9 @@ enum class TPropKind {
     kChoice,  // a byte taking one of `choices`
 };
 
+// The file an object shows or plays, chosen in its properties.
+enum class TObjectFile { kNone, kMedia, kPicture };
+
 struct TPropField {
     std::string key;    // names the field's widget
     std::string label;  // the dialog's text for it (UTF-8, as every interface text)
@@ -60,13 +63,15 @@ public:
     bool HasLines() const { return hasLines_; }
     const std::string& LinesLabel() const { return linesLabel_; }
 
-    // Sound and video play a file of the hypertext (offset 17). The dialog
-    // shows its name (UTF-8, empty for none) and may choose another: a path
-    // on disk is copied into the hypertext when the dialog is applied; an
-    // empty path takes the file away. Unset: the file is kept.
-    bool HasMediaFile() const { return hasMedia_; }
-    const std::string& MediaFileName() const { return mediaName_; }
-    std::optional<std::filesystem::path> mediaFile;
+    // Sound and video play a file of the hypertext (offset 17), a button may
+    // show a picture (offset 177). The dialog shows its name (UTF-8, empty
+    // for none) and may choose another: a path on disk is copied into the
+    // hypertext when the dialog is applied (a picture also sets the button's
+    // natural and displayed sizes to its own); an empty path takes the file
+    // away. Unset: the file is kept.
+    TObjectFile FileKind() const { return fileKind_; }
+    const std::string& FileName() const { return fileName_; }
+    std::optional<std::filesystem::path> file;
 
     // Writes the values into the record; true when the record changed. A
     // media file that cannot be copied leaves the reference as it was.
@@ -79,8 +84,8 @@ private:
     std::vector<std::string> values_;
     bool hasLines_ = false;
     std::string linesLabel_;
-    bool hasMedia_ = false;
-    std::string mediaName_;
+    TObjectFile fileKind_ = TObjectFile::kNone;
+    std::string fileName_;
     int type_ = 0, subtype_ = 0;
 };
 

@@ -33,14 +33,23 @@ std::string StoredLines(const QString& text) {
     return out;
 }
 
-TMediaFileChooser& Chooser() {
-    static TMediaFileChooser choose;
+TObjectFileChooser& Chooser() {
+    static TObjectFileChooser choose;
     return choose;
 }
 
 }  // namespace
 
-void SetMediaFileChooser(TMediaFileChooser choose) { Chooser() = std::move(choose); }
+void SetObjectFileChooser(TObjectFileChooser choose) { Chooser() = std::move(choose); }
+
+const char* ObjectFileCaption(TObjectFile kind) {
+    return kind == TObjectFile::kPicture ? "Immagine del bottone" : "File multimediale";
+}
+
+const char* ObjectFileFilter(TObjectFile kind) {
+    if (kind == TObjectFile::kPicture) return "Immagini (*.gif *.jpg *.jpeg *.png *.bmp);;Tutti i file (*)";
+    return "File multimediali (*.wav *.mp3 *.ogg *.mid *.avi *.mpg *.mpeg *.mp4 *.webm);;Tutti i file (*)";
+}
 
 TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* parent)
     : QDialog(parent), choices_(choices) {
@@ -89,25 +98,27 @@ TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* pare
         if (f.kind == TPropKind::kCheck) form->addRow(w);
         else form->addRow(QString::fromStdString(f.label), w);
     }
-    if (choices_.HasMediaFile()) {
+    if (choices_.FileKind() != TObjectFile::kNone) {
         auto* row = new QWidget(general);
         auto* h = new QHBoxLayout(row);
         h->setContentsMargins(0, 0, 0, 0);
-        mediaName_ = new QLineEdit(row);
-        mediaName_->setObjectName(QStringLiteral("fileMultimediale"));
-        mediaName_->setReadOnly(true);
-        mediaName_->setPlaceholderText(QStringLiteral("(nessuno)"));
-        mediaName_->setText(QString::fromStdString(choices_.MediaFileName()));
+        fileName_ = new QLineEdit(row);
+        fileName_->setObjectName(
+            choices_.FileKind() == TObjectFile::kPicture ? QStringLiteral("immagine") : QStringLiteral("fileMultimediale"));
+        fileName_->setReadOnly(true);
+        fileName_->setPlaceholderText(QStringLiteral("(nessuno)"));
+        fileName_->setText(QString::fromStdString(choices_.FileName()));
         auto* browse = new QPushButton(QStringLiteral("Sfoglia..."), row);
         browse->setObjectName(QStringLiteral("sfogliaFile"));
         auto* none = new QPushButton(QStringLiteral("Nessuno"), row);
         none->setObjectName(QStringLiteral("nessunFile"));
-        h->addWidget(mediaName_, 1);
+        h->addWidget(fileName_, 1);
         h->addWidget(browse);
         h->addWidget(none);
-        connect(browse, &QPushButton::clicked, this, &TFproprietaOggetto::ChooseMediaFile);
-        connect(none, &QPushButton::clicked, this, &TFproprietaOggetto::ClearMediaFile);
-        form->addRow(QStringLiteral("File multimediale"), row);
+        connect(browse, &QPushButton::clicked, this, &TFproprietaOggetto::ChooseFile);
+        connect(none, &QPushButton::clicked, this, &TFproprietaOggetto::ClearFile);
+        form->addRow(choices_.FileKind() == TObjectFile::kPicture ? QStringLiteral("Immagine") : QStringLiteral("File multimediale"),
+                     row);
     }
     if (choices_.HasLines()) {
         lines_ = new QPlainTextEdit(general);
@@ -165,14 +176,14 @@ void TFproprietaOggetto::TakeFields() {
     }
 }
 
-void TFproprietaOggetto::ChooseMediaFile() {
+void TFproprietaOggetto::ChooseFile() {
+    const TObjectFile kind = choices_.FileKind();
     std::filesystem::path path;
     if (Chooser()) {
-        path = Chooser()(this);
+        path = Chooser()(this, kind);
     } else {
-        const QString f = QFileDialog::getOpenFileName(
-            this, QStringLiteral("File multimediale"), QString(),
-            QStringLiteral("File multimediali (*.wav *.mp3 *.ogg *.mid *.avi *.mpg *.mpeg *.mp4 *.webm);;Tutti i file (*)"));
+        const QString f = QFileDialog::getOpenFileName(this, QString::fromUtf8(ObjectFileCaption(kind)), QString(),
+                                                       QString::fromUtf8(ObjectFileFilter(kind)));
         path = f.toStdString();
     }
     if (path.empty()) return;
@@ -181,13 +192,13 @@ void TFproprietaOggetto::ChooseMediaFile() {
         platform::ui().Error("Il file \"" + path.string() + "\" non esiste o non si può leggere.");
         return;
     }
-    choices_.mediaFile = path;
-    mediaName_->setText(QString::fromStdString(path.filename().string()));
+    choices_.file = path;
+    fileName_->setText(QString::fromStdString(path.filename().string()));
 }
 
-void TFproprietaOggetto::ClearMediaFile() {
-    choices_.mediaFile = std::filesystem::path();
-    mediaName_->clear();
+void TFproprietaOggetto::ClearFile() {
+    choices_.file = std::filesystem::path();
+    fileName_->clear();
 }
 
 void TFproprietaOggetto::accept() {

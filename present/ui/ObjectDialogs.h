@@ -20,10 +20,14 @@ class QPlainTextEdit;
 
 namespace present::ui {
 
-// How the media file is chosen (the window installs its file chooser, tests
-// name the file); an empty path when the choice was cancelled.
-using TMediaFileChooser = std::function<std::filesystem::path(QWidget* parent)>;
-void SetMediaFileChooser(TMediaFileChooser choose);
+// How the media file or the button's picture is chosen (the window
+// installs its file chooser, tests name the file); an empty path when the
+// choice was cancelled.
+using TObjectFileChooser = std::function<std::filesystem::path(QWidget* parent, TObjectFile kind)>;
+void SetObjectFileChooser(TObjectFileChooser choose);
+// The caption and filter of the choice ("Nome (*.ext);;...").
+const char* ObjectFileCaption(TObjectFile kind);
+const char* ObjectFileFilter(TObjectFile kind);
 
 class TFproprietaOggetto : public QDialog {
     Q_OBJECT
@@ -36,12 +40,12 @@ public:
     void TakeFields();
 
     void accept() override;
-    // "Sfoglia..." and "Nessuno" of the media file.
-    void ChooseMediaFile();
-    void ClearMediaFile();
+    // "Sfoglia..." and "Nessuno" of the media file or the picture.
+    void ChooseFile();
+    void ClearFile();
 
 private:
-    QLineEdit* mediaName_ = nullptr;
+    QLineEdit* fileName_ = nullptr;
     TObjectProperties& choices_;
     std::map<std::string, QWidget*> widgets_;
     QPlainTextEdit* lines_ = nullptr;

@@ -9,8 +9,10 @@
 #include <QStyleOptionFrame>
 
 #include "model/Fields.h"
+#include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/text.h"
+#include "present/ui/PictureView.h"
 #include "richtext/Layout.h"
 
 namespace present::ui {
@@ -62,6 +64,17 @@ void Marker(QPainter& p, const model::TNYXoggetto& o, const QRect& r) {
 }
 
 void Button(QPainter& p, const model::TNYXoggetto& o, const QRect& r) {
+    // A button with a picture is the picture stretched to the displayed size.
+    if (const std::int32_t ref = o.Int(model::buttonrec::kPicture); ref != -1 && o.Set()) {
+        model::TNYXoggetto* pic = o.Set()->ObjectByRef(ref);
+        if (pic && !pic->IsEmpty() && pic->Type() == model::immagine) {
+            const QImage img = TPictureCache::Instance().Scaled(*pic, r.width(), r.height());
+            if (!img.isNull()) {
+                p.drawImage(r.topLeft(), img);
+                return;
+            }
+        }
+    }
     QStyleOptionButton b;
     b.rect = r;
     b.state = QStyle::State_Enabled | QStyle::State_Raised;

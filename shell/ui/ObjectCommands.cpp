@@ -24,10 +24,9 @@ namespace shell::ui {
 void AddObjectCommands(TMainForm& form, std::map<std::string, std::function<void()>>& handlers) {
     // Object dialogs run as the window's other dialogs do (tests answer them).
     present::ui::SetObjectDialogRunner([](QDialog& d) { return RunDialog(d); });
-    present::ui::SetMediaFileChooser([](QWidget* parent) {
-        const auto a = ChooseFile(parent, {TFileRequest::Open, "File multimediale", {}, {},
-                                           "File multimediali (*.wav *.mp3 *.ogg *.mid *.avi *.mpg *.mpeg *.mp4 *.webm);;"
-                                           "Tutti i file (*)"});
+    present::ui::SetObjectFileChooser([](QWidget* parent, present::TObjectFile kind) {
+        const auto a = ChooseFile(parent, {TFileRequest::Open, present::ui::ObjectFileCaption(kind), {}, {},
+                                           present::ui::ObjectFileFilter(kind)});
         return a ? a->file : std::filesystem::path();
     });
     // "Bottone" holds the commands on the selected object (they do nothing

@@ -300,29 +300,29 @@ TEST_F(ObjectEditing, AMediaFileChosenIsCopiedIntoTheHypertextAndNoneTakesItAway
     std::ofstream(wav, std::ios::binary) << "RIFF....WAVE";
     TNYXoggetto* o = Make(multiMedia, 1);
     TObjectProperties p(*o);
-    ASSERT_TRUE(p.HasMediaFile());
-    EXPECT_EQ(p.MediaFileName(), "");
+    ASSERT_EQ(p.FileKind(), TObjectFile::kMedia);
+    EXPECT_EQ(p.FileName(), "");
     EXPECT_FALSE(p.Apply(*o));  // nothing chosen: nothing changes
-    p.mediaFile = wav;
+    p.file = wav;
     ASSERT_TRUE(p.Apply(*o));
     const TNYXoggetto* file = set.ObjectByRef(o->Int(17));
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->GetName(), "campana.wav");
     EXPECT_EQ(MediaFilePath(*o).empty(), false);
-    EXPECT_EQ(TObjectProperties(*o).MediaFileName(), "campana.wav");
+    EXPECT_EQ(TObjectProperties(*o).FileName(), "campana.wav");
 
     // A file that went before the dialog was applied keeps the old choice.
     TObjectProperties gone(*o);
-    gone.mediaFile = dir / "sparito.wav";
+    gone.file = dir / "sparito.wav";
     EXPECT_FALSE(gone.Apply(*o));
     EXPECT_EQ(o->Int(17), file->Reference());
 
     TObjectProperties none(*o);
-    none.mediaFile = std::filesystem::path();
+    none.file = std::filesystem::path();
     ASSERT_TRUE(none.Apply(*o));
     EXPECT_EQ(o->Int(17), -1);
     // Plug-ins name no media file.
-    EXPECT_FALSE(TObjectProperties(*Make(multiMedia, 5)).HasMediaFile());
+    EXPECT_EQ(TObjectProperties(*Make(multiMedia, 5)).FileKind(), TObjectFile::kNone);
 }
 
 TEST_F(ObjectEditing, ApplyingPropertiesIsOneUndoableStep) {
@@ -367,6 +367,31 @@ TEST_F(ObjectEditing, AButtonsLinkIsOneUndoableStepAndOnlyButtonsTakeOne) {
     ASSERT_EQ(undo.Labels(), std::vector<std::string>{"Modifica bottone"});
     undo.UndoOnce();
     EXPECT_EQ(button->Int(181), -1);
+}
+
+TEST_F(ObjectEditing, AButtonsPictureChosenInItsPropertiesGivesItThePicturesSize) {
+    platform::testing::TempDir dir;
+    const std::filesystem::path gif = dir / "freccia.gif";
+    // A GIF of 2 x 3 pixels.
+    const char bytes[] = "GIF89a\x02\x00\x03\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x02\x00\x03\x00\x00\x02\x03\x84\x8f\x05\x00;";
+    std::ofstream(gif, std::ios::binary).write(bytes, sizeof bytes - 1);
+    TNYXoggetto* button = Make(bottoneCGI, 4);
+    TObjectProperties p(*button);
+    ASSERT_EQ(p.FileKind(), TObjectFile::kPicture);
+    p.file = gif;
+    ASSERT_TRUE(p.Apply(*button));
+    const TNYXoggetto* pic = set.ObjectByRef(button->Int(177));
+    ASSERT_NE(pic, nullptr);
+    EXPECT_EQ(pic->Type(), immagine);
+    EXPECT_EQ(TObjectProperties(*button).FileName(), "freccia");  // pictures are named without their extension
+    for (std::size_t off : {186, 190}) EXPECT_EQ(button->Word(off), 2) << off;
+    for (std::size_t off : {188, 192}) EXPECT_EQ(button->Word(off), 3) << off;
+    EXPECT_TRUE(Resizable(*button));
+    EXPECT_EQ(DisplaySize(*button, 500).width, 2);
+    TObjectProperties none(*button);
+    none.file = std::filesystem::path();
+    ASSERT_TRUE(none.Apply(*button));
+    EXPECT_EQ(button->Int(177), -1);  // a standard push button again
 }
 
 }  // namespace

@@ -245,8 +245,8 @@ TEST_F(ObjectCommandsTest, APageOfEveryKindMadeInTheEditorWorksInChromium) {
     for (richtext::TNYXembedded* e : v->Box().paragraphs[static_cast<std::size_t>(para)]->Objects()) {
         model::TNYXoggetto& o = *e->Record();
         present::TObjectProperties p(o);
-        if (o.Type() == model::multiMedia && p.HasMediaFile()) {
-            p.mediaFile = wav;
+        if (o.Type() == model::multiMedia && p.FileKind() == present::TObjectFile::kMedia) {
+            p.file = wav;
         } else if (o.Type() == model::inputStat && o.Subtype() == model::formrec::kFloating) {
             ASSERT_TRUE(p.SetValue("pagina", std::to_string(target)));
         } else if (o.Type() == model::inputStat || o.Type() == model::bottoneCGI) {
