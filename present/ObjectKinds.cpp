@@ -10,6 +10,7 @@ namespace present {
 namespace {
 
 constexpr std::int32_t kMaxSize = 65535;
+constexpr std::size_t kDatabaseKind = 46;  // a database element's kind byte
 
 std::int32_t Dim(std::int32_t v, std::int32_t fallback) {
     if (v <= 0) return fallback;
@@ -131,7 +132,24 @@ std::string MarkerIcon(const model::TNYXoggetto& o) {
         case model::inputStat: return sub == 5 ? "hidden" : "";
         case model::inputDin: return sub == 11 ? "dinlist" : sub == 12 ? "dinhtml" : "";
         case model::inizioForm: return "iniziof";
-        case model::multiMedia: return (sub == 1 || sub == 2) && o.Byte(25) == 1 ? "nota" : "";
+        case model::multiMedia:
+            if (sub == model::mediarec::kDatabase) {
+                // A database element's icon by its kind byte; 18 shows a picture of the hypertext.
+                switch (o.Byte(kDatabaseKind)) {
+                    case 9: return "dbtesto";
+                    case 10: return "dbdb";
+                    case 12: return "dbquery";
+                    case 13: return "dbbegin";
+                    case 14: return "dbend";
+                    case 15: return "dbcount";
+                    case 16: return "dbfirst";
+                    case 17: return "dblast";
+                    case 19: return "dbrep";
+                    case 21: return "dbsalto";
+                    default: return {};
+                }
+            }
+            return (sub == 1 || sub == 2) && o.Byte(25) == 1 ? "nota" : "";
         default: return {};
     }
 }
@@ -183,6 +201,10 @@ TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, con
             if (o.Type() != model::multiMedia) return {w, h};
             const bool cyclic = o.Byte(model::mediarec::kAction) == 1;
             if (sub == 1 || sub == 2) return cyclic ? TObjectSize{18, 18} : TObjectSize{kPlayerBarWidth, kPlayerBarHeight};
+            if (sub == model::mediarec::kDatabase) {
+                const int kind = o.Byte(kDatabaseKind);
+                return {kind == 9 || kind == 21 ? 36 : kind == 19 ? 27 : 18, 18};
+            }
             if (sub == 3 || sub == 4)
                 return cyclic ? TObjectSize{w, h}
                               : TObjectSize{std::max(w, kPlayerBarWidth), std::min(h + kPlayerBarHeight, kMaxSize)};

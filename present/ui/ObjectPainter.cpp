@@ -263,6 +263,10 @@ bool PaintEmbedded(QPainter& p, const model::TNYXoggetto& o, const QRect& r, con
                 Media(p, o, r);
                 break;
             }
+            if (o.Type() == model::multiMedia && o.Subtype() == model::mediarec::kDatabase) {
+                Marker(p, o, r);  // a database element is an icon like the markers
+                break;
+            }
             [[fallthrough]];
         case TControlKind::kFloating: {
             // A frame carrying the object's description.

@@ -169,6 +169,20 @@ TEST_F(ObjectKinds, MediaMakeRoomForThePlayerBarAndComponentsTakeTheirPreviewsSi
         EXPECT_EQ(s.height, c.eh);
         EXPECT_EQ(present::DisplaySize(*o, 600, m, true).width, c.viewWidth);
     }
+    // Database elements are icons, by their kind byte.
+    struct Db {
+        int kind;
+        const char* icon;
+        int width;
+    } const dbs[] = {{9, "dbtesto", 36}, {12, "dbquery", 18}, {19, "dbrep", 27}, {21, "dbsalto", 36}, {99, "", 18}};
+    for (const Db& c : dbs) {
+        SCOPED_TRACE(c.kind);
+        TNYXoggetto* o = Make(multiMedia, 7);
+        o->SetByte(46, static_cast<std::uint8_t>(c.kind));
+        EXPECT_EQ(present::MarkerIcon(*o), c.icon);
+        EXPECT_EQ(present::DisplaySize(*o, 600, m).width, c.width);
+        EXPECT_EQ(present::DisplaySize(*o, 600, m).height, 18);
+    }
     // A dangling prototype reference is a plain frame of the stored size.
     TNYXoggetto* dangling = Make(multiMedia, 6);
     dangling->SetInt(17, 0x7123);
