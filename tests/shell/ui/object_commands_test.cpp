@@ -264,6 +264,10 @@ TEST_F(ObjectCommandsTest, APageOfEveryKindMadeInTheEditorWorksInChromium) {
         d.accept();
         return d.result();
     });
+    for (const char* c : {"actCollegamentoBottone", "actTogliCollegamentoBottone"}) {
+        ASSERT_NE(form->Command(c), nullptr) << c;
+        EXPECT_TRUE(form->Command(c)->isEnabled()) << c;
+    }
     form->Command("actCollegamentoBottone")->trigger();
     ASSERT_NE(button->Record()->Int(181), -1);
     ASSERT_TRUE(form->CommitPageEdits());
