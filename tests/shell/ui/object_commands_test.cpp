@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -177,6 +178,9 @@ TEST_F(ObjectCommandsTest, TheRulerFollowsTheCaretAndItsLeftMarkerIsOneUndoStep)
     const richtext::TNYXParaAttributes attrs(v->Box());
     const std::int32_t left = attrs.Value(richtext::pfLeft), indent = attrs.Value(richtext::pfIndent);
     EXPECT_EQ(r.LeftPos(), std::clamp(left, 0, r.WindowSize()));
+    const fs::path shots = fs::path(QUOR_BINARY_DIR) / "artifacts";
+    fs::create_directories(shots);
+    EXPECT_TRUE(form->grab().toImage().save(QString::fromStdString((shots / "ruler.png").string())));
 
     // The left marker dragged 40 pixels right: the margin grows, the first line stays.
     const QPoint at(r.WindowStart() + r.LeftPos(), ruler->height() - richtext::TKyRuler::kSquareHeight - 3);
