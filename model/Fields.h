@@ -89,7 +89,7 @@ constexpr std::size_t kPicture = 177;  // picture reference, -1 a standard push 
 constexpr std::size_t kLink = 181;     // link followed when used, -1 sends the form
 constexpr std::size_t kNaturalWidth = 186, kNaturalHeight = 188, kWidth = 190, kHeight = 192;
 constexpr std::size_t kPercent = 194;  // 1: the displayed size is a percentage of the natural one
-constexpr std::uint8_t kSubmit = 1, kReset = 3;
+constexpr std::uint8_t kSubmit = 1, kImage = 2, kReset = 3, kPlain = 4;
 }  // namespace buttonrec
 
 // Form element (type 20) and dynamic element (type 21).

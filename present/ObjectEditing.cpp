@@ -12,14 +12,6 @@ namespace {
 
 constexpr std::int32_t kMaxSize = 65535;
 
-// The custom component's prototype subtype, 0 when it has none.
-int PrototypeSubtype(const model::TNYXoggetto& o) {
-    model::TNYXset* set = o.Set();
-    if (!set) return 0;
-    const model::TNYXoggetto* proto = set->ObjectByRef(o.Int(model::mediarec::kReference));
-    return proto && !proto->IsEmpty() && proto->Type() == model::custom ? proto->Subtype() : 0;
-}
-
 // A pixel size, or a percentage of base; a base of 0 keeps the old value.
 bool StoreDimension(model::TNYXoggetto& o, std::size_t off, std::int32_t pixels, bool percent, std::int32_t base) {
     std::int64_t v = pixels;
@@ -52,7 +44,7 @@ bool Resizable(const model::TNYXoggetto& o) {
         case TControlKind::kMultimedia: {
             const int sub = o.Subtype();
             if (sub == 3 || sub == 4 || sub == 5) return true;
-            return sub == model::mediarec::kCustomComponent && PrototypeSubtype(o) == 2;
+            return sub == model::mediarec::kCustomComponent && PrototypeKind(o) == 2;
         }
         default: return false;
     }
@@ -85,6 +77,13 @@ std::string ResizeLabel(const model::TNYXoggetto& o) {
         case TControlKind::kFloating: return "Dimensiona cornice indipendente";
         default: return "Dimensiona oggetto";
     }
+}
+
+TObjectSize StoredPartOf(const model::TNYXoggetto& o, TObjectSize shown) {
+    if (o.Type() == model::multiMedia && (o.Subtype() == 3 || o.Subtype() == 4) &&
+        o.Byte(model::mediarec::kAction) == 0)
+        shown.height = std::max(1, shown.height - kPlayerBarHeight);
+    return shown;
 }
 
 bool StoreObjectSize(model::TNYXoggetto& o, TObjectSize size, const TSizeBase& base) {

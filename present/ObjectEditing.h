@@ -30,6 +30,10 @@ struct TSizeBase {
     std::int32_t clientHeight = 0;
 };
 
+// The part of a displayed size that the record stores: a video with the
+// player's buttons shows the bar above its picture, and stores the picture.
+TObjectSize StoredPartOf(const model::TNYXoggetto& o, TObjectSize shown);
+
 // Stores a new displayed size into the record (its kind's fields, in pixels
 // or, when the record says so, in percent of its base). A percentage whose
 // base is 0 keeps the old value. Sizes are cut to 1..65535 (the fields are

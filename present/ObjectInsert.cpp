@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "model/Fields.h"
 #include "model/Types.h"
 #include "richtext/Box.h"
 #include "richtext/Editing.h"
@@ -10,8 +11,10 @@ namespace present {
 
 const std::vector<TInsertKind>& InsertKinds() {
     static const std::vector<TInsertKind> kinds = {
-        // A plain button: any subtype but submit (1) and reset (3); 0 is the empty record.
-        {"actInsBottone", model::bottoneCGI, 2},
+        // A plain button: any subtype but submit (1), image (2, which the
+        // exporter writes as a picture that sends the form) and reset (3);
+        // 0 is the empty record.
+        {"actInsBottone", model::bottoneCGI, model::buttonrec::kPlain},
         {"actInsBottoneInvio", model::bottoneCGI, 1},
         {"actInsBottoneReset", model::bottoneCGI, 3},
         {"actInsInizioForm", model::inizioForm, 2},
@@ -26,7 +29,10 @@ const std::vector<TInsertKind>& InsertKinds() {
         {"actInsCommento", model::shortObj, 10},
         {"actInsHtml", model::shortObj, 11},
         {"actInsFinestra", model::shortObj, 13},
+        {"actInsSuono", model::multiMedia, model::mediarec::kSound},
+        {"actInsVideo", model::multiMedia, model::mediarec::kVideo},
         {"actInsPlugin", model::multiMedia, 5},
+        {"actInsCornice", model::inputStat, model::formrec::kFloating},
     };
     return kinds;
 }
@@ -49,6 +55,17 @@ void SetNewObjectDefaults(model::TNYXoggetto& o, int type, int subtype) {
             o.SetByte(194, 0);
             break;
         case model::inputStat:
+            if (subtype == model::formrec::kFloating) {
+                // An empty frame until its properties name the page it shows.
+                namespace fl = model::floatrec;
+                o.SetStr(fl::kName, fl::kNameCap, "");
+                o.SetByte(fl::kScrolling, 1);
+                o.SetInt(fl::kHostPage, -1);
+                o.SetInt(fl::kPageNumber, -1);
+                o.SetWord(fl::kWidth, 320);
+                o.SetWord(fl::kHeight, 240);
+                break;
+            }
             o.SetStr(17, 79, "");
             o.SetStr(97, 79, subtype == 7 ? "on" : "");
             o.SetByte(177, 40);

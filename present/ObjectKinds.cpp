@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
+#include "model/Fields.h"
+#include "model/NYXset.h"
 #include "model/Types.h"
 
 namespace present {
 namespace {
 
 constexpr std::int32_t kMaxSize = 65535;
+constexpr std::size_t kDatabaseKind = 46;  // a database element's kind byte
 
 std::int32_t Dim(std::int32_t v, std::int32_t fallback) {
     if (v <= 0) return fallback;
@@ -73,6 +76,39 @@ bool ShownInView(TControlKind k) {
            k != TControlKind::kDatabase;
 }
 
+bool ShownInView(const model::TNYXoggetto& o, bool anchorPreview) {
+    const TControlKind k = ControlKindOf(o);
+    if (k == TControlKind::kMarker && o.Type() == model::shortObj) {
+        if (o.Subtype() == 15) return true;
+        if (o.Subtype() == 14) return anchorPreview;
+    }
+    return ShownInView(k);
+}
+
+int PrototypeKind(const model::TNYXoggetto& o) {
+    if (o.Type() != model::multiMedia || o.Subtype() != model::mediarec::kCustomComponent) return 0;
+    model::TNYXset* set = o.Set();
+    const std::int32_t ref = o.Int(model::mediarec::kReference);
+    if (!set || ref == -1) return 0;
+    const model::TNYXoggetto* proto = set->ObjectByRef(ref);
+    if (!proto || proto->IsEmpty() || proto->Type() != model::custom) return 0;
+    const int kind = proto->Subtype();
+    return kind >= 1 && kind <= 9 ? kind : 0;
+}
+
+TControlKind PreviewKind(const model::TNYXoggetto& o) {
+    switch (PrototypeKind(o)) {
+        case 1: case 9: return TControlKind::kMarker;
+        case 3: return TControlKind::kEdit;
+        case 4: return TControlKind::kMemo;
+        case 5: return TControlKind::kRadio;
+        case 6: return TControlKind::kCheck;
+        case 7: return TControlKind::kList;
+        case 8: return TControlKind::kCombo;
+        default: return TControlKind::kMultimedia;
+    }
+}
+
 std::string MarkerIcon(const model::TNYXoggetto& o) {
     const int sub = o.Subtype();
     switch (o.Type()) {
@@ -96,12 +132,30 @@ std::string MarkerIcon(const model::TNYXoggetto& o) {
         case model::inputStat: return sub == 5 ? "hidden" : "";
         case model::inputDin: return sub == 11 ? "dinlist" : sub == 12 ? "dinhtml" : "";
         case model::inizioForm: return "iniziof";
-        case model::multiMedia: return (sub == 1 || sub == 2) && o.Byte(25) == 1 ? "nota" : "";
+        case model::multiMedia:
+            if (sub == model::mediarec::kDatabase) {
+                // A database element's icon by its kind byte; 18 shows a picture of the hypertext.
+                switch (o.Byte(kDatabaseKind)) {
+                    case 9: return "dbtesto";
+                    case 10: return "dbdb";
+                    case 12: return "dbquery";
+                    case 13: return "dbbegin";
+                    case 14: return "dbend";
+                    case 15: return "dbcount";
+                    case 16: return "dbfirst";
+                    case 17: return "dblast";
+                    case 19: return "dbrep";
+                    case 21: return "dbsalto";
+                    default: return {};
+                }
+            }
+            return (sub == 1 || sub == 2) && o.Byte(25) == 1 ? "nota" : "";
         default: return {};
     }
 }
 
-TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, const TObjectMetrics& m) {
+TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, const TObjectMetrics& m,
+                        bool readOnly) {
     const int sub = o.Subtype();
     const bool dyn = o.Type() == model::inputDin;
     auto percentOf = [&](std::int32_t w) {
@@ -143,7 +197,30 @@ TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, con
         case TControlKind::kDatabase: {
             std::int32_t w = Dim(o.SWord(33), 105);
             if (o.Byte(37) == 1) w = percentOf(w);
-            return {w, Dim(o.SWord(35), 105)};
+            const std::int32_t h = Dim(o.SWord(35), 105);
+            if (o.Type() != model::multiMedia) return {w, h};
+            const bool cyclic = o.Byte(model::mediarec::kAction) == 1;
+            if (sub == 1 || sub == 2) return cyclic ? TObjectSize{18, 18} : TObjectSize{kPlayerBarWidth, kPlayerBarHeight};
+            if (sub == model::mediarec::kDatabase) {
+                const int kind = o.Byte(kDatabaseKind);
+                return {kind == 9 || kind == 21 ? 36 : kind == 19 ? 27 : 18, 18};
+            }
+            if (sub == 3 || sub == 4)
+                return cyclic ? TObjectSize{w, h}
+                              : TObjectSize{std::max(w, kPlayerBarWidth), std::min(h + kPlayerBarHeight, kMaxSize)};
+            if (sub == model::mediarec::kCustomComponent) {
+                switch (PrototypeKind(o)) {
+                    case 1: return {readOnly ? 1 : 18, 18};
+                    case 9: return {18, 18};
+                    case 3: return {20 * m.charWidth + 8, m.boxHeight};
+                    case 4: return {40 * m.charWidth + 8, 10 * m.listLine + 4};
+                    case 5: case 6: return {13, 13};
+                    case 7: return {m.listWidth, 10 * m.listLine + 4};
+                    case 8: return {m.listWidth, m.boxHeight};
+                    default: break;  // 2 and a dangling prototype: the stored size
+                }
+            }
+            return {w, h};
         }
         case TControlKind::kTable:
         case TControlKind::kImage: return {105, 105};  // measured by their own views

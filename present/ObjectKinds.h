@@ -34,6 +34,19 @@ TControlKind ControlKindOf(const model::TNYXoggetto& o);
 // The control is drawn in view mode (markers stand for what a reader never sees).
 bool ShownInView(TControlKind k);
 
+// Whether the object is drawn in view mode: markers are not, except the
+// 11/15 marker and, while anchors are previewed, the anchor marker.
+bool ShownInView(const model::TNYXoggetto& o, bool anchorPreview);
+
+// The kind of the prototype a custom component (multimedia subtype 6) is
+// made from: 1 "Invisibile", 2 resizable, 3 text box, 4 text area, 5 radio
+// button, 6 check box, 7 list, 8 drop-down list, 9 "Testo"; 0 when it names
+// no prototype of its hypertext (it is then shown as a plain frame).
+int PrototypeKind(const model::TNYXoggetto& o);
+// The control a custom component is previewed as in the page: kMarker for
+// an icon (kinds 1 and 9), kMultimedia for the frame of its stored size.
+TControlKind PreviewKind(const model::TNYXoggetto& o);
+
 // Name of the marker's icon among the program's pictures, empty when none.
 std::string MarkerIcon(const model::TNYXoggetto& o);
 
@@ -52,8 +65,15 @@ struct TObjectSize {
 
 // Display size of an object in a line of lineWidth pixels. Stored sizes of 0
 // or below fall back to the kind's default and sizes above 65535 are cut to
-// 65535, for display only: the record is left as it is.
-TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, const TObjectMetrics& m = {});
+// 65535, for display only: the record is left as it is. Sound and video
+// with the player's buttons make room for the player bar (141 x 30); sound
+// that plays by itself is its 18 x 18 icon; custom components take the size
+// of their preview, an "Invisibile" one 1 pixel wide in view mode.
+TObjectSize DisplaySize(const model::TNYXoggetto& o, std::int32_t lineWidth, const TObjectMetrics& m = {},
+                        bool readOnly = false);
+
+// The player bar of sound and video with the player's buttons.
+constexpr std::int32_t kPlayerBarWidth = 141, kPlayerBarHeight = 30;
 
 // One item of a list or drop-down list.
 struct TListItem {

@@ -8,6 +8,28 @@
 
 namespace present {
 
+const char* const kNoMediaPlayerText =
+    "Il lettore per questo tipo di oggetto multimediale non è disponibile.\n"
+    "Potrebbe essere utile controllare che i componenti multimediali del sistema (GStreamer o FFmpeg) siano "
+    "installati.";
+
+std::string TMediaErrorReport::Message(TMediaError kind, const std::string& own) {
+    switch (kind) {
+        case TMediaError::kNone: return {};
+        case TMediaError::kNoPlayer:
+            if (toldNoPlayer_) return {};
+            toldNoPlayer_ = true;
+            return kNoMediaPlayerText;
+        case TMediaError::kOther: break;
+    }
+    return own.empty() ? std::string("Impossibile aprire il file multimediale.") : own;
+}
+
+TMediaErrorReport& MediaErrors() {
+    static TMediaErrorReport report;
+    return report;
+}
+
 bool IsSound(const model::TNYXoggetto& o) {
     return o.Type() == model::multiMedia && (o.Subtype() == 1 || o.Subtype() == 2);
 }

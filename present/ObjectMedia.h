@@ -12,6 +12,10 @@
 
 namespace present {
 
+// What went wrong with a media file: no player for its kind (told once a
+// run), or anything else (the player's own words, every time).
+enum class TMediaError { kNone, kNoPlayer, kOther };
+
 class TMediaPlayer {
 public:
     virtual ~TMediaPlayer() = default;
@@ -28,9 +32,30 @@ public:
     virtual void Back() = 0;
     virtual bool Playing() const = 0;
     virtual std::string ErrorText() const = 0;
+    virtual TMediaError ErrorKind() const { return ErrorText().empty() ? TMediaError::kNone : TMediaError::kOther; }
     // Called when playing reached the end (while end notifications are wanted).
     std::function<void()> onEnded;
+    // Called when an error arrives after Open returned (the file is read
+    // while it loads): ErrorKind and ErrorText say what it was.
+    std::function<void()> onError;
 };
+
+// The text shown when no player handles a kind of media.
+extern const char* const kNoMediaPlayerText;
+
+// Which media errors are still to be told: the missing player only the
+// first time after the program starts, other errors each time, with the
+// player's own text (a generic one when it gave none).
+class TMediaErrorReport {
+public:
+    // The message to show, empty when there is none to show.
+    std::string Message(TMediaError kind, const std::string& own);
+
+private:
+    bool toldNoPlayer_ = false;
+};
+// The program's report, shared by every media object.
+TMediaErrorReport& MediaErrors();
 
 // The kinds of media object.
 bool IsSound(const model::TNYXoggetto& o);

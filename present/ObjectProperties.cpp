@@ -5,8 +5,11 @@
 
 #include "model/Bytes.h"
 #include "model/Fields.h"
+#include "model/NYXset.h"
 #include "model/Types.h"
+#include "platform/text.h"
 #include "present/ObjectEditing.h"
+#include "present/PictureChoices.h"
 #include "richtext/Box.h"
 #include "richtext/ObjectUndo.h"
 
@@ -125,9 +128,16 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
     switch (type_) {
         case model::bottoneCGI:
             title_ = "Proprietà bottone";
-            // Subtype 0 would empty the record: a plain button is 2.
-            Add(Choice("tipo", "Tipo", 4, {{2, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
-                                           {model::buttonrec::kReset, "Reset dati"}}));
+            fileKind_ = TObjectFile::kPicture;
+            if (const model::TNYXset* set = o.Set(); set && o.Int(model::buttonrec::kPicture) != -1) {
+                const TNYXoggetto* pic = set->ObjectByRef(o.Int(model::buttonrec::kPicture));
+                if (pic && !pic->IsEmpty() && pic->Type() == model::immagine)
+                    fileName_ = platform::text::Cp1252ToUtf8(pic->GetName());
+            }
+            // Subtype 0 would empty the record: a plain button is 4; 2 is
+            // the picture that sends the form.
+            Add(Choice("tipo", "Tipo", 4, {{model::buttonrec::kPlain, "Normale"}, {model::buttonrec::kSubmit, "Immissione dati"},
+                                           {model::buttonrec::kReset, "Reset dati"}, {model::buttonrec::kImage, "Immagine"}}));
             name();
             Add(Text("etichetta", "Etichetta", fr::kValue, fr::kValueCap));
             if (o.Int(model::buttonrec::kPicture) != -1) {
@@ -211,6 +221,12 @@ TObjectProperties::TObjectProperties(const TNYXoggetto& o) : type_(o.Type()), su
                 Add(Choice("tipo", "Tipo", 4, {{1, "Audio"}, {2, "Audio"}, {3, "Video"}, {4, "Video"}}));
                 Add(Choice("azione", "Azione", mr::kAction, {{0, "Visualizza pulsanti"}, {1, "Azione ciclica"}}));
                 Add(Number("cicli", "Cicli (-1: Infiniti)", mr::kCycles, 2, -1, 32767));
+                fileKind_ = TObjectFile::kMedia;
+                const model::TNYXset* set = o.Set();
+                const std::int32_t ref = o.Int(mr::kReference);
+                const TNYXoggetto* f = set && ref != -1 ? set->ObjectByRef(ref) : nullptr;
+                if (f && !f->IsEmpty() && (f->Type() == model::genLink || f->Type() == model::zipLink))
+                    fileName_ = platform::text::Cp1252ToUtf8(f->GetName());
             }
             Add(Number("larghezza", "Larghezza", mr::kWidth, 2, 1, 32767));
             Add(Number("altezza", "Altezza", mr::kHeight, 2, 1, 32767));
@@ -279,6 +295,30 @@ bool TObjectProperties::Apply(TNYXoggetto& o) const {
     // keeps its bytes.
     for (std::size_t i = 0; i < fields_.size() && i < values_.size(); ++i)
         if (values_[i] != Read(o, fields_[i])) Write(o, fields_[i], values_[i]);
+    if (fileKind_ == TObjectFile::kMedia && file) {
+        if (file->empty()) {
+            o.SetInt(model::mediarec::kReference, -1);
+        } else if (model::TNYXset* set = o.Set()) {
+            if (const TNYXoggetto* f = set->AddFile(*file)) o.SetInt(model::mediarec::kReference, f->Reference());
+        }
+    }
+    if (fileKind_ == TObjectFile::kPicture && file) {
+        namespace br = model::buttonrec;
+        if (file->empty()) {
+            o.SetInt(br::kPicture, -1);
+        } else if (model::TNYXset* set = o.Set()) {
+            if (TNYXoggetto* pic = set->AddPicture(*file)) {
+                o.SetInt(br::kPicture, pic->Reference());
+                // Shown at the picture's own size until the author resizes it.
+                const TPictureSize real = RealSize(*pic);
+                for (std::size_t off : {br::kNaturalWidth, br::kWidth})
+                    o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.width, 0, 65535)));
+                for (std::size_t off : {br::kNaturalHeight, br::kHeight})
+                    o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.height, 0, 65535)));
+                o.SetByte(br::kPercent, 0);
+            }
+        }
+    }
     if (type_ == model::multiMedia && o.Byte(model::mediarec::kAction) == 0 && o.Subtype() >= 1 && o.Subtype() <= 4)
         o.SetWord(model::mediarec::kCycles, 0xFFFF);  // the player's buttons: cycles are endless
     if (hasLines_) {
@@ -319,6 +359,14 @@ bool ApplyProperties(richtext::TNYXbox& box, richtext::TNYXembedded& e, const TO
             e.placed = false;
             box.Layout(static_cast<std::int32_t>(i), static_cast<std::int32_t>(i));
         }
+    return true;
+}
+
+bool SetButtonLink(richtext::TNYXbox& box, richtext::TNYXembedded& e, std::int32_t key) {
+    model::TNYXoggetto* o = e.Record();
+    if (!o || o->Type() != model::bottoneCGI || o->Int(model::buttonrec::kLink) == key) return false;
+    richtext::SnapshotObject(box, e, PropertiesLabel(*o));
+    o->SetInt(model::buttonrec::kLink, key);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +22,9 @@ enum class TPropKind {
     kCheck,   // a byte, 1 or 0
     kChoice,  // a byte taking one of `choices`
 };
+
+// The file an object shows or plays, chosen in its properties.
+enum class TObjectFile { kNone, kMedia, kPicture };
 
 struct TPropField {
     std::string key;    // names the field's widget
@@ -58,7 +63,18 @@ public:
     bool HasLines() const { return hasLines_; }
     const std::string& LinesLabel() const { return linesLabel_; }
 
-    // Writes the values into the record; true when the record changed.
+    // Sound and video play a file of the hypertext (offset 17), a button may
+    // show a picture (offset 177). The dialog shows its name (UTF-8, empty
+    // for none) and may choose another: a path on disk is copied into the
+    // hypertext when the dialog is applied (a picture also sets the button's
+    // natural and displayed sizes to its own); an empty path takes the file
+    // away. Unset: the file is kept.
+    TObjectFile FileKind() const { return fileKind_; }
+    const std::string& FileName() const { return fileName_; }
+    std::optional<std::filesystem::path> file;
+
+    // Writes the values into the record; true when the record changed. A
+    // media file that cannot be copied leaves the reference as it was.
     bool Apply(model::TNYXoggetto& o) const;
 
 private:
@@ -68,6 +84,8 @@ private:
     std::vector<std::string> values_;
     bool hasLines_ = false;
     std::string linesLabel_;
+    TObjectFile fileKind_ = TObjectFile::kNone;
+    std::string fileName_;
     int type_ = 0, subtype_ = 0;
 };
 
@@ -88,5 +106,10 @@ namespace present {
 // step (the kind's properties label), and lays its paragraph out again.
 // False when nothing changed (no undo entry is left then).
 bool ApplyProperties(richtext::TNYXbox& box, richtext::TNYXembedded& e, const TObjectProperties& p);
+
+// The link a button follows when used ("cambia pagina"): a link key of the
+// box's text, -1 for none (the button sends its form). One undoable step;
+// false for an object that is no button or a link it already has.
+bool SetButtonLink(richtext::TNYXbox& box, richtext::TNYXembedded& e, std::int32_t key);
 
 }  // namespace present

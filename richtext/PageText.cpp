@@ -87,6 +87,9 @@ model::TNYXoggetto* TWorkingCopyHome::NewEmbedded(int kind) {
     auto o = model::MakeObject(kind);
     if (!o) return nullptr;
     model::TNYXoggetto* raw = o.get();
+    // Like the copies of the page's own objects, a new one belongs to the
+    // hypertext: the files, pictures and prototypes it names are found there.
+    raw->SetSet(copy_.Set());
     copy_.EmbeddedObjects().push_back(std::move(o));
     copy_.EmbeddedOrigins().push_back(model::kNoRef);
     copy_.EmbeddedPositions().push_back(0);

@@ -337,6 +337,17 @@ void TNYXParaAttributes::SetIndent(double v) { ForEachMeasure("Margine indent " 
 void TNYXParaAttributes::SetLeftMargin(double v) { ForEachMeasure("Margine sx " + MeasureText(v), pfLeft, v); }
 void TNYXParaAttributes::SetRightMargin(double v) { ForEachMeasure("Margine dx " + MeasureText(v), pfRight, v); }
 
+void TNYXParaAttributes::SetLeftMarginAndIndent(double left, double indent) {
+    if (box_.paragraphs.empty()) return;
+    box_.Snapshot("Margine sx " + MeasureText(left), First(), Last());
+    for (std::int32_t i = First(); i <= Last(); ++i) {
+        TNYXparag& p = *box_.paragraphs[static_cast<std::size_t>(i)];
+        p.style.SetMeasure(pfLeft, left);
+        p.style.SetMeasure(pfIndent, indent);
+    }
+    box_.Layout(First(), Last());
+}
+
 void TNYXParaAttributes::SetLinkColour(std::uint32_t c) {
     ForEach("Colore link " + std::string(ColourName(c)), pfLinkColour, static_cast<std::int32_t>(c));
 }

@@ -100,6 +100,9 @@ public:
     void SetIndent(double v);
     void SetLeftMargin(double v);
     void SetRightMargin(double v);
+    // The left margin and the indent in one step (the ruler's left marker
+    // moves the margin and keeps the first line where it was).
+    void SetLeftMarginAndIndent(double left, double indent);
     void SetLinkColour(std::uint32_t c);
     void SetLinkSize(std::int32_t size);
     void SetLinkStyle(std::uint8_t bits);

@@ -162,8 +162,8 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
         view = new richtext::ui::TNYXpageView(this);
         view->setObjectName(QStringLiteral("mePagina"));
         view->installEventFilter(this);
-        view->onMeasureObject = [view](richtext::TNYXembedded& e, std::int32_t lineWidth) {
-            return MeasureEmbedded(e, lineWidth, view->ReadOnly());
+        view->onMeasureObject = [this, view](richtext::TNYXembedded& e, std::int32_t lineWidth) {
+            return MeasureEmbedded(e, lineWidth, view->ReadOnly(), anchorPreview);
         };
         auto* objects = new TViewObjects(*view);
         AttachObjectEditing(*view);

@@ -20,10 +20,6 @@
 
 namespace present::ui {
 
-const char* const kNoMediaBackend =
-    "Il lettore per questo tipo di oggetto multimediale non è disponibile.\n"
-    "Potrebbe essere utile controllare che i componenti multimediali del sistema (GStreamer o FFmpeg) siano "
-    "installati.";
 
 namespace {
 
@@ -43,18 +39,31 @@ public:
             if (s == QMediaPlayer::EndOfMedia && onEnded) onEnded();
         });
         QObject::connect(player_, &QMediaPlayer::errorOccurred, player_,
-                         [this](QMediaPlayer::Error, const QString& text) { error_ = text.toStdString(); });
+                         [this](QMediaPlayer::Error e, const QString& text) {
+                             if (e == QMediaPlayer::NoError) return;
+                             error_ = text.toStdString();
+                             // A format no installed decoder reads: there is no player for it.
+                             kind_ = e == QMediaPlayer::FormatError ? TMediaError::kNoPlayer : TMediaError::kOther;
+                             if (onError) onError();
+                         });
     }
     ~TQtMediaPlayer() override { delete player_; }
     bool Open(const std::string& path) override {
         error_.clear();
+        kind_ = TMediaError::kNone;
         if (!player_->isAvailable()) {
             error_ = kNoMediaBackend;
+            kind_ = TMediaError::kNoPlayer;
             return false;
         }
+        // Errors found while the file loads come later, through onError.
+        const std::function<void()> later = std::move(onError);
+        onError = nullptr;
         player_->setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+        onError = later;
         if (player_->error() != QMediaPlayer::NoError) {
             error_ = player_->errorString().toStdString();
+            kind_ = player_->error() == QMediaPlayer::FormatError ? TMediaError::kNoPlayer : TMediaError::kOther;
             return false;
         }
         return true;
@@ -67,8 +76,10 @@ public:
     void Back() override { player_->setPosition(std::max<qint64>(0, player_->position() - 1000)); }
     bool Playing() const override { return player_->playbackState() == QMediaPlayer::PlayingState; }
     std::string ErrorText() const override { return error_; }
+    TMediaError ErrorKind() const override { return kind_; }
 
 private:
+    TMediaError kind_ = TMediaError::kNone;
     QMediaPlayer* player_;
     QAudioOutput* audio_ = nullptr;
     std::string error_;
@@ -145,9 +156,7 @@ TMediaControl::TMediaControl(const model::TNYXoggetto& o, const std::string& pat
     if (IsVideo(o)) video_ = MakeVideoWidget(this);
     player_ = MakePlayer(this, video_);
     if (!player_) {
-        static bool told = false;
-        if (!told) platform::ui().Error(kNoMediaBackend);
-        told = true;
+        if (const std::string m = MediaErrors().Message(TMediaError::kNoPlayer, {}); !m.empty()) platform::ui().Error(m);
         return;
     }
     cycles_ = std::make_unique<TMediaCycles>(o, *player_);
@@ -160,21 +169,25 @@ TMediaControl::TMediaControl(const model::TNYXoggetto& o, const std::string& pat
     // A media file that does not exist is not opened, and nothing is said.
     if (path.empty() || !std::filesystem::exists(path, ec)) return;
     opened_ = player_->Open(path);
-    if (!opened_) {
-        cycles_->Failed();
-        const std::string why = player_->ErrorText();
-        static bool toldBackend = false;
-        if (why == kNoMediaBackend) {
-            if (!toldBackend) platform::ui().Error(why);
-            toldBackend = true;
-        } else {
-            platform::ui().Error(why.empty() ? std::string("Impossibile aprire il file multimediale.") : why);
-        }
-    }
+    if (!opened_) Failed();
+    // An error found while the file loads, or while it plays, ends the cycles too.
+    player_->onError = [this] {
+        opened_ = false;
+        Failed();
+    };
+}
+
+void TMediaControl::Failed() {
+    cycles_->Failed();
+    const TMediaError kind = player_->ErrorKind() == TMediaError::kNone ? TMediaError::kOther : player_->ErrorKind();
+    if (const std::string m = MediaErrors().Message(kind, player_->ErrorText()); !m.empty()) platform::ui().Error(m);
 }
 
 TMediaControl::~TMediaControl() {
-    if (player_) player_->onEnded = nullptr;
+    if (player_) {
+        player_->onEnded = nullptr;
+        player_->onError = nullptr;
+    }
     cycles_.reset();
     player_.reset();
 }

@@ -55,6 +55,8 @@ public:
     void SetReadOnly(bool on);
 
 private:
+    // Opening or playing failed: no more cycles, and the error told.
+    void Failed();
     std::unique_ptr<TMediaPlayer> player_;
     std::unique_ptr<TMediaCycles> cycles_;
     TMediaBar* bar_ = nullptr;
@@ -62,7 +64,7 @@ private:
     bool opened_ = false;
 };
 
-// The error texts of media that cannot be played (each shown once a run).
-extern const char* const kNoMediaBackend;
+// The text told, once a run, when no player handles a kind of media.
+inline const char* const& kNoMediaBackend = kNoMediaPlayerText;
 
 }  // namespace present::ui

@@ -3,13 +3,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "platform/Ui.h"
 #include "platform/text.h"
 
 namespace present::ui {
@@ -29,7 +33,23 @@ std::string StoredLines(const QString& text) {
     return out;
 }
 
+TObjectFileChooser& Chooser() {
+    static TObjectFileChooser choose;
+    return choose;
+}
+
 }  // namespace
+
+void SetObjectFileChooser(TObjectFileChooser choose) { Chooser() = std::move(choose); }
+
+const char* ObjectFileCaption(TObjectFile kind) {
+    return kind == TObjectFile::kPicture ? "Immagine del bottone" : "File multimediale";
+}
+
+const char* ObjectFileFilter(TObjectFile kind) {
+    if (kind == TObjectFile::kPicture) return "Immagini (*.gif *.jpg *.jpeg *.png *.bmp);;Tutti i file (*)";
+    return "File multimediali (*.wav *.mp3 *.ogg *.mid *.avi *.mpg *.mpeg *.mp4 *.webm);;Tutti i file (*)";
+}
 
 TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* parent)
     : QDialog(parent), choices_(choices) {
@@ -77,6 +97,28 @@ TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* pare
         widgets_[f.key] = w;
         if (f.kind == TPropKind::kCheck) form->addRow(w);
         else form->addRow(QString::fromStdString(f.label), w);
+    }
+    if (choices_.FileKind() != TObjectFile::kNone) {
+        auto* row = new QWidget(general);
+        auto* h = new QHBoxLayout(row);
+        h->setContentsMargins(0, 0, 0, 0);
+        fileName_ = new QLineEdit(row);
+        fileName_->setObjectName(
+            choices_.FileKind() == TObjectFile::kPicture ? QStringLiteral("immagine") : QStringLiteral("fileMultimediale"));
+        fileName_->setReadOnly(true);
+        fileName_->setPlaceholderText(QStringLiteral("(nessuno)"));
+        fileName_->setText(QString::fromStdString(choices_.FileName()));
+        auto* browse = new QPushButton(QStringLiteral("Sfoglia..."), row);
+        browse->setObjectName(QStringLiteral("sfogliaFile"));
+        auto* none = new QPushButton(QStringLiteral("Nessuno"), row);
+        none->setObjectName(QStringLiteral("nessunFile"));
+        h->addWidget(fileName_, 1);
+        h->addWidget(browse);
+        h->addWidget(none);
+        connect(browse, &QPushButton::clicked, this, &TFproprietaOggetto::ChooseFile);
+        connect(none, &QPushButton::clicked, this, &TFproprietaOggetto::ClearFile);
+        form->addRow(choices_.FileKind() == TObjectFile::kPicture ? QStringLiteral("Immagine") : QStringLiteral("File multimediale"),
+                     row);
     }
     if (choices_.HasLines()) {
         lines_ = new QPlainTextEdit(general);
@@ -132,6 +174,31 @@ void TFproprietaOggetto::TakeFields() {
             if (stored != h) choices_.html = out;
         }
     }
+}
+
+void TFproprietaOggetto::ChooseFile() {
+    const TObjectFile kind = choices_.FileKind();
+    std::filesystem::path path;
+    if (Chooser()) {
+        path = Chooser()(this, kind);
+    } else {
+        const QString f = QFileDialog::getOpenFileName(this, QString::fromUtf8(ObjectFileCaption(kind)), QString(),
+                                                       QString::fromUtf8(ObjectFileFilter(kind)));
+        path = f.toStdString();
+    }
+    if (path.empty()) return;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        platform::ui().Error("Il file \"" + path.string() + "\" non esiste o non si può leggere.");
+        return;
+    }
+    choices_.file = path;
+    fileName_->setText(QString::fromStdString(path.filename().string()));
+}
+
+void TFproprietaOggetto::ClearFile() {
+    choices_.file = std::filesystem::path();
+    fileName_->clear();
 }
 
 void TFproprietaOggetto::accept() {

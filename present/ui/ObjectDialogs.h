@@ -12,9 +12,22 @@
 
 #include "present/ObjectProperties.h"
 
+#include <filesystem>
+#include <functional>
+
+class QLineEdit;
 class QPlainTextEdit;
 
 namespace present::ui {
+
+// How the media file or the button's picture is chosen (the window
+// installs its file chooser, tests name the file); an empty path when the
+// choice was cancelled.
+using TObjectFileChooser = std::function<std::filesystem::path(QWidget* parent, TObjectFile kind)>;
+void SetObjectFileChooser(TObjectFileChooser choose);
+// The caption and filter of the choice ("Nome (*.ext);;...").
+const char* ObjectFileCaption(TObjectFile kind);
+const char* ObjectFileFilter(TObjectFile kind);
 
 class TFproprietaOggetto : public QDialog {
     Q_OBJECT
@@ -27,8 +40,12 @@ public:
     void TakeFields();
 
     void accept() override;
+    // "Sfoglia..." and "Nessuno" of the media file or the picture.
+    void ChooseFile();
+    void ClearFile();
 
 private:
+    QLineEdit* fileName_ = nullptr;
     TObjectProperties& choices_;
     std::map<std::string, QWidget*> widgets_;
     QPlainTextEdit* lines_ = nullptr;

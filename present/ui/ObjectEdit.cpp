@@ -100,7 +100,7 @@ richtext::ui::TObjectHandles* AttachObjectEditing(richtext::ui::TNYXboxWidget& v
         if (!o) return false;
         // Percentages are taken of the line's width and the visible height.
         const TSizeBase base{v->Box().layoutWidth, v->viewport()->height()};
-        if (!StoreObjectSize(*o, {after.width(), after.height()}, base)) return false;
+        if (!StoreObjectSize(*o, StoredPartOf(*o, {after.width(), after.height()}), base)) return false;
         MarkObjectChanged(v);
         NotifyResized(*o, {before.width(), before.height()}, {after.width(), after.height()});
         return true;

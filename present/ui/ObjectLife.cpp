@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -18,6 +19,16 @@
 
 namespace present::ui {
 namespace {
+
+// The password box in use shows "#" for every character, as it is painted.
+class THashPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '#';
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 QString Q(const std::string& cp1252) { return QString::fromStdString(platform::text::Cp1252ToUtf8(cp1252)); }
 std::string Cp(const QString& s) { return platform::text::Utf8ToCp1252(s.toStdString()); }
@@ -61,6 +72,23 @@ void TViewObjects::StopCyclic() {
             w->deleteLater();
         }
     cyclic_.clear();
+    placed_.clear();
+}
+
+void TViewObjects::Reposition() {
+    repositionPending_ = false;
+    if (!view_.ReadOnly()) return;
+    const QPoint off(view_.horizontalScrollBar()->value(), view_.verticalScrollBar()->value());
+    auto place = [&](QWidget* w, const richtext::TNYXembedded* e) {
+        if (!w || !e) return;
+        if (e->left == richtext::kOutOfSight || e->width <= 0) {
+            w->hide();
+            return;
+        }
+        w->setGeometry(QRect(QPoint(e->left, e->top) - off, QSize(e->width, e->height)));
+    };
+    for (const auto& [w, e] : placed_) place(w, e);
+    if (active_) place(active_, activeObject_);
 }
 
 // The frame set that shows the view, and how deep it is nested in others.
@@ -92,6 +120,7 @@ void TViewObjects::ShowFloating(richtext::TNYXembedded& e, const QRect& r) {
     inner->setGeometry(r);
     inner->show();
     inner->ShowPage(o.Int(model::floatrec::kPageNumber));
+    placed_.emplace_back(inner, &e);
     // Links followed inside go to the outer frame set, as references of the hypertext.
     QPointer<TInsiemeCornici> to(outer);
     for (richtext::ui::TNYXpageView* v : inner->Views())
@@ -124,6 +153,7 @@ void TViewObjects::StartCyclic() {
             if (IsVideo(o) && e->left != richtext::kOutOfSight) {
                 c->setGeometry(QRect(QPoint(e->left, e->top) - off, QSize(e->width, e->height)));
                 c->show();
+                placed_.emplace_back(c, e);
             } else {
                 c->hide();
             }
@@ -141,6 +171,7 @@ void TViewObjects::EndUse() {
     if (active_) active_->deleteLater();
     if (active_) active_->hide();
     active_ = nullptr;
+    activeObject_ = nullptr;
 }
 
 richtext::TNYXembedded* TViewObjects::ObjectAt(const QPoint& pt) const {
@@ -166,7 +197,12 @@ bool TViewObjects::Use(const QPoint& at) {
     switch (ControlKindOf(o)) {
         case TControlKind::kEdit: {
             auto* w = new QLineEdit(vp);
-            if (o.Type() == model::inputStat && o.Subtype() == 2) w->setEchoMode(QLineEdit::Password);
+            if (o.Type() == model::inputStat && o.Subtype() == 2) {
+                auto* style = new THashPasswordStyle;
+                style->setParent(w);
+                w->setStyle(style);
+                w->setEchoMode(QLineEdit::Password);
+            }
             w->setMaxLength(79);
             w->setText(Q(st->Text()));
             QObject::connect(w, &QLineEdit::textChanged, this, [this, &o](const QString& t) {
@@ -222,6 +258,7 @@ bool TViewObjects::Use(const QPoint& at) {
         default: return false;
     }
     if (active_) {
+        activeObject_ = e;
         active_->setGeometry(r);
         active_->show();
         active_->setFocus(Qt::MouseFocusReason);
@@ -231,6 +268,12 @@ bool TViewObjects::Use(const QPoint& at) {
 }
 
 bool TViewObjects::eventFilter(QObject* watched, QEvent* e) {
+    // The view lays its page out again after its viewport was resized.
+    if (e->type() == QEvent::Resize && watched == viewport_ && view_.ReadOnly() && !repositionPending_ &&
+        (!placed_.empty() || active_)) {
+        repositionPending_ = true;
+        QTimer::singleShot(0, this, [this] { Reposition(); });
+    }
     // Only the viewport's presses are looked at: other events may come while
     // the view is being taken down.
     if (e->type() == QEvent::MouseButtonPress && watched == viewport_ && view_.ReadOnly()) {

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 #include "present/ObjectKinds.h"
@@ -48,6 +49,9 @@ private:
     // page, showing its page and passing its links to the outer frame set.
     void ShowFloating(richtext::TNYXembedded& e, const QRect& r);
     richtext::TNYXembedded* ObjectAt(const QPoint& boxPoint) const;
+    // After the page was laid out again (the view resized): the floating
+    // frames, videos and the field in use follow their objects.
+    void Reposition();
 
     richtext::ui::TNYXpageView& view_;
     std::vector<const model::TNYXoggetto*> records_;
@@ -55,7 +59,11 @@ private:
     QPointer<QWidget> active_;
     QWidget* viewport_ = nullptr;
     std::vector<QPointer<QWidget>> cyclic_;
+    // The object each of them stands for.
+    std::vector<std::pair<QPointer<QWidget>, const richtext::TNYXembedded*>> placed_;
+    const richtext::TNYXembedded* activeObject_ = nullptr;
     bool cyclicPending_ = false;
+    bool repositionPending_ = false;
 };
 
 }  // namespace present::ui

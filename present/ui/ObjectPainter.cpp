@@ -8,8 +8,11 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 
+#include "model/Fields.h"
+#include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/text.h"
+#include "present/ui/PictureView.h"
 #include "richtext/Layout.h"
 
 namespace present::ui {
@@ -61,6 +64,17 @@ void Marker(QPainter& p, const model::TNYXoggetto& o, const QRect& r) {
 }
 
 void Button(QPainter& p, const model::TNYXoggetto& o, const QRect& r) {
+    // A button with a picture is the picture stretched to the displayed size.
+    if (const std::int32_t ref = o.Int(model::buttonrec::kPicture); ref != -1 && o.Set()) {
+        model::TNYXoggetto* pic = o.Set()->ObjectByRef(ref);
+        if (pic && !pic->IsEmpty() && pic->Type() == model::immagine) {
+            const QImage img = TPictureCache::Instance().Scaled(*pic, r.width(), r.height());
+            if (!img.isNull()) {
+                p.drawImage(r.topLeft(), img);
+                return;
+            }
+        }
+    }
     QStyleOptionButton b;
     b.rect = r;
     b.state = QStyle::State_Enabled | QStyle::State_Raised;
@@ -81,6 +95,69 @@ void Lines(QPainter& p, const QRect& r, const QString& text, int lineHeight) {
     }
 }
 
+bool IsMedia(const model::TNYXoggetto& o) {
+    return o.Type() == model::multiMedia && o.Subtype() >= 1 && o.Subtype() <= 4;
+}
+
+// The player bar as the player shows it: five buttons in a row.
+void PlayerBar(QPainter& p, const QRect& bar) {
+    p.fillRect(bar, QApplication::palette().button());
+    const QStyle::StandardPixmap icons[] = {QStyle::SP_MediaPlay, QStyle::SP_MediaPause, QStyle::SP_MediaStop,
+                                            QStyle::SP_MediaSeekForward, QStyle::SP_MediaSeekBackward};
+    const int w = (bar.width() - 4) / 5;
+    for (int i = 0; i < 5; ++i) {
+        const QRect b(bar.left() + 2 + i * w, bar.top() + 2, w - 1, bar.height() - 4);
+        QStyleOptionButton o;
+        o.rect = b;
+        o.state = QStyle::State_Enabled | QStyle::State_Raised;
+        o.palette = QApplication::palette();
+        Style()->drawPrimitive(QStyle::PE_PanelButtonTool, &o, &p);
+        const int side = std::min(16, std::min(b.width(), b.height()) - 4);
+        if (side > 0)
+            p.drawPixmap(QRect(b.center().x() - side / 2, b.center().y() - side / 2, side, side),
+                         Style()->standardIcon(icons[i]).pixmap(side, side));
+    }
+}
+
+// Sound and video: the bar with the player's buttons (above a video's
+// picture area), or the note of a sound that plays by itself.
+void Media(QPainter& p, const model::TNYXoggetto& o, const QRect& r) {
+    const bool cyclic = o.Byte(model::mediarec::kAction) == 1;
+    const bool video = o.Subtype() >= 3;
+    if (!cyclic) {
+        const QRect bar(r.left(), r.top(), std::min(r.width(), kPlayerBarWidth), std::min(r.height(), kPlayerBarHeight));
+        PlayerBar(p, bar);
+        if (!video) return;
+    }
+    if (!video) {
+        p.fillRect(r, QColor(0xFF, 0xF2, 0xB0));
+        p.setPen(Qt::black);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        QFont f = p.font();
+        f.setPixelSize(std::max(6, r.height() - 4));
+        p.setFont(f);
+        p.drawText(r, Qt::AlignCenter, QString(QChar(0x266A)));
+        return;
+    }
+    const QRect area = cyclic ? r : QRect(r.left(), r.top() + kPlayerBarHeight, r.width(), r.height() - kPlayerBarHeight);
+    if (area.height() <= 0) return;
+    p.fillRect(area, Qt::black);
+    p.setPen(Qt::white);
+    p.drawText(area.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, Q(o.Description()));
+}
+
+// The icon of a custom component whose prototype is invisible or text.
+void ComponentIcon(QPainter& p, const model::TNYXoggetto& o, const QRect& r) {
+    p.fillRect(r, QColor(0xE0, 0xE8, 0xFF));
+    p.setPen(Qt::black);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    if (r.width() < 6) return;
+    QFont f = p.font();
+    f.setPixelSize(std::max(6, std::min(r.height() - 6, 10)));
+    p.setFont(f);
+    p.drawText(r, Qt::AlignCenter, PrototypeKind(o) == 9 ? QStringLiteral("T") : QStringLiteral("C"));
+}
+
 }  // namespace
 
 const TObjectMetrics& WindowMetrics() {
@@ -96,7 +173,7 @@ const TObjectMetrics& WindowMetrics() {
     return m;
 }
 
-bool MeasureEmbedded(richtext::TNYXembedded& e, std::int32_t lineWidth, bool readOnly) {
+bool MeasureEmbedded(richtext::TNYXembedded& e, std::int32_t lineWidth, bool readOnly, bool anchorPreview) {
     const model::TNYXoggetto* o = e.Record();
     if (!o) return false;
     const TControlKind k = ControlKindOf(*o);
@@ -104,18 +181,21 @@ bool MeasureEmbedded(richtext::TNYXembedded& e, std::int32_t lineWidth, bool rea
         richtext::StoredObjectSize(e, lineWidth);
         return true;
     }
-    if (readOnly && !ShownInView(k)) {
+    if (readOnly && !ShownInView(*o, anchorPreview)) {
         e.width = e.height = 0;
         return false;
     }
-    const TObjectSize s = DisplaySize(*o, lineWidth, WindowMetrics());
+    const TObjectSize s = DisplaySize(*o, lineWidth, WindowMetrics(), readOnly);
     e.width = s.width;
     e.height = s.height;
     return true;
 }
 
 bool PaintEmbedded(QPainter& p, const model::TNYXoggetto& o, const QRect& r, const TFieldState* state) {
-    const TControlKind k = ControlKindOf(o);
+    TControlKind k = ControlKindOf(o);
+    // A custom component looks like the control its prototype stands for.
+    const bool preview = o.Type() == model::multiMedia && o.Subtype() == model::mediarec::kCustomComponent;
+    if (preview) k = PreviewKind(o);
     if (k == TControlKind::kTable || k == TControlKind::kImage) return false;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -126,12 +206,16 @@ bool PaintEmbedded(QPainter& p, const model::TNYXoggetto& o, const QRect& r, con
         case TControlKind::kNone: break;
         case TControlKind::kMarker:
         case TControlKind::kFormStart:
-        case TControlKind::kDatabase: Marker(p, o, r); break;
+        case TControlKind::kDatabase:
+            if (preview) ComponentIcon(p, o, r);
+            else Marker(p, o, r);
+            break;
         case TControlKind::kButton: Button(p, o, r); break;
         case TControlKind::kEdit: {
             Panel(p, r);
             QString t = Q(st.Text());
-            if (o.Type() == model::inputStat && o.Subtype() == 2) t = QString(t.size(), QChar(0x2022));
+            // A password box shows "#" for every character.
+            if (o.Type() == model::inputStat && o.Subtype() == 2) t = QString(t.size(), QLatin1Char('#'));
             Lines(p, r, t.section(QLatin1Char('\n'), 0, 0), r.height() - 4);
             break;
         }
@@ -174,8 +258,17 @@ bool PaintEmbedded(QPainter& p, const model::TNYXoggetto& o, const QRect& r, con
             Style()->drawControl(QStyle::CE_ComboBoxLabel, &c, &p);
             break;
         }
-        case TControlKind::kFloating:
-        case TControlKind::kMultimedia: {
+        case TControlKind::kMultimedia:
+            if (IsMedia(o)) {
+                Media(p, o, r);
+                break;
+            }
+            if (o.Type() == model::multiMedia && o.Subtype() == model::mediarec::kDatabase) {
+                Marker(p, o, r);  // a database element is an icon like the markers
+                break;
+            }
+            [[fallthrough]];
+        case TControlKind::kFloating: {
             // A frame carrying the object's description.
             p.fillRect(r, QColor(0xF4, 0xF4, 0xF4));
             p.setPen(QColor(0x40, 0x40, 0x40));

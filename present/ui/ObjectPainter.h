@@ -18,8 +18,9 @@ namespace present::ui {
 const TObjectMetrics& WindowMetrics();
 
 // Sets the object's size for a line of lineWidth pixels; false when it is not
-// shown in this mode (markers in view mode).
-bool MeasureEmbedded(richtext::TNYXembedded& e, std::int32_t lineWidth, bool readOnly);
+// shown in this mode (markers in view mode, anchors shown while they are
+// previewed).
+bool MeasureEmbedded(richtext::TNYXembedded& e, std::int32_t lineWidth, bool readOnly, bool anchorPreview = false);
 
 // Paints the object in r; state, when given, holds what a reader entered.
 // False for the kinds the box paints itself (pictures, tables).

@@ -11,32 +11,11 @@
 #include "present/TableLayout.h"
 #include "present/ui/TableView.h"
 #include "richtext/Undo.h"
+#include "richtext/ui/XorLine.h"
 
 namespace present::ui {
 
-namespace {
-
-// The line that follows a dragged divider: every other pixel of a one-pixel
-// column inverted by exclusive-or with white, so that it shows on any
-// background. The widget paints nothing else: moving or hiding it repaints
-// what lay under it, which erases the old line.
-class TXorLine : public QWidget {
-public:
-    explicit TXorLine(QWidget* parent) : QWidget(parent) {
-        setObjectName(QStringLiteral("lineaRighello"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAutoFillBackground(false);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        for (int y = 0; y < height(); y += 2) p.fillRect(0, y, width(), 1, Qt::white);
-    }
-};
-
-}  // namespace
+using richtext::ui::TXorLine;
 
 TTableRuler::TTableRuler(TTableView& tables, QWidget* parent) : QWidget(parent), tables_(tables) {
     setObjectName(QStringLiteral("righelloTabella"));

@@ -2,6 +2,7 @@
 #include "shell/ui/LinkWindows.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/ObjectCommands.h"
+#include "shell/ui/RulerCommands.h"
 #include "shell/ui/AlbumCommands.h"
 #include "shell/ui/PictureCommands.h"
 #include "shell/ui/TableCommands.h"
@@ -443,6 +444,7 @@ void TMainForm::BuildCommands() {
         actions_[d.name] = a;
     }
     AddFormatCommands(*this, formatBar_);
+    AddRuler(*this);
 }
 
 void TMainForm::BuildRecentMenu() {

@@ -3,6 +3,9 @@
 // written back into the record, and both as undoable steps.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/testing/FixedEnv.h"
@@ -10,6 +13,7 @@
 #include "present/ObjectEditing.h"
 #include "present/ObjectInsert.h"
 #include "present/ObjectKinds.h"
+#include "present/ObjectMedia.h"
 #include "present/ObjectProperties.h"
 #include "richtext/Box.h"
 #include "richtext/Layout.h"
@@ -43,6 +47,19 @@ TEST_F(ObjectEditing, EveryInsertedKindIsARecordThatIsNotEmpty) {
         EXPECT_FALSE(o->IsEmpty());
         EXPECT_NE(ControlKindOf(*o), TControlKind::kNone);
     }
+}
+
+// The plain button was inserted with subtype 2, which the exporter writes as
+// a picture input: in a browser it sent the form instead of being a button.
+TEST_F(ObjectEditing, APlainButtonIsNotInsertedAsAPictureThatSendsTheForm) {
+    const TInsertKind* k = FindInsertKind("actInsBottone");
+    ASSERT_NE(k, nullptr);
+    for (int taken : {0, 1, 2, 3}) EXPECT_NE(k->subtype, taken);
+    TObjectProperties p(*Make(bottoneCGI, k->subtype));
+    const TPropField* kind = p.Field("tipo");
+    ASSERT_NE(kind, nullptr);
+    EXPECT_EQ(kind->choices.front(), std::make_pair(k->subtype, std::string("Normale")));
+    EXPECT_EQ(p.Value("tipo"), std::to_string(k->subtype));
 }
 
 TEST_F(ObjectEditing, ResizableKindsAndTheirLabels) {
@@ -108,6 +125,16 @@ TEST_F(ObjectEditing, SizesFromTheHandlesGoIntoEachKindsFields) {
         EXPECT_EQ(o->Word(c.w), c.changed ? c.wantW : oldW);
         EXPECT_EQ(o->Word(c.h), c.changed ? c.wantH : oldH);
     }
+}
+
+TEST_F(ObjectEditing, AVideoWithThePlayersButtonsStoresItsPictureWithoutTheBar) {
+    TNYXoggetto* video = Make(multiMedia, 3);
+    video->SetByte(25, 0);
+    EXPECT_EQ(StoredPartOf(*video, {200, 180}).height, 150);
+    EXPECT_EQ(StoredPartOf(*video, {200, 20}).height, 1);
+    video->SetByte(25, 1);  // plays by itself: no bar
+    EXPECT_EQ(StoredPartOf(*video, {200, 180}).height, 180);
+    EXPECT_EQ(StoredPartOf(*Make(multiMedia, 5), {200, 180}).height, 180);
 }
 
 // A percentage taken against an available width or height of 0 used to divide by zero.
@@ -267,6 +294,37 @@ TEST_F(ObjectEditing, MediaWithThePlayersButtonsAlwaysPlaysEndlessly) {
     EXPECT_EQ(o->SWord(27), -1);
 }
 
+TEST_F(ObjectEditing, AMediaFileChosenIsCopiedIntoTheHypertextAndNoneTakesItAway) {
+    platform::testing::TempDir dir;
+    const std::filesystem::path wav = dir / "campana.wav";
+    std::ofstream(wav, std::ios::binary) << "RIFF....WAVE";
+    TNYXoggetto* o = Make(multiMedia, 1);
+    TObjectProperties p(*o);
+    ASSERT_EQ(p.FileKind(), TObjectFile::kMedia);
+    EXPECT_EQ(p.FileName(), "");
+    EXPECT_FALSE(p.Apply(*o));  // nothing chosen: nothing changes
+    p.file = wav;
+    ASSERT_TRUE(p.Apply(*o));
+    const TNYXoggetto* file = set.ObjectByRef(o->Int(17));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->GetName(), "campana.wav");
+    EXPECT_EQ(MediaFilePath(*o).empty(), false);
+    EXPECT_EQ(TObjectProperties(*o).FileName(), "campana.wav");
+
+    // A file that went before the dialog was applied keeps the old choice.
+    TObjectProperties gone(*o);
+    gone.file = dir / "sparito.wav";
+    EXPECT_FALSE(gone.Apply(*o));
+    EXPECT_EQ(o->Int(17), file->Reference());
+
+    TObjectProperties none(*o);
+    none.file = std::filesystem::path();
+    ASSERT_TRUE(none.Apply(*o));
+    EXPECT_EQ(o->Int(17), -1);
+    // Plug-ins name no media file.
+    EXPECT_EQ(TObjectProperties(*Make(multiMedia, 5)).FileKind(), TObjectFile::kNone);
+}
+
 TEST_F(ObjectEditing, ApplyingPropertiesIsOneUndoableStep) {
     richtext::TNYXundoIndiciList registry;
     richtext::TNYXbox box(&set, &registry);
@@ -288,6 +346,52 @@ TEST_F(ObjectEditing, ApplyingPropertiesIsOneUndoableStep) {
     EXPECT_EQ(e->width, width);
     EXPECT_FALSE(ApplyProperties(box, *e, TObjectProperties(*o)));
     EXPECT_FALSE(undo.CanUndo());
+}
+
+TEST_F(ObjectEditing, AButtonsLinkIsOneUndoableStepAndOnlyButtonsTakeOne) {
+    richtext::TNYXundoIndiciList registry;
+    richtext::TNYXbox box(&set, &registry);
+    richtext::TNYXundoList undo(&set);
+    box.undo = &undo;
+    box.layoutWidth = 500;
+    TNYXoggetto* button = Make(bottoneCGI, 2);
+    TNYXoggetto* field = Make(inputStat, 1);
+    richtext::TNYXembedded* b = registry.Add(std::make_unique<richtext::TNYXembedded>(button));
+    richtext::TNYXembedded* f = registry.Add(std::make_unique<richtext::TNYXembedded>(field));
+    richtext::LoadBox(box, 0, std::string("<Z S0 >x<$FF000000><$FF000001>") + '\0', {}, {});
+    richtext::LayoutBox(box);
+    ASSERT_TRUE(SetButtonLink(box, *b, 0x42));
+    EXPECT_EQ(button->Int(181), 0x42);
+    EXPECT_FALSE(SetButtonLink(box, *b, 0x42));  // the same link: no step
+    EXPECT_FALSE(SetButtonLink(box, *f, 0x42));
+    ASSERT_EQ(undo.Labels(), std::vector<std::string>{"Modifica bottone"});
+    undo.UndoOnce();
+    EXPECT_EQ(button->Int(181), -1);
+}
+
+TEST_F(ObjectEditing, AButtonsPictureChosenInItsPropertiesGivesItThePicturesSize) {
+    platform::testing::TempDir dir;
+    const std::filesystem::path gif = dir / "freccia.gif";
+    // A GIF of 2 x 3 pixels.
+    const char bytes[] = "GIF89a\x02\x00\x03\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x02\x00\x03\x00\x00\x02\x03\x84\x8f\x05\x00;";
+    std::ofstream(gif, std::ios::binary).write(bytes, sizeof bytes - 1);
+    TNYXoggetto* button = Make(bottoneCGI, 4);
+    TObjectProperties p(*button);
+    ASSERT_EQ(p.FileKind(), TObjectFile::kPicture);
+    p.file = gif;
+    ASSERT_TRUE(p.Apply(*button));
+    const TNYXoggetto* pic = set.ObjectByRef(button->Int(177));
+    ASSERT_NE(pic, nullptr);
+    EXPECT_EQ(pic->Type(), immagine);
+    EXPECT_EQ(TObjectProperties(*button).FileName(), "freccia");  // pictures are named without their extension
+    for (std::size_t off : {186, 190}) EXPECT_EQ(button->Word(off), 2) << off;
+    for (std::size_t off : {188, 192}) EXPECT_EQ(button->Word(off), 3) << off;
+    EXPECT_TRUE(Resizable(*button));
+    EXPECT_EQ(DisplaySize(*button, 500).width, 2);
+    TObjectProperties none(*button);
+    none.file = std::filesystem::path();
+    ASSERT_TRUE(none.Apply(*button));
+    EXPECT_EQ(button->Int(177), -1);  // a standard push button again
 }
 
 }  // namespace

@@ -96,6 +96,102 @@ TEST_F(ObjectKinds, SizesClampedForDisplayOnly) {
     EXPECT_EQ(present::DisplaySize(*Make(inputStat, 33), 600, m).width, 0);
 }
 
+TEST_F(ObjectKinds, MarkersInViewModeAndAnchorsWhenPreviewed) {
+    struct Case {
+        TOggettiHel type;
+        int sub;
+        bool plain, withAnchors;
+    } const cases[] = {
+        {shortObj, 10, false, false},  // comment
+        {shortObj, 14, false, true},   // anchor
+        {shortObj, 15, true, true},
+        {inizioForm, 1, false, false},
+        {inputStat, 1, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.sub));
+        const TNYXoggetto* o = Make(c.type, c.sub);
+        EXPECT_EQ(present::ShownInView(*o, false), c.plain);
+        EXPECT_EQ(present::ShownInView(*o, true), c.withAnchors);
+    }
+}
+
+TEST_F(ObjectKinds, MediaMakeRoomForThePlayerBarAndComponentsTakeTheirPreviewsSize) {
+    const present::TObjectMetrics m;  // "h" 7 wide, boxes 22 high, lists 121 wide with 16-pixel lines
+    struct Media {
+        int sub, action, w, h;
+        int ew, eh;
+    } const media[] = {
+        {1, 0, 300, 200, 141, 30},  // sound with the player's buttons: the bar
+        {2, 1, 300, 200, 18, 18},   // sound playing by itself: its note
+        {3, 0, 300, 200, 300, 230}, // video: the bar above the picture
+        {3, 0, 80, 60, 141, 90},    // narrower than the bar
+        {4, 1, 300, 200, 300, 200}, // video playing by itself: the picture only
+        {5, 0, 300, 200, 300, 200}, // plug-in
+    };
+    for (const Media& c : media) {
+        SCOPED_TRACE(c.sub * 10 + c.action);
+        TNYXoggetto* o = Make(multiMedia, c.sub);
+        o->SetByte(25, static_cast<std::uint8_t>(c.action));
+        o->SetWord(33, static_cast<std::uint16_t>(c.w));
+        o->SetWord(35, static_cast<std::uint16_t>(c.h));
+        const auto s = present::DisplaySize(*o, 600, m);
+        EXPECT_EQ(s.width, c.ew);
+        EXPECT_EQ(s.height, c.eh);
+    }
+    struct Preview {
+        int kind;
+        TControlKind looks;
+        int ew, eh, viewWidth;
+    } const previews[] = {
+        {1, TControlKind::kMarker, 18, 18, 1},  // "Invisibile" collapses in view mode
+        {2, TControlKind::kMultimedia, 250, 120, 250},
+        {3, TControlKind::kEdit, 148, 22, 148},
+        {4, TControlKind::kMemo, 288, 164, 288},
+        {5, TControlKind::kRadio, 13, 13, 13},
+        {6, TControlKind::kCheck, 13, 13, 13},
+        {7, TControlKind::kList, 121, 164, 121},
+        {8, TControlKind::kCombo, 121, 22, 121},
+        {9, TControlKind::kMarker, 18, 18, 18},
+    };
+    for (const Preview& c : previews) {
+        SCOPED_TRACE(c.kind);
+        TNYXoggetto* proto = Make(custom, c.kind);
+        proto->SetName("Prototipo " + std::to_string(c.kind));
+        TNYXoggetto* o = Make(multiMedia, 6);
+        o->SetInt(17, proto->Reference());
+        o->SetWord(33, 250);
+        o->SetWord(35, 120);
+        EXPECT_EQ(present::PrototypeKind(*o), c.kind);
+        EXPECT_EQ(present::PreviewKind(*o), c.looks);
+        const auto s = present::DisplaySize(*o, 600, m);
+        EXPECT_EQ(s.width, c.ew);
+        EXPECT_EQ(s.height, c.eh);
+        EXPECT_EQ(present::DisplaySize(*o, 600, m, true).width, c.viewWidth);
+    }
+    // Database elements are icons, by their kind byte.
+    struct Db {
+        int kind;
+        const char* icon;
+        int width;
+    } const dbs[] = {{9, "dbtesto", 36}, {12, "dbquery", 18}, {19, "dbrep", 27}, {21, "dbsalto", 36}, {99, "", 18}};
+    for (const Db& c : dbs) {
+        SCOPED_TRACE(c.kind);
+        TNYXoggetto* o = Make(multiMedia, 7);
+        o->SetByte(46, static_cast<std::uint8_t>(c.kind));
+        EXPECT_EQ(present::MarkerIcon(*o), c.icon);
+        EXPECT_EQ(present::DisplaySize(*o, 600, m).width, c.width);
+        EXPECT_EQ(present::DisplaySize(*o, 600, m).height, 18);
+    }
+    // A dangling prototype reference is a plain frame of the stored size.
+    TNYXoggetto* dangling = Make(multiMedia, 6);
+    dangling->SetInt(17, 0x7123);
+    dangling->SetWord(33, 250);
+    dangling->SetWord(35, 120);
+    EXPECT_EQ(present::PrototypeKind(*dangling), 0);
+    EXPECT_EQ(present::DisplaySize(*dangling, 600, m).width, 250);
+}
+
 TEST_F(ObjectKinds, ListStreamsDropPartialItemAndAcceptCrLf) {
     const auto items = present::ParseListItems("Uno\r\n1\r\nn\r\nDue\n2\n\nTre\n3\n");
     ASSERT_EQ(items.size(), 2u);

@@ -131,4 +131,14 @@ TEST_F(MediaCycles, ADanglingOrMissingMediaReferencePlaysNothing) {
     EXPECT_EQ(MediaFilePath(*o), "");
 }
 
+TEST(MediaErrors, AMissingPlayerIsToldOnceOtherErrorsEachTimeInThePlayersWords) {
+    present::TMediaErrorReport report;
+    EXPECT_EQ(report.Message(present::TMediaError::kNoPlayer, "x"), present::kNoMediaPlayerText);
+    EXPECT_EQ(report.Message(present::TMediaError::kNoPlayer, "x"), "");
+    EXPECT_EQ(report.Message(present::TMediaError::kOther, "Formato sconosciuto"), "Formato sconosciuto");
+    EXPECT_EQ(report.Message(present::TMediaError::kOther, "Formato sconosciuto"), "Formato sconosciuto");
+    EXPECT_EQ(report.Message(present::TMediaError::kOther, ""), "Impossibile aprire il file multimediale.");
+    EXPECT_EQ(report.Message(present::TMediaError::kNone, "x"), "");
+}
+
 }  // namespace

@@ -87,6 +87,41 @@ TEST_F(MediaUi, TheBarsFiveButtonsDriveThePlayer) {
     EXPECT_TRUE(scripted.ui.messages.empty());
 }
 
+// Errors QtMultimedia finds while a file loads used to be kept unseen, and
+// the cycles went on waiting for an end that never came.
+class LateFailingPlayer : public RecordingPlayer {
+public:
+    using RecordingPlayer::RecordingPlayer;
+    std::string ErrorText() const override { return failed ? "Dati del file non validi" : ""; }
+    void Fail() {
+        failed = true;
+        if (onError) onError();
+    }
+    bool failed = false;
+};
+
+TEST_F(MediaUi, AnErrorFoundWhileTheFileLoadsIsToldAndEndsTheCycles) {
+    Log log;
+    LateFailingPlayer* player = nullptr;
+    SetPlayerFactory([&](QObject*, QWidget*) {
+        auto p = std::make_unique<LateFailingPlayer>(log);
+        player = p.get();
+        return p;
+    });
+    const std::filesystem::path wav = dir / "rotto.wav";
+    std::ofstream(wav, std::ios::binary) << "RIFF";
+    TMediaControl c(*Sound(1, 3), wav.string());
+    ASSERT_TRUE(c.Opened());
+    ASSERT_NE(player, nullptr);
+    c.SetReadOnly(true);
+    EXPECT_EQ(c.Cycles()->Left(), 3);
+    player->Fail();
+    EXPECT_FALSE(c.Opened());
+    EXPECT_EQ(c.Cycles()->Left(), 0);
+    EXPECT_EQ(scripted.ui.Texts(platform::testing::Message::Error),
+              std::vector<std::string>{"Dati del file non validi"});
+}
+
 TEST_F(MediaUi, ACyclicSoundHasNoBar) {
     Log log;
     SetPlayerFactory([&](QObject*, QWidget*) { return std::make_unique<RecordingPlayer>(log); });

@@ -64,6 +64,7 @@ protected:
         video->SetWord(33, 100);
         video->SetWord(35, 50);
         video->SetByte(37, 0);
+        video->SetByte(25, 1);  // plays by itself: shown at its stored size, without the player bar
         button = set.NewObject(model::bottoneCGI);
         button->SetInt(177, -1);
         button->SetInt(181, -1);

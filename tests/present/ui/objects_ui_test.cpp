@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <cstdio>
 #include <filesystem>
@@ -293,6 +294,110 @@ TEST_F(ObjectsUi, AFloatingFrameShowingItsOwnPageStopsAtTheDeepestNesting) {
     Flush();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(f.findChildren<TInsiemeCornici*>(QStringLiteral("cornice indipendente")).isEmpty());
+}
+
+// A floating frame kept the place and size it had when view mode began: a
+// page laid out again at another width left it over the wrong text.
+TEST_F(ObjectsUi, AFloatingFrameFollowsItsObjectWhenThePageIsLaidOutAgain) {
+    auto* shown = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    shown->SetName("Dentro");
+    shown->SetText("<Z S0 >testo mostrato");
+    model::TNYXoggetto* frame = Make(model::inputStat, 18);
+    frame->SetWord(182, 50);  // half the line
+    frame->SetWord(180, 120);
+    frame->SetByte(178, 1);
+    frame->SetInt(108, static_cast<std::int32_t>(shown->Index()));
+    auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    page->SetText("<Z S0 >Una riga abbastanza lunga di testo prima " + Tag(*frame));
+    TInsiemeCornici f;
+    f.resize(640, 480);
+    f.SetLinkedNYXset(&set);
+    f.show();
+    ASSERT_TRUE(f.ShowPage(page->Index()));
+    f.SetReadOnly(true);
+    for (int i = 0; i < 5; ++i) Flush();
+    richtext::ui::TNYXpageView& v = *f.Views()[0];
+    const auto nested = v.viewport()->findChildren<TInsiemeCornici*>(QStringLiteral("cornice indipendente"));
+    ASSERT_EQ(nested.size(), 1);
+    const richtext::TNYXembedded* e = v.Box().paragraphs[0]->Objects()[0];
+    auto where = [&] {
+        return QRect(QPoint(e->left, e->top) - QPoint(v.horizontalScrollBar()->value(), v.verticalScrollBar()->value()),
+                     QSize(e->width, e->height));
+    };
+    EXPECT_EQ(nested[0]->geometry(), where());
+    const QRect before = nested[0]->geometry();
+    f.resize(400, 480);
+    for (int i = 0; i < 5; ++i) Flush();
+    EXPECT_NE(where(), before);
+    EXPECT_EQ(nested[0]->geometry(), where());
+    f.SetReadOnly(false);
+}
+
+TEST_F(ObjectsUi, MediaPreviewsAndTheTriangleMarkerAsAuthorAndReaderSeeThem) {
+    model::TNYXoggetto* sound = Make(model::multiMedia, 1);
+    sound->SetByte(25, 0);
+    model::TNYXoggetto* note = Make(model::multiMedia, 1);
+    note->SetByte(25, 1);
+    model::TNYXoggetto* video = Make(model::multiMedia, 3);
+    video->SetByte(25, 0);
+    video->SetWord(33, 160);
+    video->SetWord(35, 90);
+    model::TNYXoggetto* proto = Make(model::custom, 3);  // previewed as a text box
+    proto->SetName("Casella");
+    model::TNYXoggetto* component = Make(model::multiMedia, 6);
+    component->SetInt(17, proto->Reference());
+    model::TNYXoggetto* triangle = Make(model::shortObj, 15);
+    model::TNYXoggetto* comment = Make(model::shortObj, 10);
+    auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
+    page->SetText("<Z S0 >Suono " + Tag(*sound) + " nota " + Tag(*note) + "<Z S0 >Video " + Tag(*video) +
+                  "<Z S0 >Componente " + Tag(*component) + " segni " + Tag(*triangle) + Tag(*comment));
+    TInsiemeCornici f;
+    f.resize(640, 480);
+    f.SetLinkedNYXset(&set);
+    f.show();
+    ASSERT_TRUE(f.ShowPage(page->Index()));
+    Flush();
+    richtext::ui::TNYXpageView& v = *f.Views()[0];
+    EXPECT_EQ(ObjectWidths(v, 0), (std::vector<std::int32_t>{141, 18}));
+    EXPECT_EQ(ObjectWidths(v, 1), (std::vector<std::int32_t>{160}));
+    EXPECT_EQ(v.Box().paragraphs[1]->Objects()[0]->height, 120);  // the bar above the picture
+    const auto marks = ObjectWidths(v, 2);
+    ASSERT_EQ(marks.size(), 3u);
+    EXPECT_GT(marks[0], 100);  // a text box 20 characters wide
+    EXPECT_EQ(marks[1], 18);
+    EXPECT_EQ(marks[2], 18);
+    const fs::path shots = fs::path(QUOR_BINARY_DIR) / "artifacts";
+    fs::create_directories(shots);
+    EXPECT_TRUE(f.grab().toImage().save(QString::fromStdString((shots / "objects-media-edit.png").string())));
+    f.SetReadOnly(true);
+    Flush();
+    const auto read = ObjectWidths(v, 2);
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[1], 18);  // the 11/15 marker stays
+    EXPECT_EQ(read[2], 0);   // the comment goes
+    EXPECT_TRUE(f.grab().toImage().save(QString::fromStdString((shots / "objects-media-view.png").string())));
+    f.SetReadOnly(false);
+}
+
+TEST_F(ObjectsUi, APasswordBoxInUseShowsAHashForEveryCharacter) {
+    TInsiemeCornici f;
+    f.resize(640, 480);
+    f.SetLinkedNYXset(&set);
+    f.show();
+    ASSERT_TRUE(f.ShowPage(static_cast<std::uint32_t>(pageSlot)));
+    f.SetReadOnly(true);
+    Flush();
+    richtext::ui::TNYXpageView& v = *f.Views()[0];
+    auto* objects = v.findChild<TViewObjects*>(QStringLiteral("oggettiPagina"));
+    ASSERT_NE(objects, nullptr);
+    const richtext::TNYXembedded* e = v.Box().paragraphs[2]->Objects()[0];
+    ASSERT_TRUE(objects->Use(QPoint(e->left + 5, e->top + 5) -
+                             QPoint(v.horizontalScrollBar()->value(), v.verticalScrollBar()->value())));
+    auto* w = qobject_cast<QLineEdit*>(objects->Active());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, w), '#');
+    f.SetReadOnly(false);
 }
 
 }  // namespace
