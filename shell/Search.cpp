@@ -351,8 +351,11 @@ std::vector<TFindReport> FindAll(const TNYXset& set, std::string_view term, cons
             TFindReport r;
             r.slot = static_cast<std::int64_t>(i);
             r.title = page->GetName();
-            r.paragraph = static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-            if (r.paragraph == 0) r.paragraph = 1;
+            // Each paragraph tag starts a line; a text that begins without one
+            // has its first paragraph before the first line break.
+            const int breaks =
+                static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+            r.paragraph = !text.empty() && text[0] == '\n' ? breaks : breaks + 1;
             const std::size_t from = at > 30 ? at - 30 : 0;
             r.context = plain.substr(from, at - from + t.size() + 30);
             std::replace(r.context.begin(), r.context.end(), '\n', ' ');

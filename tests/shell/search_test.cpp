@@ -219,6 +219,27 @@ TEST_F(SearchTest, FindAllReportsPageParagraphAndContext) {
     EXPECT_EQ(r[0].context, " primo un bel cavallo bianco");
 }
 
+TEST_F(SearchTest, RegressionParagraphNumbersOfATextWithoutALeadingParagraphTag) {
+    // The first paragraph of a text may have no tag of its own: the finds
+    // after the first tag were counted as the first paragraph too.
+    const struct {
+        const char* text;
+        std::vector<int> paragraphs;
+    } cases[] = {
+        {"<Z S0 >cavallo<Z S0 >cavallo", {1, 2}},
+        {"cavallo<Z S0 >il cavallo<Z S0 ><Z S0 >cavallo", {1, 2, 4}},
+        {"<Y B1 >cavallo<y>", {1}},
+    };
+    for (const auto& c : cases) {
+        TNYXset fresh;
+        fresh.NewHypertext();
+        static_cast<TNYXtesto*>(fresh.NewObject(testoHtml))->SetText(c.text);
+        std::vector<int> got;
+        for (const TFindReport& r : FindAll(fresh, "cavallo", {})) got.push_back(r.paragraph);
+        EXPECT_EQ(got, c.paragraphs) << c.text;
+    }
+}
+
 TEST_F(SearchTest, KeywordsAndThePagesCarryingThem) {
     TNYXoggetto* k0 = set.NewObject(keyword);
     k0->SetName("zebra");
