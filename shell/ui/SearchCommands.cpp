@@ -131,7 +131,7 @@ bool FindInPage(TMainForm& form, const TSearchRequest& r, bool fromStart) {
 
 // The question before one replacement.
 TReplaceAnswer Ask(const std::string& term) {
-    switch (platform::ui().AskYesNoCancel("Sostituisco " + term + "?")) {
+    switch (platform::ui().AskYesNoCancel(platform::text::Cp1252ToUtf8("Sostituisco " + term + "?"))) {
         case platform::Answer::Yes: return TReplaceAnswer::kReplace;
         case platform::Answer::No: return TReplaceAnswer::kSkip;
         default: return TReplaceAnswer::kStop;
@@ -204,7 +204,8 @@ bool ReplaceInHypertext(TMainForm& form, const TSearchRequest& r) {
     const std::string term = PageTerm(r);
     if (term.empty()) return false;
     if (r.options.confirmAll &&
-        platform::ui().AskYesNo("Sostituisco " + term + " in tutte le pagine dell'ipertesto?") != platform::Answer::Yes)
+        platform::ui().AskYesNo(
+            platform::text::Cp1252ToUtf8("Sostituisco " + term + " in tutte le pagine dell'ipertesto?")) != platform::Answer::Yes)
         return false;
     model::TNYXset& set = form.Document();
     StoreOtherFrames(form);
@@ -322,7 +323,7 @@ bool SearchDialog(TMainForm& form, TFcerca::TMode mode) {
 
 bool RunSearch(TMainForm& form, const TSearchRequest& request) {
     if (const std::string why = TermsProblem(request.terms); !why.empty()) {
-        platform::ui().Warning(why);
+        platform::ui().Warning(platform::text::Cp1252ToUtf8(why));
         return false;
     }
     if (request.terms.Empty()) return false;

@@ -183,12 +183,14 @@ TSearchRequest TFcerca::Request() const {
 void TFcerca::done(int r) {
     if (r == QDialog::Accepted) {
         const TSearchRequest req = Request();
+        // The terms and the messages about them are Windows-1252; message
+        // boxes take UTF-8.
         if (const std::string why = TermsProblem(req.terms); !why.empty()) {
-            platform::ui().Warning(why);
+            platform::ui().Warning(platform::text::Cp1252ToUtf8(why));
             return;
         }
         if (req.with.size() > kMaxTermLength) {
-            platform::ui().Warning(kTermTooLong);
+            platform::ui().Warning(platform::text::Cp1252ToUtf8(kTermTooLong));
             return;
         }
         if (req.terms.Empty()) return;

@@ -257,7 +257,8 @@ int AddSpellPopup(TKySpellChecker& checker, std::function<void(richtext::ui::TNY
             add->setObjectName("spellAdd");
             QObject::connect(add, &QAction::triggered, widget, [k, word, again] {
                 if (!k->AddToUserDictionary(word)) {
-                    platform::ui().Warning("Impossibile aggiungere \"" + word + "\" al dizionario utente.");
+                    platform::ui().Warning(platform::text::Cp1252ToUtf8("Impossibile aggiungere \"" + word +
+                                                                         "\" al dizionario utente."));
                     return;
                 }
                 again();

@@ -22,6 +22,7 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "platform/text.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/TableDialogs.h"
 #include "present/ui/TableView.h"
@@ -159,7 +160,33 @@ TEST_F(SearchCommandsTest, TooLongTermsKeepTheDialogOpenWithAWarning) {
     EXPECT_FALSE(SearchDialog(*form, TFcerca::TMode::kFind));
     EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(scripted.ui.Texts(Message::Warning).size(), 1u);
-    EXPECT_EQ(scripted.ui.Texts(Message::Warning)[0], kTermTooLong);
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning)[0], platform::text::Cp1252ToUtf8(kTermTooLong));
+}
+
+TEST_F(SearchCommandsTest, RegressionQuestionsAboutAnAccentedTermWereNotUtf8) {
+    // The terms are kept in Windows-1252; the questions went to the message
+    // boxes in those bytes, which show an accented letter as a blot.
+    ASSERT_TRUE(form->ShowPageSlot(2));
+    View().Editing().SetCaret({0, 0});
+    for (char c : std::string("citt\xE0 ")) View().Editing().InsertChar(c);
+    ASSERT_EQ(View().Box().paragraphs[0]->text.substr(0, 9), "citt\xE0 Un ");
+    scripted.ui.answers.push_back(platform::Answer::Yes);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "città", false, "paese", true);
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel), std::vector<std::string>{"Sostituisco città?"});
+    EXPECT_EQ(View().Box().paragraphs[0]->text.substr(0, 9), "paese Un ");
+
+    scripted.ui.answers.push_back(platform::Answer::No);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "città", true, "paese", true);
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo),
+              std::vector<std::string>{"Sostituisco città in tutte le pagine dell'ipertesto?"});
 }
 
 TEST_F(SearchCommandsTest, ReplaceAcrossTheHypertextIsUndonePageByPage) {
