@@ -275,7 +275,9 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
 
     // F7: the first unknown word is corrected with the first suggestion, the second ignored.
     std::vector<std::string> seen;
+    QString title;
     SetDialogRunner([&](QDialog& d) {
+        title = d.windowTitle();
         seen.push_back(d.findChild<QLineEdit*>("word")->text().toStdString());
         d.findChild<QPushButton*>("change")->click();
         if (d.isVisible() || d.result() != QDialog::Accepted) {
@@ -287,6 +289,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     form->Command("actOrtografiaPagina")->trigger();
     ASSERT_GE(seen.size(), 1u);
     EXPECT_EQ(seen[0], "perch\xC3\xA9");
+    EXPECT_EQ(title.toStdString(), "Controllo ortografico italiano (Italia)") << "the language named, not its code";
     EXPECT_EQ(View().Box().paragraphs[0]->text.substr(0, 19), "Non so perch\xE9 Quore");
 
     // Background marking marks the unknown name; its pop-up menu adds it.
