@@ -41,8 +41,13 @@ int CmdFind(const Args& a) {
         }
     }
     if (file.empty() || term.empty()) return kUsage;
-    const std::string cpTerm = platform::text::Utf8ToCp1252(term);
-    const std::string cpWith = platform::text::Utf8ToCp1252(with);
+    std::size_t unmapped = 0, unmappedWith = 0;
+    const std::string cpTerm = platform::text::Utf8ToCp1252(term, &unmapped);
+    const std::string cpWith = platform::text::Utf8ToCp1252(with, &unmappedWith);
+    if (unmapped + unmappedWith > 0) {
+        std::fprintf(stderr, "nyx find: %s\n", Out(shell::kTermUnmappable).c_str());
+        return kFailed;
+    }
     shell::TSearchTerms terms;
     terms.a = cpTerm;
     terms.b = cpWith;

@@ -122,6 +122,11 @@ TEST_F(SearchCli, FindListsEveryFindAndReplaceSavesTheFile) {
 
     // Refusals: a term over 255 characters, no term, an unknown switch, a missing file.
     EXPECT_EQ(Nyx("find " + f + " " + std::string(256, 'a'), dir.path()).status, 1);
+    // A character the pages cannot hold would be looked for, or written, as "?".
+    const std::string before = StoredText(file, first);
+    EXPECT_EQ(Nyx("find " + f + " '\xC5\x82'", dir.path()).status, 1);
+    EXPECT_EQ(Nyx("find " + f + " villa --replace 'w\xC5\x82'", dir.path()).status, 1);
+    EXPECT_EQ(StoredText(file, first), before);
     EXPECT_EQ(Nyx("find " + f, dir.path()).status, 2);
     EXPECT_EQ(Nyx("find " + f + " casa --tutto", dir.path()).status, 2);
     EXPECT_EQ(Nyx("find " + (dir / "manca.nyx").string() + " casa", dir.path()).status, 1);

@@ -163,6 +163,26 @@ TEST_F(SearchCommandsTest, TooLongTermsKeepTheDialogOpenWithAWarning) {
     EXPECT_EQ(scripted.ui.Texts(Message::Warning)[0], platform::text::Cp1252ToUtf8(kTermTooLong));
 }
 
+TEST_F(SearchCommandsTest, RegressionATermWithCharactersAPageCannotHoldFoundQuestionMarks) {
+    // "ł" has no place in Windows-1252: the term became "?" and found, or
+    // replaced, every question mark.
+    for (const auto& [term, with] : {std::pair<std::string, std::string>{"\xC5\x82\xC3\xB3" "d\xC5\xBA", ""},
+                                     std::pair<std::string, std::string>{"gatto", "w\xC5\x82"}}) {
+        bool stayedOpen = false;
+        SetDialogRunner([&, t = term, w = with](QDialog& d) {
+            Fill(d, t, true, w);
+            stayedOpen = d.result() != QDialog::Accepted;
+            d.reject();
+            return int(QDialog::Rejected);
+        });
+        EXPECT_FALSE(SearchDialog(*form, TFcerca::TMode::kReplace));
+        EXPECT_TRUE(stayedOpen) << term;
+    }
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning),
+              std::vector<std::string>(2, platform::text::Cp1252ToUtf8(kTermUnmappable)));
+    EXPECT_EQ(form->PageView()->Box().paragraphs[0]->text, "Benvenuti. Il gatto dorme.");
+}
+
 TEST_F(SearchCommandsTest, RegressionQuestionsAboutAnAccentedTermWereNotUtf8) {
     // The terms are kept in Windows-1252; the questions went to the message
     // boxes in those bytes, which show an accented letter as a blot.
