@@ -21,7 +21,8 @@ namespace shell {
 #if defined(QUOR_HAVE_HUNSPELL)
 namespace {
 
-// One direction of a conversion between single-byte encodings.
+// One direction of a conversion through iconv (UTF-8 to or from the
+// dictionary's encoding).
 class TIconv {
 public:
     TIconv(const std::string& to, const std::string& from) : cd_(iconv_open(to.c_str(), from.c_str())) {}
