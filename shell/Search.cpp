@@ -12,7 +12,9 @@
 #include "platform/text.h"
 #include "richtext/Editing.h"
 #include "richtext/PageSession.h"
+#include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
+#include "shell/SpellSession.h"
 
 using namespace model;
 
@@ -255,7 +257,20 @@ int ReplaceInStoredPage(TNYXset& set, std::int64_t slot, std::string_view term, 
     int n = 0;
     if (session.ShowPage(set, slot)) {
         richtext::TNYXbox& box = host.CurrentBox();
-        n = ReplaceInBox(host.Editing(), term, with, {box.BodyBegin(), 0}, o, confirm, stopped);
+        bool stop = false;
+        n = ReplaceInBox(host.Editing(), term, with, {box.BodyBegin(), 0}, o, confirm, &stop);
+        // The cells of the page's tables are part of its text (the finds
+        // listed and the page matched count them): they are replaced too,
+        // each in an editor of its own.
+        std::vector<richtext::TNYXbox*> boxes;
+        CollectTextBoxes(box, boxes);
+        for (std::size_t b = 1; b < boxes.size() && !stop; ++b) {
+            richtext::TNYXbox& cell = *boxes[b];
+            richtext::TNYXTextAttributes attributes(cell);
+            richtext::TNYXediting editing(cell, attributes);
+            n += ReplaceInBox(editing, term, with, {cell.BodyBegin(), 0}, o, confirm, &stop);
+        }
+        if (stopped) *stopped = stop;
         if (n > 0) session.LeavePage();
         else session.ClosePage();
     }
