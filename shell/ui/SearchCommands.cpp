@@ -20,6 +20,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/Spell.h"
+#include "shell/SpellSession.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/SpellDialog.h"
@@ -112,6 +113,42 @@ void ShowHit(richtext::ui::TNYXpageView& view, const TBoxHit& hit) {
     view.EditedOutside(false);
 }
 
+// A find in the cells of the page's tables (in reading order), from a
+// position in `afterCell` on or from the first cell; it is selected in the
+// page's cell editor, which opens on that cell.
+bool FindInCells(richtext::ui::TNYXpageView& view, const std::string& term, const TSearchOptions& o,
+                 const richtext::TNYXbox* afterCell = nullptr, richtext::TTextPos afterPos = {}) {
+    present::ui::TTableView* tables = present::ui::TTableView::Of(view);
+    if (!tables) return false;
+    std::vector<richtext::TNYXbox*> boxes;
+    CollectTextBoxes(view.Box(), boxes);
+    bool started = afterCell == nullptr;
+    for (std::size_t b = 1; b < boxes.size(); ++b) {
+        richtext::TNYXbox& cell = *boxes[b];
+        richtext::TTextPos from{cell.BodyBegin(), 0};
+        if (!started) {
+            if (&cell != afterCell) continue;
+            started = true;
+            from = afterPos;
+        }
+        if (auto hit = FindInBox(cell, term, from, o)) {
+            if (tables->EditedCell() != &cell && !tables->BeginEdit(cell)) return false;
+            if (!tables->Editor()) return false;
+            tables->Editor()->Editing().Select(hit->Start(), hit->End());
+            tables->Editor()->EditedOutside(false);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A find in the page's own text; a cell being edited is closed first.
+void ShowBodyHit(richtext::ui::TNYXpageView& view, const TBoxHit& hit) {
+    if (present::ui::TTableView* tables = present::ui::TTableView::Of(view); tables && tables->EditedCell())
+        tables->EndEdit();
+    ShowHit(view, hit);
+}
+
 // The term the page search looks for: the first one given.
 std::string PageTerm(const TSearchRequest& r) { return NormaliseTerms(r.terms, false).a; }
 
@@ -120,11 +157,21 @@ bool FindInPage(TMainForm& form, const TSearchRequest& r, bool fromStart) {
     const std::string term = PageTerm(r);
     if (!view || term.empty()) return false;
     richtext::TNYXbox& box = view->Box();
+    // Going on from a cell being edited: the cells after it.
+    present::ui::TTableView* tables = present::ui::TTableView::Of(*view);
+    if (!fromStart && tables && tables->EditedCell() && tables->Editor()) {
+        if (FindInCells(*view, term, r.options, tables->EditedCell(), tables->Editor()->Editing().SelectionEnd()))
+            return true;
+        Status(form, kPageSearchDone);
+        return false;
+    }
     const richtext::TTextPos from = fromStart ? richtext::TTextPos{box.BodyBegin(), 0} : view->Editing().SelectionEnd();
     if (auto hit = FindInBox(box, term, from, r.options)) {
-        ShowHit(*view, *hit);
+        ShowBodyHit(*view, *hit);
         return true;
     }
+    // The page's text is done: its tables' cells come next.
+    if (FindInCells(*view, term, r.options)) return true;
     Status(form, kPageSearchDone);
     return false;
 }
@@ -194,7 +241,8 @@ bool FindInHypertext(TMainForm& form, const TSearchRequest& r) {
     form.ShowPageSlot(job.FoundSlot());
     if (richtext::ui::TNYXpageView* view = EditedView(form)) {
         richtext::TNYXbox& box = view->Box();
-        if (auto hit = FindInBox(box, job.MatchedTerm(), {box.BodyBegin(), 0}, r.options)) ShowHit(*view, *hit);
+        if (auto hit = FindInBox(box, job.MatchedTerm(), {box.BodyBegin(), 0}, r.options)) ShowBodyHit(*view, *hit);
+        else FindInCells(*view, job.MatchedTerm(), r.options);  // the page matched in a table cell
     }
     return true;
 }

@@ -422,6 +422,69 @@ TEST_F(SearchCommandsTest, OptionsDialogHasNoSpellingNoteWhileTheCheckerIsOpen) 
     EXPECT_FALSE(shown);
 }
 
+TEST_F(SearchCommandsTest, RegressionAFindInATableCellWasNeverSelected) {
+    // The page matched through its table's cell, was shown, and nothing was
+    // selected: the cells were not searched.
+    form->resize(900, 700);
+    form->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->ShowPageSlot(1));
+    QApplication::processEvents();
+    View().setFocus();
+    View().Editing().SetCaret(richtext::TextEnd(View().Box()));
+    SetDialogRunner([](QDialog& d) {
+        auto& dlg = dynamic_cast<present::ui::TFnuovaTabella&>(d);
+        dlg.Rows()->setValue(1);
+        dlg.Columns()->setValue(2);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actTabella")->trigger();
+    QApplication::processEvents();
+    present::ui::TTableView* tables = present::ui::TTableView::Of(View());
+    ASSERT_TRUE(tables && tables->EditedCell() && tables->Editor());
+    ASSERT_TRUE(tables->BeginEdit(*tables->EditedCell()->ownerTable->CellAt(0, 1)));
+    tables->Editor()->Editing().PastePlainText("un puledro e un cavallo");
+    tables->Editor()->EditedOutside(true);
+    tables->EndEdit();
+    ASSERT_TRUE(form->ShowPageSlot(0));  // the page with its table is stored
+
+    auto selectedInCell = [&]() -> std::string {
+        present::ui::TTableView* t = present::ui::TTableView::Of(View());
+        if (!t || !t->EditedCell() || !t->Editor()) return "(no cell)";
+        richtext::TNYXediting& ed = t->Editor()->Editing();
+        const auto a = ed.SelectionStart(), e = ed.SelectionEnd();
+        if (a.para != e.para) return "?";
+        return t->EditedCell()->paragraphs[static_cast<std::size_t>(a.para)]->text.substr(a.ch, e.ch - a.ch);
+    };
+    // Through the hypertext: "Fienile" comes before "Stalla".
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "cavallo", true);
+        return d.result();
+    });
+    form->Command("actCerca")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), 1);
+    present::ui::TTableView* shown = present::ui::TTableView::Of(View());
+    ASSERT_TRUE(shown && shown->EditedCell());
+    EXPECT_EQ(shown->EditedCell(), shown->EditedCell()->ownerTable->CellAt(0, 1));
+    EXPECT_EQ(selectedInCell(), "cavallo");
+    // F3 goes on from the cell: nothing after it on this page.
+    form->Command("actRipetiPagina")->trigger();
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), kPageSearchDone);
+    // In the page from its start: the page's own text first, then the cell.
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "un", false);
+        return d.result();
+    });
+    form->Command("actCerca")->trigger();
+    EXPECT_EQ(selectedInCell(), "un");
+    form->Command("actRipetiPagina")->trigger();
+    EXPECT_EQ(selectedInCell(), "un");
+    const richtext::TTextPos second = present::ui::TTableView::Of(View())->Editor()->Editing().SelectionStart();
+    EXPECT_EQ(second.ch, 13) << "the second \"un\" of the cell";
+}
+
 TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordInATableCell) {
     QUOR_NEEDS(FindDictionary("it_IT", DictionaryFolders()).has_value(), "hunspell-it (it_IT dictionary)");
     form->resize(900, 700);
