@@ -197,9 +197,42 @@ TReplaceConfirm Confirmation(const TSearchRequest& r, richtext::ui::TNYXpageView
 
 int ReplaceInView(TMainForm& form, richtext::ui::TNYXpageView& view, const TSearchRequest& r, richtext::TTextPos from,
                   bool* stopped) {
-    const int n = ReplaceInBoxAsOneStep(view.Editing(), PageTerm(r), r.with, from, r.options,
-                                        Confirmation(r, &view), &form.UndoList(), stopped);
+    const std::string term = PageTerm(r);
+    bool stop = false;
+    int n = ReplaceInBoxAsOneStep(view.Editing(), term, r.with, from, r.options, Confirmation(r, &view),
+                                  &form.UndoList(), &stop);
     if (n > 0) view.EditedOutside(true);
+    // Then the cells of the page's tables, each in the page's cell editor
+    // (so a question shows the find in its cell) and each one undo step.
+    present::ui::TTableView* tables = present::ui::TTableView::Of(view);
+    if (tables && !stop) {
+        std::vector<richtext::TNYXbox*> boxes;
+        CollectTextBoxes(view.Box(), boxes);
+        for (std::size_t b = 1; b < boxes.size() && !stop; ++b) {
+            richtext::TNYXbox& cell = *boxes[b];
+            if (!FindInBox(cell, term, {cell.BodyBegin(), 0}, r.options)) continue;
+            if (tables->EditedCell() != &cell && !tables->BeginEdit(cell)) continue;
+            richtext::ui::TNYXboxWidget* editor = tables->Editor();
+            if (!editor) continue;
+            TReplaceConfirm confirm;
+            if (r.options.confirmOne) {
+                QPointer<richtext::ui::TNYXboxWidget> guard(editor);
+                confirm = [guard, term](const TBoxHit& hit) {
+                    if (guard) {
+                        guard->Editing().Select(hit.Start(), hit.End());
+                        guard->EditedOutside(false);
+                    }
+                    return Ask(term);
+                };
+            }
+            const int k = ReplaceInBoxAsOneStep(editor->Editing(), term, r.with, {cell.BodyBegin(), 0}, r.options,
+                                                confirm, &form.UndoList(), &stop);
+            if (k > 0) editor->EditedOutside(true);
+            n += k;
+        }
+        if (tables->EditedCell()) tables->EndEdit();
+    }
+    if (stopped) *stopped = stop;
     return n;
 }
 

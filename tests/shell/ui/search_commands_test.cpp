@@ -483,6 +483,27 @@ TEST_F(SearchCommandsTest, RegressionAFindInATableCellWasNeverSelected) {
     EXPECT_EQ(selectedInCell(), "un");
     const richtext::TTextPos second = present::ui::TTableView::Of(View())->Editor()->Editing().SelectionStart();
     EXPECT_EQ(second.ch, 13) << "the second \"un\" of the cell";
+
+    // Replacing in this page reaches the cell, as a step that undo takes back.
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "cavallo", false, "pony");
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    QApplication::processEvents();
+    auto cellText = [&] {
+        for (const auto& p : View().Box().paragraphs)
+            for (richtext::TNYXembedded* e : p->Objects())
+                if (e && e->IsTable() && e->CellAt(0, 1)) {
+                    const richtext::TNYXbox& c = *e->CellAt(0, 1);
+                    return c.paragraphs[static_cast<std::size_t>(c.BodyBegin())]->text;
+                }
+        return std::string("(no cell)");
+    };
+    EXPECT_EQ(cellText(), "un puledro e un pony");
+    form->UndoList().UndoOnce();
+    QApplication::processEvents();
+    EXPECT_EQ(cellText(), "un puledro e un cavallo");
 }
 
 TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordInATableCell) {
