@@ -1,9 +1,12 @@
 // Spell checking against the it_IT dictionary: a clean page of 50,000 words
-// checked whole, one background step of at most 5 ms, and the suggestions a
+// checked whole, one background step (target: under 5 ms), and the suggestions a
 // pop-up menu shows for a wrong word. The peer, in the same run, is
-// `hunspell -l -d it_IT` over the same text.
+// `hunspell -l -d it_IT` over the same text (with its processor time, taken
+// from the child process, beside the wall time).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -80,12 +83,22 @@ BENCHMARK(BM_CheckCleanPage)->Unit(benchmark::kMillisecond);
 void BM_PeerHunspellList(benchmark::State& state) {
     Fixture& f = F();
     const std::string cmd = "hunspell -l -d it_IT " + f.file.string() + " >/dev/null 2>&1";
+    auto childMs = [] {
+        rusage u{};
+        ::getrusage(RUSAGE_CHILDREN, &u);
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+               static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    };
+    double cpu = 0;
     for (auto _ : state) {
         const auto t = std::chrono::steady_clock::now();
+        const double c = childMs();
         const int rc = std::system(cmd.c_str());
+        cpu += childMs() - c;
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
         benchmark::DoNotOptimize(rc);
     }
+    state.counters["child_cpu_ms"] = cpu / static_cast<double>(std::max<std::int64_t>(1, state.iterations()));
 }
 BENCHMARK(BM_PeerHunspellList)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -103,7 +116,7 @@ void BM_BackgroundStep(benchmark::State& state) {
         for (auto& p : host.CurrentBox().paragraphs) p->spell.clear();
         shell::TSpellMarkingJob job(f.checker, [&] { return &host.CurrentBox(); }, false);
         state.ResumeTiming();
-        job.Step(std::chrono::milliseconds(5));
+        job.Step(std::chrono::milliseconds(shell::kMarkingStepMs));  // the window's step
     }
 }
 BENCHMARK(BM_BackgroundStep)->Unit(benchmark::kMillisecond);

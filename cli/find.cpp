@@ -41,8 +41,13 @@ int CmdFind(const Args& a) {
         }
     }
     if (file.empty() || term.empty()) return kUsage;
-    const std::string cpTerm = platform::text::Utf8ToCp1252(term);
-    const std::string cpWith = platform::text::Utf8ToCp1252(with);
+    std::size_t unmapped = 0, unmappedWith = 0;
+    const std::string cpTerm = platform::text::Utf8ToCp1252(term, &unmapped);
+    const std::string cpWith = platform::text::Utf8ToCp1252(with, &unmappedWith);
+    if (unmapped + unmappedWith > 0) {
+        std::fprintf(stderr, "nyx find: %s\n", Out(shell::kTermUnmappable).c_str());
+        return kFailed;
+    }
     shell::TSearchTerms terms;
     terms.a = cpTerm;
     terms.b = cpWith;
@@ -85,15 +90,18 @@ bool ParseObject(const std::string& s, std::int32_t& ref) {
 }
 
 int CmdRefs(const Args& a) {
-    if (a.size() != 2) return kUsage;
+    // The object as one word ("TYPE:SLOT", a reference) or as TYPE SLOT, the
+    // way nyx dump and nyx extract name it.
+    if (a.size() != 2 && a.size() != 3) return kUsage;
+    const std::string object = a.size() == 3 ? a[1] + ":" + a[2] : a[1];
     std::int32_t ref = 0;
-    if (!ParseObject(a[1], ref)) return kUsage;
+    if (!ParseObject(object, ref)) return kUsage;
     model::TNYXset set;
     ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;
     const model::TNYXoggetto* o = set.ObjectByRef(ref);
     if (!o || o->IsEmpty()) {
-        std::fprintf(stderr, "nyx refs: l'oggetto %s non esiste\n", a[1].c_str());
+        std::fprintf(stderr, "nyx refs: l'oggetto %s non esiste\n", object.c_str());
         return kFailed;
     }
     shell::TDeletionReportJob report(set, {ref});
@@ -105,7 +113,7 @@ int CmdRefs(const Args& a) {
 Registrar find({"find", "cerca (e sostituisce) un testo nelle pagine",
                 "nyx find FILE TESTO [--replace NUOVO] [--word] [--case]", CmdFind});
 Registrar refs({"refs", "le pagine e i prototipi che si riferiscono a un oggetto",
-                "nyx refs FILE TIPO:POSTO|RIFERIMENTO", CmdRefs});
+                "nyx refs FILE TIPO POSTO | TIPO:POSTO | RIFERIMENTO", CmdRefs});
 
 }  // namespace
 }  // namespace nyx

@@ -12,7 +12,9 @@
 #include "platform/text.h"
 #include "richtext/Editing.h"
 #include "richtext/PageSession.h"
+#include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
+#include "shell/SpellSession.h"
 
 using namespace model;
 
@@ -255,7 +257,20 @@ int ReplaceInStoredPage(TNYXset& set, std::int64_t slot, std::string_view term, 
     int n = 0;
     if (session.ShowPage(set, slot)) {
         richtext::TNYXbox& box = host.CurrentBox();
-        n = ReplaceInBox(host.Editing(), term, with, {box.BodyBegin(), 0}, o, confirm, stopped);
+        bool stop = false;
+        n = ReplaceInBox(host.Editing(), term, with, {box.BodyBegin(), 0}, o, confirm, &stop);
+        // The cells of the page's tables are part of its text (the finds
+        // listed and the page matched count them): they are replaced too,
+        // each in an editor of its own.
+        std::vector<richtext::TNYXbox*> boxes;
+        CollectTextBoxes(box, boxes);
+        for (std::size_t b = 1; b < boxes.size() && !stop; ++b) {
+            richtext::TNYXbox& cell = *boxes[b];
+            richtext::TNYXTextAttributes attributes(cell);
+            richtext::TNYXediting editing(cell, attributes);
+            n += ReplaceInBox(editing, term, with, {cell.BodyBegin(), 0}, o, confirm, &stop);
+        }
+        if (stopped) *stopped = stop;
         if (n > 0) session.LeavePage();
         else session.ClosePage();
     }
@@ -351,8 +366,11 @@ std::vector<TFindReport> FindAll(const TNYXset& set, std::string_view term, cons
             TFindReport r;
             r.slot = static_cast<std::int64_t>(i);
             r.title = page->GetName();
-            r.paragraph = static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-            if (r.paragraph == 0) r.paragraph = 1;
+            // Each paragraph tag starts a line; a text that begins without one
+            // has its first paragraph before the first line break.
+            const int breaks =
+                static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+            r.paragraph = !text.empty() && text[0] == '\n' ? breaks : breaks + 1;
             const std::size_t from = at > 30 ? at - 30 : 0;
             r.context = plain.substr(from, at - from + t.size() + 30);
             std::replace(r.context.begin(), r.context.end(), '\n', ' ');

@@ -30,6 +30,9 @@ namespace shell {
 // Longer terms are refused before a search starts.
 constexpr std::size_t kMaxTermLength = 255;
 inline constexpr const char* kTermTooLong = "Il testo da cercare non pu\xF2 superare 255 caratteri.";
+// A term (or a replacement) typed with characters that Windows-1252 lacks is
+// refused: each would become "?" and find, or write, question marks.
+inline constexpr const char* kTermUnmappable = "Il testo contiene caratteri che un ipertesto non pu\xF2 contenere.";
 
 inline constexpr const char* kPageSearchDone = "Ricerca nella pagina terminata";
 inline constexpr const char* kHypertextSearchDone = "Ricerca nell'ipertesto terminata";

@@ -39,12 +39,21 @@ bool TSpellMarkingJob::Step(std::chrono::microseconds budget) {
             for (auto& p : b->paragraphs) p->spell.clear();
         cleared_ = true;
     }
+    // The budget is an upper bound: a paragraph is started only when one as
+    // long as the last would still end within it (the first always is, so
+    // every step makes progress).
     const auto until = std::chrono::steady_clock::now() + budget;
+    std::chrono::steady_clock::duration last{};
+    bool any = false;
     for (richtext::TNYXbox* b : boxes) {
         for (std::int32_t i = 0; i < static_cast<std::int32_t>(b->paragraphs.size()); ++i) {
             richtext::TNYXparag& p = *b->paragraphs[static_cast<std::size_t>(i)];
             if (!p.spell.empty()) continue;
+            const auto start = std::chrono::steady_clock::now();
+            if (any && start + last > until) return false;
+            any = true;
             p.spell = checker_.Marks(p.text);
+            last = std::chrono::steady_clock::now() - start;
             if (p.spell.empty()) p.spell.assign(1, ' ');  // checked: an empty text is never checked again
             ++marked_;
             if (onMarked && p.text != " " && !p.text.empty()) onMarked(*b, i);

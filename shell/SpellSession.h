@@ -30,6 +30,11 @@ void CollectTextBoxes(richtext::TNYXbox& box, std::vector<richtext::TNYXbox*>& o
 // yet (all of them on a forced pass). The box is found again through `root`
 // at every step, so a box that went away is never read: `root` answers
 // nullptr then and the pass ends.
+// The time one step of the background marking may take: the window runs a
+// step every so often between events; 4 ms leaves room under 5 ms for the
+// paragraph a step ends with and a busy machine.
+inline constexpr int kMarkingStepMs = 4;
+
 class TSpellMarkingJob {
 public:
     TSpellMarkingJob(TKySpellChecker& checker, std::function<richtext::TNYXbox*()> root, bool force);

@@ -20,6 +20,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ProgramOptions.h"
 #include "shell/Spell.h"
+#include "shell/SpellSession.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/SpellDialog.h"
@@ -112,6 +113,42 @@ void ShowHit(richtext::ui::TNYXpageView& view, const TBoxHit& hit) {
     view.EditedOutside(false);
 }
 
+// A find in the cells of the page's tables (in reading order), from a
+// position in `afterCell` on or from the first cell; it is selected in the
+// page's cell editor, which opens on that cell.
+bool FindInCells(richtext::ui::TNYXpageView& view, const std::string& term, const TSearchOptions& o,
+                 const richtext::TNYXbox* afterCell = nullptr, richtext::TTextPos afterPos = {}) {
+    present::ui::TTableView* tables = present::ui::TTableView::Of(view);
+    if (!tables) return false;
+    std::vector<richtext::TNYXbox*> boxes;
+    CollectTextBoxes(view.Box(), boxes);
+    bool started = afterCell == nullptr;
+    for (std::size_t b = 1; b < boxes.size(); ++b) {
+        richtext::TNYXbox& cell = *boxes[b];
+        richtext::TTextPos from{cell.BodyBegin(), 0};
+        if (!started) {
+            if (&cell != afterCell) continue;
+            started = true;
+            from = afterPos;
+        }
+        if (auto hit = FindInBox(cell, term, from, o)) {
+            if (tables->EditedCell() != &cell && !tables->BeginEdit(cell)) return false;
+            if (!tables->Editor()) return false;
+            tables->Editor()->Editing().Select(hit->Start(), hit->End());
+            tables->Editor()->EditedOutside(false);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A find in the page's own text; a cell being edited is closed first.
+void ShowBodyHit(richtext::ui::TNYXpageView& view, const TBoxHit& hit) {
+    if (present::ui::TTableView* tables = present::ui::TTableView::Of(view); tables && tables->EditedCell())
+        tables->EndEdit();
+    ShowHit(view, hit);
+}
+
 // The term the page search looks for: the first one given.
 std::string PageTerm(const TSearchRequest& r) { return NormaliseTerms(r.terms, false).a; }
 
@@ -120,18 +157,28 @@ bool FindInPage(TMainForm& form, const TSearchRequest& r, bool fromStart) {
     const std::string term = PageTerm(r);
     if (!view || term.empty()) return false;
     richtext::TNYXbox& box = view->Box();
+    // Going on from a cell being edited: the cells after it.
+    present::ui::TTableView* tables = present::ui::TTableView::Of(*view);
+    if (!fromStart && tables && tables->EditedCell() && tables->Editor()) {
+        if (FindInCells(*view, term, r.options, tables->EditedCell(), tables->Editor()->Editing().SelectionEnd()))
+            return true;
+        Status(form, kPageSearchDone);
+        return false;
+    }
     const richtext::TTextPos from = fromStart ? richtext::TTextPos{box.BodyBegin(), 0} : view->Editing().SelectionEnd();
     if (auto hit = FindInBox(box, term, from, r.options)) {
-        ShowHit(*view, *hit);
+        ShowBodyHit(*view, *hit);
         return true;
     }
+    // The page's text is done: its tables' cells come next.
+    if (FindInCells(*view, term, r.options)) return true;
     Status(form, kPageSearchDone);
     return false;
 }
 
 // The question before one replacement.
 TReplaceAnswer Ask(const std::string& term) {
-    switch (platform::ui().AskYesNoCancel("Sostituisco " + term + "?")) {
+    switch (platform::ui().AskYesNoCancel(platform::text::Cp1252ToUtf8("Sostituisco " + term + "?"))) {
         case platform::Answer::Yes: return TReplaceAnswer::kReplace;
         case platform::Answer::No: return TReplaceAnswer::kSkip;
         default: return TReplaceAnswer::kStop;
@@ -150,9 +197,42 @@ TReplaceConfirm Confirmation(const TSearchRequest& r, richtext::ui::TNYXpageView
 
 int ReplaceInView(TMainForm& form, richtext::ui::TNYXpageView& view, const TSearchRequest& r, richtext::TTextPos from,
                   bool* stopped) {
-    const int n = ReplaceInBoxAsOneStep(view.Editing(), PageTerm(r), r.with, from, r.options,
-                                        Confirmation(r, &view), &form.UndoList(), stopped);
+    const std::string term = PageTerm(r);
+    bool stop = false;
+    int n = ReplaceInBoxAsOneStep(view.Editing(), term, r.with, from, r.options, Confirmation(r, &view),
+                                  &form.UndoList(), &stop);
     if (n > 0) view.EditedOutside(true);
+    // Then the cells of the page's tables, each in the page's cell editor
+    // (so a question shows the find in its cell) and each one undo step.
+    present::ui::TTableView* tables = present::ui::TTableView::Of(view);
+    if (tables && !stop) {
+        std::vector<richtext::TNYXbox*> boxes;
+        CollectTextBoxes(view.Box(), boxes);
+        for (std::size_t b = 1; b < boxes.size() && !stop; ++b) {
+            richtext::TNYXbox& cell = *boxes[b];
+            if (!FindInBox(cell, term, {cell.BodyBegin(), 0}, r.options)) continue;
+            if (tables->EditedCell() != &cell && !tables->BeginEdit(cell)) continue;
+            richtext::ui::TNYXboxWidget* editor = tables->Editor();
+            if (!editor) continue;
+            TReplaceConfirm confirm;
+            if (r.options.confirmOne) {
+                QPointer<richtext::ui::TNYXboxWidget> guard(editor);
+                confirm = [guard, term](const TBoxHit& hit) {
+                    if (guard) {
+                        guard->Editing().Select(hit.Start(), hit.End());
+                        guard->EditedOutside(false);
+                    }
+                    return Ask(term);
+                };
+            }
+            const int k = ReplaceInBoxAsOneStep(editor->Editing(), term, r.with, {cell.BodyBegin(), 0}, r.options,
+                                                confirm, &form.UndoList(), &stop);
+            if (k > 0) editor->EditedOutside(true);
+            n += k;
+        }
+        if (tables->EditedCell()) tables->EndEdit();
+    }
+    if (stopped) *stopped = stop;
     return n;
 }
 
@@ -194,7 +274,8 @@ bool FindInHypertext(TMainForm& form, const TSearchRequest& r) {
     form.ShowPageSlot(job.FoundSlot());
     if (richtext::ui::TNYXpageView* view = EditedView(form)) {
         richtext::TNYXbox& box = view->Box();
-        if (auto hit = FindInBox(box, job.MatchedTerm(), {box.BodyBegin(), 0}, r.options)) ShowHit(*view, *hit);
+        if (auto hit = FindInBox(box, job.MatchedTerm(), {box.BodyBegin(), 0}, r.options)) ShowBodyHit(*view, *hit);
+        else FindInCells(*view, job.MatchedTerm(), r.options);  // the page matched in a table cell
     }
     return true;
 }
@@ -204,7 +285,8 @@ bool ReplaceInHypertext(TMainForm& form, const TSearchRequest& r) {
     const std::string term = PageTerm(r);
     if (term.empty()) return false;
     if (r.options.confirmAll &&
-        platform::ui().AskYesNo("Sostituisco " + term + " in tutte le pagine dell'ipertesto?") != platform::Answer::Yes)
+        platform::ui().AskYesNo(
+            platform::text::Cp1252ToUtf8("Sostituisco " + term + " in tutte le pagine dell'ipertesto?")) != platform::Answer::Yes)
         return false;
     model::TNYXset& set = form.Document();
     StoreOtherFrames(form);
@@ -322,7 +404,7 @@ bool SearchDialog(TMainForm& form, TFcerca::TMode mode) {
 
 bool RunSearch(TMainForm& form, const TSearchRequest& request) {
     if (const std::string why = TermsProblem(request.terms); !why.empty()) {
-        platform::ui().Warning(why);
+        platform::ui().Warning(platform::text::Cp1252ToUtf8(why));
         return false;
     }
     if (request.terms.Empty()) return false;

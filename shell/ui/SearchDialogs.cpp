@@ -183,12 +183,26 @@ TSearchRequest TFcerca::Request() const {
 void TFcerca::done(int r) {
     if (r == QDialog::Accepted) {
         const TSearchRequest req = Request();
+        std::vector<QString> typed;
+        for (const QComboBox* t : terms_)
+            if (t) typed.push_back(t->currentText());
+        if (with_) typed.push_back(with_->text());
+        for (const QString& text : typed) {
+            std::size_t unmapped = 0;
+            platform::text::Utf8ToCp1252(text.toStdString(), &unmapped);
+            if (unmapped > 0) {
+                platform::ui().Warning(platform::text::Cp1252ToUtf8(kTermUnmappable));
+                return;
+            }
+        }
+        // The terms and the messages about them are Windows-1252; message
+        // boxes take UTF-8.
         if (const std::string why = TermsProblem(req.terms); !why.empty()) {
-            platform::ui().Warning(why);
+            platform::ui().Warning(platform::text::Cp1252ToUtf8(why));
             return;
         }
         if (req.with.size() > kMaxTermLength) {
-            platform::ui().Warning(kTermTooLong);
+            platform::ui().Warning(platform::text::Cp1252ToUtf8(kTermTooLong));
             return;
         }
         if (req.terms.Empty()) return;

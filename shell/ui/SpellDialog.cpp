@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -33,11 +34,22 @@ QPushButton* Button(QWidget* parent, const char* text, const char* name) {
 
 // --- TFspell ------------------------------------------------------------------------------------
 
+static QString LanguageName(const std::string& code) {
+    // The dictionary's language in its own words ("italiano (Italia)"); the
+    // code itself when the locale tables do not know it.
+    const QLocale locale(QString::fromStdString(code));
+    if (locale.language() == QLocale::C) return QString::fromStdString(code);
+    QString name = locale.nativeLanguageName();
+    const QString territory = locale.nativeTerritoryName();
+    if (!territory.isEmpty() && code.find('_') != std::string::npos) name += QStringLiteral(" (") + territory + QStringLiteral(")");
+    return name;
+}
+
 TFspell::TFspell(TSpellSession& session, const std::string& language, std::function<void()> select, bool hypertext,
                  QWidget* parent)
     : QDialog(parent), session_(session), select_(std::move(select)) {
     setObjectName("TFspell");
-    setWindowTitle(QString::fromUtf8("Controllo ortografico %1").arg(QString::fromStdString(language)));
+    setWindowTitle(QString::fromUtf8("Controllo ortografico %1").arg(LanguageName(language)));
     auto* layout = new QVBoxLayout(this);
     status_ = new QLabel(this);
     status_->setObjectName("status");
@@ -257,7 +269,8 @@ int AddSpellPopup(TKySpellChecker& checker, std::function<void(richtext::ui::TNY
             add->setObjectName("spellAdd");
             QObject::connect(add, &QAction::triggered, widget, [k, word, again] {
                 if (!k->AddToUserDictionary(word)) {
-                    platform::ui().Warning("Impossibile aggiungere \"" + word + "\" al dizionario utente.");
+                    platform::ui().Warning(platform::text::Cp1252ToUtf8("Impossibile aggiungere \"" + word +
+                                                                         "\" al dizionario utente."));
                     return;
                 }
                 again();

@@ -69,7 +69,7 @@ class TSpellMarker : public QObject {
 public:
     static constexpr int kStartMs = 300;
     static constexpr int kPaceMs = 100;
-    static constexpr int kStepMs = 5;
+    static constexpr int kStepMs = kMarkingStepMs;
     TSpellMarker(TKySpellChecker& checker, richtext::ui::TNYXpageView& view);
     // A new pass (forced: every paragraph again) replaces the running one.
     void Start(bool force, int delayMs = kStartMs);

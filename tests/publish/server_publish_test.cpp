@@ -41,6 +41,27 @@ TEST(ServerCrypto, PasswordChangeCrossCheckAndLetters) {
     EXPECT_EQ(LoginResponse(std::string(300, 'C'), "x"), LoginResponse(std::string(255, 'C'), "y"));
 }
 
+// Without OpenSSL's legacy provider the password change fails with a message
+// that says why. The provider is loaded once per process, so the check runs
+// in a child of this test program whose module folder is empty.
+TEST(ServerCrypto, MissingLegacyProviderIsAClearError) {
+    if (std::getenv("QUOR_TEST_NO_LEGACY")) {
+        std::string arg, error;
+        EXPECT_FALSE(PasswordChangeArgument("segreto", "nuovapass", arg, error));
+        EXPECT_NE(error.find("legacy"), std::string::npos) << error;
+        EXPECT_EQ(arg, "");
+        // The log-in needs only MD5 from the default context, and still works.
+        EXPECT_EQ(LoginResponse(std::string(32, 'C'), "segreto").size(), 32u);
+        return;
+    }
+    platform::testing::TempDir empty;
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const std::string cmd = "QUOR_TEST_NO_LEGACY=1 OPENSSL_MODULES=" + empty.path().string() + " " + self +
+                            " --gtest_filter=ServerCrypto.MissingLegacyProviderIsAClearError >/dev/null 2>&1";
+    const int st = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << "the child's check failed: run it with QUOR_TEST_NO_LEGACY=1";
+}
+
 TEST(ServerIndex, AddFindRemoveAndEscape) {
     std::vector<std::string> lines = DefaultIndexLines();
     AddIndexEntry(lines, "Sito.nyx", 100, 3, "oggi", "http://h:80//q/quord.dll", "sez/", "Il <mio> sito");

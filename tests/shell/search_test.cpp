@@ -1,6 +1,7 @@
 // Finding and replacing text across the pages of a hypertext.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,54 @@ TEST_F(SearchTest, FindAllReportsPageParagraphAndContext) {
     EXPECT_EQ(r[0].title, "Stalla");
     EXPECT_EQ(r[0].paragraph, 2);
     EXPECT_EQ(r[0].context, " primo un bel cavallo bianco");
+}
+
+TEST_F(SearchTest, RegressionParagraphNumbersOfATextWithoutALeadingParagraphTag) {
+    // The first paragraph of a text may have no tag of its own: the finds
+    // after the first tag were counted as the first paragraph too.
+    const struct {
+        const char* text;
+        std::vector<int> paragraphs;
+    } cases[] = {
+        {"<Z S0 >cavallo<Z S0 >cavallo", {1, 2}},
+        {"cavallo<Z S0 >il cavallo<Z S0 ><Z S0 >cavallo", {1, 2, 4}},
+        {"<Y B1 >cavallo<y>", {1}},
+    };
+    for (const auto& c : cases) {
+        TNYXset fresh;
+        fresh.NewHypertext();
+        static_cast<TNYXtesto*>(fresh.NewObject(testoHtml))->SetText(c.text);
+        std::vector<int> got;
+        for (const TFindReport& r : FindAll(fresh, "cavallo", {})) got.push_back(r.paragraph);
+        EXPECT_EQ(got, c.paragraphs) << c.text;
+    }
+}
+
+TEST_F(SearchTest, RegressionReplaceLeftTheTableCellsAlone) {
+    // A 1 x 2 table on the page: its cells' text is found and listed, and
+    // was left unreplaced while the count said otherwise.
+    TNYXoggetto* table = set.NewObject(tabellaHtml);
+    table->SetByte(93, 1);
+    table->SetByte(94, 2);
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(table->Reference()));
+    const std::int64_t slot =
+        NewPage(std::string("<Z S0 >un cavallo<Z S0 >") + tag + "<Z S1 >il cavallo<T><Z S1 >niente<T><Z S0 >fine")->Index();
+    EXPECT_EQ(FindAll(set, "cavallo", {}).size(), 2u);
+    TSearchOptions o;
+    o.confirmOne = o.confirmAll = false;
+    EXPECT_EQ(ReplaceAllInHypertext(set, "cavallo", "pony", o, nullptr, nullptr), 2);
+    const std::string stored = static_cast<TNYXtesto*>(set.ObjectAt(testoHtml, slot))->Text();
+    EXPECT_NE(stored.find("<Z S0 >un pony<Z S0 >"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("<Z S1 >il pony<T>"), std::string::npos) << stored;
+    EXPECT_EQ(FindAll(set, "cavallo", {}).size(), 0u);
+    // Stop in a cell's question keeps the rest as it was.
+    int asked = 0;
+    EXPECT_EQ(ReplaceAllInHypertext(set, "pony", "mulo", o,
+                                    [&](const TBoxHit&) { return ++asked == 1 ? TReplaceAnswer::kReplace : TReplaceAnswer::kStop; },
+                                    nullptr),
+              1);
+    EXPECT_EQ(FindAll(set, "pony", {}).size(), 1u);
 }
 
 TEST_F(SearchTest, KeywordsAndThePagesCarryingThem) {

@@ -178,6 +178,33 @@ TEST(SpellDictionaries, LanguageFallbackAndLocales) {
     EXPECT_FALSE(k.Check("qualsiasi"));
 }
 
+TEST(SpellDictionaries, RegressionASingleByteDictionaryGotWindows1252Bytes) {
+    // A dictionary in ISO 8859-15 keeps "oe" and "S caron" where Windows-1252
+    // does not: its words were looked up with the wrong bytes and never found.
+    TempDir dir;
+    std::ofstream(dir / "fr_FR.aff", std::ios::binary) << "SET ISO8859-15\nTRY esiarntoluc\xBD\n";
+    std::ofstream(dir / "fr_FR.dic", std::ios::binary) << "3\nc\xBDur\n\xA6koda\ncaf\xE9\n";
+    TKySpellChecker k;
+    k.LoadUserDictionary(dir / "utente.dic");
+    ASSERT_TRUE(k.Open("fr_FR", {dir.path()})) << k.OpenProblem();
+    const struct {
+        const char* word;  // Windows-1252
+        bool known;
+    } cases[] = {
+        {"c\x9Cur", true},   // oe: 0x9C here, 0xBD there
+        {"\x8Akoda", true},  // S caron: 0x8A here, 0xA6 there
+        {"caf\xE9", true},   // the same byte in both
+        {"coeur", false},
+        {"\x83oo", false},   // f with hook has no place in ISO 8859-15
+    };
+    for (const auto& c : cases) EXPECT_EQ(k.KnownWord(c.word), c.known) << c.word;
+    EXPECT_FALSE(k.Check("caf\xE9 c\x9Cur \x8Akoda"));
+    const std::vector<std::string> s = k.Suggestions("c\x9Cr");
+    EXPECT_NE(std::find(s.begin(), s.end(), "c\x9Cur"), s.end()) << "suggestions come back in Windows-1252";
+    ASSERT_TRUE(k.AddToUserDictionary("\x9Cuvre"));
+    EXPECT_TRUE(k.KnownWord("\x9Cuvre"));
+}
+
 // The fixture page of known errors, checked against the real dictionary.
 TEST(SpellItalian, KnownErrorsGetExactlyTheirMarksAndSuggestions) {
     QUOR_NEEDS(HaveItalian(), "hunspell-it (it_IT dictionary)");

@@ -22,6 +22,7 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "platform/text.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/TableDialogs.h"
 #include "present/ui/TableView.h"
@@ -159,7 +160,53 @@ TEST_F(SearchCommandsTest, TooLongTermsKeepTheDialogOpenWithAWarning) {
     EXPECT_FALSE(SearchDialog(*form, TFcerca::TMode::kFind));
     EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(scripted.ui.Texts(Message::Warning).size(), 1u);
-    EXPECT_EQ(scripted.ui.Texts(Message::Warning)[0], kTermTooLong);
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning)[0], platform::text::Cp1252ToUtf8(kTermTooLong));
+}
+
+TEST_F(SearchCommandsTest, RegressionATermWithCharactersAPageCannotHoldFoundQuestionMarks) {
+    // "ł" has no place in Windows-1252: the term became "?" and found, or
+    // replaced, every question mark.
+    for (const auto& [term, with] : {std::pair<std::string, std::string>{"\xC5\x82\xC3\xB3" "d\xC5\xBA", ""},
+                                     std::pair<std::string, std::string>{"gatto", "w\xC5\x82"}}) {
+        bool stayedOpen = false;
+        SetDialogRunner([&, t = term, w = with](QDialog& d) {
+            Fill(d, t, true, w);
+            stayedOpen = d.result() != QDialog::Accepted;
+            d.reject();
+            return int(QDialog::Rejected);
+        });
+        EXPECT_FALSE(SearchDialog(*form, TFcerca::TMode::kReplace));
+        EXPECT_TRUE(stayedOpen) << term;
+    }
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning),
+              std::vector<std::string>(2, platform::text::Cp1252ToUtf8(kTermUnmappable)));
+    EXPECT_EQ(form->PageView()->Box().paragraphs[0]->text, "Benvenuti. Il gatto dorme.");
+}
+
+TEST_F(SearchCommandsTest, RegressionQuestionsAboutAnAccentedTermWereNotUtf8) {
+    // The terms are kept in Windows-1252; the questions went to the message
+    // boxes in those bytes, which show an accented letter as a blot.
+    ASSERT_TRUE(form->ShowPageSlot(2));
+    View().Editing().SetCaret({0, 0});
+    for (char c : std::string("citt\xE0 ")) View().Editing().InsertChar(c);
+    ASSERT_EQ(View().Box().paragraphs[0]->text.substr(0, 9), "citt\xE0 Un ");
+    scripted.ui.answers.push_back(platform::Answer::Yes);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "città", false, "paese", true);
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNoCancel), std::vector<std::string>{"Sostituisco città?"});
+    EXPECT_EQ(View().Box().paragraphs[0]->text.substr(0, 9), "paese Un ");
+
+    scripted.ui.answers.push_back(platform::Answer::No);
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "città", true, "paese", true);
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo),
+              std::vector<std::string>{"Sostituisco città in tutte le pagine dell'ipertesto?"});
 }
 
 TEST_F(SearchCommandsTest, ReplaceAcrossTheHypertextIsUndonePageByPage) {
@@ -248,7 +295,9 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
 
     // F7: the first unknown word is corrected with the first suggestion, the second ignored.
     std::vector<std::string> seen;
+    QString title;
     SetDialogRunner([&](QDialog& d) {
+        title = d.windowTitle();
         seen.push_back(d.findChild<QLineEdit*>("word")->text().toStdString());
         d.findChild<QPushButton*>("change")->click();
         if (d.isVisible() || d.result() != QDialog::Accepted) {
@@ -260,6 +309,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     form->Command("actOrtografiaPagina")->trigger();
     ASSERT_GE(seen.size(), 1u);
     EXPECT_EQ(seen[0], "perch\xC3\xA9");
+    EXPECT_EQ(title.toStdString(), "Controllo ortografico italiano (Italia)") << "the language named, not its code";
     EXPECT_EQ(View().Box().paragraphs[0]->text.substr(0, 19), "Non so perch\xE9 Quore");
 
     // Background marking marks the unknown name; its pop-up menu adds it.
@@ -370,6 +420,90 @@ TEST_F(SearchCommandsTest, OptionsDialogHasNoSpellingNoteWhileTheCheckerIsOpen) 
     });
     form->Command("actOpzioni")->trigger();
     EXPECT_FALSE(shown);
+}
+
+TEST_F(SearchCommandsTest, RegressionAFindInATableCellWasNeverSelected) {
+    // The page matched through its table's cell, was shown, and nothing was
+    // selected: the cells were not searched.
+    form->resize(900, 700);
+    form->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->ShowPageSlot(1));
+    QApplication::processEvents();
+    View().setFocus();
+    View().Editing().SetCaret(richtext::TextEnd(View().Box()));
+    SetDialogRunner([](QDialog& d) {
+        auto& dlg = dynamic_cast<present::ui::TFnuovaTabella&>(d);
+        dlg.Rows()->setValue(1);
+        dlg.Columns()->setValue(2);
+        d.accept();
+        return d.result();
+    });
+    form->Command("actTabella")->trigger();
+    QApplication::processEvents();
+    present::ui::TTableView* tables = present::ui::TTableView::Of(View());
+    ASSERT_TRUE(tables && tables->EditedCell() && tables->Editor());
+    ASSERT_TRUE(tables->BeginEdit(*tables->EditedCell()->ownerTable->CellAt(0, 1)));
+    tables->Editor()->Editing().PastePlainText("un puledro e un cavallo");
+    tables->Editor()->EditedOutside(true);
+    tables->EndEdit();
+    ASSERT_TRUE(form->ShowPageSlot(0));  // the page with its table is stored
+
+    auto selectedInCell = [&]() -> std::string {
+        present::ui::TTableView* t = present::ui::TTableView::Of(View());
+        if (!t || !t->EditedCell() || !t->Editor()) return "(no cell)";
+        richtext::TNYXediting& ed = t->Editor()->Editing();
+        const auto a = ed.SelectionStart(), e = ed.SelectionEnd();
+        if (a.para != e.para) return "?";
+        return t->EditedCell()->paragraphs[static_cast<std::size_t>(a.para)]->text.substr(a.ch, e.ch - a.ch);
+    };
+    // Through the hypertext: "Fienile" comes before "Stalla".
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "cavallo", true);
+        return d.result();
+    });
+    form->Command("actCerca")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), 1);
+    present::ui::TTableView* shown = present::ui::TTableView::Of(View());
+    ASSERT_TRUE(shown && shown->EditedCell());
+    EXPECT_EQ(shown->EditedCell(), shown->EditedCell()->ownerTable->CellAt(0, 1));
+    EXPECT_EQ(selectedInCell(), "cavallo");
+    // F3 goes on from the cell: nothing after it on this page.
+    form->Command("actRipetiPagina")->trigger();
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), kPageSearchDone);
+    // In the page from its start: the page's own text first, then the cell.
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "un", false);
+        return d.result();
+    });
+    form->Command("actCerca")->trigger();
+    EXPECT_EQ(selectedInCell(), "un");
+    form->Command("actRipetiPagina")->trigger();
+    EXPECT_EQ(selectedInCell(), "un");
+    const richtext::TTextPos second = present::ui::TTableView::Of(View())->Editor()->Editing().SelectionStart();
+    EXPECT_EQ(second.ch, 13) << "the second \"un\" of the cell";
+
+    // Replacing in this page reaches the cell, as a step that undo takes back.
+    SetDialogRunner([](QDialog& d) {
+        Fill(d, "cavallo", false, "pony");
+        return d.result();
+    });
+    form->Command("actSostituisci")->trigger();
+    QApplication::processEvents();
+    auto cellText = [&] {
+        for (const auto& p : View().Box().paragraphs)
+            for (richtext::TNYXembedded* e : p->Objects())
+                if (e && e->IsTable() && e->CellAt(0, 1)) {
+                    const richtext::TNYXbox& c = *e->CellAt(0, 1);
+                    return c.paragraphs[static_cast<std::size_t>(c.BodyBegin())]->text;
+                }
+        return std::string("(no cell)");
+    };
+    EXPECT_EQ(cellText(), "un puledro e un pony");
+    form->UndoList().UndoOnce();
+    QApplication::processEvents();
+    EXPECT_EQ(cellText(), "un puledro e un cavallo");
 }
 
 TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordInATableCell) {
