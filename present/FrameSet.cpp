@@ -133,6 +133,18 @@ void TNYXCustomFrameSet::SetShowBoundaries(bool on) {
     for (auto& [leaf, p] : pages_) p->SetShowBoundaries(on);
 }
 
+void TNYXCustomFrameSet::SetActivePreview(bool on) {
+    activePreview = on;
+    if (on) ArmPreview();
+    else preview_->Stop();
+}
+
+void TNYXCustomFrameSet::SetAnchorPreview(bool on) {
+    if (anchorPreview == on) return;
+    anchorPreview = on;
+    for (auto& [leaf, p] : pages_) p->Relayout();
+}
+
 void TNYXCustomFrameSet::SetShowNested(bool on) {
     own_.showNested = on;
     if (layout_ != &own_) layout_->showNested = on;
@@ -529,6 +541,27 @@ void TNYXCustomFrameSet::DoLinkFromFrameSet(std::int32_t key) {
     std::weak_ptr<void> self = alive_;
     auto run = [this, self, r] {
         if (!self.expired()) RunLink(r);
+    };
+    if (post) post(run);
+    else platform::dispatch().Post(run);
+}
+
+void TNYXCustomFrameSet::FollowAnchorMarker(TFramePage* sender, std::int32_t anchor) {
+    if (!sender) return;
+    std::weak_ptr<void> self = alive_;
+    std::weak_ptr<void> from = sender->Token();
+    auto run = [this, self, from, sender, anchor] {
+        // The page (or the frame set) may have gone before the request ran.
+        if (self.expired() || from.expired() || !onDoLink) return;
+        const model::TNYXoggetto* marker = sender->Session().AnchorMarker(anchor);
+        if (!marker) return;
+        try {
+            onDoLink(sender, marker);
+        } catch (const std::exception& e) {
+            platform::ui().Error(std::string("Errore nel seguire il collegamento: ") + e.what());
+        } catch (...) {
+            platform::ui().Error("Errore nel seguire il collegamento.");
+        }
     };
     if (post) post(run);
     else platform::dispatch().Post(run);

@@ -48,6 +48,8 @@ public:
     virtual void Focus() {}
     // Table and cell borders drawn (else only the cells' contents).
     virtual void SetShowBoundaries(bool) {}
+    // Lays the page out again (objects shown to a reader changed).
+    virtual void Relayout() {}
 
     // The frame it shows.
     TNonVisCornice* Leaf() const { return leaf_; }
@@ -126,6 +128,13 @@ public:
     // Table and cell borders in every frame's page (on by default).
     void SetShowBoundaries(bool on);
     bool ShowBoundaries() const { return showBoundaries_; }
+    // `ActivePreview`: in view mode a page with a next slide advances to it
+    // after its delay. Turned on in view mode, the page shown starts its
+    // timer; turned off, a pending advance is dropped.
+    void SetActivePreview(bool on);
+    // `AnchorPreview`: anchor markers are shown in view mode too (a
+    // reader's click on one is followed, below); every page is laid out again.
+    void SetAnchorPreview(bool on);
     bool saveOnExit = true;
     bool activePreview = false;
     bool anchorPreview = false;
@@ -215,6 +224,9 @@ public:
     void DoLink(TFramePage* sender, std::int32_t key);
     // The same, asked by a frame set (the frame set only passes it on).
     void DoLinkFromFrameSet(std::int32_t key);
+    // A reader's click on the anchor marker numbered `anchor` in a page:
+    // queued like a link; onDoLink then gets the marker's record.
+    void FollowAnchorMarker(TFramePage* sender, std::int32_t anchor);
     // Pops the last page of the history and shows it (if it still exists).
     bool GoBack();
     // Shows the last page of the history and keeps it there.

@@ -14,6 +14,33 @@
 #include "richtext/ObjectUndo.h"
 
 namespace present {
+
+namespace {
+
+// The natural and displayed sizes of a button's picture, in pixels.
+void SetButtonSize(model::TNYXoggetto& o, const TPictureSize& real) {
+    namespace br = model::buttonrec;
+    for (std::size_t off : {br::kNaturalWidth, br::kWidth})
+        o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.width, 0, 65535)));
+    for (std::size_t off : {br::kNaturalHeight, br::kHeight})
+        o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.height, 0, 65535)));
+    o.SetByte(br::kPercent, 0);
+}
+
+}  // namespace
+
+bool FollowButtonPictureSize(model::TNYXoggetto& button) {
+    namespace br = model::buttonrec;
+    model::TNYXset* set = button.Set();
+    if (button.Type() != model::bottoneCGI || !set || button.Int(br::kPicture) == -1) return false;
+    model::TNYXoggetto* pic = set->ObjectByRef(button.Int(br::kPicture));
+    if (!pic || pic->IsEmpty() || pic->Type() != model::immagine) return false;
+    const TPictureSize real = RealSize(*pic);
+    if (real.width <= 0 || real.height <= 0) return false;  // not known yet
+    if (button.Word(br::kNaturalWidth) == real.width && button.Word(br::kNaturalHeight) == real.height) return false;
+    SetButtonSize(button, real);
+    return true;
+}
 namespace {
 
 using model::TNYXoggetto;
@@ -310,12 +337,7 @@ bool TObjectProperties::Apply(TNYXoggetto& o) const {
             if (TNYXoggetto* pic = set->AddPicture(*file)) {
                 o.SetInt(br::kPicture, pic->Reference());
                 // Shown at the picture's own size until the author resizes it.
-                const TPictureSize real = RealSize(*pic);
-                for (std::size_t off : {br::kNaturalWidth, br::kWidth})
-                    o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.width, 0, 65535)));
-                for (std::size_t off : {br::kNaturalHeight, br::kHeight})
-                    o.SetWord(off, static_cast<std::uint16_t>(std::clamp(real.height, 0, 65535)));
-                o.SetByte(br::kPercent, 0);
+                SetButtonSize(o, RealSize(*pic));
             }
         }
     }

@@ -112,4 +112,9 @@ bool ApplyProperties(richtext::TNYXbox& box, richtext::TNYXembedded& e, const TO
 // false for an object that is no button or a link it already has.
 bool SetButtonLink(richtext::TNYXbox& box, richtext::TNYXembedded& e, std::int32_t key);
 
+// A button showing a picture whose stored natural size is no longer the
+// picture's real size (the picture was replaced): the natural and displayed
+// sizes become the real size, in pixels. True when the record changed.
+bool FollowButtonPictureSize(model::TNYXoggetto& button);
+
 }  // namespace present

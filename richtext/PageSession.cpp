@@ -175,6 +175,34 @@ TLinkTarget TNYXpageSession::LinkTarget(std::int32_t key) const {
     return t;
 }
 
+namespace {
+
+const model::TNYXoggetto* AnchorIn(const TNYXbox& box, std::int32_t begin, std::int32_t end, std::int32_t n, int depth) {
+    if (depth > 64) return nullptr;
+    for (std::int32_t i = begin; i < end; ++i) {
+        const TNYXparag& p = *box.paragraphs[static_cast<std::size_t>(i)];
+        for (std::size_t ch = 0; ch < p.text.size(); ++ch) {
+            const TNYXembedded* e = p.ObjectAt(ch);
+            if (!e) continue;
+            if (IsAnchor(e, n)) return e->Record();
+            if (e->IsTable())
+                for (const auto& cell : e->Cells())
+                    if (cell)
+                        if (const model::TNYXoggetto* r = AnchorIn(*cell, 0, static_cast<std::int32_t>(cell->paragraphs.size()), n, depth + 1))
+                            return r;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const model::TNYXoggetto* TNYXpageSession::AnchorMarker(std::int32_t n) const {
+    if (n < 0 || !copy_) return nullptr;
+    const TNYXbox& box = host_.CurrentBox();
+    return AnchorIn(box, box.BodyBegin(), box.BodyEnd(), n, 0);
+}
+
 bool TNYXpageSession::GoToAnchor(std::int32_t n) {
     if (n < 0 || !copy_) return false;
     TNYXbox& box = host_.CurrentBox();

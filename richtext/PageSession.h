@@ -94,6 +94,9 @@ public:
     // The record a link key of the text names: a link of the page's own, or
     // an object of the hypertext; nullptr when there is none.
     const model::TNYXoggetto* LinkRecord(std::int32_t key) const;
+    // The record of the first anchor marker numbered n in the body (or in a
+    // table's cells); nullptr when there is none.
+    const model::TNYXoggetto* AnchorMarker(std::int32_t n) const;
     // The page and anchor a link key leads to. A link record to a page
     // gives its target and anchor number; one of open mode 6 leads to an
     // anchor of the page shown; a key that is itself a page leads there.

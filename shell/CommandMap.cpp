@@ -108,6 +108,8 @@ const std::vector<TCommandDef>& MainCommands() {
         {"mnIpertesto", "actSoloLettura", "Solo &lettura", "F11"},
         {"mnIpertesto", "actIndietro", "&Indietro", "Alt+Left"},
         {"mnIpertesto", "actMostraBordi", "Mostra &bordi delle tabelle", ""},
+        {"mnIpertesto", "actAnteprimaAttiva", "A&vanza le slide in sola lettura", ""},
+        {"mnIpertesto", "actAnteprimaAncore", "Mostra le an&core in sola lettura", ""},
         {"mnIpertesto", "-", "", ""},
         {"mnIpertesto", "actPaginaPiu", "Pagina +1", "Ctrl+="},
         {"mnIpertesto", "actPaginaMeno", "Pagina -1", "Ctrl+-"},

@@ -128,11 +128,25 @@ void TNYXFrame::Focus() {
     view_->setFocus(Qt::OtherFocusReason);
 }
 
+void TNYXFrame::Relayout() {
+    view_->Relayout();
+    view_->viewport()->update();
+}
+
 void TNYXFrame::SetShowBoundaries(bool on) {
     if (view_->Look().showBoundaries == on) return;
     view_->Look().showBoundaries = on;
     view_->viewport()->update();
 }
+
+namespace {
+
+// The reader's side of a page view's objects (made with the view).
+TViewObjects* ObjectsOf(richtext::ui::TNYXpageView& view) {
+    return dynamic_cast<TViewObjects*>(view.findChild<QObject*>(QStringLiteral("oggettiPagina"), Qt::FindDirectChildrenOnly));
+}
+
+}  // namespace
 
 // --- the frame set --------------------------------------------------------------------------------
 
@@ -180,6 +194,8 @@ std::unique_ptr<TFramePage> TInsiemeCornici::MakePage() {
     auto frame = std::make_unique<TNYXFrame>(*this, view);
     TNYXFrame* f = frame.get();
     view->onFollowLink = [this, f](std::int32_t key) { DoLink(f, key); };
+    if (TViewObjects* objects = ObjectsOf(*view))
+        objects->onAnchorClicked = [this, f](std::int32_t anchor) { FollowAnchorMarker(f, anchor); };
     view->onEdited = [this] {
         if (onEdited) onEdited();
     };
@@ -210,6 +226,7 @@ void TInsiemeCornici::GiveBack(richtext::ui::TNYXpageView* view) {
     view->onEdited = nullptr;
     view->onSelectionChanged = nullptr;
     view->onHintChanged = nullptr;
+    if (TViewObjects* objects = ObjectsOf(*view)) objects->onAnchorClicked = nullptr;
     // Hidden once the frames are placed, unless a frame takes it again at once.
     if (spare_.size() < kSpareViews) {
         spare_.push_back(view);

@@ -88,6 +88,7 @@ public:
     bool Paste() override;
     void Focus() override;
     void SetShowBoundaries(bool on) override;
+    void Relayout() override;
     richtext::ui::TNYXpageView* View() const { return view_; }
 
 private:

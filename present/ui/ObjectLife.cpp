@@ -246,6 +246,10 @@ bool TViewObjects::Use(const QPoint& at) {
             active_ = c;
             break;
         }
+        case TControlKind::kMarker:
+            if (o.Type() != model::shortObj || o.Subtype() != model::markerrec::kAnchor || !onAnchorClicked) return false;
+            onAnchorClicked(o.Int(model::markerrec::kValue));
+            return true;
         case TControlKind::kButton:
             if (o.Subtype() == 3) {
                 forms_.ResetFormOf(o);

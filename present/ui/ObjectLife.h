@@ -35,6 +35,8 @@ public:
     // The players of the media that play by themselves in view mode, and
     // the floating frames' frame sets.
     const std::vector<QPointer<QWidget>>& Playing() const { return cyclic_; }
+    // A reader clicked an anchor marker (shown by the anchor preview): its number.
+    std::function<void(std::int32_t anchor)> onAnchorClicked;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -12,6 +12,7 @@
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/text.h"
+#include "present/ObjectProperties.h"
 #include "present/ui/PictureView.h"
 #include "richtext/Layout.h"
 
@@ -185,6 +186,8 @@ bool MeasureEmbedded(richtext::TNYXembedded& e, std::int32_t lineWidth, bool rea
         e.width = e.height = 0;
         return false;
     }
+    // A button whose picture was replaced takes the new picture's size.
+    if (o->Type() == model::bottoneCGI) FollowButtonPictureSize(*e.Record());
     const TObjectSize s = DisplaySize(*o, lineWidth, WindowMetrics(), readOnly);
     e.width = s.width;
     e.height = s.height;

@@ -128,7 +128,7 @@ void TFimmagine::accept() {
         if (path.empty()) return;
         picture_ = set_.AddPicture(path);
         if (!picture_) {
-            platform::ui().Warning("Impossibile leggere l'immagine: " + platform::text::Utf8ToCp1252(path));
+            platform::ui().Warning("Impossibile leggere l'immagine: " + path);
             return;
         }
     } else if (fromSet_->isChecked()) {

@@ -328,6 +328,8 @@ void TMainForm::BuildCommands() {
          }},
         {"actIndietro", [this] { GoBack(); }},
         {"actMostraBordi", [this] { frameSet_->SetShowBoundaries(Command("actMostraBordi")->isChecked()); }},
+        {"actAnteprimaAttiva", [this] { frameSet_->SetActivePreview(Command("actAnteprimaAttiva")->isChecked()); }},
+        {"actAnteprimaAncore", [this] { frameSet_->SetAnchorPreview(Command("actAnteprimaAncore")->isChecked()); }},
         {"actAggiungiPagina", [this] { AddNewPage(); }},
         {"actNuovaPagina", [this] { NewPageDialog(); }},
         {"actTutteLePagine", [this] { ShowAllPages(); }},
@@ -381,6 +383,11 @@ void TMainForm::BuildCommands() {
     actions_["actSoloLettura"]->setCheckable(true);
     actions_["actMostraBordi"]->setCheckable(true);
     actions_["actMostraBordi"]->setChecked(true);
+    // A reader sees slides advance by themselves; anchors stay hidden.
+    actions_["actAnteprimaAttiva"]->setCheckable(true);
+    actions_["actAnteprimaAttiva"]->setChecked(true);
+    frameSet_->SetActivePreview(true);
+    actions_["actAnteprimaAncore"]->setCheckable(true);
     actions_["actRedo"]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     recentSeparator_ = fileMenu_->addSeparator();
     exitAction_ = makeAction(shell::ExitCommand());
@@ -920,6 +927,11 @@ bool TMainForm::GoBack() {
 void TMainForm::LinkFollowed(present::TFramePage*, const model::TNYXoggetto* record) {
     if (!record) return;
     if (record->Type() == model::testoHtml) return;  // shown by the frame set
+    // An anchor marker a reader clicked: its name in the status bar.
+    if (record->Type() == model::shortObj && record->Subtype() == model::markerrec::kAnchor) {
+        statusBar()->showMessage(Q(platform::text::Cp1252ToUtf8(record->Description())), 5000);
+        return;
+    }
     if (record->Type() == model::speclink && record->Subtype() == 1) {
         const std::int32_t target = record->Int(model::linkrec::kTarget);
         if (model::RefType(target) == model::testoHtml) {

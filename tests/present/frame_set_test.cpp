@@ -303,6 +303,56 @@ TEST_F(FrameSetTest, ThePreviewTimerAdvancesToTheNextSlide) {
     EXPECT_FALSE(show.PreviewPending());
 }
 
+TEST_F(FrameSetTest, ActivePreviewTurnedOnInViewModeStartsTheTimerAndOffDropsIt) {
+    platform::testing::ManualTimers timers;
+    THeadlessPageMaker m;
+    TNYXCustomFrameSet show(m);
+    set.ObjectAt(model::testoHtml, 0)->SetInt(model::pagerec::kNextSlide, PageRef(1));
+    set.ObjectAt(model::testoHtml, 0)->SetWord(kSlideDelayField, 1);
+    show.SetLinkedNYXset(&set);
+    ASSERT_TRUE(show.ShowPage(0));
+    show.SetReadOnly(true);
+    EXPECT_FALSE(show.PreviewPending());
+    show.SetActivePreview(true);
+    EXPECT_TRUE(show.PreviewPending());
+    show.SetActivePreview(false);
+    EXPECT_FALSE(show.PreviewPending());
+    timers.Advance(5000);
+    RunQueued();
+    EXPECT_EQ(show.MainPageNumber(), 0);
+    // On again: the page shown advances after its delay.
+    show.SetActivePreview(true);
+    timers.Advance(1000);
+    RunQueued();
+    EXPECT_EQ(show.MainPageNumber(), 1);
+}
+
+TEST_F(FrameSetTest, AReadersClickOnAnAnchorMarkerReachesOnDoLinkWithTheMarkersRecord) {
+    model::TNYXoggetto* a = set.NewObject(model::shortObj);
+    a->SetSubtype(model::markerrec::kAnchor);
+    a->SetInt(model::markerrec::kValue, 7);
+    auto* p = static_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, 1));
+    p->SetText(p->Text() + "<Z S0 >qui " + Tag(a->Reference()) + "ancora");
+    std::vector<const model::TNYXoggetto*> passed;
+    fs.onDoLink = [&](TFramePage*, const model::TNYXoggetto* r) { passed.push_back(r); };
+    fs.SetReadOnly(true);
+    ASSERT_TRUE(fs.ShowPage(1));
+    fs.FollowAnchorMarker(fs.Pages()[0], 8);  // no such anchor: nothing
+    fs.FollowAnchorMarker(fs.Pages()[0], 7);
+    EXPECT_TRUE(passed.empty());  // queued
+    RunQueued();
+    ASSERT_EQ(passed.size(), 1u);
+    ASSERT_NE(passed[0], nullptr);
+    EXPECT_EQ(passed[0]->Type(), model::shortObj);
+    EXPECT_EQ(passed[0]->Int(model::markerrec::kValue), 7);
+    EXPECT_EQ(fs.MainPageNumber(), 1);
+    // A page gone before the request ran drops it.
+    fs.FollowAnchorMarker(fs.Pages()[0], 7);
+    ASSERT_TRUE(fs.ShowPage(0));
+    RunQueued();
+    EXPECT_EQ(passed.size(), 1u);
+}
+
 TEST_F(FrameSetTest, ClipboardAndCurrentObjectFollowTheFrames) {
     ASSERT_TRUE(fs.ShowPage(0));
     ASSERT_EQ(fs.Divide(*fs.Top(), TFrameSide::kTop, 100), TDivideResult::kDivided);

@@ -388,6 +388,21 @@ TEST_F(ObjectEditing, AButtonsPictureChosenInItsPropertiesGivesItThePicturesSize
     for (std::size_t off : {188, 192}) EXPECT_EQ(button->Word(off), 3) << off;
     EXPECT_TRUE(Resizable(*button));
     EXPECT_EQ(DisplaySize(*button, 500).width, 2);
+    // Resized by the author: the natural size still matches, the size stays.
+    button->SetWord(190, 40);
+    button->SetWord(192, 60);
+    EXPECT_FALSE(FollowButtonPictureSize(*button));
+    EXPECT_EQ(button->Word(190), 40);
+    // A natural size that is not the picture's (the picture was replaced):
+    // natural and displayed size become the picture's, in pixels.
+    button->SetWord(186, 9);
+    button->SetWord(188, 9);
+    button->SetByte(194, 1);
+    EXPECT_TRUE(FollowButtonPictureSize(*button));
+    for (std::size_t off : {186, 190}) EXPECT_EQ(button->Word(off), 2) << off;
+    for (std::size_t off : {188, 192}) EXPECT_EQ(button->Word(off), 3) << off;
+    EXPECT_EQ(button->Byte(194), 0);
+    EXPECT_FALSE(FollowButtonPictureSize(*button));
     TObjectProperties none(*button);
     none.file = std::filesystem::path();
     ASSERT_TRUE(none.Apply(*button));

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -43,6 +44,8 @@
 #include "model/Prototypes.h"
 #include "model/Types.h"
 #include "platform/Dispatch.h"
+#include "platform/Timer.h"
+#include "platform/qt/QtUi.h"
 #include "platform/text.h"
 #include "richtext/StyleSheet.h"
 #include "markup/Lexer.h"
@@ -63,6 +66,7 @@
 #include "shell/ui/PrototypeDialogs.h"
 #include "shell/StartLogic.h"
 #include "present/FrameLayout.h"
+#include "present/FrameSet.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/NYXListView.h"
 #include "support/Needs.h"
@@ -1415,6 +1419,74 @@ TEST_F(MainFormTest, LinksToWindowsOfTheirOwnOpenOneWindowPerNameInViewModeAndAL
     ASSERT_EQ(form->LinkWindows().Count(), 1u);
     form->Command("actSoloLettura")->trigger();
     EXPECT_EQ(form->LinkWindows().Count(), 0u);
+    EXPECT_TRUE(scripted.ui.messages.empty());
+}
+
+TEST_F(MainFormTest, InViewModeASlideAdvancesAndAnAnchorShownOnRequestIsNamedWhenClicked) {
+    const fs::path file = dir / "slide.nyx";
+    {
+        model::TNYXset s;
+        s.NewHypertext();
+        auto* first = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        auto* second = static_cast<model::TNYXtesto*>(s.NewObject(model::testoHtml));
+        first->SetName("Prima");
+        second->SetName("Seconda");
+        model::TNYXoggetto* a = s.NewObject(model::shortObj);
+        a->SetSubtype(model::markerrec::kAnchor);
+        a->SetInt(model::markerrec::kValue, 7);
+        first->SetText("<Z S0 >uno");
+        second->SetText("<Z S0 >qui " + RefTag(a->Reference()) + "due");
+        first->SetInt(model::pagerec::kNextSlide, second->Reference());
+        first->SetWord(present::kSlideDelayField, 1);
+        s.SetHInt(model::hdr::kCoverPage, static_cast<std::int32_t>(first->Index()));
+        ASSERT_TRUE(s.SaveToFile(file));
+    }
+    // The slide's timer runs in the Qt event loop, as in the program.
+    struct QtLoop {
+        platform::qt::TQtDispatch dispatch;
+        platform::qt::TQtTimers timers;
+        platform::Dispatch* previousDispatch = platform::SetDispatch(&dispatch);
+        platform::TimerFactory* previousTimers = platform::SetTimers(&timers);
+        ~QtLoop() {
+            platform::SetTimers(previousTimers);
+            platform::SetDispatch(previousDispatch);
+        }
+    } loop;
+    auto form = Form();
+    ASSERT_TRUE(form->OpenDocument(file, true));
+    form->resize(800, 600);
+    form->show();
+    ASSERT_TRUE(form->Command("actAnteprimaAttiva")->isChecked());
+    ASSERT_FALSE(form->Command("actAnteprimaAncore")->isChecked());
+    form->Command("actSoloLettura")->trigger();
+    QElapsedTimer clock;
+    clock.start();
+    while (form->PageView()->PageSlot() != 1 && clock.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(form->PageView()->PageSlot(), 1);
+    auto marker = [&]() -> richtext::TNYXembedded* {
+        for (const auto& p : form->PageView()->Box().paragraphs)
+            for (richtext::TNYXembedded* e : p->Objects())
+                if (e && e->Record() && e->Record()->Type() == model::shortObj &&
+                    e->Record()->Subtype() == model::markerrec::kAnchor)
+                    return e;
+        return nullptr;
+    };
+    ASSERT_NE(marker(), nullptr);
+    EXPECT_EQ(marker()->width, 0);  // a reader does not see anchors
+    form->Command("actAnteprimaAncore")->trigger();
+    richtext::TNYXembedded* e = marker();
+    ASSERT_NE(e, nullptr);
+    ASSERT_GT(e->width, 0);
+    QWidget* vp = form->PageView()->viewport();
+    const QPoint scroll(form->PageView()->horizontalScrollBar()->value(), form->PageView()->verticalScrollBar()->value());
+    const QPoint at = QPoint(e->left + e->width / 2, e->top + e->height / 2) - scroll;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), vp->mapToGlobal(QPointF(at)), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(vp, &press);
+    QApplication::processEvents();
+    const std::string name = platform::text::Cp1252ToUtf8(e->Record()->Description());
+    EXPECT_FALSE(name.empty());
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), name);
     EXPECT_TRUE(scripted.ui.messages.empty());
 }
 

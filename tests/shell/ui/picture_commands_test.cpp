@@ -36,6 +36,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "present/PictureData.h"
 #include "present/Zones.h"
+#include "present/ui/PictureDialogs.h"
 #include "present/ui/PictureView.h"
 #include "richtext/PageSession.h"
 #include "richtext/ui/BoxWidget.h"
@@ -573,4 +574,27 @@ TEST(PictureAnimation, AnimatedGifFramesAreReadWithShortDelaysClampedTo100Ms) {
     EXPECT_EQ(present::ui::TAnimation::FromBytes(gif.substr(0, 30)), nullptr);
     for (int ms : {0, 1, 10}) EXPECT_EQ(present::ui::TAnimation::ClampDelay(ms), 100) << ms;
     EXPECT_EQ(present::ui::TAnimation::ClampDelay(11), 11);
+}
+
+// The path typed in the dialog is UTF-8: the warning used to turn it into
+// Windows-1252 bytes, so accented names reached the message box garbled.
+TEST(PictureDialog, AnUnreadableFileWasNamedInTheWarningWithGarbledAccents) {
+    testsupport::QtApp();
+    platform::testing::ScriptedUiScope scripted;
+    model::TNYXset set;
+    set.NewHypertext();
+    present::ui::TFimmagine dlg(nullptr, set);
+    QRadioButton* fromFile = nullptr;
+    for (QRadioButton* r : dlg.findChildren<QRadioButton*>())
+        if (!fromFile) fromFile = r;
+    ASSERT_NE(fromFile, nullptr);
+    fromFile->setChecked(true);
+    QLineEdit* file = dlg.findChild<QLineEdit*>();
+    ASSERT_NE(file, nullptr);
+    const std::string path = "/nessuna/cartella/perché.gif";
+    file->setText(QString::fromStdString(path));
+    dlg.accept();
+    EXPECT_EQ(dlg.Picture(), nullptr);
+    EXPECT_EQ(scripted.ui.Texts(platform::testing::Message::Warning),
+              std::vector<std::string>{"Impossibile leggere l'immagine: " + path});
 }
