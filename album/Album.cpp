@@ -1,12 +1,9 @@
 #include "album/Album.h"
+#include "album/OutsideEdit.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <sstream>
 
-#include "markup/Lexer.h"
 #include "model/Fields.h"
 #include "model/ImageCodecs.h"
 #include "model/NYXoggetto.h"
@@ -14,6 +11,7 @@
 #include "model/Types.h"
 #include "platform/Ui.h"
 #include "platform/text.h"
+#include "present/Pages.h"
 
 namespace fs = std::filesystem;
 namespace text = platform::text;
@@ -152,20 +150,6 @@ bool ConfirmReplaceInUse(const TNYXset& set, std::int32_t ref) {
            platform::Answer::Yes;
 }
 
-namespace {
-
-bool ReadWhole(const fs::path& p, std::string& out) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    out = std::move(ss).str();
-    return true;
-}
-
-}  // namespace
-
 bool ReplaceFile(TNYXset& set, std::int32_t ref, const fs::path& source) {
     TNYXoggetto* o = set.ObjectByRef(ref);
     if (!o || o->IsEmpty() || o->Type() != model::genLink) return false;
@@ -205,7 +189,7 @@ bool ReplacePicture(TNYXset& set, std::int32_t ref, TNYXoggetto& with) {
 TLoadedPicture LoadPicture(TNYXset& set, const fs::path& file) {
     TLoadedPicture out;
     std::string bytes;
-    if (!ReadWhole(file, bytes)) return out;
+    if (!ReadWholeFile(file, bytes)) return out;
     model::codecs::Info info;
     if (!model::codecs::ReadInfo(bytes, info) || info.width <= 0 || info.height <= 0) return out;
     model::codecs::Image image;
@@ -230,29 +214,6 @@ struct TDeleted {
     std::int32_t ref = -1;
     std::vector<TSaved> objects;  // the object first, then what it owned
 };
-
-// The object and what resetting it resets too: the objects of a page's
-// text and the links an object owns.
-void CollectOwned(const TNYXset& set, const TNYXoggetto& o, std::set<std::int32_t>& seen,
-                  std::vector<const TNYXoggetto*>& out, int depth) {
-    if (depth > 16 || !seen.insert(o.Reference()).second) return;
-    out.push_back(&o);
-    auto follow = [&](std::int32_t ref) {
-        if (ref == model::kNoRef) return;
-        const TNYXoggetto* x = set.ObjectByRef(ref);
-        if (x && !x->IsEmpty()) CollectOwned(set, *x, seen, out, depth + 1);
-    };
-    if (o.Type() == model::testoHtml) {
-        std::string t;
-        if (o.ReadFirstStream(t))
-            for (std::int32_t ref : markup::ObjectRefs(t))
-                if (model::OwnedByPageText(model::RefType(ref))) follow(ref);
-    }
-    model::ForEachLinkField(o, model::luOwned, [&](const model::TLinkField&, std::size_t off) {
-        const std::int32_t r = o.Int(off);
-        if (r != model::kNoRef && model::RefType(r) == model::speclink) follow(r);
-    });
-}
 
 }  // namespace
 
@@ -281,7 +242,7 @@ bool TAlbumTrash::Delete(std::int32_t ref) {
     d.ref = ref;
     std::set<std::int32_t> seen;
     std::vector<const TNYXoggetto*> owned;
-    CollectOwned(set_, *o, seen, owned, 0);
+    present::CollectOwnedObjects(set_, *o, seen, owned);
     for (const TNYXoggetto* x : owned) {
         TSaved s;
         s.type = x->Type();

@@ -249,9 +249,7 @@ std::string SafeBaseName(std::string_view name) {
     return out;
 }
 
-namespace {
-
-bool ReadWhole(const fs::path& p, std::string& out) {
+bool ReadWholeFile(const fs::path& p, std::string& out) {
     std::ifstream in(p, std::ios::binary);
     if (!in) return false;
     std::ostringstream ss;
@@ -260,8 +258,6 @@ bool ReadWhole(const fs::path& p, std::string& out) {
     out = std::move(ss).str();
     return true;
 }
-
-}  // namespace
 
 TOutsideEdit::TOutsideEdit(model::TNYXset& set, std::int32_t ref) : set_(set), ref_(ref) {}
 
@@ -285,7 +281,7 @@ bool TOutsideEdit::Prepare() {
     }
     folder_ = tmpl;
     work_ = folder_ / text::Cp1252ToUtf8(SafeBaseName(name));
-    if (!o->WriteContentsTo(work_) || !ReadWhole(work_, written_)) {
+    if (!o->WriteContentsTo(work_) || !ReadWholeFile(work_, written_)) {
         platform::ui().Error("Impossibile scrivere il file di lavoro " + work_.string());
         RemoveWorkFile();
         return false;
@@ -329,7 +325,7 @@ bool TOutsideEdit::Running() {
 
 bool TOutsideEdit::Changed() const {
     std::string now;
-    if (work_.empty() || !ReadWhole(work_, now)) return false;
+    if (work_.empty() || !ReadWholeFile(work_, now)) return false;
     return now != written_;
 }
 
@@ -342,7 +338,7 @@ TOutsideEdit::TApply TOutsideEdit::Apply() {
         return TApply::kFailed;
     }
     std::string now;
-    if (!ReadWhole(work_, now)) {
+    if (!ReadWholeFile(work_, now)) {
         platform::ui().Error("Impossibile leggere il file modificato " + work_.string());
         return TApply::kFailed;
     }
@@ -353,7 +349,7 @@ TOutsideEdit::TApply TOutsideEdit::Apply() {
         const fs::path check = folder_ / ".prima";
         std::string before;
         const bool same = (o->Type() == model::immagine || o->Type() == model::genLink) && o->WriteContentsTo(check) &&
-                          ReadWhole(check, before) && before == written_;
+                          ReadWholeFile(check, before) && before == written_;
         fs::remove(check, ec);
         if (!same) {
             platform::ui().Error("L'oggetto modificato non \xC3\xA8 pi\xC3\xB9 quello di partenza: la modifica non \xC3\xA8 stata applicata." +

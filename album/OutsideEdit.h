@@ -51,6 +51,8 @@ inline constexpr const char* kEditingLabel = "Immagine in corso di edit...";
 // A name safe to make a file of in the working folder: its last part only
 // (either separator), no control characters, never "", "." or "..".
 std::string SafeBaseName(std::string_view cp1252Name);
+// The whole file's bytes; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& p, std::string& out);
 
 class TOutsideEdit {
 public:

@@ -65,6 +65,11 @@ void CollectOwned(const model::TNYXset& set, const model::TNYXoggetto& o, std::s
 
 }  // namespace
 
+void CollectOwnedObjects(const model::TNYXset& set, const model::TNYXoggetto& o, std::set<std::int32_t>& seen,
+                         std::vector<const model::TNYXoggetto*>& out) {
+    CollectOwned(set, o, seen, out, 0);
+}
+
 model::TNYXoggetto* AddNewPage(model::TNYXset& set, std::string_view title) {
     model::TNYXoggetto* page = set.NewObject(model::testoHtml);
     if (!page) return nullptr;

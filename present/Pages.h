@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ model::TNYXoggetto* AddNewPage(model::TNYXset& set, std::string_view title = {})
 // page. A model that cannot be read leaves the page undivided and is told
 // ("Formato file errato!"); the page is made all the same.
 model::TNYXoggetto* AddNewPage(model::TNYXset& set, std::string_view title, const std::filesystem::path& layoutModel);
+
+// An object and what resetting it resets too, depth first and each once
+// (`seen` holds their references): the objects of a page's text that belong
+// to the page, and the links an object owns.
+void CollectOwnedObjects(const model::TNYXset& set, const model::TNYXoggetto& o, std::set<std::int32_t>& seen,
+                         std::vector<const model::TNYXoggetto*>& out);
 
 // The texts of the reasons why an object refers to another (0 to 16); UTF-8.
 std::string ReferenceReasonText(int reason);
