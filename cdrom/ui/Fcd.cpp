@@ -79,6 +79,7 @@ public:
         name->setObjectName(QStringLiteral("edNomeGruppo"));
         l->addRow(QStringLiteral("Nome del gruppo:"), name);
         auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        b->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
         connect(b, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(b, &QDialogButtonBox::rejected, this, &QDialog::reject);
         l->addRow(b);

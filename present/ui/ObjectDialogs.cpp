@@ -132,6 +132,7 @@ TFproprietaOggetto::TFproprietaOggetto(TObjectProperties& choices, QWidget* pare
     html_->setPlainText(FromCp(choices_.html));
     tabs->addTab(html_, QStringLiteral("Html"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

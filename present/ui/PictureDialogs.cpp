@@ -106,6 +106,7 @@ TFimmagine::TFimmagine(QWidget* parent, model::TNYXset& set) : QDialog(parent), 
     fromClip_->setEnabled(!ClipboardImage().isNull());
     lay->addWidget(fromClip_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     lay->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -202,6 +203,7 @@ TFpropImmagine::TFpropImmagine(QWidget* parent, model::TNYXset& set, const model
     form->addRow(QStringLiteral("Immagine sotto il &puntatore:"), rollover_);
     lay->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     lay->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

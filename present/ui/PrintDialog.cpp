@@ -625,6 +625,7 @@ void TFprint::ChoosePages() {
             item->setData(Qt::UserRole, static_cast<int>(i));
         }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     auto* l = new QVBoxLayout(&dlg);

@@ -91,6 +91,7 @@ public:
                          edits[m]);
         }
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
         form->addRow(buttons);
         connect(buttons, &QDialogButtonBox::accepted, this, &TFparagrafo::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -156,6 +157,7 @@ public:
                          measures[m]);
         }
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
         form->addRow(buttons);
         connect(buttons, &QDialogButtonBox::accepted, this, &TFstile::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -289,6 +291,7 @@ void ImportStyles(TMainForm& form, QWidget* parent) {
     for (const std::string& n : richtext::StyleNames(other)) list->addItem(QFromCp(n));
     lay->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     lay->addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);

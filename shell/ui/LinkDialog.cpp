@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,7 @@ TFlink::TFlink(QWidget* parent, model::TNYXset& set, const TLinkChoices& start, 
     if (pages_) connect(pages_, &QListWidget::currentRowChanged, this, update);
     UpdateDescription();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     connect(buttons, &QDialogButtonBox::accepted, this, &TFlink::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TFlink::reject);
     auto* all = new QVBoxLayout(this);

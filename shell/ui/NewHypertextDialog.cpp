@@ -1,6 +1,7 @@
 #include "shell/ui/NewHypertextDialog.h"
 
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,7 @@ TFnuovoIpertesto::TFnuovoIpertesto(std::vector<THypertextModel> models, QWidget*
     form->addRow(QStringLiteral("Titolo dell'ipertesto:"), title_);
     all->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     all->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -2,7 +2,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QPageLayout>
@@ -13,6 +17,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
@@ -183,11 +188,40 @@ present::TMargins CurrentMargins(TMainForm& form) { return State(form).margins; 
 void SetCurrentMargins(TMainForm& form, const present::TMargins& m) { State(form).margins = m; }
 QPrinter& WindowPrinter(TMainForm& form) { return State(form).Printer(); }
 
+namespace {
+
+// Qt's own print dialog speaks English when no Qt translation is installed:
+// the texts it shows in its short form are given in Italian here. The choice
+// of printer is all this dialog is for, so its accept button reads "Ok".
+void ItalianPrinterTexts(QDialog& dlg) {
+    static const std::pair<const char*, const char*> texts[] = {
+        {"Printer", "Stampante"},           {"&Name:", "&Nome:"},
+        {"P&roperties", "P&ropriet\u00e0"}, {"Location:", "Posizione:"},
+        {"Type:", "Tipo:"},                 {"Output &file:", "&File di uscita:"},
+        {"&Options >>", "&Opzioni >>"},     {"&Print", "Ok"},
+        {"Print", "Ok"},                    {"Cancel", "Annulla"},
+        {"&Cancel", "&Annulla"}};
+    const auto italian = [](const QString& english) -> QString {
+        for (const auto& [en, it] : texts)
+            if (english == QLatin1String(en)) return QString::fromUtf8(it);
+        return {};
+    };
+    for (QLabel* l : dlg.findChildren<QLabel*>())
+        if (const QString t = italian(l->text()); !t.isEmpty()) l->setText(t);
+    for (QAbstractButton* b : dlg.findChildren<QAbstractButton*>())
+        if (const QString t = italian(b->text()); !t.isEmpty()) b->setText(t);
+    for (QGroupBox* g : dlg.findChildren<QGroupBox*>())
+        if (const QString t = italian(g->title()); !t.isEmpty()) g->setTitle(t);
+}
+
+}  // namespace
+
 bool SetUpPrinter(TMainForm& form) {
     LoadProfile(form);
     QPrinter& printer = State(form).Printer();
     QPrintDialog dlg(&printer, &form);
     dlg.setWindowTitle(QStringLiteral("Imposta stampante"));
+    ItalianPrinterTexts(dlg);
     if (RunDialog(dlg) != QDialog::Accepted) return false;
     return SaveProfile(form);
 }
@@ -225,6 +259,7 @@ bool RunMarginsDialog(TMainForm& form, QPrinter& printer, present::TMargins& mar
         layout->addRow(QString::fromLatin1(labels[i]), boxes[i]);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     layout->addRow(buttons);

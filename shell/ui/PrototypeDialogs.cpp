@@ -156,6 +156,7 @@ TFcustomC::TFcustomC(model::TPrototypeLibrary& library, QWidget* parent) : QDial
     tabs_->addTab(htmlTab, QStringLiteral("Prototipo Html"));
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     all->addWidget(box);
     connect(box, &QDialogButtonBox::accepted, this, &TFcustomC::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -246,6 +247,7 @@ TFcustomC::TFcustomC(model::TPrototypeLibrary& library, QWidget* parent) : QDial
         }
         lay->addWidget(list);
         auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &pick);
+        ok->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
         lay->addWidget(ok);
         connect(ok, &QDialogButtonBox::accepted, &pick, &QDialog::accept);
         connect(ok, &QDialogButtonBox::rejected, &pick, &QDialog::reject);
@@ -360,6 +362,7 @@ void TFcustomC::ImportPrototypes() {
     }
     lay->addWidget(list);
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &pick);
+    ok->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     lay->addWidget(ok);
     connect(ok, &QDialogButtonBox::accepted, &pick, &QDialog::accept);
     connect(ok, &QDialogButtonBox::rejected, &pick, &QDialog::reject);
@@ -420,6 +423,7 @@ TFcomponente::TFcomponente(std::vector<const model::TNYXoggetto*> prototypes, QW
     size->addRow(percent_);
     all->addLayout(size);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     all->addWidget(box);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);

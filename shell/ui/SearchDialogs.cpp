@@ -88,7 +88,7 @@ TFcerca::TFcerca(TMode mode, const TSearchRequest& start, const std::vector<std:
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     const int count = mode == TMode::kOperators ? 4 : 1;
-    const char* labels[4] = {"&Cerca:", "e (B):", "oppure (C):", "e (D):"};
+    const char* labels[4] = {"C&erca:", "e (B):", "oppure (C):", "e (D):"};
     const std::string* values[4] = {&start.terms.a, &start.terms.b, &start.terms.c, &start.terms.d};
     for (int i = 0; i < count; ++i) {
         terms_[i] = new QComboBox(this);
@@ -104,7 +104,7 @@ TFcerca::TFcerca(TMode mode, const TSearchRequest& start, const std::vector<std:
     if (mode == TMode::kReplace) {
         with_ = new QLineEdit(Q(start.with), this);
         with_->setObjectName("with");
-        form->addRow(QString::fromUtf8("&Sostituisci con:"), with_);
+        form->addRow(QString::fromUtf8("Sostituisci c&on:"), with_);
     }
     layout->addLayout(form);
 
@@ -231,6 +231,7 @@ TFparoleChiave::TFparoleChiave(const model::TNYXset& set, QWidget* parent) : QDi
     connect(keywords_, &QListWidget::currentRowChanged, this, &TFparoleChiave::ChooseKeyword);
     connect(pages_, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -304,7 +305,7 @@ TFricerche::TFricerche(const model::TNYXset& set, QWidget* parent) : QDialog(par
     results_ = new QListWidget(this);
     results_->setObjectName("results");
     layout->addWidget(results_);
-    auto* close = new QPushButton(QString::fromUtf8("&Chiudi"), this);
+    auto* close = new QPushButton(QString::fromUtf8("C&hiudi"), this);
     layout->addWidget(close);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(type_, &QComboBox::currentIndexChanged, this, [this](int i) { ShowType(type_->itemData(i).toInt()); });
