@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -154,6 +155,8 @@ TFcustomC::TFcustomC(model::TPrototypeLibrary& library, QWidget* parent) : QDial
     htmlButtons->addWidget(placeParam, 1);
     htmlLay->addLayout(htmlButtons);
     tabs_->addTab(htmlTab, QStringLiteral("Prototipo Html"));
+    // All four tab captions in sight, without the scroll arrows.
+    tabs_->setMinimumWidth(tabs_->tabBar()->sizeHint().width() + 8);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));

@@ -14,9 +14,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -26,6 +28,10 @@
 #include "album/ui/Falbum.h"
 #include "cdrom/ui/Fcd.h"
 #include "platform/testing/FixedEnv.h"
+#include "present/ui/ObjectEdit.h"
+#include "richtext/TextAttributes.h"
+#include "richtext/ui/ObjectHandles.h"
+#include "richtext/ui/BoxWidget.h"
 #include "platform/testing/ScriptedUi.h"
 #include "platform/text.h"
 #include "shell/OptionsStore.h"
@@ -115,6 +121,7 @@ std::vector<std::string> FaultsOf(QWidget& w) {
     for (QTabWidget* t : w.findChildren<QTabWidget*>()) {
         if (!t->isVisibleTo(&w) || t->window() != &w) continue;
         for (int i = 0; i < t->count(); ++i) key(t->tabText(i), name(t) + " tab " + std::to_string(i));
+        if (t->tabBar()->width() < t->tabBar()->sizeHint().width()) faults.push_back("tab captions cut: " + name(t));
     }
     return faults;
 }
@@ -202,10 +209,8 @@ TEST_F(DialogLookTest, EveryWindowTheMenusOpenFitsItsTextsAndKeys) {
     // Commands whose work is not a window, or that leave the program.
     static const std::set<std::string> skip = {"actEsci", "actPaginaInBrowser", "actSegui"};
     std::vector<std::string> opened;
-    for (QAction* a : form->Commands()) {
-        const std::string name = a->objectName().toStdString();
-        if (!a->text().endsWith(QStringLiteral("...")) || skip.count(name) || !a->isEnabled()) continue;
-        current = name;
+    const auto open = [&](QAction* a) {
+        current = a->objectName().toStdString();
         count = 0;
         const QWidgetList before = QApplication::topLevelWidgets();
         a->trigger();
@@ -216,15 +221,47 @@ TEST_F(DialogLookTest, EveryWindowTheMenusOpenFitsItsTextsAndKeys) {
             Look(*w, current, count++);
             w->close();
         }
-        if (count) opened.push_back(name);
+        if (count) opened.push_back(current);
         QApplication::processEvents();
+    };
+    for (QAction* a : form->Commands()) {
+        const std::string name = a->objectName().toStdString();
+        if (!a->text().endsWith(QStringLiteral("...")) || skip.count(name) || !a->isEnabled()) continue;
+        open(a);
     }
+    // The format bar's dialogs; the style list opens the style editor.
+    SetDialogRunner([&](QDialog& d) {
+        Look(d, current, count++);
+        if (d.objectName() == QLatin1String("TFstili"))
+            for (const char* b : {"btNuovo", "btImporta"})
+                if (auto* button = d.findChild<QPushButton*>(QLatin1String(b))) button->click();
+        d.hide();
+        return int(QDialog::Rejected);
+    });
+    for (const char* name : {"actParagrafo", "actStili"})
+        if (auto* a = form->findChild<QAction*>(QLatin1String(name))) open(a);
+    // The link dialogs want a selection.
+    richtext::ui::TNYXpageView* v = form->PageView();
+    ASSERT_NE(v, nullptr);
+    const std::int32_t para = v->Box().BodyBegin();
+    v->Editing().Select({para, 0}, {para, 3});
+    for (const char* name : {"actCollegamento", "actCollegamentoSpeciale"}) open(form->Command(name));
+    // An object's properties want a selected object.
+    v->Editing().SetCaret({para, 0});
+    form->Command("actInsBottone")->trigger();
+    richtext::ui::TObjectHandles* handles = present::ui::HandlesOf(*v);
+    ASSERT_NE(handles, nullptr);
+    richtext::TNYXembedded* e = v->Box().paragraphs[static_cast<std::size_t>(para)]->ObjectAt(0);
+    ASSERT_NE(e, nullptr);
+    ASSERT_TRUE(handles->Select(*e));
+    for (const char* name : {"actProprietaOggetto", "actCollegamentoBottone"})
+        if (form->Command(name)->isEnabled()) open(form->Command(name));
     for (const TSeen& s : seen) {
         std::printf("%-28s %4dx%-4d %s\n", s.command.c_str(), s.size.width(), s.size.height(), s.title.c_str());
         for (const std::string& f : s.faults) ADD_FAILURE() << s.command << " \"" << s.title << "\": " << f;
     }
     // The dialogs a user reaches from the menus are all there.
-    for (const char* c : {"actProprietaPagina", "actOrdinePagine", "actSimbolo", "actImmagine",
+    for (const char* c : {"actCollegamento", "actParagrafo", "actStili", "actProprietaOggetto", "actProprietaPagina", "actOrdinePagine", "actSimbolo", "actImmagine",
                           "actTabella", "actEsportaHtml", "actImportaPagine", "actStampa", "actSostituisci",
                           "actOpzioni", "actCdRom", "actAlbum", "actFtpGenerico",
                           "actProprietaCornici", "actLibrerie"}) {
