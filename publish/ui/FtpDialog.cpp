@@ -263,6 +263,8 @@ QWidget* TFftp::BuildConfigPage() {
     form->addRow(useScript_);
     form->addRow(QStringLiteral("Script:"), script_);
     form->addRow(QStringLiteral("Argomenti dello script:"), scriptArgs_);
+    // The check box is made after the script fields it governs; Tab reaches it first, as it is shown.
+    setTabOrder(www_, useScript_);
     applyButton_ = new QPushButton(QStringLiteral("Applica configurazione"), page);
     form->addRow(QString(), applyButton_);
     connect(applyButton_, &QPushButton::clicked, this, [this] { ApplyConfiguration(); });

@@ -299,6 +299,8 @@ TFricerche::TFricerche(const model::TNYXset& set, QWidget* parent) : QDialog(par
     row->addWidget(start_);
     row->addWidget(stop_);
     layout->addLayout(row);
+    // The two lists of kinds are filled together; Tab takes them in the order shown.
+    setTabOrder(objects_, resultType_);
     progress_ = new QProgressBar(this);
     progress_->setObjectName("progress");
     layout->addWidget(progress_);

@@ -123,6 +123,24 @@ std::vector<std::string> FaultsOf(QWidget& w) {
         for (int i = 0; i < t->count(); ++i) key(t->tabText(i), name(t) + " tab " + std::to_string(i));
         if (t->tabBar()->width() < t->tabBar()->sizeHint().width()) faults.push_back("tab captions cut: " + name(t));
     }
+    // Tab goes down a column and then on to the next column to the right; a
+    // step up and back to the left (short of the last step, which wraps
+    // round) is a jump the user does not expect.
+    std::vector<QWidget*> chain;
+    QWidget* first = nullptr;
+    for (QWidget* x = w.nextInFocusChain(); x && x != first && chain.size() < 500; x = x->nextInFocusChain()) {
+        if (!first) first = x;
+        if (x->window() == &w && x->isVisibleTo(&w) && x->isEnabled() && (x->focusPolicy() & Qt::TabFocus) &&
+            !x->focusProxy())
+            chain.push_back(x);
+    }
+    const auto at = [&w](QWidget* x) { return x->mapTo(&w, QPoint(0, 0)); };
+    for (std::size_t i = 0; i + 2 < chain.size(); ++i) {
+        const QPoint a = at(chain[i]), b = at(chain[i + 1]);
+        // Widgets of one scroll area or tab page aside, up and left is a jump.
+        if (b.y() + 4 < a.y() && b.x() + 4 < a.x() && chain[i]->parentWidget() == chain[i + 1]->parentWidget())
+            faults.push_back("tab order jumps from " + name(chain[i]) + " back to " + name(chain[i + 1]));
+    }
     return faults;
 }
 
