@@ -65,6 +65,8 @@ TFspell::TFspell(TSpellSession& session, const std::string& language, std::funct
     layout->addWidget(hint_);
     suggestions_ = new QListWidget(this);
     suggestions_->setObjectName("suggestions");
+    // The hint's "&suggerimenti" takes the user to the list (without a buddy the '&' would show).
+    hint_->setBuddy(suggestions_);
     layout->addWidget(suggestions_);
     auto* grid = new QGridLayout;
     change_ = Button(this, "&Cambia", "change");
@@ -74,7 +76,8 @@ TFspell::TFspell(TSpellSession& session, const std::string& language, std::funct
     add_ = Button(this, "A&ggiungi", "add");
     delete_ = Button(this, "Ca&ncella", "delete");
     undo_ = Button(this, "&Undo", "undo");
-    QPushButton* skip = Button(this, "&Salta la pagina", "skipPage");
+    // Alt+S belongs to the suggestions above; the button takes Alt+P.
+    QPushButton* skip = Button(this, "Salta la &pagina", "skipPage");
     QPushButton* cancel = Button(this, "&Annulla", "cancel");
     skip->setVisible(hypertext);
     undo_->hide();

@@ -37,6 +37,8 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "shell/ui/SearchCommands.h"
+#include "shell/Spell.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -112,6 +114,9 @@ std::vector<std::string> FaultsOf(QWidget& w) {
     for (QLabel* l : w.findChildren<QLabel*>()) {
         if (!l->isVisibleTo(&w) || l->window() != &w || l->text().isEmpty()) continue;
         if (l->buddy()) key(l->text(), name(l));
+        // Without a buddy a label shows its '&' as it is.
+        else if (!Accelerator(l->text()).isNull() && l->textFormat() != Qt::RichText && !Qt::mightBeRichText(l->text()))
+            faults.push_back("label shows its &: " + name(l) + " \"" + l->text().toStdString() + "\"");
         if (!l->wordWrap() && l->textFormat() != Qt::RichText && l->pixmap().isNull() &&
             l->width() + 2 < l->sizeHint().width())
             faults.push_back("label cut: " + name(l) + " \"" + l->text().toStdString() + "\"");
@@ -242,6 +247,15 @@ TEST_F(DialogLookTest, EveryWindowTheMenusOpenFitsItsTextsAndKeys) {
         if (count) opened.push_back(current);
         QApplication::processEvents();
     };
+    // The spelling dialog wants a word it does not know.
+    if (SpellChecker(*form).IsOpen()) {
+        richtext::ui::TNYXpageView* v = form->PageView();
+        ASSERT_NE(v, nullptr);
+        v->Editing().SetCaret({v->Box().BodyBegin(), 0});
+        v->Editing().PastePlainText("Quorella ");
+        v->EditedOutside(true);
+        v->Editing().SetCaret({v->Box().BodyBegin(), 0});
+    }
     for (QAction* a : form->Commands()) {
         const std::string name = a->objectName().toStdString();
         if (!a->text().endsWith(QStringLiteral("...")) || skip.count(name) || !a->isEnabled()) continue;
@@ -264,6 +278,22 @@ TEST_F(DialogLookTest, EveryWindowTheMenusOpenFitsItsTextsAndKeys) {
     const std::int32_t para = v->Box().BodyBegin();
     v->Editing().Select({para, 0}, {para, 3});
     for (const char* name : {"actCollegamento", "actCollegamentoSpeciale"}) open(form->Command(name));
+    // A table's properties want a table: one made with the dialog's defaults.
+    SetDialogRunner([](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    v->Editing().SetCaret({para, 0});
+    form->Command("actTabella")->trigger();
+    QApplication::processEvents();
+    form->Command("actSelezionaTabella")->trigger();
+    QApplication::processEvents();
+    SetDialogRunner([&](QDialog& d) {
+        Look(d, current, count++);
+        d.hide();
+        return int(QDialog::Rejected);
+    });
+    if (form->Command("actProprietaTabella")->isEnabled()) open(form->Command("actProprietaTabella"));
     // An object's properties want a selected object.
     v->Editing().SetCaret({para, 0});
     form->Command("actInsBottone")->trigger();
@@ -281,10 +311,13 @@ TEST_F(DialogLookTest, EveryWindowTheMenusOpenFitsItsTextsAndKeys) {
     // The dialogs a user reaches from the menus are all there.
     for (const char* c : {"actCollegamento", "actParagrafo", "actStili", "actProprietaOggetto", "actProprietaPagina", "actOrdinePagine", "actSimbolo", "actImmagine",
                           "actTabella", "actEsportaHtml", "actImportaPagine", "actStampa", "actSostituisci",
-                          "actOpzioni", "actCdRom", "actAlbum", "actFtpGenerico",
+                          "actOpzioni", "actProprietaTabella", "actCdRom", "actAlbum", "actFtpGenerico",
                           "actProprietaCornici", "actLibrerie"}) {
         SCOPED_TRACE(c);
         EXPECT_NE(std::find(opened.begin(), opened.end(), c), opened.end());
+    }
+    if (SpellChecker(*form).IsOpen()) {
+        EXPECT_NE(std::find(opened.begin(), opened.end(), "actOrtografiaPagina"), opened.end());
     }
 }
 
