@@ -423,7 +423,8 @@ void ShowSymbols(TMainForm& form) {
         auto* b = new QToolButton(&dlg);
         b->setObjectName(QStringLiteral("sym%1").arg(c));
         b->setFont(f);
-        b->setText(QFromCp(std::string(1, static_cast<char>(c))));
+        // A lone '&' would be read as an accelerator mark and show nothing.
+        b->setText(c == '&' ? QStringLiteral("&&") : QFromCp(std::string(1, static_cast<char>(c))));
         b->setToolTip(QStringLiteral("%1").arg(c));
         b->setAutoRaise(true);
         grid->addWidget(b, i / 16, i % 16);

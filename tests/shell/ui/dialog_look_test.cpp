@@ -107,6 +107,9 @@ std::vector<std::string> FaultsOf(QWidget& w) {
         // A button whose text does not fit shows it cut.
         QString shown = b->text();
         shown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
+        shown.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+        // A lone '&' is taken for an accelerator mark and shows nothing.
+        if (!b->text().isEmpty() && shown.isEmpty()) faults.push_back("button shows nothing: " + name(b));
         if (!shown.isEmpty() && b->icon().isNull() && qobject_cast<QPushButton*>(b) &&
             b->width() < b->fontMetrics().horizontalAdvance(shown) + 6)
             faults.push_back("button text cut: " + name(b) + " \"" + b->text().toStdString() + "\"");
