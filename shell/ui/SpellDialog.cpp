@@ -76,8 +76,9 @@ TFspell::TFspell(TSpellSession& session, const std::string& language, std::funct
     add_ = Button(this, "A&ggiungi", "add");
     delete_ = Button(this, "Ca&ncella", "delete");
     undo_ = Button(this, "&Undo", "undo");
-    // Alt+S belongs to the suggestions above; the button takes Alt+P.
-    QPushButton* skip = Button(this, "Salta la &pagina", "skipPage");
+    // The program's own texts give Alt+S to both the suggestions and this
+    // button: pressing it again moves between the two.
+    QPushButton* skip = Button(this, "&Salta la pagina", "skipPage");
     QPushButton* cancel = Button(this, "&Annulla", "cancel");
     skip->setVisible(hypertext);
     undo_->hide();
