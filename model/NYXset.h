@@ -153,9 +153,10 @@ public:
     // run each page added finds the end of the number order by looking at
     // every page (NumberNewPage); inside one the end is remembered from the
     // page before, so adding n pages costs n steps instead of n*n. The end
-    // is found afresh when its page is gone, emptied or renumbered, when a
-    // slot of it is taken anew or cleared, and when the order is stored.
-    // Runs may nest; the numbers given are the same either way.
+    // is found afresh when its page is gone, emptied or renumbered, when an
+    // object is registered in its slot, when any page slot is cleared, and
+    // when the order is stored; a page registered with numbers past the end
+    // becomes the end. Runs may nest; the numbers given are the same either way.
     class TPageRun {
     public:
         explicit TPageRun(TNYXset& set);
