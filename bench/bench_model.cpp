@@ -1,9 +1,10 @@
-// The hypertext model at scale: adding objects (first free slot), the reasons
-// that refer to an object over a 10,000-page hypertext, and unique file names
-// for 10,000 pictures.
+// The hypertext model at scale: adding objects (first free slot), adding
+// pages one by one and in a run, the reasons that refer to an object over a
+// 10,000-page hypertext, and unique file names for 10,000 pictures.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "model/NYXset.h"
@@ -36,6 +37,34 @@ void AddObjects(benchmark::State& state) {
     state.counters["objects"] = 100000;
 }
 BENCHMARK(AddObjects)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Adding n pages to a new hypertext, each numbered at the end of the number
+// order: one by one, as "Aggiungi nuova pagina" and nyx add-page do (each
+// page looks at every page), against a run of added pages, as the importers
+// open (the end is remembered between pages). The ratio shows how the one by
+// one cost grows with n.
+void AddPages(benchmark::State& state, bool inRun) {
+    platform::testing::SilentUi ui;
+    platform::ScopedUi scope(ui);
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto set = std::make_unique<TNYXset>();
+        set->NewHypertext();
+        state.ResumeTiming();
+        {
+            std::optional<TNYXset::TPageRun> run;
+            if (inRun) run.emplace(*set);
+            for (int i = 0; i < n; ++i) benchmark::DoNotOptimize(set->NewObject(testoHtml));
+        }
+        state.PauseTiming();
+        set.reset();
+        state.ResumeTiming();
+    }
+    state.counters["pages/s"] = benchmark::Counter(n, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK_CAPTURE(AddPages, OneByOne, false)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(AddPages, InARun, true)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void ReferenceReasons(benchmark::State& state) {
     platform::testing::SilentUi ui;

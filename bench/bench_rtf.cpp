@@ -165,6 +165,7 @@ double CpuSeconds() {
 void ImportRtf20MB(benchmark::State& state) {
     Fixture& f = F();
     double cpu = 0;
+    std::size_t pages = 0;
     for (auto _ : state) {
         model::TNYXset set;
         set.NewHypertext();
@@ -174,7 +175,9 @@ void ImportRtf20MB(benchmark::State& state) {
         x.ImportText(f.bigBytes, f.big, true);
         gImport = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         cpu = CpuSeconds() - c0;
+        pages = x.Report().pages.size();
     }
+    state.counters["pages"] = static_cast<double>(pages);
     state.counters["MB/s"] = static_cast<double>(f.bigBytes.size()) / (1 << 20) / gImport;
     // Processor time of the import alone: a loaded machine disturbs it less.
     if (cpu > 0) state.counters["cpu MB/s"] = static_cast<double>(f.bigBytes.size()) / (1 << 20) / cpu;

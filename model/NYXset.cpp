@@ -140,8 +140,14 @@ std::int32_t TNYXset::RegisterObject(int type, std::int64_t index, std::unique_p
     raw->SetIndex(static_cast<std::uint32_t>(slot));
     raw->SetRegistered(true);
     NoteFileName(*raw, true);
-    if (addedPage && raw->Type() == testoHtml && !raw->IsEmpty() && raw->SWord(pagerec::kPosition) < 0)
-        NumberNewPage(*this, *raw);
+    if (addedPage && raw->Type() == testoHtml && !raw->IsEmpty() && raw->SWord(pagerec::kPosition) < 0) {
+        NumberAddedPage(*raw);
+    } else if (type == testoHtml && orderEndKnown_) {
+        // A page that brings numbers of its own may be the new end; a new
+        // object in the end's own slot may have left the end anywhere.
+        if (orderEnd_.any && slot == orderEnd_.slot) orderEndKnown_ = false;
+        else ExtendOrderEnd(orderEnd_, *raw);
+    }
     modified_ = true;
     return static_cast<std::int32_t>(slot);
 }
@@ -150,12 +156,42 @@ std::unique_ptr<TNYXoggetto> TNYXset::ClearSlot(int type, std::int64_t index) {
     if (type < 0 || type >= kTypeCount || index < 0) return nullptr;
     auto& table = tables_[type];
     if (static_cast<std::size_t>(index) >= table.size()) return nullptr;
+    if (type == testoHtml) orderEndKnown_ = false;
     auto old = std::move(table[static_cast<std::size_t>(index)]);
     if (old) {
         old->SetRegistered(false);
         NoteFileName(*old, false);
     }
     return old;
+}
+
+TNYXset::TPageRun::TPageRun(TNYXset& set) : set_(set) {
+    ++set_.pageRuns_;
+    set_.orderEndKnown_ = false;
+}
+
+TNYXset::TPageRun::~TPageRun() {
+    if (--set_.pageRuns_ == 0) set_.orderEndKnown_ = false;
+}
+
+void TNYXset::NumberAddedPage(TNYXoggetto& page) {
+    if (pageRuns_ == 0) {
+        NumberNewPage(*this, page);
+        return;
+    }
+    // The remembered end holds while its page is still in its slot, in use,
+    // with the numbers it had.
+    if (orderEndKnown_ && orderEnd_.any) {
+        const TNYXoggetto* p = ObjectAt(testoHtml, orderEnd_.slot);
+        orderEndKnown_ = p == orderEnd_.page && p != &page && !p->IsEmpty() &&
+                         p->SWord(pagerec::kChapter) == orderEnd_.chapter &&
+                         p->SWord(pagerec::kPosition) == orderEnd_.position;
+    }
+    if (!orderEndKnown_) {
+        orderEnd_ = FindOrderEnd(*this, &page);
+        orderEndKnown_ = true;
+    }
+    NumberAfter(orderEnd_, page);
 }
 
 TNYXoggetto* TNYXset::NewObject(int type) {

@@ -158,6 +158,7 @@ void TNYXset::Clear() {
     InvalidateNameIndex();
     for (auto& table : tables_) table.clear();
     freeHint_.fill(0);
+    orderEndKnown_ = false;
     file_.reset();
     fileName_.clear();
     conversion_.clear();

@@ -484,28 +484,53 @@ void TNYXorderedTree::NumberPages() {
     }
     for (TNYXoggetto* p : before)
         if (!done.count(p)) changed |= numbers.Give(*p);
+    LinkedNYXset->ForgetOrderEnd();
     if (changed) LinkedNYXset->SetModified(true);
 }
 
-void NumberNewPage(const TNYXset& set, TNYXoggetto& page) {
-    bool any = false;
-    int chapter = 0, position = 0;
+TOrderEnd FindOrderEnd(const TNYXset& set, const TNYXoggetto* except) {
+    TOrderEnd end;
     for (std::size_t i = 0; i < set.Count(testoHtml); ++i) {
         const TNYXoggetto* p = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i));
-        if (!p || p == &page || p->IsEmpty() || PositionOf(*p) < 0) continue;
-        if (!any || ChapterOf(*p) > chapter || (ChapterOf(*p) == chapter && PositionOf(*p) > position)) {
-            chapter = ChapterOf(*p);
-            position = PositionOf(*p);
+        if (!p || p == except || p->IsEmpty() || PositionOf(*p) < 0) continue;
+        if (!end.any || ChapterOf(*p) > end.chapter || (ChapterOf(*p) == end.chapter && PositionOf(*p) > end.position)) {
+            end.any = true;
+            end.chapter = ChapterOf(*p);
+            end.position = PositionOf(*p);
+            end.page = p;
+            end.slot = static_cast<std::uint32_t>(i);
         }
-        any = true;
     }
-    if (!any) {
+    return end;
+}
+
+bool ExtendOrderEnd(TOrderEnd& end, const TNYXoggetto& page) {
+    if (page.IsEmpty() || PositionOf(page) < 0) return false;
+    if (end.any && (ChapterOf(page) < end.chapter || (ChapterOf(page) == end.chapter && PositionOf(page) < end.position)))
+        return false;
+    end.any = true;
+    end.chapter = ChapterOf(page);
+    end.position = PositionOf(page);
+    end.page = &page;
+    end.slot = page.Index();
+    return true;
+}
+
+void NumberAfter(TOrderEnd& end, TNYXoggetto& page) {
+    if (!end.any) {
         SetNumbers(page, 0, 0);
-    } else if (position < kMaxNumber) {
-        SetNumbers(page, chapter, position + 1);
+    } else if (end.position < kMaxNumber) {
+        SetNumbers(page, end.chapter, end.position + 1);
     } else {
-        SetNumbers(page, chapter < kMaxNumber ? chapter + 1 : chapter, chapter < kMaxNumber ? 0 : position);
+        const bool next = end.chapter < kMaxNumber;
+        SetNumbers(page, next ? end.chapter + 1 : end.chapter, next ? 0 : end.position);
     }
+    ExtendOrderEnd(end, page);
+}
+
+void NumberNewPage(const TNYXset& set, TNYXoggetto& page) {
+    TOrderEnd end = FindOrderEnd(set, &page);
+    NumberAfter(end, page);
 }
 
 // --- previous and next page -------------------------------------------------------------------

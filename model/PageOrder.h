@@ -182,8 +182,27 @@ private:
 //   page is in the order yet).
 std::vector<TNYXoggetto*> PagesInNumberOrder(const TNYXset& set);
 // Gives a page added to the hypertext the place after the last page of the
-// number order (the page itself does not count).
+// number order (the page itself does not count), found by looking at every
+// page. TNYXset::RegisterObject calls it for each page added, except inside a
+// TNYXset::TPageRun, where the end of the order is remembered between pages.
 void NumberNewPage(const TNYXset& set, TNYXoggetto& page);
+
+// The last place of the number order: the greatest chapter, then position, of
+// the pages in the order, and the page that holds it.
+struct TOrderEnd {
+    bool any = false;  // some page is in the order
+    int chapter = 0, position = 0;
+    const TNYXoggetto* page = nullptr;
+    std::uint32_t slot = 0;
+};
+// Looks at every page; `except` does not count.
+TOrderEnd FindOrderEnd(const TNYXset& set, const TNYXoggetto* except);
+// Makes `page` the end when it is in the order and lies past `end` or ties
+// with it; true when it did.
+bool ExtendOrderEnd(TOrderEnd& end, const TNYXoggetto& page);
+// Gives `page` the place after `end` (chapter 0, position 0 when no page is
+// in the order), then makes it the end.
+void NumberAfter(TOrderEnd& end, TNYXoggetto& page);
 TNYXoggetto* PreviousPage(const TNYXset& set, const TNYXoggetto& page);
 TNYXoggetto* NextPage(const TNYXset& set, const TNYXoggetto& page);
 

@@ -138,6 +138,9 @@ TNYXtesto* THtmlImport::ImportDocument(std::string_view bytes, const fs::path& f
 int THtmlImport::ImportFiles(const std::vector<fs::path>& files, int /*flag*/) {
     BeginRun();
     if (!LinkedNYXset) return 0;
+    // Pages come in one after another: each joins the end of the number order
+    // remembered from the one before.
+    TNYXset::TPageRun run(*LinkedNYXset);
     platform::BusyCursor busy;
     const int count = static_cast<int>(files.size());
     for (int i = 0; i < count; ++i) {

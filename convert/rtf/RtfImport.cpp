@@ -237,6 +237,9 @@ void TNYXtortf::FlushIndex(std::int32_t page) {
 
 bool TNYXtortf::ImportText(std::string_view bytes, const fs::path& name, bool severalPages) {
     if (!LinkedNYXset) return false;
+    // Pages come in one after another: each joins the end of the number order
+    // remembered from the one before.
+    model::TNYXset::TPageRun run(*LinkedNYXset);
     TRtfReader r(*this, *LinkedNYXset, false, severalPages || importOptions.winHelp, name);
     if (!r.Read(bytes)) {
         report_.problems.push_back({name.string(), 0, "non \xC3\xA8 un file RTF"});
@@ -255,6 +258,7 @@ int TNYXtortf::ImportFiles(const std::vector<fs::path>& files, int flag) {
     indexPage_ = -1;
     footnoteCounter_ = 0;
     if (!LinkedNYXset) return 0;
+    model::TNYXset::TPageRun run(*LinkedNYXset);
     platform::BusyCursor busy;
     std::vector<std::string> failed;
     const int count = static_cast<int>(files.size());

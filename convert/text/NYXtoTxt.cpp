@@ -283,6 +283,9 @@ TNYXoggetto* TNYXtoTxt::ImportText(std::string_view bytes, const fs::path& name)
 int TNYXtoTxt::ImportFiles(const std::vector<fs::path>& files, int /*flag*/) {
     report_.Clear();
     if (!LinkedNYXset) return 0;
+    // Pages come in one after another: each joins the end of the number order
+    // remembered from the one before.
+    model::TNYXset::TPageRun run(*LinkedNYXset);
     platform::BusyCursor busy;
     const int count = static_cast<int>(files.size());
     for (int i = 0; i < count; ++i) {

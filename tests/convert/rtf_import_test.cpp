@@ -1,5 +1,6 @@
 #include "RtfFixture.h"
 
+#include "model/PageOrder.h"
 #include "present/TableData.h"
 #include "richtext/Attributes.h"
 #include "richtext/Clipboard.h"
@@ -433,3 +434,35 @@ TEST_F(RtfImport, ExportImportExportGivesTheSameRtf) {
 }
 
 }  // namespace
+
+// An import adds its pages in a run that remembers the end of the number
+// order: they still follow the last page the order has, after the order was
+// stored in another sequence and its last page deleted, and the pages that
+// were there keep their numbers.
+TEST_F(RtfImport, ImportedPagesJoinTheEndOfTheNumberOrder) {
+    for (int i = 0; i < 5; ++i) Page("P" + std::to_string(i), "<Z S0 >testo");
+    {
+        TNYXorderedTree tree(&set, testoHtml);
+        ASSERT_TRUE(tree.Reload());
+        TNYXtreeNode* first = tree.RootNode()->Children().front().get();
+        while (tree.MoveDown(first)) {
+        }
+        ASSERT_TRUE(tree.Store());
+    }
+    PagesInNumberOrder(set).back()->Reset();  // P0, moved last
+    auto numbers = [&](const TNYXoggetto* p) { return std::to_string(p->SWord(77)) + "," + std::to_string(p->SWord(79)); };
+    std::string before;
+    for (const TNYXoggetto* p : PagesInNumberOrder(set)) before += numbers(p) + " ";
+    EXPECT_EQ(before, "0,0 0,1 0,2 0,3 ");
+
+    const auto pages = Import(kHead + "uno\\par\\page due\\par\\page tre\\par\\page quattro\\par}");
+    ASSERT_EQ(pages.size(), 4u);
+    std::string got;
+    for (const std::int32_t n : pages) got += numbers(set.ObjectAt(testoHtml, n)) + " ";
+    EXPECT_EQ(got, "0,4 0,5 0,6 0,7 ");
+    std::string after;
+    for (const TNYXoggetto* p : PagesInNumberOrder(set)) after += numbers(p) + " ";
+    EXPECT_EQ(after, before + got);
+    // Outside the run a page added alone follows them.
+    EXPECT_EQ(numbers(set.NewObject(testoHtml)), "0,8");
+}

@@ -540,3 +540,147 @@ TEST_F(PageOrder, MoveAfterPlacesTheNodeBesideItsSibling) {
 }
 
 }  // namespace
+
+namespace {
+
+// The end of the number order as NumberNewPage found it before pages were
+// added in runs: every page looked at for each page added. Gives the numbers
+// the next page added gets.
+std::pair<int, int> OldScanNextNumbers(const TNYXset& set) {
+    bool any = false;
+    int chapter = 0, position = 0;
+    for (std::size_t i = 0; i < set.Count(testoHtml); ++i) {
+        const TNYXoggetto* p = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i));
+        if (!p || p->IsEmpty() || p->SWord(79) < 0) continue;
+        if (!any || p->SWord(77) > chapter || (p->SWord(77) == chapter && p->SWord(79) > position)) {
+            chapter = p->SWord(77);
+            position = p->SWord(79);
+        }
+        any = true;
+    }
+    if (!any) return {0, 0};
+    if (position < 32767) return {chapter, position + 1};
+    return {chapter < 32767 ? chapter + 1 : chapter, chapter < 32767 ? 0 : position};
+}
+
+// Every page's slot and numbers, in slot order.
+std::string NumberTable(const TNYXset& set) {
+    std::string out;
+    for (std::size_t i = 0; i < set.Count(testoHtml); ++i) {
+        const TNYXoggetto* p = set.ObjectAt(testoHtml, static_cast<std::int64_t>(i));
+        if (!p || p->IsEmpty()) continue;
+        out += std::to_string(i) + ":" + std::to_string(p->SWord(77)) + "," + std::to_string(p->SWord(79)) + " ";
+    }
+    return out;
+}
+
+TNYXoggetto* LastInOrder(const TNYXset& set) {
+    const auto pages = PagesInNumberOrder(set);
+    return pages.empty() ? nullptr : pages.back();
+}
+
+// Runs a script of steps on a new hypertext; "[" and "]" open and close a
+// run of added pages unless `runs` is false. Every page added must get what
+// the old scan gives. Returns the number table at the end.
+std::string RunNumberingScript(const std::string& script, bool runs, const TempDir& dir) {
+    TNYXset set;
+    set.NewHypertext();
+    std::vector<std::unique_ptr<TNYXset::TPageRun>> open;
+    int saves = 0;
+    for (const char step : script) {
+        SCOPED_TRACE(std::string("step ") + step);
+        switch (step) {
+            case '[':
+                if (runs) open.push_back(std::make_unique<TNYXset::TPageRun>(set));
+                break;
+            case ']':
+                if (runs) open.pop_back();
+                break;
+            case 'a': {  // add a page
+                const auto want = OldScanNextNumbers(set);
+                TNYXoggetto* p = set.NewObject(testoHtml);
+                EXPECT_EQ(std::make_pair(int{p->SWord(77)}, int{p->SWord(79)}), want);
+                break;
+            }
+            case 'd':  // delete the last page of the order
+                if (TNYXoggetto* p = LastInOrder(set)) p->Reset();
+                break;
+            case 'f': {  // delete the first page in use
+                const auto pages = PagesInNumberOrder(set);
+                if (!pages.empty()) pages.front()->Reset();
+                break;
+            }
+            case 'x':  // clear the slot of the last page of the order
+                if (TNYXoggetto* p = LastInOrder(set)) set.ClearSlot(testoHtml, p->Index());
+                break;
+            case 'o':  // take the last page out of the order
+                if (TNYXoggetto* p = LastInOrder(set)) p->SetWord(79, 0xFFFF);
+                break;
+            case 's':    // store the order tree as it is
+            case 'm': {  // move the last page to the top, then store
+                TNYXorderedTree tree(&set, testoHtml);
+                tree.Reload();
+                if (step == 'm' && tree.RootNode() && !tree.RootNode()->Children().empty()) {
+                    TNYXtreeNode* last = tree.RootNode()->Children().back().get();
+                    while (tree.MoveUp(last)) {
+                    }
+                }
+                tree.Store();
+                break;
+            }
+            case 'w': {  // store a working copy of the last page back
+                if (TNYXoggetto* p = LastInOrder(set)) StorePage(set, BuildWorkingCopy(set, p), p->Index(), true);
+                break;
+            }
+            case 'h': {  // a copy of the first page stored back with numbers past the end
+                const auto pages = PagesInNumberOrder(set);
+                if (pages.empty()) break;
+                auto copy = BuildWorkingCopy(set, pages.front());
+                copy->SetWord(77, static_cast<std::uint16_t>(LastInOrder(set)->SWord(77) + 2));
+                copy->SetWord(79, 5);
+                StorePage(set, std::move(copy), pages.front()->Index(), true);
+                break;
+            }
+            case 'r':  // save, which reloads the hypertext from the file
+                EXPECT_TRUE(set.SaveToFile(dir / ("n" + std::to_string(saves++) + ".nyx")));
+                break;
+            case 'F': {  // a full chapter at the end
+                if (TNYXoggetto* p = LastInOrder(set)) p->SetWord(79, 32767);
+                break;
+            }
+        }
+    }
+    return NumberTable(set);
+}
+
+}  // namespace
+
+// Adding pages in a run remembers the end of the number order between pages;
+// whatever happens in between, each page gets what looking at every page gives.
+TEST_F(PageOrder, PagesAddedInARunGetTheNumbersOfTheFullScan) {
+    const std::vector<std::string> scripts = {
+        "[aaaaa]",            // a run on an empty hypertext
+        "aaa[aaa]aa",         // a run after pages added one by one
+        "[aaa[aa]aa]",        // nested runs
+        "[aaadaa]",           // the last page deleted inside a run
+        "[aaaddda]",          // every page but one deleted
+        "[aadddaa]",          // all of them: back to 0,0
+        "[aaafaa]",           // the first page deleted
+        "[aaaxaa]",           // the last page's slot cleared
+        "[aaaoaa]",           // the last page taken out of the order
+        "[aaamaa]",           // the order stored after a move
+        "[aaasaa]",           // stored as it is
+        "aaa[m]aa[a]",        // stored in one run, added in the next
+        "[aaawaa]",           // a working copy stored back in the end's slot
+        "[aaahaa]",           // a page stored back with numbers past the end
+        "[aaaFaa]",           // a full chapter at the end
+        "[aaaraa]",           // saved and reloaded inside a run
+        "aaamr[aadaa]",       // stored, reloaded, then a run
+        "[aamdaxahawaraFa]",  // all of it
+    };
+    for (const std::string& script : scripts) {
+        SCOPED_TRACE(script);
+        TempDir a, b;
+        EXPECT_EQ(RunNumberingScript(script, true, a), RunNumberingScript(script, false, b));
+    }
+}
