@@ -1,7 +1,6 @@
 // nyx import and nyx export text, run as a script would.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,30 +9,15 @@
 #include <iterator>
 
 #include "platform/testing/FixedEnv.h"
+#include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct NyxResult {
-    int status;
-    std::string out;
-};
+using NyxResult = testsupport::NyxRun;
 
-NyxResult Nyx(const std::string& args) {
-    // The tool sits beside the test program.
-    const char* env = std::getenv("QUOR_BINARY_DIR");
-    std::string bin = env ? env : fs::read_symlink("/proc/self/exe").parent_path().string();
-    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
-    NyxResult r{-1, {}};
-    FILE* f = popen(cmd.c_str(), "r");
-    if (!f) return r;
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
-    const int st = pclose(f);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+NyxResult Nyx(const std::string& args) { return testsupport::RunNyx(args, testsupport::NyxErrors::kDropped); }
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

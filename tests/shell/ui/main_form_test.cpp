@@ -72,6 +72,7 @@
 #include "support/Needs.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
+#include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -1184,17 +1185,7 @@ TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
 
 namespace {
 
-std::string RunNyx(const std::string& args) {
-    const std::string cmd = std::string(QUOR_BINARY_DIR) + "/nyx " + args + " 2>&1";
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        pclose(f);
-    }
-    return out;
-}
+std::string RunNyx(const std::string& args) { return testsupport::RunNyx(args).out; }
 
 }  // namespace
 
