@@ -16,6 +16,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "shell/MainDocument.h"
 #include "shell/OptionsStore.h"
+#include "support/ProgramFixture.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -65,20 +66,13 @@ public:
     bool canAskNow = true;
 };
 
-class MainDocumentTest : public ::testing::Test {
+class MainDocumentTest : public testsupport::ProgramFixture {
 protected:
     void SetUp() override {
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
+        ProgramFixture::SetUp();
     }
     void TearDown() override {
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        ProgramFixture::TearDown();
     }
     // A hypertext with one page and, when `data` is given, an embedded file
     // holding it (kept in the native file, read from there when needed).
@@ -100,12 +94,6 @@ protected:
         return p;
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     TScriptedHost host;
 };
 

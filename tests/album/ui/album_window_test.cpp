@@ -33,6 +33,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
 #include "support/NyxBuilder.h"
 #include "support/QtApp.h"
 
@@ -73,18 +74,10 @@ QStringList Rows(TFalbum& a, TTab tab) {
     return out;
 }
 
-class AlbumWindowTest : public ::testing::Test {
+class AlbumWindowTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         testsupport::NyxBuilder b;
         testsupport::AddDefaultStyles(b);
         testsupport::AddPage(b, "Inizio", "<Z S0 >Vai alla <$00000002>stalla<%>");
@@ -100,8 +93,7 @@ protected:
         shell::ui::SetDialogRunner({});
         shell::ui::SetFileChooser({});
         form.reset();
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     TFalbum& Open() {
         form->Command("actAlbum")->trigger();
@@ -140,13 +132,6 @@ protected:
         b->click();
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope ui;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    shell::TProgramPaths paths;
-    std::unique_ptr<shell::ui::TMainForm> form;
     std::vector<fs::path> chosen;
 };
 
@@ -201,17 +186,17 @@ TEST_F(AlbumWindowTest, ReplacingAPictureTwoPagesUseAsksThenChangesBoth) {
     TFalbum& a = Open();
     a.SetTab(TTab::kPictures);
     Click(a, "btSostituisci");
-    EXPECT_EQ(ui.ui.Texts(Message::Information), std::vector<std::string>{"Seleziona oggetto da sostituire"});
+    EXPECT_EQ(scripted.ui.Texts(Message::Information), std::vector<std::string>{"Seleziona oggetto da sostituire"});
 
     a.Select(ref);
     ChooseFiles({WriteGif(dir / "blu.gif", 9, 4, 0xFFFF0000), WriteGif(dir / "verde.gif", 6, 4, 0xFF00FF00)});
-    ui.ui.answers = {Answer::No, Answer::Yes};
+    scripted.ui.answers = {Answer::No, Answer::Yes};
     Click(a, "btSostituisci");  // "No": nothing changes
     EXPECT_EQ(pic->Word(model::picturerec::kWidth), 3);
     EXPECT_EQ(chosen.size(), 2u) << "no file is asked for after No";
     Click(a, "btSostituisci");
-    EXPECT_EQ(ui.ui.Texts(Message::YesNo).size(), 2u);
-    EXPECT_EQ(ui.ui.Texts(Message::YesNo)[0],
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo).size(), 2u);
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo)[0],
               "Risulta usato da almeno un oggetto personalizzato. Vuoi sostituire comunque?");
     EXPECT_EQ(form->Document().ObjectByRef(ref)->Word(model::picturerec::kWidth), 9);
     EXPECT_TRUE(form->Document().Modified());
@@ -329,7 +314,7 @@ TEST_F(AlbumWindowTest, OutsideEditAppliesAChangedFileAndWaitsForApplyWhenTheEdi
     a.chooseProgram = [](const fs::path&) { return TProgramChoice{}; };
     Click(a, "btEdita");
     EXPECT_EQ(a.OutsideEdit(), nullptr);
-    EXPECT_EQ(ui.ui.Texts(Message::Warning).back(), kNoEditor);
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning).back(), kNoEditor);
     EXPECT_TRUE(a.Tabs()->isEnabled());
 }
 

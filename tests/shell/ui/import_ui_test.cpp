@@ -21,6 +21,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
 
@@ -30,25 +31,15 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() { return testsupport::QtApp(); }
-
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class ImportUi : public ::testing::Test {
+class ImportUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        App();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
             if (chosen.empty()) return std::nullopt;
             TFileAnswer a;
@@ -65,8 +56,7 @@ protected:
         form.reset();
         SetFileChooser({});
         SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     model::TNYXset& Set() { return form->MainDocument().Set(); }
     std::string ShownTitle() {
@@ -74,15 +64,8 @@ protected:
         return p ? p->GetName() : std::string();
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     fs::path chosen;
     int chosenType = 1;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ImportUi, DroppedAndOpenedFilesBecomePagesAndTheFirstIsShown) {

@@ -69,6 +69,7 @@
 #include "present/FrameSet.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/NYXListView.h"
+#include "support/MainWindowFixture.h"
 #include "support/Needs.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
@@ -82,25 +83,15 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() { return testsupport::QtApp(); }
-
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        App();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        WindowFixture::SetUp();
         SetFileChooser([this](QWidget*, const TFileRequest& r) -> std::optional<TFileAnswer> {
             requests.push_back(r);
             if (chosen.empty()) return std::nullopt;
@@ -112,8 +103,7 @@ protected:
     void TearDown() override {
         SetFileChooser({});
         SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        WindowFixture::TearDown();
     }
     fs::path MakeNyx(const std::string& name, const std::string& title = "Prova") {
         const fs::path p = dir / name;
@@ -125,12 +115,6 @@ protected:
     }
     std::unique_ptr<TMainForm> Form() { return std::make_unique<TMainForm>(paths); }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     fs::path chosen;  // what the file dialog answers ("" cancels)
     std::vector<TFileRequest> requests;
 };

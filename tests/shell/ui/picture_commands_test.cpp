@@ -44,6 +44,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/PictureCommands.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -83,25 +84,16 @@ std::string Gif(int w, int h, std::uint32_t rgba) {
     return out;
 }
 
-class PictureCommandsTest : public ::testing::Test {
+class PictureCommandsTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        WindowFixture::SetUp();
         picture = dir / "mappa.gif";
         WriteFile(picture, Gif(200, 100, 0xFF3060C0u));
     }
     void TearDown() override {
         SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        WindowFixture::TearDown();
     }
     // Three pages: the first to edit, "Uno" and "Due" to link to.
     fs::path MakeNyx() {
@@ -139,12 +131,6 @@ protected:
         return QPoint(e->left + x - view->horizontalScrollBar()->value(), e->top + y - view->verticalScrollBar()->value());
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     fs::path picture;
 };
 

@@ -25,6 +25,7 @@
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/RtfCommands.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -40,18 +41,10 @@ std::string ReadAll(const fs::path& p) {
 
 const char kRtf[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}{\\colortbl;}uno\\par due\\par tre\\par quattro {\\b forte}\\par}";
 
-class RtfUi : public ::testing::Test {
+class RtfUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
             if (chosen.empty()) return std::nullopt;
             return TFileAnswer{chosen, chosenType};
@@ -64,8 +57,7 @@ protected:
         form.reset();
         SetFileChooser({});
         SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     model::TNYXset& Set() { return form->MainDocument().Set(); }
     std::string ShownText() {
@@ -73,15 +65,8 @@ protected:
         return p ? p->Text() : std::string();
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     fs::path chosen;
     int chosenType = 1;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(RtfUi, ImportDialogReadsRtfWithItsOptions) {

@@ -39,6 +39,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/SearchCommands.h"
 #include "shell/ui/SpellDialog.h"
+#include "support/MainWindowFixture.h"
 #include "support/Needs.h"
 #include "support/NyxBuilder.h"
 #include "support/QtApp.h"
@@ -62,18 +63,10 @@ std::string ReadAll(const fs::path& p) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class SearchCommandsTest : public ::testing::Test {
+class SearchCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         testsupport::NyxBuilder b;
         testsupport::AddDefaultStyles(b);
         testsupport::AddPage(b, "Inizio", "<Z S0 >Benvenuti. Il gatto dorme.<Z S0 >Vai alla <$00000002>stalla<%>");
@@ -87,8 +80,7 @@ protected:
     void TearDown() override {
         SetDialogRunner({});
         form.reset();
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     richtext::ui::TNYXpageView& View() { return *form->PageView(); }
     std::string Selected() {
@@ -109,14 +101,6 @@ protected:
         d.findChild<QComboBox*>("startFrom")->setCurrentIndex(1);
         d.findChild<QPushButton*>("ok")->click();
     }
-
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(SearchCommandsTest, EveryCommandIsEnabled) {
