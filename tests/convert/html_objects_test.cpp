@@ -10,6 +10,7 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "present/FrameData.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::html::TNYXtoHtml;
@@ -17,11 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 std::string FrameRecord(std::int32_t id, std::int32_t parent, const std::string& name, int place, bool container, std::int32_t page,
                         int rule, std::int32_t percent, std::int32_t pixels) {

@@ -9,6 +9,7 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::html::TNYXtoHtml;
@@ -16,11 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 const char kGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
 

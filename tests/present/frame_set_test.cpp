@@ -19,6 +19,7 @@
 #include "present/Pages.h"
 #include "richtext/Editing.h"
 #include "richtext/PageText.h"
+#include "support/LinkTag.h"
 #include "support/RunNyx.h"
 
 using namespace present;
@@ -26,11 +27,7 @@ using platform::testing::Message;
 
 namespace {
 
-std::string Tag(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(ref));
-    return b;
-}
+using testsupport::Tag;
 
 // A hypertext of `pages` pages titled P0, P1, ..., numbered in slot order.
 void MakePages(model::TNYXset& set, int pages) {

@@ -11,6 +11,7 @@
 #include "model/Types.h"
 #include "platform/testing/FixedEnv.h"
 #include "present/ObjectInsert.h"
+#include "support/LinkTag.h"
 #include "support/RunNyx.h"
 
 namespace {
@@ -29,8 +30,7 @@ TEST(PropsCli, ListsAndSetsAButtonsProperties) {
         model::TNYXoggetto* b = set.NewObject(model::bottoneCGI);
         present::SetNewObjectDefaults(*b, model::bottoneCGI, 2);
         slot = b->Index();
-        char tag[16];
-        std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(b->Reference()));
+        const std::string tag = testsupport::Tag(b->Reference());
         auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
         page->SetText(std::string("<Z S0 >") + tag);
         ASSERT_TRUE(set.SaveToFile(file));
