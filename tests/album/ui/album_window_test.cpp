@@ -85,15 +85,8 @@ protected:
         testsupport::AddPage(b, "Stalla", "<Z S0 >Un cavallo.");
         b.Write(dir / "prova.nyx");
         album::ui::RegisterFalbum();
-        form = std::make_unique<shell::ui::TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "prova.nyx", true));
+        ASSERT_TRUE(OpenForm(dir / "prova.nyx"));
         ASSERT_TRUE(form->ShowPageSlot(0));
-    }
-    void TearDown() override {
-        shell::ui::SetDialogRunner({});
-        shell::ui::SetFileChooser({});
-        form.reset();
-        MainWindowFixture::TearDown();
     }
     TFalbum& Open() {
         form->Command("actAlbum")->trigger();
@@ -103,12 +96,12 @@ protected:
     }
     // The next file choices answer with these files, in order.
     void ChooseFiles(std::vector<fs::path> files) {
-        chosen = std::move(files);
+        queued = std::move(files);
         shell::ui::SetFileChooser([this](QWidget*, const shell::TFileRequest&) -> std::optional<shell::TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
+            if (queued.empty()) return std::nullopt;
             shell::TFileAnswer a;
-            a.file = chosen.front();
-            chosen.erase(chosen.begin());
+            a.file = queued.front();
+            queued.erase(queued.begin());
             return a;
         });
     }
@@ -132,7 +125,7 @@ protected:
         b->click();
     }
 
-    std::vector<fs::path> chosen;
+    std::vector<fs::path> queued;
 };
 
 TEST_F(AlbumWindowTest, ListsTheTabsAndRenamesAPageInPlace) {
@@ -193,7 +186,7 @@ TEST_F(AlbumWindowTest, ReplacingAPictureTwoPagesUseAsksThenChangesBoth) {
     scripted.ui.answers = {Answer::No, Answer::Yes};
     Click(a, "btSostituisci");  // "No": nothing changes
     EXPECT_EQ(pic->Word(model::picturerec::kWidth), 3);
-    EXPECT_EQ(chosen.size(), 2u) << "no file is asked for after No";
+    EXPECT_EQ(queued.size(), 2u) << "no file is asked for after No";
     Click(a, "btSostituisci");
     EXPECT_EQ(scripted.ui.Texts(Message::YesNo).size(), 2u);
     EXPECT_EQ(scripted.ui.Texts(Message::YesNo)[0],

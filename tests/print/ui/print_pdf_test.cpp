@@ -45,6 +45,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/PrintCommands.h"
+#include "support/LinkTag.h"
 #include "support/MainWindowFixture.h"
 #include "support/Needs.h"
 #include "support/QtApp.h"
@@ -127,11 +128,7 @@ bool ReadPnm(const std::string& bytes, Img& img, const char* magic) {
 // A 1 x 1 black GIF (no transparency).
 const char kBlackGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x4c\x01\x00;";
 
-std::string Tag(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(ref));
-    return b;
-}
+using testsupport::Tag;
 
 class PrintPdf : public testsupport::MainWindowFixture {
 protected:
@@ -139,8 +136,7 @@ protected:
         MainWindowFixture::SetUp();
         ForcePdfOutput(true);
         MakeHypertext(dir / "stampa.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "stampa.nyx", true));
+        ASSERT_TRUE(OpenForm(dir / "stampa.nyx"));
         SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
             TFileAnswer a;
             a.file = pdf;

@@ -41,12 +41,7 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         store->WriteOption("AtStartBlank", "1");  // every window starts with a new hypertext
-        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
-            TFileAnswer a;
-            a.file = chosen;
-            return a;
-        });
+        AnswerFileChoices();
         NewForm();
     }
     void TearDown() override {
@@ -64,7 +59,6 @@ protected:
     std::size_t PageCount() { return convert::AllPages(Set()).size(); }
     void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
-    fs::path chosen;
 };
 
 TEST_F(ExportUi, TwoCheckedPagesAreExportedWithTheOptionsChosen) {

@@ -41,8 +41,7 @@ class FormatBarTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+        ASSERT_TRUE(OpenForm(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx"));
         view = form->PageView();
         para = view->Box().BodyBegin() + 1;
         view->Editing().Select({para, 0}, {para, 4});

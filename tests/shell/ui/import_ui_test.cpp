@@ -40,13 +40,7 @@ class ImportUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
-            TFileAnswer a;
-            a.file = chosen;
-            a.type = chosenType;
-            return a;
-        });
+        AnswerFileChoices();
         std::ofstream(dir / "pagina.html") << "<html><head><title>Importata</title></head><body><p>Ciao <b>mondo</b></body></html>";
         std::ofstream(dir / "note.txt") << "prima riga\nseconda riga\n";
         form = std::make_unique<TMainForm>(paths);
@@ -64,8 +58,6 @@ protected:
         return p ? p->GetName() : std::string();
     }
 
-    fs::path chosen;
-    int chosenType = 1;
 };
 
 TEST_F(ImportUi, DroppedAndOpenedFilesBecomePagesAndTheFirstIsShown) {

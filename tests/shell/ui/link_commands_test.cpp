@@ -42,10 +42,6 @@ protected:
     void SetUp() override {
         WindowFixture::SetUp();
     }
-    void TearDown() override {
-        SetDialogRunner({});
-        WindowFixture::TearDown();
-    }
     // Four pages; page 3 holds anchor 2 in its second paragraph.
     fs::path MakeNyx() {
         const fs::path p = dir / "links.nyx";

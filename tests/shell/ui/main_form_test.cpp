@@ -92,18 +92,7 @@ class MainFormTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        SetFileChooser([this](QWidget*, const TFileRequest& r) -> std::optional<TFileAnswer> {
-            requests.push_back(r);
-            if (chosen.empty()) return std::nullopt;
-            TFileAnswer a;
-            a.file = chosen;
-            return a;
-        });
-    }
-    void TearDown() override {
-        SetFileChooser({});
-        SetDialogRunner({});
-        WindowFixture::TearDown();
+        AnswerFileChoices();
     }
     fs::path MakeNyx(const std::string& name, const std::string& title = "Prova") {
         const fs::path p = dir / name;
@@ -115,8 +104,6 @@ protected:
     }
     std::unique_ptr<TMainForm> Form() { return std::make_unique<TMainForm>(paths); }
 
-    fs::path chosen;  // what the file dialog answers ("" cancels)
-    std::vector<TFileRequest> requests;
 };
 
 TEST_F(MainFormTest, FileNameWithSpacesArrivesSplitAndOpens) {

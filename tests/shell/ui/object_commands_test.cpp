@@ -52,14 +52,7 @@ class ObjectCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        CopySample();
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        MainWindowFixture::TearDown();
+        ASSERT_TRUE(OpenForm(CopySample()));
     }
 };
 

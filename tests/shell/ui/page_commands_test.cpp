@@ -34,14 +34,7 @@ class PageCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        CopySample();
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        MainWindowFixture::TearDown();
+        ASSERT_TRUE(OpenForm(CopySample()));
     }
     model::TNYXoggetto& Shown() {
         return *form->Document().ObjectAt(model::testoHtml, form->FrameSet()->MainPageNumber());

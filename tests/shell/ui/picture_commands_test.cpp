@@ -91,10 +91,6 @@ protected:
         picture = dir / "mappa.gif";
         WriteFile(picture, Gif(200, 100, 0xFF3060C0u));
     }
-    void TearDown() override {
-        SetDialogRunner({});
-        WindowFixture::TearDown();
-    }
     // Three pages: the first to edit, "Uno" and "Due" to link to.
     fs::path MakeNyx() {
         const fs::path p = dir / "mappe.nyx";

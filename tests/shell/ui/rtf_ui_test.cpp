@@ -45,10 +45,7 @@ class RtfUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
-            return TFileAnswer{chosen, chosenType};
-        });
+        AnswerFileChoices();
         std::ofstream(dir / "testo.rtf", std::ios::binary) << kRtf;
         form = std::make_unique<TMainForm>(paths);
         form->Start({});
@@ -65,8 +62,6 @@ protected:
         return p ? p->Text() : std::string();
     }
 
-    fs::path chosen;
-    int chosenType = 1;
 };
 
 TEST_F(RtfUi, ImportDialogReadsRtfWithItsOptions) {

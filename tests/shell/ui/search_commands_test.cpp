@@ -73,14 +73,8 @@ protected:
         testsupport::AddPage(b, "Fienile", "<Z S0 >Niente qui.");
         testsupport::AddPage(b, "Stalla", "<Z S0 >Un gatto e un cavallo; il gatto &amp; il cane.");
         b.Write(dir / "prova.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "prova.nyx", true));
+        ASSERT_TRUE(OpenForm(dir / "prova.nyx"));
         ASSERT_TRUE(form->ShowPageSlot(0));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        MainWindowFixture::TearDown();
     }
     richtext::ui::TNYXpageView& View() { return *form->PageView(); }
     std::string Selected() {

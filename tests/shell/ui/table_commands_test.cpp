@@ -61,17 +61,10 @@ class TableCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
-        CopySample();
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
+        ASSERT_TRUE(OpenForm(CopySample()));
         form->resize(900, 700);
         form->show();
         Flush();
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        MainWindowFixture::TearDown();
     }
     richtext::ui::TNYXpageView& View() { return *form->FrameSet()->CurrentView(); }
     present::ui::TTableView& Tables() { return *present::ui::TTableView::Of(View()); }
