@@ -105,6 +105,14 @@ protected:
         EXPECT_TRUE(s.SaveToFile(p));
         return p;
     }
+    // Shows the window at the tests' size on the three pages, the events of its opening handled.
+    bool ShowAndOpen(TMainForm& form) {
+        form.resize(900, 700);
+        form.show();
+        if (!form.OpenDocument(MakeNyx(), true)) return false;
+        Flush();
+        return true;
+    }
     // Places the picture file at the end of the first paragraph through the dialog.
     richtext::TNYXembedded* Place(TMainForm& form) {
         richtext::ui::TNYXpageView* view = form.PageView();
@@ -143,10 +151,7 @@ TDialogRunner ChoosePage(const char* title) {
 
 TEST_F(PictureCommandsTest, TwoOverlappingZonesLinkedThroughTheDialogAndTheTopmostFollowedInViewMode) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::ui::TNYXpageView* view = form.PageView();
     ASSERT_EQ(view->PageSlot(), 0);
     QMenu* menu = form.menuBar()->findChild<QMenu*>(QStringLiteral("mnImmagine"));
@@ -253,10 +258,7 @@ TEST_F(PictureCommandsTest, AnimatedGifPlaysInViewModeOnly) {
     WriteFile(picture, std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00", 19) +
                            std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19) + frame('\x44') + frame('\x4C') + "\x3B");
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     e->Record()->SetWord(19, 40);  // shown 40 x 40
@@ -302,10 +304,7 @@ TEST_F(PictureCommandsTest, AnimatedGifPlaysInViewModeOnly) {
 
 TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZonesBack) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -330,10 +329,7 @@ TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZone
 
 TEST_F(PictureCommandsTest, ZoneDraggedMovesPastFourPixelsResizesByItsCornerAndIsCopiedToAnotherPicture) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -389,10 +385,7 @@ TEST_F(PictureCommandsTest, ZoneDraggedMovesPastFourPixelsResizesByItsCornerAndI
 
 TEST_F(PictureCommandsTest, HandleResizeScalesTheZonesAndOneUndoPutsSizeAndZonesBack) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -432,10 +425,7 @@ TEST_F(PictureCommandsTest, HandleResizeScalesTheZonesAndOneUndoPutsSizeAndZones
 
 TEST_F(PictureCommandsTest, PastedBitmapNeverOverwritesAPictureSharedWithOtherPlacements) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* first = Place(form);
     ASSERT_NE(first, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -469,10 +459,7 @@ TEST_F(PictureCommandsTest, PastedBitmapNeverOverwritesAPictureSharedWithOtherPl
 
 TEST_F(PictureCommandsTest, CorruptPictureDataShowsAFramedPlaceholderAtTheStoredSize) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     model::TNYXoggetto* pic = form.Document().ObjectAt(model::immagine, e->Record()->Int(0));
