@@ -33,8 +33,10 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "support/LinkTag.h"
 #include "support/MainWindowFixture.h"
 #include "support/NyxBuilder.h"
+#include "support/Pictures.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -45,22 +47,8 @@ using platform::testing::Message;
 
 namespace {
 
-std::string Ref8(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%08X", static_cast<unsigned>(ref));
-    return b;
-}
-
-fs::path WriteGif(const fs::path& p, int w, int h, std::uint32_t colour) {
-    model::codecs::Image image;
-    image.width = w;
-    image.height = h;
-    image.rgba.assign(static_cast<std::size_t>(w * h), colour);
-    std::string bytes;
-    EXPECT_TRUE(model::codecs::EncodeGif(image, bytes));
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p;
-}
+using testsupport::Hex8;
+using testsupport::WriteGif;
 
 void WriteScript(const fs::path& p, const std::string& body) {
     std::ofstream(p) << "#!/bin/sh\n" << body;
@@ -114,7 +102,7 @@ protected:
             auto* page = static_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, slot));
             model::TNYXoggetto* placed = set.NewPlacedPicture(pic);
             set.RegisterObject(model::immagineNew, -1, placed);
-            page->SetText(page->Text() + "<Z S0 >foto <$" + Ref8(placed->Reference()) + ">");
+            page->SetText(page->Text() + "<Z S0 >foto <$" + Hex8(placed->Reference()) + ">");
         }
         EXPECT_TRUE(form->ShowPageSlot(0));
         return pic;
