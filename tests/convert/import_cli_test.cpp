@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "platform/testing/FixedEnv.h"
+#include "support/NyxBuilder.h"
 #include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
@@ -18,11 +19,6 @@ namespace {
 using NyxResult = testsupport::NyxRun;
 
 NyxResult Nyx(const std::string& args) { return testsupport::RunNyx(args, testsupport::NyxErrors::kDropped); }
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(ImportCli, ImportsFollowsReportsAndExportsText) {
     platform::testing::TempDir dir;
@@ -37,9 +33,9 @@ TEST(ImportCli, ImportsFollowsReportsAndExportsText) {
     r = Nyx("import text " + nyx + " " + (dir / "c.txt").string());
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(Nyx("export text " + nyx + " " + (dir / "out.txt").string()).status, 0);
-    EXPECT_EQ(ReadAll(dir / "out.txt"), "Prima \xC3\xA8 seconda ?\r\nPagina B\r\nriga        uno");
+    EXPECT_EQ(testsupport::ReadFile(dir / "out.txt"), "Prima \xC3\xA8 seconda ?\r\nPagina B\r\nriga        uno");
     EXPECT_EQ(Nyx("export text " + nyx + " " + (dir / "w.txt").string() + " --cp1252").status, 0);
-    EXPECT_EQ(ReadAll(dir / "w.txt").substr(0, 8), "Prima \xE8 ");
+    EXPECT_EQ(testsupport::ReadFile(dir / "w.txt").substr(0, 8), "Prima \xE8 ");
     EXPECT_EQ(Nyx("import html " + nyx).status, 2);
     EXPECT_EQ(Nyx("import html " + nyx + " " + (dir / "none.html").string()).status, 1);
 }

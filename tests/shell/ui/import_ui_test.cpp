@@ -22,6 +22,7 @@
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
 #include "support/MainWindowFixture.h"
+#include "support/NyxBuilder.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
 
@@ -30,11 +31,6 @@ using namespace shell;
 using namespace shell::ui;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ImportUi : public testsupport::MainWindowFixture {
 protected:
@@ -102,11 +98,11 @@ TEST_F(ImportUi, SaveAsWritesTextAndTheCurrentPageAsHtml) {
     chosen = dir / "tutto";
     chosenType = 3;
     EXPECT_TRUE(form->SaveAs());
-    EXPECT_NE(ReadAll(dir / "tutto.txt").find("Ciao mondo"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(dir / "tutto.txt").find("Ciao mondo"), std::string::npos);
     chosen = dir / "pagina-corrente.htm";
     chosenType = 2;
     EXPECT_TRUE(form->SaveAs());
-    const std::string html = ReadAll(dir / "pagina-corrente.htm");
+    const std::string html = testsupport::ReadFile(dir / "pagina-corrente.htm");
     EXPECT_NE(html.find("<B>mondo"), std::string::npos) << html;
     EXPECT_NE(html.find("<!--pageQuor="), std::string::npos);
 }

@@ -71,6 +71,7 @@
 #include "present/ui/NYXListView.h"
 #include "support/MainWindowFixture.h"
 #include "support/Needs.h"
+#include "support/NyxBuilder.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
 #include "support/RunNyx.h"
@@ -82,11 +83,6 @@ using namespace shell;
 using namespace shell::ui;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class MainFormTest : public testsupport::WindowFixture {
 protected:
@@ -144,7 +140,7 @@ TEST_F(MainFormTest, ShippedLibraryIsCopiedOnFirstUse) {
     const fs::path lib = paths.userFolder / "Custom" / "default.cus";
     EXPECT_EQ(form->LibraryFile(), lib);
     ASSERT_TRUE(fs::exists(lib));
-    EXPECT_EQ(ReadAll(lib), ReadAll(paths.ShippedLibrary()));
+    EXPECT_EQ(testsupport::ReadFile(lib), testsupport::ReadFile(paths.ShippedLibrary()));
 
     // A library named by the option that does not exist yet is created there.
     store->WriteOption("DefaultLib", (dir / "mia.cus").string());
@@ -280,7 +276,7 @@ TEST_F(MainFormTest, FailedOpenLeavesAnUntitledDocumentThatSaveAllNeverWritesOve
         std::ofstream out(bad, std::ios::binary);
         out << "KYTE questo non e' un ipertesto";
     }
-    const std::string badBytes = ReadAll(bad);
+    const std::string badBytes = testsupport::ReadFile(bad);
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(good, true));
     form->AddRecent(bad);
@@ -295,7 +291,7 @@ TEST_F(MainFormTest, FailedOpenLeavesAnUntitledDocumentThatSaveAllNeverWritesOve
     EXPECT_FALSE(form->SaveAll());
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].kind, TFileRequest::Save);
-    EXPECT_EQ(ReadAll(bad), badBytes);
+    EXPECT_EQ(testsupport::ReadFile(bad), badBytes);
 }
 
 TEST_F(MainFormTest, SaveAllOnUntitledAsksForANameAndSetsThePrefix) {
@@ -340,10 +336,10 @@ TEST_F(MainFormTest, SaveChangesQuestionAnswers) {
     EXPECT_TRUE(form->isVisible());
 
     // Yes saves first; No goes on without saving.
-    const auto before = ReadAll(file);
+    const auto before = testsupport::ReadFile(file);
     scripted.ui.answers = {Answer::Yes};
     EXPECT_TRUE(form->NewDocument());
-    EXPECT_NE(ReadAll(file), before);
+    EXPECT_NE(testsupport::ReadFile(file), before);
     EXPECT_TRUE(form->DocumentName().empty());
     form->Document().SetModified(true);
     scripted.ui.answers = {Answer::No};
@@ -354,7 +350,7 @@ TEST_F(MainFormTest, FailedSaveShowsTheErrorWindowAndStaysModified) {
     const fs::path file = MakeNyx("salva.nyx");
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
-    const std::string before = ReadAll(file);
+    const std::string before = testsupport::ReadFile(file);
     form->Document().SetModified(true);
     form->Document().saveFaultHook = [](const char* step) { return std::string_view(step) == "rename"; };
     EXPECT_FALSE(form->SaveAll());
@@ -363,7 +359,7 @@ TEST_F(MainFormTest, FailedSaveShowsTheErrorWindowAndStaysModified) {
     EXPECT_EQ(lists[0].rfind("Salvataggio non riuscito!", 0), 0u);
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_FALSE(form->Saved());
-    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(testsupport::ReadFile(file), before);
     form->Document().saveFaultHook = nullptr;
 }
 
@@ -371,10 +367,10 @@ TEST_F(MainFormTest, SavingIntoTheExamplesFolderAsksFirst) {
     const fs::path file = MakeNyx("examples/es.nyx");
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
-    const std::string before = ReadAll(file);
+    const std::string before = testsupport::ReadFile(file);
     scripted.ui.answers = {Answer::Cancel};
     EXPECT_FALSE(form->SaveAll());
-    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(testsupport::ReadFile(file), before);
     ASSERT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
     EXPECT_NE(scripted.ui.Texts(Message::YesNoCancel)[0].find("directory degli esempi"), std::string::npos);
     // No: "Salva con nome" instead.
@@ -382,7 +378,7 @@ TEST_F(MainFormTest, SavingIntoTheExamplesFolderAsksFirst) {
     chosen = dir / "copia.nyx";
     EXPECT_TRUE(form->SaveAll());
     EXPECT_EQ(form->DocumentName(), dir / "copia.nyx");
-    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(testsupport::ReadFile(file), before);
 }
 
 TEST_F(MainFormTest, DocumentCommandsAreDisabledWhileOpening) {
@@ -511,7 +507,7 @@ TEST_F(MainFormTest, InitWritesADesktopEntry) {
     form->Start(c);
     const fs::path entry = dir / "xdg" / "applications" / "quor.desktop";
     ASSERT_TRUE(fs::exists(entry));
-    const std::string text = ReadAll(entry);
+    const std::string text = testsupport::ReadFile(entry);
     EXPECT_NE(text.find("[Desktop Entry]"), std::string::npos);
     EXPECT_NE(text.find("Exec=\""), std::string::npos);
     EXPECT_EQ(store->ReadSectionOption("ftpnet", "numMax"), "222");
@@ -627,7 +623,7 @@ TEST_F(MainFormTest, AnUnreadableLibraryIsNeverReplaced) {
     }
     auto form = Form();
     form->Start({});
-    EXPECT_EQ(ReadAll(lib), "not a library at all");
+    EXPECT_EQ(testsupport::ReadFile(lib), "not a library at all");
 }
 
 TEST_F(MainFormTest, ResettingWindowSettingsAsksAndDeletesThePlacements) {
@@ -976,7 +972,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
     ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(fs::file_size(file) - 2000)), 0);
-    const std::string cut = ReadAll(file);
+    const std::string cut = testsupport::ReadFile(file);
     form->Document().SetModified(true);
 
     scripted.ui.answers = {Answer::No};
@@ -984,7 +980,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     const auto lists = scripted.ui.Texts(Message::ErrorList);
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_NE(lists[0].find("\"dati.txt\""), std::string::npos);
-    EXPECT_EQ(ReadAll(file), cut);
+    EXPECT_EQ(testsupport::ReadFile(file), cut);
     EXPECT_FALSE(fs::exists(dir / "perdita.bak"));
     EXPECT_TRUE(form->Document().Modified());
     // The page is shown again after the save gave up, also when closing asked for it.
@@ -996,7 +992,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     EXPECT_EQ(scripted.ui.Texts(Message::ErrorList).size(), 2u);
     EXPECT_EQ(pages->count(), 1);
     EXPECT_EQ(form->PageView()->PageSlot(), 0);
-    EXPECT_EQ(ReadAll(file), cut);
+    EXPECT_EQ(testsupport::ReadFile(file), cut);
 }
 
 namespace {

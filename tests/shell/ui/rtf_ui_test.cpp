@@ -26,6 +26,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/RtfCommands.h"
 #include "support/MainWindowFixture.h"
+#include "support/NyxBuilder.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -33,11 +34,6 @@ using namespace shell;
 using namespace shell::ui;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 const char kRtf[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}{\\colortbl;}uno\\par due\\par tre\\par quattro {\\b forte}\\par}";
 
@@ -90,7 +86,7 @@ TEST_F(RtfUi, OpenAndSaveRtf) {
     chosen = dir / "salvata";
     chosenType = 4;
     EXPECT_TRUE(form->SaveAs());
-    const std::string rtf = ReadAll(dir / "salvata.rtf");
+    const std::string rtf = testsupport::ReadFile(dir / "salvata.rtf");
     EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(rtf.find("quattro"), std::string::npos);
 }
@@ -110,8 +106,8 @@ TEST_F(RtfUi, EsportaWinHelpWritesTopicsAndProject) {
     });
     act->trigger();
     EXPECT_FALSE(dialogShown) << "the WinHelp writer answers the command, not the export dialog";
-    EXPECT_NE(ReadAll(dir / "out" / "guida.rtf").find("#{\\footnote"), std::string::npos);
-    EXPECT_NE(ReadAll(dir / "out" / "guida.HPJ").find("[FILES]\r\nguida.rtf"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(dir / "out" / "guida.rtf").find("#{\\footnote"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(dir / "out" / "guida.HPJ").find("[FILES]\r\nguida.rtf"), std::string::npos);
 }
 
 TEST_F(RtfUi, WinHelpCommandHasOneOwner) {

@@ -58,11 +58,6 @@ int Nyx(const std::string& args, const fs::path& out) {
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class SearchCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
@@ -314,7 +309,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     ASSERT_NE(add, nullptr);
     add->trigger();
     const fs::path userList = dir / "xdg" / "quor" / "utente.dic";
-    EXPECT_EQ(ReadAll(userList), "Quorella\n");
+    EXPECT_EQ(testsupport::ReadFile(userList), "Quorella\n");
     marker->StepNow();  // the forced pass, at once
     while (!marker->StepNow()) {
     }
@@ -324,7 +319,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     form->CommitPageEdits();
     ASSERT_TRUE(form->SaveAll());
     EXPECT_EQ(Nyx("spell " + (dir / "prova.nyx").string() + " --user " + userList.string(), dir / "out.txt"), 0);
-    EXPECT_EQ(ReadAll(dir / "out.txt").find("Quorella"), std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(dir / "out.txt").find("Quorella"), std::string::npos);
 }
 
 TEST_F(SearchCommandsTest, RegressionReplaceWithConfirmationLostTheEarlierUndoSteps) {
