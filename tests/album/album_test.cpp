@@ -21,7 +21,9 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "shell/OptionsStore.h"
+#include "support/LinkTag.h"
 #include "support/NyxBuilder.h"
+#include "support/Pictures.h"
 
 using namespace album;
 using model::TNYXoggetto;
@@ -31,23 +33,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Ref8(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%08X", static_cast<unsigned>(ref));
-    return b;
-}
-
-// A small picture file of our own: a GIF of w x h pixels of one colour.
-fs::path WriteGif(const fs::path& p, int w, int h, std::uint32_t colour) {
-    model::codecs::Image image;
-    image.width = w;
-    image.height = h;
-    image.rgba.assign(static_cast<std::size_t>(w * h), colour);
-    std::string bytes;
-    EXPECT_TRUE(model::codecs::EncodeGif(image, bytes));
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p;
-}
+using testsupport::Hex8;
+using testsupport::WriteGif;
 
 void WriteText(const fs::path& p, const std::string& s, bool executable = false) {
     std::ofstream(p, std::ios::binary) << s;
@@ -71,7 +58,7 @@ protected:
     model::TNYXtesto* PageShowing(const std::string& title, TNYXoggetto* picture) {
         TNYXoggetto* placed = set.NewPlacedPicture(picture);
         set.RegisterObject(model::immagineNew, -1, placed);
-        return NewPage(title, "<Z S0 >foto <$" + Ref8(placed->Reference()) + ">");
+        return NewPage(title, "<Z S0 >foto <$" + Hex8(placed->Reference()) + ">");
     }
     TNYXoggetto* Picture(const std::string& name, int w, std::uint32_t colour) {
         return set.AddPicture(WriteGif(env.temp / (name + ".gif"), w, 2, colour));
@@ -155,7 +142,7 @@ TEST_F(AlbumTest, RenamingInPlace) {
 
 TEST_F(AlbumTest, DeletionRefusesWhatIsUsedAndTakesTheRestBackUntilSave) {
     model::TNYXtesto* target = NewPage("Meta");
-    NewPage("Indice", "<Z S0 >vai a <$" + Ref8(target->Reference()) + ">meta<%>");
+    NewPage("Indice", "<Z S0 >vai a <$" + Hex8(target->Reference()) + ">meta<%>");
     TNYXoggetto* url = AddUrl(set, "http://nessuno.example/");
     const std::int32_t urlRef = url->Reference();
     TAlbumTrash trash(set);
@@ -188,7 +175,7 @@ TEST_F(AlbumTest, DeletionRefusesWhatIsUsedAndTakesTheRestBackUntilSave) {
 
 TEST_F(AlbumTest, DeletionNeverTakesAnObjectAStoppedReportDidNotReach) {
     model::TNYXtesto* target = NewPage("Meta");
-    NewPage("Indice", "<Z S0 >vai a <$" + Ref8(target->Reference()) + ">meta<%>");
+    NewPage("Indice", "<Z S0 >vai a <$" + Hex8(target->Reference()) + ">meta<%>");
     TNYXoggetto* url = AddUrl(set, "http://nessuno.example/");
     TAlbumTrash trash(set);
     TAlbumDeletion d(set, {url->Reference(), target->Reference()});

@@ -1,8 +1,6 @@
 // nyx album and nyx rm, as a script would run them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,29 +9,15 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "support/NyxBuilder.h"
+#include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct NyxRun {
-    int status;
-    std::string out;
-};
+using testsupport::NyxRun;
 
-NyxRun Nyx(const std::string& args) {
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    const std::string cmd = std::string(bin ? bin : QUOR_BINARY_DIR) + "/nyx " + args + " 2>&1";
-    NyxRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+NyxRun Nyx(const std::string& args) { return testsupport::RunNyx(args); }
 
 class NyxAlbum : public ::testing::Test {
 protected:

@@ -1,36 +1,20 @@
 // nyx cdrom build, as a script would run it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 
 #include "tests/cdrom/Fixtures.h"
+#include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
 using namespace cdromtest;
 
 namespace {
 
-struct NyxRun {
-    int status;
-    std::string out;
-};
+using testsupport::NyxRun;
 
-NyxRun Nyx(const std::string& args) {
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    const std::string cmd = std::string(bin ? bin : QUOR_BINARY_DIR) + "/nyx cdrom " + args + " 2>&1";
-    NyxRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+NyxRun Nyx(const std::string& args) { return testsupport::RunNyx("cdrom " + args); }
 
 std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
 

@@ -8,16 +8,12 @@
 #include "cdrom/CdSettings.h"
 #include "cdrom/IniFile.h"
 #include "platform/testing/FixedEnv.h"
+#include "support/NyxBuilder.h"
 
 namespace fs = std::filesystem;
 using namespace cdrom;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string Crlf(std::string s) {
     std::string out;
@@ -201,7 +197,7 @@ TEST(CdSettings, ValuesThatWouldBreakTheFileAreNeverWritten) {
     platform::testing::TempDir dir;
     const fs::path file = dir / "cd.wzz";
     ASSERT_TRUE(SaveSettingsFile(Sample(), file, nullptr));
-    const std::string before = ReadAll(file);
+    const std::string before = testsupport::ReadFile(file);
     using namespace std::string_literals;
     for (const std::string& title : {"due\r\nrighe"s, "a\n[disks]"s, "[titolo]"s, "nul\0x"s, "\xE6\x97\xA5\xE6\x9C\xAC"s}) {
         SCOPED_TRACE(title);
@@ -210,7 +206,7 @@ TEST(CdSettings, ValuesThatWouldBreakTheFileAreNeverWritten) {
         std::string error;
         EXPECT_FALSE(SaveSettingsFile(s, file, &error));
         EXPECT_NE(error.find("options/title"), std::string::npos) << error;
-        EXPECT_EQ(ReadAll(file), before);
+        EXPECT_EQ(testsupport::ReadFile(file), before);
     }
     // Nothing but the file itself is left in its folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);

@@ -15,16 +15,13 @@
 #include "model/Page.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "support/LinkTag.h"
 
 namespace rtftest {
 
 namespace fs = std::filesystem;
 
-inline std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 inline std::string Read(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);

@@ -16,6 +16,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "platform/text.h"
 #include "present/TableChoices.h"
+#include "support/LinkTag.h"
 #include "support/Needs.h"
 
 using namespace model;
@@ -23,11 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 const char kGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
 

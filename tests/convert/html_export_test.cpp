@@ -9,6 +9,8 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Attributes.h"
+#include "support/HtmlExportFixture.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::html::TNYXtoHtml;
@@ -16,43 +18,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
-const char kGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
-
-class HtmlExport : public ::testing::Test {
+class HtmlExport : public testsupport::HtmlExportFixture {
 protected:
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope ui;
-    platform::testing::TempDir tmp;
-    TNYXset set;
-    TNYXtoHtml x{&set};
     void SetUp() override {
-        set.NewHypertext();
-        set.SetExpPrefix("");
+        HtmlExportFixture::SetUp();
         x.options.expTipoExt = 1;
-    }
-    TNYXtesto* Page(const std::string& title, const std::string& text) {
-        auto* p = static_cast<TNYXtesto*>(set.NewObject(testoHtml));
-        p->SetName(title);
-        p->SetText(text);
-        return p;
-    }
-    fs::path GifFile(const std::string& name) {
-        fs::path p = tmp.path() / name;
-        std::ofstream f(p, std::ios::binary);
-        f.write(kGif, sizeof kGif - 1);
-        f << name;  // distinct bytes: equal pictures would be shared
-        return p;
-    }
-    TNYXoggetto* Placed(TNYXoggetto* picture) {
-        TNYXoggetto* o = set.NewPlacedPicture(picture);
-        if (o && !o->Registered()) set.RegisterObject(immagineNew, -1, o);
-        return o;
     }
     static std::string Read(const fs::path& p) {
         std::ifstream f(p, std::ios::binary);

@@ -16,6 +16,7 @@
 #include "present/FormData.h"
 #include "richtext/Attributes.h"
 #include "richtext/StyleSheet.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::html::THtmlImport;
@@ -24,11 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 const char kGif[] = "GIF89a\x02\x00\x03\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
 

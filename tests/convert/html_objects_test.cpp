@@ -10,6 +10,8 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "present/FrameData.h"
+#include "support/HtmlExportFixture.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::html::TNYXtoHtml;
@@ -17,11 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 std::string FrameRecord(std::int32_t id, std::int32_t parent, const std::string& name, int place, bool container, std::int32_t page,
                         int rule, std::int32_t percent, std::int32_t pixels) {
@@ -45,24 +43,7 @@ std::string FrameRecord(std::int32_t id, std::int32_t parent, const std::string&
     return r;
 }
 
-class HtmlObjects : public ::testing::Test {
-protected:
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope ui;
-    platform::testing::TempDir tmp;
-    TNYXset set;
-    TNYXtoHtml x{&set};
-    void SetUp() override {
-        set.NewHypertext();
-        set.SetExpPrefix("");
-    }
-    TNYXtesto* Page(const std::string& title, const std::string& text) {
-        auto* p = static_cast<TNYXtesto*>(set.NewObject(testoHtml));
-        p->SetName(title);
-        p->SetText(text);
-        return p;
-    }
-};
+class HtmlObjects : public testsupport::HtmlExportFixture {};
 
 TEST_F(HtmlObjects, FrameSetWithItsNoFramesPart) {
     Page("Indice", "<Z S0 >x");

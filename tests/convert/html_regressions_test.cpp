@@ -9,6 +9,8 @@
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "support/HtmlExportFixture.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::html::TNYXtoHtml;
@@ -16,44 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
-const char kGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
-
-class HtmlRegressions : public ::testing::Test {
+class HtmlRegressions : public testsupport::HtmlExportFixture {
 protected:
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope ui;
-    platform::testing::TempDir tmp;
-    TNYXset set;
-    TNYXtoHtml x{&set};
-    void SetUp() override {
-        set.NewHypertext();
-        set.SetExpPrefix("");
-    }
-    TNYXtesto* Page(const std::string& title, const std::string& text) {
-        auto* p = static_cast<TNYXtesto*>(set.NewObject(testoHtml));
-        p->SetName(title);
-        p->SetText(text);
-        return p;
-    }
-    TNYXoggetto* Picture(const std::string& name) {
-        const fs::path p = tmp.path() / name;
-        std::ofstream f(p, std::ios::binary);
-        f.write(kGif, sizeof kGif - 1);
-        f << name;  // distinct bytes: equal pictures would be shared
-        f.close();
-        return set.AddPicture(p);
-    }
-    TNYXoggetto* Placed(TNYXoggetto* picture) {
-        TNYXoggetto* o = set.NewPlacedPicture(picture);
-        if (o && !o->Registered()) set.RegisterObject(immagineNew, -1, o);
-        return o;
-    }
+    TNYXoggetto* Picture(const std::string& name) { return set.AddPicture(GifFile(name)); }
     TNYXoggetto* Link(int subtype, int mode, std::int32_t target, int anchor = -1) {
         TNYXoggetto* l = set.NewObject(speclink);
         l->SetSubtype(static_cast<std::uint8_t>(subtype));

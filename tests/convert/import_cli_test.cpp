@@ -1,7 +1,6 @@
 // nyx import and nyx export text, run as a script would.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,35 +9,16 @@
 #include <iterator>
 
 #include "platform/testing/FixedEnv.h"
+#include "support/NyxBuilder.h"
+#include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct NyxResult {
-    int status;
-    std::string out;
-};
+using NyxResult = testsupport::NyxRun;
 
-NyxResult Nyx(const std::string& args) {
-    // The tool sits beside the test program.
-    const char* env = std::getenv("QUOR_BINARY_DIR");
-    std::string bin = env ? env : fs::read_symlink("/proc/self/exe").parent_path().string();
-    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
-    NyxResult r{-1, {}};
-    FILE* f = popen(cmd.c_str(), "r");
-    if (!f) return r;
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
-    const int st = pclose(f);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+NyxResult Nyx(const std::string& args) { return testsupport::RunNyx(args, testsupport::NyxErrors::kDropped); }
 
 TEST(ImportCli, ImportsFollowsReportsAndExportsText) {
     platform::testing::TempDir dir;
@@ -53,9 +33,9 @@ TEST(ImportCli, ImportsFollowsReportsAndExportsText) {
     r = Nyx("import text " + nyx + " " + (dir / "c.txt").string());
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(Nyx("export text " + nyx + " " + (dir / "out.txt").string()).status, 0);
-    EXPECT_EQ(ReadAll(dir / "out.txt"), "Prima \xC3\xA8 seconda ?\r\nPagina B\r\nriga        uno");
+    EXPECT_EQ(testsupport::ReadFile(dir / "out.txt"), "Prima \xC3\xA8 seconda ?\r\nPagina B\r\nriga        uno");
     EXPECT_EQ(Nyx("export text " + nyx + " " + (dir / "w.txt").string() + " --cp1252").status, 0);
-    EXPECT_EQ(ReadAll(dir / "w.txt").substr(0, 8), "Prima \xE8 ");
+    EXPECT_EQ(testsupport::ReadFile(dir / "w.txt").substr(0, 8), "Prima \xE8 ");
     EXPECT_EQ(Nyx("import html " + nyx).status, 2);
     EXPECT_EQ(Nyx("import html " + nyx + " " + (dir / "none.html").string()).status, 1);
 }

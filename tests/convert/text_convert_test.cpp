@@ -10,6 +10,7 @@
 #include "platform/testing/ScriptedUi.h"
 #include "richtext/Clipboard.h"
 #include "richtext/StyleSheet.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using convert::text::TNYXtoTxt;
@@ -17,11 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 std::string Read(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);

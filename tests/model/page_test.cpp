@@ -3,6 +3,7 @@
 #include "model/Page.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using platform::testing::FixedEnv;
@@ -10,11 +11,7 @@ using platform::testing::ScriptedUiScope;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 class Pages : public ::testing::Test {
 protected:

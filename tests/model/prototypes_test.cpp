@@ -7,6 +7,7 @@
 #include "model/Prototypes.h"
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
+#include "support/LinkTag.h"
 #include "support/NyxBuilder.h"
 
 using namespace model;
@@ -25,11 +26,7 @@ std::string Form(std::int32_t n, const std::string& lines) {
     return s + lines;
 }
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 std::string Defs(const TPropList& l) {
     std::string out;

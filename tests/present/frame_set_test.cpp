@@ -3,8 +3,6 @@
 // of the event loop, the history, the preview timer, the page commands.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <stdexcept>
 #include <tuple>
@@ -21,17 +19,15 @@
 #include "present/Pages.h"
 #include "richtext/Editing.h"
 #include "richtext/PageText.h"
+#include "support/LinkTag.h"
+#include "support/RunNyx.h"
 
 using namespace present;
 using platform::testing::Message;
 
 namespace {
 
-std::string Tag(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(ref));
-    return b;
-}
+using testsupport::Tag;
 
 // A hypertext of `pages` pages titled P0, P1, ..., numbered in slot order.
 void MakePages(model::TNYXset& set, int pages) {
@@ -456,14 +452,9 @@ TEST(PageCommands, RowsSortByTitleNumberAndSize) {
 namespace {
 
 int Nyx(const std::string& args, std::string* out) {
-    const std::string cmd = std::string(QUOR_BINARY_DIR) + "/nyx " + args + " 2>&1";
-    FILE* f = popen(cmd.c_str(), "r");
-    if (!f) return -1;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->append(buf, n);
-    const int st = pclose(f);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    const testsupport::NyxRun r = testsupport::RunNyx(args);
+    out->append(r.out);
+    return r.status;
 }
 
 TEST(NyxAddPage, AddsTitledAndDividedPagesThatInfoLists) {

@@ -21,6 +21,7 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "present/PictureChoices.h"
+#include "support/LinkTag.h"
 
 namespace fs = std::filesystem;
 
@@ -70,8 +71,7 @@ TEST(PictureExport, DamagedPictureIsSkippedWithAReport) {
         std::unique_ptr<model::TNYXoggetto> made(set.NewPlacedPicture(pics[i]));
         model::TNYXoggetto* placed = set.NewObject(model::immagineNew);
         std::memcpy(placed->Data(), made->Data(), model::kDataSize);
-        char tag[16];
-        std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(placed->Reference()));
+        const std::string tag = testsupport::Tag(placed->Reference());
         text += tag;
     }
     model::TNYXoggetto* page = set.Count(model::testoHtml) > 0 ? set.ObjectAt(model::testoHtml, 0) : set.NewObject(model::testoHtml);

@@ -6,34 +6,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "platform/testing/FixedEnv.h"
 #include "present/ObjectInsert.h"
+#include "support/LinkTag.h"
+#include "support/RunNyx.h"
 
 namespace {
 
-struct NyxResult {
-    int status;
-    std::string out;
-};
+using NyxResult = testsupport::NyxRun;
 
-NyxResult Nyx(const std::string& args) {
-    const char* env = std::getenv("QUOR_BINARY_DIR");
-    std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    std::string cmd = bin + "/nyx " + args + " 2>&1";
-    NyxResult r{-1, {}};
-    FILE* f = popen(cmd.c_str(), "r");
-    if (!f) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
-    const int st = pclose(f);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+NyxResult Nyx(const std::string& args) { return testsupport::RunNyx(args); }
 
 TEST(PropsCli, ListsAndSetsAButtonsProperties) {
     platform::testing::TempDir dir;
@@ -45,8 +30,7 @@ TEST(PropsCli, ListsAndSetsAButtonsProperties) {
         model::TNYXoggetto* b = set.NewObject(model::bottoneCGI);
         present::SetNewObjectDefaults(*b, model::bottoneCGI, 2);
         slot = b->Index();
-        char tag[16];
-        std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(b->Reference()));
+        const std::string tag = testsupport::Tag(b->Reference());
         auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
         page->SetText(std::string("<Z S0 >") + tag);
         ASSERT_TRUE(set.SaveToFile(file));

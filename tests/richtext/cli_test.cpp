@@ -4,35 +4,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "platform/testing/FixedEnv.h"
 #include "richtext/StyleSheet.h"
+#include "support/RunNyx.h"
 
 namespace {
 
-struct NyxResult {
-    int status;
-    std::string out;
-};
+using NyxResult = testsupport::NyxRun;
 
-NyxResult Nyx(const std::string& args) {
-    // The tool sits beside the test program.
-    const char* env = std::getenv("QUOR_BINARY_DIR");
-    std::string bin = env ? env : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    std::string cmd = bin + "/nyx " + args + " 2>/dev/null";
-    NyxResult r{-1, {}};
-    FILE* f = popen(cmd.c_str(), "r");
-    if (!f) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
-    int st = pclose(f);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+NyxResult Nyx(const std::string& args) { return testsupport::RunNyx(args, testsupport::NyxErrors::kDropped); }
 
 TEST(MarkupCliTest, PrintsAndChecksPageMarkup) {
     platform::testing::TempDir dir;

@@ -17,6 +17,7 @@
 #include "richtext/SamplePage.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
+#include "support/EditingFixture.h"
 
 using namespace richtext;
 using namespace markup;
@@ -29,29 +30,12 @@ void PutI32(std::string& s, std::int32_t v) {
     for (int i = 0; i < 4; ++i) s += static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
 }
 
-class ClipboardTest : public ::testing::Test {
+class ClipboardTest : public testsupport::EditingFixture {
 protected:
-    ClipboardTest() { page.box.undo = &undo; }
-    void Load(std::string_view t) {
-        page.Read(Z(t));
-        original = BoxText(page.box);
-    }
-    std::string Text() {
-        std::string t = BoxText(page.box);
-        t.pop_back();
-        return t;
-    }
     void ExpectUndoAll() {
         undo.UndoSteps(undo.Count());
         EXPECT_EQ(BoxText(page.box), original);
     }
-
-    platform::testing::ScriptedUiScope ui;
-    TSamplePage page;
-    TNYXundoList undo{&page.set};
-    TNYXTextAttributes attrs{page.box};
-    TNYXediting ed{page.box, attrs};
-    std::string original;
 };
 
 TEST_F(ClipboardTest, PastingOneWordIntoAParagraph) {

@@ -15,26 +15,15 @@
 #include "richtext/SamplePage.h"
 #include "richtext/TextAttributes.h"
 #include "richtext/Undo.h"
+#include "support/EditingFixture.h"
 
 using namespace richtext;
 using platform::testing::Message;
 
 namespace {
 
-std::string Z(std::string_view s) { return std::string(s) + '\0'; }
-
-class EditTest : public ::testing::Test {
+class EditTest : public testsupport::EditingFixture {
 protected:
-    EditTest() { page.box.undo = &undo; }
-    void Load(std::string_view t) {
-        page.Read(Z(t));
-        original = BoxText(page.box);
-    }
-    std::string Text() {
-        std::string t = BoxText(page.box);
-        t.pop_back();
-        return t;
-    }
     void Type(std::string_view s) {
         for (char c : s) ed.InsertChar(static_cast<unsigned char>(c));
     }
@@ -44,13 +33,6 @@ protected:
         EXPECT_EQ(BoxText(page.box), original);
         EXPECT_EQ(undo.Count(), 0u);
     }
-
-    platform::testing::ScriptedUiScope ui;
-    TSamplePage page;
-    TNYXundoList undo{&page.set};
-    TNYXTextAttributes attrs{page.box};
-    TNYXediting ed{page.box, attrs};
-    std::string original;
 };
 
 struct Script {

@@ -17,17 +17,14 @@
 #include "richtext/Markup.h"
 #include "richtext/PageSession.h"
 #include "richtext/Undo.h"
+#include "support/LinkTag.h"
 
 using namespace richtext;
 using platform::testing::Message;
 
 namespace {
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 class PageSessionTest : public ::testing::Test {
 protected:

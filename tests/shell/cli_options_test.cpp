@@ -1,32 +1,18 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/testing/FixedEnv.h"
+#include "support/RunNyx.h"
 
 namespace {
 
-struct NyxRun {
-    int status;
-    std::string out;
-};
+using testsupport::NyxRun;
 
 // Runs the nyx tool with the options file in a folder of the test's own.
 NyxRun Nyx(const std::string& args, const std::string& file) {
-    const char* bin = std::getenv("QUOR_BINARY_DIR");
-    const std::string cmd = std::string(bin ? bin : ".") + "/nyx options " + args + " --file '" + file + "' 2>&1";
-    NyxRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
+    return testsupport::RunNyx("options " + args + " --file '" + file + "'");
 }
 
 }  // namespace

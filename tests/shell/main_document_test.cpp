@@ -16,6 +16,8 @@
 #include "platform/testing/ScriptedUi.h"
 #include "shell/MainDocument.h"
 #include "shell/OptionsStore.h"
+#include "support/NyxBuilder.h"
+#include "support/ProgramFixture.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -23,11 +25,6 @@ using platform::testing::Message;
 using namespace shell;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Answers file choices and password questions from queues (then cancels),
 // and records what the document told it.
@@ -65,20 +62,13 @@ public:
     bool canAskNow = true;
 };
 
-class MainDocumentTest : public ::testing::Test {
+class MainDocumentTest : public testsupport::ProgramFixture {
 protected:
     void SetUp() override {
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
+        ProgramFixture::SetUp();
     }
     void TearDown() override {
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        ProgramFixture::TearDown();
     }
     // A hypertext with one page and, when `data` is given, an embedded file
     // holding it (kept in the native file, read from there when needed).
@@ -100,12 +90,6 @@ protected:
         return p;
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     TScriptedHost host;
 };
 
@@ -149,7 +133,7 @@ TEST_F(MainDocumentTest, OpeningSavingAndTheSaveChangesQuestion) {
     EXPECT_FALSE(doc.SaveAll());
     ASSERT_EQ(host.requests.size(), 1u);
     EXPECT_EQ(host.requests[0].kind, TFileRequest::Save);
-    EXPECT_EQ(ReadAll(bad), "KYTE non un ipertesto");
+    EXPECT_EQ(testsupport::ReadFile(bad), "KYTE non un ipertesto");
 }
 
 TEST_F(MainDocumentTest, SaveReminderAsksOnItsTickButNotOverAnotherDialog) {
@@ -232,9 +216,9 @@ TEST_F(MainDocumentTest, SilentLossOnSaveAsksFirstAndNoKeepsTheFileAndItsBackup)
 
     // Another program cuts the file while it is open: the embedded file's
     // bytes are gone.
-    const std::string full = ReadAll(file);
+    const std::string full = testsupport::ReadFile(file);
     ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(full.size() - 2000)), 0);
-    const std::string cut = ReadAll(file), goodBak = ReadAll(bak);
+    const std::string cut = testsupport::ReadFile(file), goodBak = testsupport::ReadFile(bak);
     doc.Set().SetTitle("Modificato");
     doc.Set().SetModified(true);
 
@@ -245,8 +229,8 @@ TEST_F(MainDocumentTest, SilentLossOnSaveAsksFirstAndNoKeepsTheFileAndItsBackup)
     EXPECT_NE(lists[0].find("\nFile 0 \"dati.txt\": non si legge da " + file.string()), std::string::npos);
     ASSERT_EQ(scripted.ui.Texts(Message::YesNo).size(), 1u);
     EXPECT_NE(scripted.ui.Texts(Message::YesNo)[0].find("Salvo comunque?"), std::string::npos);
-    EXPECT_EQ(ReadAll(file), cut);
-    EXPECT_EQ(ReadAll(bak), goodBak);
+    EXPECT_EQ(testsupport::ReadFile(file), cut);
+    EXPECT_EQ(testsupport::ReadFile(bak), goodBak);
     EXPECT_EQ(doc.Set().Title(), "Modificato");
     EXPECT_TRUE(doc.Set().Modified());
     EXPECT_FALSE(doc.Saved());
@@ -256,7 +240,7 @@ TEST_F(MainDocumentTest, SilentLossOnSaveAsksFirstAndNoKeepsTheFileAndItsBackup)
     // Yes saves what can be saved.
     scripted.ui.answers = {Answer::Yes};
     EXPECT_TRUE(doc.SaveAll());
-    EXPECT_EQ(ReadAll(bak), cut);
+    EXPECT_EQ(testsupport::ReadFile(bak), cut);
     model::TNYXset reread;
     ASSERT_TRUE(reread.LoadFromFile(file));
     EXPECT_EQ(reread.Title(), "Modificato");

@@ -17,6 +17,7 @@
 #include "model/Types.h"
 #include "platform/testing/FixedEnv.h"
 #include "shell/Spell.h"
+#include "support/LinkTag.h"
 #include "support/Needs.h"
 
 namespace fs = std::filesystem;
@@ -49,11 +50,7 @@ int Lines(const std::string& s) {
     return n;
 }
 
-std::string LinkTo(std::int32_t ref, const std::string& text) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%08X", static_cast<unsigned>(ref));
-    return std::string("<$") + b + ">" + text + "<%>";
-}
+using testsupport::LinkTo;
 
 std::string StoredText(const fs::path& file, std::int64_t slot) {
     model::TNYXset s;

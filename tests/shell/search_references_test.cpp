@@ -10,17 +10,14 @@
 #include "platform/testing/FixedEnv.h"
 #include "platform/testing/ScriptedUi.h"
 #include "shell/References.h"
+#include "support/LinkTag.h"
 
 using namespace model;
 using namespace shell;
 
 namespace {
 
-std::string LinkTo(std::int32_t ref, const std::string& text) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%08X", static_cast<unsigned>(ref));
-    return std::string("<$") + b + ">" + text + "<%>";
-}
+using testsupport::LinkTo;
 
 class ReferencesTest : public ::testing::Test {
 protected:

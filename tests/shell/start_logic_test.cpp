@@ -7,16 +7,12 @@
 
 #include "platform/testing/FixedEnv.h"
 #include "shell/StartLogic.h"
+#include "support/NyxBuilder.h"
 
 namespace fs = std::filesystem;
 using namespace shell;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(CommandLine, SwitchesAndFileNames) {
     struct Case {
@@ -69,7 +65,7 @@ TEST(DesktopEntry, QuotesTheProgramPath) {
     platform::testing::TempDir dir;
     const fs::path e = WriteDesktopEntry("/opt/my $dir/quor", dir.path());
     ASSERT_FALSE(e.empty());
-    EXPECT_NE(ReadAll(e).find("Exec=\"/opt/my \\$dir/quor\" %f"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(e).find("Exec=\"/opt/my \\$dir/quor\" %f"), std::string::npos);
 }
 
 }  // namespace

@@ -33,7 +33,10 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "support/LinkTag.h"
+#include "support/MainWindowFixture.h"
 #include "support/NyxBuilder.h"
+#include "support/Pictures.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -44,22 +47,8 @@ using platform::testing::Message;
 
 namespace {
 
-std::string Ref8(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%08X", static_cast<unsigned>(ref));
-    return b;
-}
-
-fs::path WriteGif(const fs::path& p, int w, int h, std::uint32_t colour) {
-    model::codecs::Image image;
-    image.width = w;
-    image.height = h;
-    image.rgba.assign(static_cast<std::size_t>(w * h), colour);
-    std::string bytes;
-    EXPECT_TRUE(model::codecs::EncodeGif(image, bytes));
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p;
-}
+using testsupport::Hex8;
+using testsupport::WriteGif;
 
 void WriteScript(const fs::path& p, const std::string& body) {
     std::ofstream(p) << "#!/bin/sh\n" << body;
@@ -73,18 +62,10 @@ QStringList Rows(TFalbum& a, TTab tab) {
     return out;
 }
 
-class AlbumWindowTest : public ::testing::Test {
+class AlbumWindowTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         testsupport::NyxBuilder b;
         testsupport::AddDefaultStyles(b);
         testsupport::AddPage(b, "Inizio", "<Z S0 >Vai alla <$00000002>stalla<%>");
@@ -92,16 +73,8 @@ protected:
         testsupport::AddPage(b, "Stalla", "<Z S0 >Un cavallo.");
         b.Write(dir / "prova.nyx");
         album::ui::RegisterFalbum();
-        form = std::make_unique<shell::ui::TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "prova.nyx", true));
+        ASSERT_TRUE(OpenForm(dir / "prova.nyx"));
         ASSERT_TRUE(form->ShowPageSlot(0));
-    }
-    void TearDown() override {
-        shell::ui::SetDialogRunner({});
-        shell::ui::SetFileChooser({});
-        form.reset();
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
     }
     TFalbum& Open() {
         form->Command("actAlbum")->trigger();
@@ -111,12 +84,12 @@ protected:
     }
     // The next file choices answer with these files, in order.
     void ChooseFiles(std::vector<fs::path> files) {
-        chosen = std::move(files);
+        queued = std::move(files);
         shell::ui::SetFileChooser([this](QWidget*, const shell::TFileRequest&) -> std::optional<shell::TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
+            if (queued.empty()) return std::nullopt;
             shell::TFileAnswer a;
-            a.file = chosen.front();
-            chosen.erase(chosen.begin());
+            a.file = queued.front();
+            queued.erase(queued.begin());
             return a;
         });
     }
@@ -129,7 +102,7 @@ protected:
             auto* page = static_cast<model::TNYXtesto*>(set.ObjectAt(model::testoHtml, slot));
             model::TNYXoggetto* placed = set.NewPlacedPicture(pic);
             set.RegisterObject(model::immagineNew, -1, placed);
-            page->SetText(page->Text() + "<Z S0 >foto <$" + Ref8(placed->Reference()) + ">");
+            page->SetText(page->Text() + "<Z S0 >foto <$" + Hex8(placed->Reference()) + ">");
         }
         EXPECT_TRUE(form->ShowPageSlot(0));
         return pic;
@@ -140,14 +113,7 @@ protected:
         b->click();
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope ui;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    shell::TProgramPaths paths;
-    std::unique_ptr<shell::ui::TMainForm> form;
-    std::vector<fs::path> chosen;
+    std::vector<fs::path> queued;
 };
 
 TEST_F(AlbumWindowTest, ListsTheTabsAndRenamesAPageInPlace) {
@@ -201,17 +167,17 @@ TEST_F(AlbumWindowTest, ReplacingAPictureTwoPagesUseAsksThenChangesBoth) {
     TFalbum& a = Open();
     a.SetTab(TTab::kPictures);
     Click(a, "btSostituisci");
-    EXPECT_EQ(ui.ui.Texts(Message::Information), std::vector<std::string>{"Seleziona oggetto da sostituire"});
+    EXPECT_EQ(scripted.ui.Texts(Message::Information), std::vector<std::string>{"Seleziona oggetto da sostituire"});
 
     a.Select(ref);
     ChooseFiles({WriteGif(dir / "blu.gif", 9, 4, 0xFFFF0000), WriteGif(dir / "verde.gif", 6, 4, 0xFF00FF00)});
-    ui.ui.answers = {Answer::No, Answer::Yes};
+    scripted.ui.answers = {Answer::No, Answer::Yes};
     Click(a, "btSostituisci");  // "No": nothing changes
     EXPECT_EQ(pic->Word(model::picturerec::kWidth), 3);
-    EXPECT_EQ(chosen.size(), 2u) << "no file is asked for after No";
+    EXPECT_EQ(queued.size(), 2u) << "no file is asked for after No";
     Click(a, "btSostituisci");
-    EXPECT_EQ(ui.ui.Texts(Message::YesNo).size(), 2u);
-    EXPECT_EQ(ui.ui.Texts(Message::YesNo)[0],
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo).size(), 2u);
+    EXPECT_EQ(scripted.ui.Texts(Message::YesNo)[0],
               "Risulta usato da almeno un oggetto personalizzato. Vuoi sostituire comunque?");
     EXPECT_EQ(form->Document().ObjectByRef(ref)->Word(model::picturerec::kWidth), 9);
     EXPECT_TRUE(form->Document().Modified());
@@ -329,7 +295,7 @@ TEST_F(AlbumWindowTest, OutsideEditAppliesAChangedFileAndWaitsForApplyWhenTheEdi
     a.chooseProgram = [](const fs::path&) { return TProgramChoice{}; };
     Click(a, "btEdita");
     EXPECT_EQ(a.OutsideEdit(), nullptr);
-    EXPECT_EQ(ui.ui.Texts(Message::Warning).back(), kNoEditor);
+    EXPECT_EQ(scripted.ui.Texts(Message::Warning).back(), kNoEditor);
     EXPECT_TRUE(a.Tabs()->isEnabled());
 }
 

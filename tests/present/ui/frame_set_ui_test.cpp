@@ -22,6 +22,7 @@
 #include "present/ui/InsiemeCornici.h"
 #include "richtext/Editing.h"
 #include "richtext/ui/BoxWidget.h"
+#include "support/LinkTag.h"
 
 using namespace present;
 using namespace present::ui;
@@ -59,11 +60,7 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QApplication::sendEvent(w, &press);
 }
 
-std::string Tag(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(ref));
-    return b;
-}
+using testsupport::Tag;
 
 std::int32_t PageRef(int slot) { return model::MakeRef(model::testoHtml, static_cast<std::uint32_t>(slot)); }
 

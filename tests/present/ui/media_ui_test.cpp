@@ -23,6 +23,7 @@
 #include "present/ui/MediaPlayer.h"
 #include "present/ui/ObjectLife.h"
 #include "richtext/ui/BoxWidget.h"
+#include "support/LinkTag.h"
 #include "support/QtApp.h"
 
 using namespace present;
@@ -133,8 +134,7 @@ TEST_F(MediaUi, AClickOnASoundInViewModeGivesItItsPlayerBar) {
     Log log;
     SetPlayerFactory([&](QObject*, QWidget*) { return std::make_unique<RecordingPlayer>(log); });
     model::TNYXoggetto* o = Sound(0, -1);
-    char tag[16];
-    std::snprintf(tag, sizeof tag, "<$%08X>", static_cast<unsigned>(o->Reference()));
+    const std::string tag = testsupport::Tag(o->Reference());
     auto* page = static_cast<model::TNYXtesto*>(set.NewObject(model::testoHtml));
     page->SetText(std::string("<Z S0 >Musica ") + tag);
     TInsiemeCornici f;

@@ -22,6 +22,7 @@
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
 #include "richtext/ui/ObjectHandles.h"
+#include "support/LinkTag.h"
 #include "support/QtApp.h"
 
 using namespace present::ui;
@@ -32,11 +33,7 @@ void Flush() {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
-std::string Tag(const model::TNYXoggetto& o) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(o.Reference()));
-    return b;
-}
+using testsupport::Tag;
 
 void Mouse(QWidget* w, QEvent::Type t, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier,
            Qt::MouseButton button = Qt::LeftButton) {

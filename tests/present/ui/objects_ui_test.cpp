@@ -18,6 +18,7 @@
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/ObjectLife.h"
 #include "richtext/ui/BoxWidget.h"
+#include "support/LinkTag.h"
 
 using namespace present::ui;
 namespace fs = std::filesystem;
@@ -41,11 +42,7 @@ void Flush() {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
-std::string Tag(const model::TNYXoggetto& o) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(o.Reference()));
-    return b;
-}
+using testsupport::Tag;
 
 class ObjectsUi : public ::testing::Test {
 protected:

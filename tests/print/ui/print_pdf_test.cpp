@@ -45,6 +45,8 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/PrintCommands.h"
+#include "support/LinkTag.h"
+#include "support/MainWindowFixture.h"
 #include "support/Needs.h"
 #include "support/QtApp.h"
 
@@ -126,28 +128,15 @@ bool ReadPnm(const std::string& bytes, Img& img, const char* magic) {
 // A 1 x 1 black GIF (no transparency).
 const char kBlackGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x4c\x01\x00;";
 
-std::string Tag(std::int32_t ref) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(ref));
-    return b;
-}
+using testsupport::Tag;
 
-class PrintPdf : public ::testing::Test {
+class PrintPdf : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         ForcePdfOutput(true);
         MakeHypertext(dir / "stampa.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "stampa.nyx", true));
+        ASSERT_TRUE(OpenForm(dir / "stampa.nyx"));
         SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
             TFileAnswer a;
             a.file = pdf;
@@ -159,8 +148,7 @@ protected:
         SetFileChooser({});
         ForcePdfOutput(false);
         form.reset();
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
 
     // Pages: 0 "Lunga" (80 numbered lines, lists, a button), 1 "Figura" (a
@@ -213,13 +201,6 @@ protected:
 
     void Show(std::int32_t slot) { ASSERT_TRUE(form->ShowPageSlot(slot)); }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
     fs::path pdf = dir / "uscita.pdf";
 };
 

@@ -21,6 +21,7 @@
 #include "richtext/Markup.h"
 #include "richtext/Undo.h"
 #include "richtext/ui/BoxWidget.h"
+#include "support/LinkTag.h"
 
 using namespace richtext;
 using namespace richtext::ui;
@@ -41,11 +42,7 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const
     QApplication::sendEvent(w, &press);
 }
 
-std::string Tag(std::int32_t r) {
-    char b[16];
-    std::snprintf(b, sizeof b, "<$%08X>", static_cast<unsigned>(r));
-    return b;
-}
+using testsupport::Tag;
 
 struct AppFirst {
     AppFirst() { EnsureApp(); }

@@ -26,6 +26,7 @@
 #include "shell/ui/ExportDialog.h"
 #include "shell/ui/HtmlOpenWindow.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -35,33 +36,19 @@ using platform::Answer;
 
 namespace {
 
-class ExportUi : public ::testing::Test {
+class ExportUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
+        MainWindowFixture::SetUp();
         store->WriteOption("AtStartBlank", "1");  // every window starts with a new hypertext
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
-            TFileAnswer a;
-            a.file = chosen;
-            return a;
-        });
+        AnswerFileChoices();
         NewForm();
     }
     void TearDown() override {
         form.reset();
         SetFileChooser({});
         SetDialogRunner({});
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     void NewForm() {
         form.reset();
@@ -72,14 +59,6 @@ protected:
     std::size_t PageCount() { return convert::AllPages(Set()).size(); }
     void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    fs::path chosen;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ExportUi, TwoCheckedPagesAreExportedWithTheOptionsChosen) {

@@ -28,6 +28,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -36,22 +37,11 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& FormatApp() { return testsupport::QtApp(); }
-
-class FormatBarTest : public ::testing::Test {
+class FormatBarTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        FormatApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previous = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", true));
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(OpenForm(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx"));
         view = form->PageView();
         para = view->Box().BodyBegin() + 1;
         view->Editing().Select({para, 0}, {para, 4});
@@ -59,8 +49,7 @@ protected:
     void TearDown() override {
         form.reset();
         SetDialogRunner({});
-        SetOptions(previous);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     const richtext::TNYXparag& P() const { return *view->Box().paragraphs[static_cast<std::size_t>(para)]; }
     template <class W>
@@ -77,13 +66,6 @@ protected:
     }
     std::string NewestLabel() { return form->UndoList().Labels().front(); }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previous = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
     richtext::ui::TNYXpageView* view = nullptr;
     std::int32_t para = 0;
 };

@@ -21,6 +21,8 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
+#include "support/NyxBuilder.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
 
@@ -30,32 +32,11 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() { return testsupport::QtApp(); }
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class ImportUi : public ::testing::Test {
+class ImportUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        App();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
-            TFileAnswer a;
-            a.file = chosen;
-            a.type = chosenType;
-            return a;
-        });
+        MainWindowFixture::SetUp();
+        AnswerFileChoices();
         std::ofstream(dir / "pagina.html") << "<html><head><title>Importata</title></head><body><p>Ciao <b>mondo</b></body></html>";
         std::ofstream(dir / "note.txt") << "prima riga\nseconda riga\n";
         form = std::make_unique<TMainForm>(paths);
@@ -65,8 +46,7 @@ protected:
         form.reset();
         SetFileChooser({});
         SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     model::TNYXset& Set() { return form->MainDocument().Set(); }
     std::string ShownTitle() {
@@ -74,15 +54,6 @@ protected:
         return p ? p->GetName() : std::string();
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    fs::path chosen;
-    int chosenType = 1;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ImportUi, DroppedAndOpenedFilesBecomePagesAndTheFirstIsShown) {
@@ -127,11 +98,11 @@ TEST_F(ImportUi, SaveAsWritesTextAndTheCurrentPageAsHtml) {
     chosen = dir / "tutto";
     chosenType = 3;
     EXPECT_TRUE(form->SaveAs());
-    EXPECT_NE(ReadAll(dir / "tutto.txt").find("Ciao mondo"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(dir / "tutto.txt").find("Ciao mondo"), std::string::npos);
     chosen = dir / "pagina-corrente.htm";
     chosenType = 2;
     EXPECT_TRUE(form->SaveAs());
-    const std::string html = ReadAll(dir / "pagina-corrente.htm");
+    const std::string html = testsupport::ReadFile(dir / "pagina-corrente.htm");
     EXPECT_NE(html.find("<B>mondo"), std::string::npos) << html;
     EXPECT_NE(html.find("<!--pageQuor="), std::string::npos);
 }

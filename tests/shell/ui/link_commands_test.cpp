@@ -29,6 +29,7 @@
 #include "shell/ui/LinkCommands.h"
 #include "shell/ui/LinkDialog.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -36,25 +37,10 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() { return testsupport::QtApp(); }
-
-class LinkCommandsTest : public ::testing::Test {
+class LinkCommandsTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        App();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        WindowFixture::SetUp();
     }
     // Four pages; page 3 holds anchor 2 in its second paragraph.
     fs::path MakeNyx() {
@@ -73,13 +59,6 @@ protected:
         EXPECT_TRUE(s.SaveToFile(p));
         return p;
     }
-
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
 };
 
 // The dialog's answer: page "Meta" found by title, anchor 2.

@@ -69,9 +69,12 @@
 #include "present/FrameSet.h"
 #include "present/ui/InsiemeCornici.h"
 #include "present/ui/NYXListView.h"
+#include "support/MainWindowFixture.h"
 #include "support/Needs.h"
+#include "support/NyxBuilder.h"
 #include "support/PageList.h"
 #include "support/QtApp.h"
+#include "support/RunNyx.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -81,38 +84,11 @@ using namespace shell::ui;
 
 namespace {
 
-QApplication& App() { return testsupport::QtApp(); }
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        App();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        SetFileChooser([this](QWidget*, const TFileRequest& r) -> std::optional<TFileAnswer> {
-            requests.push_back(r);
-            if (chosen.empty()) return std::nullopt;
-            TFileAnswer a;
-            a.file = chosen;
-            return a;
-        });
-    }
-    void TearDown() override {
-        SetFileChooser({});
-        SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        WindowFixture::SetUp();
+        AnswerFileChoices();
     }
     fs::path MakeNyx(const std::string& name, const std::string& title = "Prova") {
         const fs::path p = dir / name;
@@ -124,14 +100,6 @@ protected:
     }
     std::unique_ptr<TMainForm> Form() { return std::make_unique<TMainForm>(paths); }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    fs::path chosen;  // what the file dialog answers ("" cancels)
-    std::vector<TFileRequest> requests;
 };
 
 TEST_F(MainFormTest, FileNameWithSpacesArrivesSplitAndOpens) {
@@ -172,7 +140,7 @@ TEST_F(MainFormTest, ShippedLibraryIsCopiedOnFirstUse) {
     const fs::path lib = paths.userFolder / "Custom" / "default.cus";
     EXPECT_EQ(form->LibraryFile(), lib);
     ASSERT_TRUE(fs::exists(lib));
-    EXPECT_EQ(ReadAll(lib), ReadAll(paths.ShippedLibrary()));
+    EXPECT_EQ(testsupport::ReadFile(lib), testsupport::ReadFile(paths.ShippedLibrary()));
 
     // A library named by the option that does not exist yet is created there.
     store->WriteOption("DefaultLib", (dir / "mia.cus").string());
@@ -308,7 +276,7 @@ TEST_F(MainFormTest, FailedOpenLeavesAnUntitledDocumentThatSaveAllNeverWritesOve
         std::ofstream out(bad, std::ios::binary);
         out << "KYTE questo non e' un ipertesto";
     }
-    const std::string badBytes = ReadAll(bad);
+    const std::string badBytes = testsupport::ReadFile(bad);
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(good, true));
     form->AddRecent(bad);
@@ -323,7 +291,7 @@ TEST_F(MainFormTest, FailedOpenLeavesAnUntitledDocumentThatSaveAllNeverWritesOve
     EXPECT_FALSE(form->SaveAll());
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].kind, TFileRequest::Save);
-    EXPECT_EQ(ReadAll(bad), badBytes);
+    EXPECT_EQ(testsupport::ReadFile(bad), badBytes);
 }
 
 TEST_F(MainFormTest, SaveAllOnUntitledAsksForANameAndSetsThePrefix) {
@@ -368,10 +336,10 @@ TEST_F(MainFormTest, SaveChangesQuestionAnswers) {
     EXPECT_TRUE(form->isVisible());
 
     // Yes saves first; No goes on without saving.
-    const auto before = ReadAll(file);
+    const auto before = testsupport::ReadFile(file);
     scripted.ui.answers = {Answer::Yes};
     EXPECT_TRUE(form->NewDocument());
-    EXPECT_NE(ReadAll(file), before);
+    EXPECT_NE(testsupport::ReadFile(file), before);
     EXPECT_TRUE(form->DocumentName().empty());
     form->Document().SetModified(true);
     scripted.ui.answers = {Answer::No};
@@ -382,7 +350,7 @@ TEST_F(MainFormTest, FailedSaveShowsTheErrorWindowAndStaysModified) {
     const fs::path file = MakeNyx("salva.nyx");
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
-    const std::string before = ReadAll(file);
+    const std::string before = testsupport::ReadFile(file);
     form->Document().SetModified(true);
     form->Document().saveFaultHook = [](const char* step) { return std::string_view(step) == "rename"; };
     EXPECT_FALSE(form->SaveAll());
@@ -391,7 +359,7 @@ TEST_F(MainFormTest, FailedSaveShowsTheErrorWindowAndStaysModified) {
     EXPECT_EQ(lists[0].rfind("Salvataggio non riuscito!", 0), 0u);
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_FALSE(form->Saved());
-    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(testsupport::ReadFile(file), before);
     form->Document().saveFaultHook = nullptr;
 }
 
@@ -399,10 +367,10 @@ TEST_F(MainFormTest, SavingIntoTheExamplesFolderAsksFirst) {
     const fs::path file = MakeNyx("examples/es.nyx");
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
-    const std::string before = ReadAll(file);
+    const std::string before = testsupport::ReadFile(file);
     scripted.ui.answers = {Answer::Cancel};
     EXPECT_FALSE(form->SaveAll());
-    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(testsupport::ReadFile(file), before);
     ASSERT_EQ(scripted.ui.Texts(Message::YesNoCancel).size(), 1u);
     EXPECT_NE(scripted.ui.Texts(Message::YesNoCancel)[0].find("directory degli esempi"), std::string::npos);
     // No: "Salva con nome" instead.
@@ -410,7 +378,7 @@ TEST_F(MainFormTest, SavingIntoTheExamplesFolderAsksFirst) {
     chosen = dir / "copia.nyx";
     EXPECT_TRUE(form->SaveAll());
     EXPECT_EQ(form->DocumentName(), dir / "copia.nyx");
-    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(testsupport::ReadFile(file), before);
 }
 
 TEST_F(MainFormTest, DocumentCommandsAreDisabledWhileOpening) {
@@ -539,7 +507,7 @@ TEST_F(MainFormTest, InitWritesADesktopEntry) {
     form->Start(c);
     const fs::path entry = dir / "xdg" / "applications" / "quor.desktop";
     ASSERT_TRUE(fs::exists(entry));
-    const std::string text = ReadAll(entry);
+    const std::string text = testsupport::ReadFile(entry);
     EXPECT_NE(text.find("[Desktop Entry]"), std::string::npos);
     EXPECT_NE(text.find("Exec=\""), std::string::npos);
     EXPECT_EQ(store->ReadSectionOption("ftpnet", "numMax"), "222");
@@ -655,7 +623,7 @@ TEST_F(MainFormTest, AnUnreadableLibraryIsNeverReplaced) {
     }
     auto form = Form();
     form->Start({});
-    EXPECT_EQ(ReadAll(lib), "not a library at all");
+    EXPECT_EQ(testsupport::ReadFile(lib), "not a library at all");
 }
 
 TEST_F(MainFormTest, ResettingWindowSettingsAsksAndDeletesThePlacements) {
@@ -1004,7 +972,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     auto form = Form();
     ASSERT_TRUE(form->OpenDocument(file, true));
     ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(fs::file_size(file) - 2000)), 0);
-    const std::string cut = ReadAll(file);
+    const std::string cut = testsupport::ReadFile(file);
     form->Document().SetModified(true);
 
     scripted.ui.answers = {Answer::No};
@@ -1012,7 +980,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     const auto lists = scripted.ui.Texts(Message::ErrorList);
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_NE(lists[0].find("\"dati.txt\""), std::string::npos);
-    EXPECT_EQ(ReadAll(file), cut);
+    EXPECT_EQ(testsupport::ReadFile(file), cut);
     EXPECT_FALSE(fs::exists(dir / "perdita.bak"));
     EXPECT_TRUE(form->Document().Modified());
     // The page is shown again after the save gave up, also when closing asked for it.
@@ -1024,7 +992,7 @@ TEST_F(MainFormTest, SilentLossOnSaveShowsTheErrorsWindowAndNoKeepsTheFile) {
     EXPECT_EQ(scripted.ui.Texts(Message::ErrorList).size(), 2u);
     EXPECT_EQ(pages->count(), 1);
     EXPECT_EQ(form->PageView()->PageSlot(), 0);
-    EXPECT_EQ(ReadAll(file), cut);
+    EXPECT_EQ(testsupport::ReadFile(file), cut);
 }
 
 namespace {
@@ -1184,17 +1152,7 @@ TEST_F(MainFormTest, LinksToAnAnchorLandOnIt) {
 
 namespace {
 
-std::string RunNyx(const std::string& args) {
-    const std::string cmd = std::string(QUOR_BINARY_DIR) + "/nyx " + args + " 2>&1";
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        pclose(f);
-    }
-    return out;
-}
+std::string RunNyx(const std::string& args) { return testsupport::RunNyx(args).out; }
 
 }  // namespace
 

@@ -38,6 +38,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/LinkDialog.h"
+#include "support/MainWindowFixture.h"
 #include "support/Needs.h"
 #include "support/QtApp.h"
 
@@ -47,35 +48,12 @@ using namespace shell::ui;
 
 namespace {
 
-class ObjectCommandsTest : public ::testing::Test {
+class ObjectCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(OpenForm(CopySample()));
     }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
-    }
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ObjectCommandsTest, TheBottoneMenuEditsAndDeletesTheSelectedButton) {

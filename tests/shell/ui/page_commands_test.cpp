@@ -20,6 +20,7 @@
 #include "shell/ui/PageCommands.h"
 #include "shell/ui/PageDialogs.h"
 #include "present/ui/InsiemeCornici.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -29,41 +30,15 @@ using platform::testing::Message;
 
 namespace {
 
-QApplication& App() { return testsupport::QtApp(); }
-
-class PageCommandsTest : public ::testing::Test {
+class PageCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        App();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(OpenForm(CopySample()));
     }
     model::TNYXoggetto& Shown() {
         return *form->Document().ObjectAt(model::testoHtml, form->FrameSet()->MainPageNumber());
     }
-
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(PageCommandsTest, PropertiesChangeTitleAndBackgroundAndAreUndone) {

@@ -44,6 +44,7 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/PictureCommands.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -83,25 +84,12 @@ std::string Gif(int w, int h, std::uint32_t rgba) {
     return out;
 }
 
-class PictureCommandsTest : public ::testing::Test {
+class PictureCommandsTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        WindowFixture::SetUp();
         picture = dir / "mappa.gif";
         WriteFile(picture, Gif(200, 100, 0xFF3060C0u));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
     }
     // Three pages: the first to edit, "Uno" and "Due" to link to.
     fs::path MakeNyx() {
@@ -116,6 +104,14 @@ protected:
         static_cast<model::TNYXtesto*>(s.ObjectAt(model::testoHtml, 2))->SetText("<Z S0 >Pagina due");
         EXPECT_TRUE(s.SaveToFile(p));
         return p;
+    }
+    // Shows the window at the tests' size on the three pages, the events of its opening handled.
+    bool ShowAndOpen(TMainForm& form) {
+        form.resize(900, 700);
+        form.show();
+        if (!form.OpenDocument(MakeNyx(), true)) return false;
+        Flush();
+        return true;
     }
     // Places the picture file at the end of the first paragraph through the dialog.
     richtext::TNYXembedded* Place(TMainForm& form) {
@@ -139,12 +135,6 @@ protected:
         return QPoint(e->left + x - view->horizontalScrollBar()->value(), e->top + y - view->verticalScrollBar()->value());
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
     fs::path picture;
 };
 
@@ -161,10 +151,7 @@ TDialogRunner ChoosePage(const char* title) {
 
 TEST_F(PictureCommandsTest, TwoOverlappingZonesLinkedThroughTheDialogAndTheTopmostFollowedInViewMode) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::ui::TNYXpageView* view = form.PageView();
     ASSERT_EQ(view->PageSlot(), 0);
     QMenu* menu = form.menuBar()->findChild<QMenu*>(QStringLiteral("mnImmagine"));
@@ -271,10 +258,7 @@ TEST_F(PictureCommandsTest, AnimatedGifPlaysInViewModeOnly) {
     WriteFile(picture, std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00", 19) +
                            std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19) + frame('\x44') + frame('\x4C') + "\x3B");
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     e->Record()->SetWord(19, 40);  // shown 40 x 40
@@ -320,10 +304,7 @@ TEST_F(PictureCommandsTest, AnimatedGifPlaysInViewModeOnly) {
 
 TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZonesBack) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -348,10 +329,7 @@ TEST_F(PictureCommandsTest, ThirtyFirstZoneIsRefusedWithAMessageAndUndoTakesZone
 
 TEST_F(PictureCommandsTest, ZoneDraggedMovesPastFourPixelsResizesByItsCornerAndIsCopiedToAnotherPicture) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -407,10 +385,7 @@ TEST_F(PictureCommandsTest, ZoneDraggedMovesPastFourPixelsResizesByItsCornerAndI
 
 TEST_F(PictureCommandsTest, HandleResizeScalesTheZonesAndOneUndoPutsSizeAndZonesBack) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -450,10 +425,7 @@ TEST_F(PictureCommandsTest, HandleResizeScalesTheZonesAndOneUndoPutsSizeAndZones
 
 TEST_F(PictureCommandsTest, PastedBitmapNeverOverwritesAPictureSharedWithOtherPlacements) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* first = Place(form);
     ASSERT_NE(first, nullptr);
     richtext::ui::TNYXpageView* view = form.PageView();
@@ -487,10 +459,7 @@ TEST_F(PictureCommandsTest, PastedBitmapNeverOverwritesAPictureSharedWithOtherPl
 
 TEST_F(PictureCommandsTest, CorruptPictureDataShowsAFramedPlaceholderAtTheStoredSize) {
     TMainForm form(paths);
-    form.resize(900, 700);
-    form.show();
-    ASSERT_TRUE(form.OpenDocument(MakeNyx(), true));
-    Flush();
+    ASSERT_TRUE(ShowAndOpen(form));
     richtext::TNYXembedded* e = Place(form);
     ASSERT_NE(e, nullptr);
     model::TNYXoggetto* pic = form.Document().ObjectAt(model::immagine, e->Record()->Int(0));

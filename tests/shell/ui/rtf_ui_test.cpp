@@ -25,6 +25,8 @@
 #include "shell/ui/ImportDialog.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/RtfCommands.h"
+#include "support/MainWindowFixture.h"
+#include "support/NyxBuilder.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -33,29 +35,13 @@ using namespace shell::ui;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 const char kRtf[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}{\\colortbl;}uno\\par due\\par tre\\par quattro {\\b forte}\\par}";
 
-class RtfUi : public ::testing::Test {
+class RtfUi : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<shell::TOptionsStore>(dir / "options.ini");
-        previousStore = shell::SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        SetFileChooser([this](QWidget*, const TFileRequest&) -> std::optional<TFileAnswer> {
-            if (chosen.empty()) return std::nullopt;
-            return TFileAnswer{chosen, chosenType};
-        });
+        MainWindowFixture::SetUp();
+        AnswerFileChoices();
         std::ofstream(dir / "testo.rtf", std::ios::binary) << kRtf;
         form = std::make_unique<TMainForm>(paths);
         form->Start({});
@@ -64,8 +50,7 @@ protected:
         form.reset();
         SetFileChooser({});
         SetDialogRunner({});
-        shell::SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
+        MainWindowFixture::TearDown();
     }
     model::TNYXset& Set() { return form->MainDocument().Set(); }
     std::string ShownText() {
@@ -73,15 +58,6 @@ protected:
         return p ? p->Text() : std::string();
     }
 
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<shell::TOptionsStore> store;
-    shell::TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    fs::path chosen;
-    int chosenType = 1;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(RtfUi, ImportDialogReadsRtfWithItsOptions) {
@@ -110,7 +86,7 @@ TEST_F(RtfUi, OpenAndSaveRtf) {
     chosen = dir / "salvata";
     chosenType = 4;
     EXPECT_TRUE(form->SaveAs());
-    const std::string rtf = ReadAll(dir / "salvata.rtf");
+    const std::string rtf = testsupport::ReadFile(dir / "salvata.rtf");
     EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(rtf.find("quattro"), std::string::npos);
 }
@@ -130,8 +106,8 @@ TEST_F(RtfUi, EsportaWinHelpWritesTopicsAndProject) {
     });
     act->trigger();
     EXPECT_FALSE(dialogShown) << "the WinHelp writer answers the command, not the export dialog";
-    EXPECT_NE(ReadAll(dir / "out" / "guida.rtf").find("#{\\footnote"), std::string::npos);
-    EXPECT_NE(ReadAll(dir / "out" / "guida.HPJ").find("[FILES]\r\nguida.rtf"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(dir / "out" / "guida.rtf").find("#{\\footnote"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(dir / "out" / "guida.HPJ").find("[FILES]\r\nguida.rtf"), std::string::npos);
 }
 
 TEST_F(RtfUi, WinHelpCommandHasOneOwner) {

@@ -39,6 +39,7 @@
 #include "shell/ui/MainForm.h"
 #include "shell/ui/SearchCommands.h"
 #include "shell/ui/SpellDialog.h"
+#include "support/MainWindowFixture.h"
 #include "support/Needs.h"
 #include "support/NyxBuilder.h"
 #include "support/QtApp.h"
@@ -57,38 +58,18 @@ int Nyx(const std::string& args, const fs::path& out) {
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class SearchCommandsTest : public ::testing::Test {
+class SearchCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
+        MainWindowFixture::SetUp();
         testsupport::NyxBuilder b;
         testsupport::AddDefaultStyles(b);
         testsupport::AddPage(b, "Inizio", "<Z S0 >Benvenuti. Il gatto dorme.<Z S0 >Vai alla <$00000002>stalla<%>");
         testsupport::AddPage(b, "Fienile", "<Z S0 >Niente qui.");
         testsupport::AddPage(b, "Stalla", "<Z S0 >Un gatto e un cavallo; il gatto &amp; il cane.");
         b.Write(dir / "prova.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "prova.nyx", true));
+        ASSERT_TRUE(OpenForm(dir / "prova.nyx"));
         ASSERT_TRUE(form->ShowPageSlot(0));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
     }
     richtext::ui::TNYXpageView& View() { return *form->PageView(); }
     std::string Selected() {
@@ -109,14 +90,6 @@ protected:
         d.findChild<QComboBox*>("startFrom")->setCurrentIndex(1);
         d.findChild<QPushButton*>("ok")->click();
     }
-
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(SearchCommandsTest, EveryCommandIsEnabled) {
@@ -336,7 +309,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     ASSERT_NE(add, nullptr);
     add->trigger();
     const fs::path userList = dir / "xdg" / "quor" / "utente.dic";
-    EXPECT_EQ(ReadAll(userList), "Quorella\n");
+    EXPECT_EQ(testsupport::ReadFile(userList), "Quorella\n");
     marker->StepNow();  // the forced pass, at once
     while (!marker->StepNow()) {
     }
@@ -346,7 +319,7 @@ TEST_F(SearchCommandsTest, SpellDialogCorrectsAWordAndThePopupAddsOne) {
     form->CommitPageEdits();
     ASSERT_TRUE(form->SaveAll());
     EXPECT_EQ(Nyx("spell " + (dir / "prova.nyx").string() + " --user " + userList.string(), dir / "out.txt"), 0);
-    EXPECT_EQ(ReadAll(dir / "out.txt").find("Quorella"), std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(dir / "out.txt").find("Quorella"), std::string::npos);
 }
 
 TEST_F(SearchCommandsTest, RegressionReplaceWithConfirmationLostTheEarlierUndoSteps) {

@@ -29,6 +29,7 @@
 #include "shell/OptionsStore.h"
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
+#include "support/MainWindowFixture.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -56,30 +57,14 @@ void Type(QWidget* w, const QString& text) {
     for (QChar c : text) Key(w, 0, Qt::NoModifier, QString(c));
 }
 
-class TableCommandsTest : public ::testing::Test {
+class TableCommandsTest : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
-        testsupport::QtApp();
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        store = std::make_unique<TOptionsStore>(dir / "options.ini");
-        previousStore = SetOptions(store.get());
-        paths.programFolder = dir / "prog";
-        paths.dataFolder = fs::path(QUOR_SOURCE_DIR) / "data";
-        paths.userFolder = dir / "user";
-        paths.examplesFolder = dir / "examples";
-        fs::create_directories(paths.examplesFolder);
-        fs::copy_file(fs::path(QUOR_SOURCE_DIR) / "examples/sample.nyx", dir / "guida.nyx");
-        form = std::make_unique<TMainForm>(paths);
-        ASSERT_TRUE(form->OpenDocument(dir / "guida.nyx", true));
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(OpenForm(CopySample()));
         form->resize(900, 700);
         form->show();
         Flush();
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        form.reset();
-        SetOptions(previousStore);
-        unsetenv("XDG_DATA_HOME");
     }
     richtext::ui::TNYXpageView& View() { return *form->FrameSet()->CurrentView(); }
     present::ui::TTableView& Tables() { return *present::ui::TTableView::Of(View()); }
@@ -109,14 +94,6 @@ protected:
         auto* page = dynamic_cast<model::TNYXtesto*>(form->Document().ObjectAt(model::testoHtml, slot));
         return page ? page->Text() : std::string();
     }
-
-    platform::testing::TempDir dir;
-    platform::testing::FixedEnv env;
-    platform::testing::ScriptedUiScope scripted;
-    std::unique_ptr<TOptionsStore> store;
-    TOptionsStore* previousStore = nullptr;
-    TProgramPaths paths;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(TableCommandsTest, StyleSevenThroughTheDialogPaintsFiveCellsInTheSecondColour) {
