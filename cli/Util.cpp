@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "markup/Lexer.h"
 #include "model/NYXset.h"
 #include "model/Types.h"
 #include "shell/OptionsStore.h"
@@ -49,6 +50,21 @@ int ParseType(std::string_view s) {
     auto n = ParseInt(s);
     if (n && *n >= 0 && *n < model::kTypeCount) return static_cast<int>(*n);
     return -1;
+}
+
+bool ParseObject(const std::string& s, std::int32_t& ref, int (*typeOf)(std::string_view)) {
+    const std::size_t colon = s.find(':');
+    if (colon == std::string::npos) {
+        std::uint32_t v = 0;
+        if (s.size() != 8 || !markup::ParseHex(s, 0, 8, v)) return false;
+        ref = static_cast<std::int32_t>(v);
+        return true;
+    }
+    const int type = typeOf(std::string_view(s).substr(0, colon));
+    const std::optional<std::int64_t> slot = ParseInt(std::string_view(s).substr(colon + 1));
+    if (type < 0 || !slot || *slot < 0 || *slot > static_cast<std::int64_t>(model::kMaxIndex)) return false;
+    ref = model::MakeRef(type, static_cast<std::uint32_t>(*slot));
+    return true;
 }
 
 bool SaveReporting(model::TNYXset& set, const std::string& file, bool allowLoss) {

@@ -35,5 +35,8 @@ std::string Out(std::string_view cp1252);
 std::optional<std::int64_t> ParseInt(std::string_view s);
 // Type code from a name of the enumeration, "page", or a number; -1 if unknown.
 int ParseType(std::string_view s);
+// An object as "TYPE:SLOT" (TYPE read by `typeOf`, ParseType by default) or
+// as its eight-digit hexadecimal reference; false when it is neither.
+bool ParseObject(const std::string& s, std::int32_t& ref, int (*typeOf)(std::string_view) = ParseType);
 
 }  // namespace nyx

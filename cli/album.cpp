@@ -7,7 +7,6 @@
 #include "album/Album.h"
 #include "cli/Command.h"
 #include "cli/Util.h"
-#include "markup/Lexer.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Types.h"
@@ -44,28 +43,18 @@ int CmdAlbum(const Args& a) {
     return kOk;
 }
 
-// An object as "TYPE:SLOT" (a type name or code, or the word `nyx album
-// --type` lists it under: "pages:2", "urls:0") or as its eight-digit reference.
-bool ParseObject(const std::string& s, std::int32_t& ref) {
-    const std::size_t colon = s.find(':');
-    if (colon == std::string::npos) {
-        std::uint32_t v = 0;
-        if (s.size() != 8 || !markup::ParseHex(s, 0, 8, v)) return false;
-        ref = static_cast<std::int32_t>(v);
-        return true;
-    }
-    const std::optional<album::TTab> tab = album::TabFromKeyword(s.substr(0, colon));
-    const int type = tab ? album::TabType(*tab) : ParseType(s.substr(0, colon));
-    const std::optional<std::int64_t> slot = ParseInt(s.substr(colon + 1));
-    if (type < 0 || !slot || *slot < 0 || *slot > static_cast<std::int64_t>(model::kMaxIndex)) return false;
-    ref = model::MakeRef(type, static_cast<std::uint32_t>(*slot));
-    return true;
+// A type as a type name or code, or the word `nyx album --type` lists it
+// under ("pages:2", "urls:0").
+int AlbumType(std::string_view word) {
+    const std::optional<album::TTab> tab = album::TabFromKeyword(word);
+    return tab ? album::TabType(*tab) : ParseType(word);
 }
+
 
 int CmdRm(const Args& a) {
     if (a.size() != 2) return kUsage;
     std::int32_t ref = 0;
-    if (!ParseObject(a[1], ref)) return kUsage;
+    if (!ParseObject(a[1], ref, AlbumType)) return kUsage;
     model::TNYXset set;
     ApplyProgramOptions(set);
     if (!set.LoadFromFile(a[0])) return kFailed;

@@ -6,7 +6,6 @@
 
 #include "cli/Command.h"
 #include "cli/Util.h"
-#include "markup/Lexer.h"
 #include "model/NYXoggetto.h"
 #include "model/NYXset.h"
 #include "model/Types.h"
@@ -71,22 +70,6 @@ int CmdFind(const Args& a) {
     if (n > 0 && !SaveReporting(set, file)) return kFailed;
     std::printf("%d sostituzioni\n", n);
     return kOk;
-}
-
-// An object as "TYPE:SLOT" (a type name or code) or as its eight-digit reference.
-bool ParseObject(const std::string& s, std::int32_t& ref) {
-    const std::size_t colon = s.find(':');
-    if (colon == std::string::npos) {
-        std::uint32_t v = 0;
-        if (s.size() != 8 || !markup::ParseHex(s, 0, 8, v)) return false;
-        ref = static_cast<std::int32_t>(v);
-        return true;
-    }
-    const int type = ParseType(s.substr(0, colon));
-    const std::optional<std::int64_t> slot = ParseInt(s.substr(colon + 1));
-    if (type < 0 || !slot || *slot < 0 || *slot > static_cast<std::int64_t>(model::kMaxIndex)) return false;
-    ref = model::MakeRef(type, static_cast<std::uint32_t>(*slot));
-    return true;
 }
 
 int CmdRefs(const Args& a) {
