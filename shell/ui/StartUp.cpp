@@ -1,6 +1,8 @@
 #include "shell/ui/StartUp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
@@ -29,10 +31,24 @@ using shell::CloseTipsAfterStart;
 using shell::ParseCommandLine;
 using shell::TStartWindow;
 
+bool InstallQtItalian() {
+    auto* app = QCoreApplication::instance();
+    if (!app) return false;
+    // Owned by the application: it lives as long as the texts are used.
+    auto* qt = new QTranslator(app);
+    if (!qt->load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    QCoreApplication::installTranslator(qt);
+    return true;
+}
+
 int RunQuor(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quor"));
     QApplication::setOrganizationName(QStringLiteral("ZR"));
+    InstallQtItalian();
 
     platform::qt::TQtUi qtUi(kAppTitle);
     platform::ScopedUi uiScope(qtUi);

@@ -14,4 +14,10 @@ namespace shell::ui {
 // window is up with the document open, before the 300 ms start action.
 int RunQuor(int argc, char** argv);
 
+// Qt's own texts (its file chooser, printer dialog, standard buttons) in
+// Italian, from the Qt translations installed with the system; false when
+// they are not installed (the program then runs with Qt's English texts).
+// Call once the application exists.
+bool InstallQtItalian();
+
 }  // namespace shell::ui
