@@ -2,10 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QAbstractButton>
 #include <QDialogButtonBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -190,28 +187,12 @@ QPrinter& WindowPrinter(TMainForm& form) { return State(form).Printer(); }
 
 namespace {
 
-// Qt's own print dialog speaks English when no Qt translation is installed:
-// the texts it shows in its short form are given in Italian here. The choice
-// of printer is all this dialog is for, so its accept button reads "Ok".
-void ItalianPrinterTexts(QDialog& dlg) {
-    static const std::pair<const char*, const char*> texts[] = {
-        {"Printer", "Stampante"},           {"&Name:", "&Nome:"},
-        {"P&roperties", "P&ropriet\u00e0"}, {"Location:", "Posizione:"},
-        {"Type:", "Tipo:"},                 {"Output &file:", "&File di uscita:"},
-        {"&Options >>", "&Opzioni >>"},     {"&Print", "Ok"},
-        {"Print", "Ok"},                    {"Cancel", "Annulla"},
-        {"&Cancel", "&Annulla"}};
-    const auto italian = [](const QString& english) -> QString {
-        for (const auto& [en, it] : texts)
-            if (english == QLatin1String(en)) return QString::fromUtf8(it);
-        return {};
-    };
-    for (QLabel* l : dlg.findChildren<QLabel*>())
-        if (const QString t = italian(l->text()); !t.isEmpty()) l->setText(t);
-    for (QAbstractButton* b : dlg.findChildren<QAbstractButton*>())
-        if (const QString t = italian(b->text()); !t.isEmpty()) b->setText(t);
-    for (QGroupBox* g : dlg.findChildren<QGroupBox*>())
-        if (const QString t = italian(g->title()); !t.isEmpty()) g->setTitle(t);
+// The printer choice is all "Imposta stampante" is for: its accept button
+// reads "Ok", not "Print" (Qt's own texts come from its translations, loaded
+// at start).
+void AcceptReadsOk(QDialog& dlg) {
+    if (auto* box = dlg.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("Ok"));
 }
 
 }  // namespace
@@ -221,7 +202,7 @@ bool SetUpPrinter(TMainForm& form) {
     QPrinter& printer = State(form).Printer();
     QPrintDialog dlg(&printer, &form);
     dlg.setWindowTitle(QStringLiteral("Imposta stampante"));
-    ItalianPrinterTexts(dlg);
+    AcceptReadsOk(dlg);
     if (RunDialog(dlg) != QDialog::Accepted) return false;
     return SaveProfile(form);
 }

@@ -38,7 +38,9 @@
 #include "shell/ui/DialogSeam.h"
 #include "shell/ui/MainForm.h"
 #include "shell/ui/SearchCommands.h"
+#include "shell/ui/StartUp.h"
 #include "shell/Spell.h"
+#include "support/Needs.h"
 #include "support/QtApp.h"
 
 namespace fs = std::filesystem;
@@ -161,6 +163,8 @@ class DialogLookTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::QtApp();
+        // Qt's own dialogs as the program shows them: in Italian.
+        QUOR_NEEDS(shell::ui::InstallQtItalian(), "Qt's Italian translations (qt6-translations-l10n)");
         setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
         store = std::make_unique<TOptionsStore>(dir / "options.ini");
         previousStore = SetOptions(store.get());
