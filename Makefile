@@ -3,6 +3,8 @@ JOBS    ?= $(shell nproc)
 GEN     := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 WERROR  := $(if $(CI),-DQUOR_WERROR=ON,)
 CTEST_J ?= $(JOBS)
+# Compiles go through ccache when it is installed (install-deps brings it).
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
 
 .PHONY: all deps release debug test run bench fuzz sample clean
 
@@ -13,7 +15,7 @@ deps:
 
 # A configure that fails leaves no cache behind, so the next try starts afresh
 # instead of stopping at a half-made build folder.
-CONFIGURE = cmake -S . -B $(1) $(GEN) $(2) $(WERROR) || { rm -rf $(1)/CMakeCache.txt $(1)/CMakeFiles; exit 1; }
+CONFIGURE = cmake -S . -B $(1) $(GEN) $(LAUNCHER) $(2) $(WERROR) || { rm -rf $(1)/CMakeCache.txt $(1)/CMakeFiles; exit 1; }
 
 build/release/CMakeCache.txt:
 	@$(call CONFIGURE,build/release,-DCMAKE_BUILD_TYPE=Release)
